@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The system's "ANSI" code page: texts are QString inside the program and are
+// converted only where they meet files and datagrams.
+class CodePage
+{
+public:
+    // GBK for 2052, Big5 for 1028 and 3076, Windows-1252 otherwise.
+    static CodePage forLanguage(int languageId);
+    static CodePage gbk();
+    static CodePage big5();
+    static CodePage windows1252();
+
+    const char* name() const { return m_iconvName; }
+
+    // A character without a mapping becomes "?".
+    QByteArray encode(const QString& text) const;
+    // A byte sequence invalid in the code page becomes U+FFFD; never fails.
+    QString decode(const QByteArray& bytes) const;
+
+private:
+    explicit CodePage(const char* iconvName) : m_iconvName(iconvName) {}
+    const char* m_iconvName;
+};

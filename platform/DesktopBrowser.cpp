@@ -1,0 +1,9 @@
+#include "platform/DesktopBrowser.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+void DesktopBrowser::openUrl(const QString& url)
+{
+    QDesktopServices::openUrl(QUrl::fromUserInput(url));
+}

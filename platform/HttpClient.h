@@ -1,0 +1,30 @@
+#pragma once
+
+#include "platform/WriteResult.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Blocking HTTP, bounded by a connect time-out of 10 s and a total of 30 s.
+class HttpClient
+{
+public:
+    virtual ~HttpClient() = default;
+    // The body of a 2xx answer; empty on any failure or other status.
+    virtual QByteArray get(const QString& url) = 0;
+    // Downloads to a temporary file beside `filePath`, then renames it, so that
+    // a failed download leaves an existing file untouched.
+    virtual WriteResult download(const QString& url, const QString& filePath) = 0;
+};
+
+class CurlHttpClient final : public HttpClient
+{
+public:
+    CurlHttpClient();
+    ~CurlHttpClient() override;
+    CurlHttpClient(const CurlHttpClient&) = delete;
+    CurlHttpClient& operator=(const CurlHttpClient&) = delete;
+
+    QByteArray get(const QString& url) override;
+    WriteResult download(const QString& url, const QString& filePath) override;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QTimer>
+
+#include <functional>
+
+// A repeating timer with the semantics the windows are written against:
+// an interval of 0 stops it, any other interval (re)starts it from now.
+// Handlers usually stop their own timer first and arm the next one.
+class Timer
+{
+public:
+    explicit Timer(std::function<void()> onTimer = {});
+    Timer(const Timer&) = delete;
+    Timer& operator=(const Timer&) = delete;
+
+    void setOnTimer(std::function<void()> onTimer);
+    void setInterval(int milliseconds);
+    int interval() const { return m_interval; }
+    bool isRunning() const { return m_interval != 0; }
+
+private:
+    QTimer m_timer;
+    int m_interval = 0;
+    std::function<void()> m_onTimer;
+};

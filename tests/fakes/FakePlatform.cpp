@@ -1,0 +1,72 @@
+#include "fakes/FakePlatform.h"
+
+#include <QFile>
+#include <QTimer>
+
+static QString folded(const QString& name)
+{
+    QString out = name;
+    for (QChar& c : out)
+        if (c.unicode() < 128)
+            c = c.toLower();
+    return out;
+}
+
+std::optional<QString> FakeKeyStore::value(const QString& name) const
+{
+    const auto it = m_values.find(folded(name));
+    if (it == m_values.end())
+        return std::nullopt;
+    return it->second;
+}
+
+WriteResult FakeKeyStore::setValue(const QString& name, const QString& value)
+{
+    if (failWrites)
+        return WriteResult::failure(QStringLiteral("Failed to set data for '%1'").arg(name));
+    auto it = m_values.find(folded(name));
+    if (it == m_values.end())
+        m_values.insert(folded(name), {name, value});
+    else
+        it->second = value;
+    return WriteResult::success();
+}
+
+WriteResult FakeKeyStore::removeValue(const QString& name)
+{
+    if (failWrites)
+        return WriteResult::failure(QStringLiteral("Failed to delete '%1'").arg(name));
+    m_values.remove(folded(name));
+    return WriteResult::success();
+}
+
+void FakeHostResolver::lookup(const QString& host, QObject* context,
+                              std::function<void(const HostLookupResult&)> done)
+{
+    ++lookups;
+    HostLookupResult result;
+    const auto it = hosts.constFind(host);
+    if (it == hosts.constEnd())
+        result.errorCode = -2; // EAI_NONAME
+    else
+        result.addresses = *it;
+    QTimer::singleShot(0, context, [done = std::move(done), result] { done(result); });
+}
+
+QByteArray FakeHttpClient::get(const QString& url)
+{
+    requested << url;
+    return pages.value(url);
+}
+
+WriteResult FakeHttpClient::download(const QString& url, const QString& filePath)
+{
+    requested << url;
+    const auto it = pages.constFind(url);
+    if (it == pages.constEnd())
+        return WriteResult::failure(QStringLiteral("HTTP error"));
+    QFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*it) != it->size())
+        return WriteResult::failure(file.errorString());
+    return WriteResult::success();
+}

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QHash>
+#include <QMap>
+#include <QStringList>
+
+#include <utility>
+
+class FakeSystemLanguage final : public SystemLanguage
+{
+public:
+    int id = LanguageId::SimplifiedChinese;
+    int languageId() const override { return id; }
+};
+
+// Case-insensitive like the real store; `failWrites` makes every write fail.
+class FakeKeyStore final : public KeyStore
+{
+public:
+    bool failWrites = false;
+
+    std::optional<QString> value(const QString& name) const override;
+    WriteResult setValue(const QString& name, const QString& value) override;
+    WriteResult removeValue(const QString& name) override;
+    int size() const { return int(m_values.size()); }
+
+private:
+    QMap<QString, std::pair<QString, QString>> m_values; // folded name -> (name, value)
+};
+
+// Maps host names to addresses; unknown names fail. Completions are posted.
+class FakeHostResolver final : public HostResolver
+{
+public:
+    QHash<QString, std::vector<std::uint32_t>> hosts;
+    int lookups = 0;
+
+    void lookup(const QString& host, QObject* context,
+                std::function<void(const HostLookupResult&)> done) override;
+};
+
+class FakeLocalAddress final : public LocalAddressSource
+{
+public:
+    QString address = QStringLiteral("192.0.2.10");
+    QString localAddress() override { return address; }
+};
+
+class FakeBrowser final : public Browser
+{
+public:
+    QStringList opened;
+    void openUrl(const QString& url) override { opened << url; }
+};
+
+class FakeHttpClient final : public HttpClient
+{
+public:
+    QHash<QString, QByteArray> pages;
+    QStringList requested;
+
+    QByteArray get(const QString& url) override;
+    WriteResult download(const QString& url, const QString& filePath) override;
+};
+
+class FakeMessageBoxes final : public MessageBoxes
+{
+public:
+    QList<std::pair<QString, QString>> shown; // (caption, text)
+    void show(const QString& caption, const QString& text) override { shown.append({caption, text}); }
+};
+
+class FakeClock final : public Clock
+{
+public:
+    QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3));
+    QDateTime now() const override { return time; }
+};
+
+// Every fake, bundled, with a program folder of the test's choosing.
+class FakePlatform
+{
+public:
+    explicit FakePlatform(QString folder) : programFolder(std::move(folder)) {}
+
+    FakeSystemLanguage language;
+    FakeKeyStore keyStore;
+    FakeHostResolver resolver;
+    FakeLocalAddress localAddress;
+    FakeBrowser browser;
+    FakeHttpClient http;
+    FakeMessageBoxes messageBoxes;
+    FakeClock clock;
+    QString programFolder;
+
+    Platform platform()
+    {
+        return Platform{language, keyStore, resolver, localAddress, browser,
+                        http,     messageBoxes, clock, programFolder};
+    }
+};
