@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <chrono>
+
 // Blocking HTTP, bounded by a connect time-out of 10 s and a total of 30 s.
 class HttpClient
 {
@@ -21,10 +23,16 @@ class CurlHttpClient final : public HttpClient
 {
 public:
     CurlHttpClient();
+    // Other time-outs, for tests that cannot wait 30 s.
+    CurlHttpClient(std::chrono::milliseconds connectTimeout, std::chrono::milliseconds totalTimeout);
     ~CurlHttpClient() override;
     CurlHttpClient(const CurlHttpClient&) = delete;
     CurlHttpClient& operator=(const CurlHttpClient&) = delete;
 
     QByteArray get(const QString& url) override;
     WriteResult download(const QString& url, const QString& filePath) override;
+
+private:
+    std::chrono::milliseconds m_connectTimeout;
+    std::chrono::milliseconds m_totalTimeout;
 };

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <optional>
+#include <vector>
+
 // The machine's own address: the last IPv4 address its host name resolves to.
 class LocalAddressSource
 {
@@ -19,3 +23,9 @@ class HostNameLocalAddress final : public LocalAddressSource
 public:
     QString localAddress() override;
 };
+
+// What HostNameLocalAddress makes of what it gathered: the IPv4 addresses the
+// host-name look-up listed (nullopt when it failed) and those of the up,
+// non-loopback interfaces, all in host byte order and in the order listed.
+QString chooseLocalAddress(const std::optional<std::vector<std::uint32_t>>& lookedUp,
+                           const std::vector<std::uint32_t>& interfaces);

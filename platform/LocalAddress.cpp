@@ -1,0 +1,83 @@
+#include "platform/LocalAddress.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netdb.h>
+#include <unistd.h>
+
+namespace {
+
+QString dotted(std::uint32_t address)
+{
+    return QStringLiteral("%1.%2.%3.%4")
+        .arg(address >> 24)
+        .arg((address >> 16) & 0xFF)
+        .arg((address >> 8) & 0xFF)
+        .arg(address & 0xFF);
+}
+
+// gethostbyname keeps the order of the hosts file or the DNS answer, which
+// getaddrinfo would re-sort; the result is the last address of that list.
+std::optional<std::vector<std::uint32_t>> lookUpHostName()
+{
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return std::nullopt;
+    hostent entry{};
+    hostent* found = nullptr;
+    int error = 0;
+    std::vector<char> buffer(1024);
+    while (::gethostbyname_r(name, &entry, buffer.data(), buffer.size(), &found, &error) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (!found || found->h_addrtype != AF_INET || found->h_length != 4)
+        return std::nullopt;
+    std::vector<std::uint32_t> addresses;
+    for (char** a = found->h_addr_list; *a; ++a) {
+        in_addr address;
+        std::memcpy(&address, *a, sizeof address);
+        addresses.push_back(ntohl(address.s_addr));
+    }
+    return addresses;
+}
+
+std::vector<std::uint32_t> interfaceAddresses()
+{
+    std::vector<std::uint32_t> addresses;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return addresses;
+    for (const ifaddrs* i = list; i; i = i->ifa_next) {
+        if (!i->ifa_addr || i->ifa_addr->sa_family != AF_INET || !(i->ifa_flags & IFF_UP) ||
+            (i->ifa_flags & IFF_LOOPBACK))
+            continue;
+        sockaddr_in address;
+        std::memcpy(&address, i->ifa_addr, sizeof address);
+        addresses.push_back(ntohl(address.sin_addr.s_addr));
+    }
+    ::freeifaddrs(list);
+    return addresses;
+}
+
+} // namespace
+
+QString chooseLocalAddress(const std::optional<std::vector<std::uint32_t>>& lookedUp,
+                           const std::vector<std::uint32_t>& interfaces)
+{
+    if (!lookedUp || lookedUp->empty())
+        return {};
+    const bool onlyLoopback =
+        std::all_of(lookedUp->begin(), lookedUp->end(), [](std::uint32_t a) { return a >> 24 == 127; });
+    if (!onlyLoopback)
+        return dotted(lookedUp->back());
+    return interfaces.empty() ? QStringLiteral("127.0.0.1") : dotted(interfaces.back());
+}
+
+QString HostNameLocalAddress::localAddress()
+{
+    return chooseLocalAddress(lookUpHostName(), interfaceAddresses());
+}
