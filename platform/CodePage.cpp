@@ -6,32 +6,23 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <iconv.h>
+#include <string>
 
 namespace {
 
 constexpr size_t kChunk = 16384;
-
-// Length of the UTF-8 sequence that starts with `lead`, so that an unmappable
-// character is skipped whole.
-size_t utf8Length(unsigned char lead)
-{
-    if (lead >= 0xF0)
-        return 4;
-    if (lead >= 0xE0)
-        return 3;
-    if (lead >= 0xC0)
-        return 2;
-    return 1;
-}
+// glibc's name for its internal UCS-4: converting from or to it is a single
+// step, where UTF-8 would make every refused character cost a re-scan.
+constexpr char kWide[] = "WCHAR_T";
+static_assert(sizeof(wchar_t) == sizeof(char32_t));
 
 // Converts `input`, writing `replacement` for each sequence iconv refuses and
-// skipping `skip(byte)` bytes of input there; the output grows chunk by chunk.
-template <typename Skip>
-QByteArray convert(iconv_t cd, const QByteArray& input, const QByteArray& replacement, Skip skip)
+// skipping `skip` bytes of input there; the output grows chunk by chunk.
+QByteArray convert(iconv_t cd, const QByteArray& input, const QByteArray& replacement, size_t skip)
 {
     QByteArray output;
-    output.reserve(input.size() + input.size() / 2);
     char chunk[kChunk];
     char* in = const_cast<char*>(input.constData());
     size_t inLeft = size_t(input.size());
@@ -44,7 +35,7 @@ QByteArray convert(iconv_t cd, const QByteArray& input, const QByteArray& replac
         if (rc != size_t(-1) || error == E2BIG)
             continue;
         output.append(replacement);
-        const size_t n = std::min(inLeft, skip(static_cast<unsigned char>(*in)));
+        const size_t n = std::min(inLeft, skip);
         in += n;
         inLeft -= n;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
@@ -96,22 +87,26 @@ CodePage CodePage::windows1252()
 
 QByteArray CodePage::encode(const QString& text) const
 {
-    const iconv_t cd = open(m_iconvName, "UTF-8");
+    const iconv_t cd = open(m_iconvName, kWide);
     if (cd == iconv_t(-1))
         return text.toLatin1();
-    const QByteArray result = convert(cd, text.toUtf8(), QByteArrayLiteral("?"), utf8Length);
+    const QList<uint> wide = text.toUcs4();
+    const QByteArray input(reinterpret_cast<const char*>(wide.constData()), wide.size() * sizeof(uint));
+    const QByteArray result = convert(cd, input, QByteArrayLiteral("?"), sizeof(uint));
     iconv_close(cd);
     return result;
 }
 
 QString CodePage::decode(const QByteArray& bytes) const
 {
-    const iconv_t cd = open("UTF-8", m_iconvName);
+    const iconv_t cd = open(kWide, m_iconvName);
     if (cd == iconv_t(-1))
         return QString::fromLatin1(bytes);
-    const QByteArray utf8 = convert(cd, bytes, QByteArrayLiteral("\xEF\xBF\xBD"), [](unsigned char) {
-        return size_t(1);
-    });
+    const char32_t replacement = 0xFFFD;
+    const QByteArray wide =
+        convert(cd, bytes, QByteArray(reinterpret_cast<const char*>(&replacement), sizeof replacement), 1);
     iconv_close(cd);
-    return QString::fromUtf8(utf8);
+    std::u32string text(size_t(wide.size()) / sizeof(char32_t), U'\0');
+    std::memcpy(text.data(), wide.constData(), text.size() * sizeof(char32_t));
+    return QString::fromUcs4(text.data(), qsizetype(text.size()));
 }

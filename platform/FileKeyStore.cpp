@@ -61,9 +61,33 @@ QByteArray escape(const QString& text)
     return out;
 }
 
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A '%' without two hex digits after it stays as it is.
 QString unescape(const QByteArray& bytes)
 {
-    return QString::fromUtf8(QByteArray::fromPercentEncoding(bytes));
+    QByteArray out;
+    out.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const int high = bytes[i] == '%' && i + 2 < bytes.size() ? hexDigit(bytes[i + 1]) : -1;
+        const int low = high >= 0 ? hexDigit(bytes[i + 2]) : -1;
+        if (low < 0) {
+            out.append(bytes[i]);
+            continue;
+        }
+        out.append(char(high * 16 + low));
+        i += 2;
+    }
+    return QString::fromUtf8(out);
 }
 
 Entries parse(const QByteArray& content)

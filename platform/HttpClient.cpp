@@ -83,7 +83,8 @@ WriteResult transfer(const QString& url, Sink& sink, const char* agent, std::chr
 
 CurlHttpClient::CurlHttpClient() : CurlHttpClient(std::chrono::seconds(10), std::chrono::seconds(30)) {}
 
-CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout, std::chrono::milliseconds totalTimeout)
+CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout,
+                               std::chrono::milliseconds totalTimeout)
     : m_connectTimeout(connectTimeout), m_totalTimeout(totalTimeout)
 {
     initialiseOnce();

@@ -1,9 +1,9 @@
 #include "platform/LocalAddress.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
-#include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netdb.h>

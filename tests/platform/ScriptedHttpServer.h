@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QTcpServer>
+
+// An HTTP server on 127.0.0.1 that answers each request path with a fixed,
+// raw answer; an empty answer means: accept and never reply. Unknown paths get 404.
+class ScriptedHttpServer : public QObject
+{
+    Q_OBJECT
+
+public:
+    ScriptedHttpServer();
+
+    static QByteArray ok(const QByteArray& body);
+    void answer(const QByteArray& path, const QByteArray& rawAnswer) { m_answers.insert(path, rawAnswer); }
+    QString url(const QByteArray& path) const;
+    // The request heads received, in order.
+    const QList<QByteArray>& requests() const { return m_requests; }
+
+private:
+    void serve(QTcpSocket* socket, QByteArray& received);
+
+    QTcpServer m_server;
+    QHash<QByteArray, QByteArray> m_answers;
+    QList<QByteArray> m_requests;
+};

@@ -1,0 +1,108 @@
+#include "ScriptedHttpServer.h"
+
+#include "platform/HttpClient.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <future>
+
+using namespace std::chrono_literals;
+
+class TestCurlHttpClient : public QObject
+{
+    Q_OBJECT
+
+private:
+    ScriptedHttpServer m_server;
+    CurlHttpClient m_client{5s, 10s};
+
+    // The client blocks, and the server needs this thread's event loop.
+    template <typename Call> auto offThread(Call call)
+    {
+        auto future = std::async(std::launch::async, call);
+        const QDeadlineTimer deadline(20s);
+        while (future.wait_for(0ms) != std::future_status::ready && !deadline.hasExpired())
+            QTest::qWait(5);
+        return future.get();
+    }
+
+    QByteArray get(const QByteArray& path)
+    {
+        return offThread([&] { return m_client.get(m_server.url(path)); });
+    }
+
+    WriteResult download(const QByteArray& path, const QString& file)
+    {
+        return offThread([&] { return m_client.download(m_server.url(path), file); });
+    }
+
+private slots:
+    void getReturnsTheWholeBodyOfA2xxAnswer()
+    {
+        const QByteArray body("203.0.113.7\0tail", 16);
+        m_server.answer("/ips.asp", ScriptedHttpServer::ok(body));
+        QCOMPARE(get("/ips.asp"), body);
+        const QByteArray request = m_server.requests().last();
+        QVERIFY(request.startsWith("GET /ips.asp HTTP/1.1\r\n"));
+        QVERIFY(request.contains("\r\nUser-Agent:  \r\n")); // the page fetch's agent is one blank
+
+        m_server.answer("/moved",
+                        "HTTP/1.1 302 Found\r\nLocation: /ips.asp\r\nContent-Length: 5\r\n\r\nmoved");
+        QCOMPARE(get("/moved"), body);
+    }
+
+    void getGivesNothingOnFailure()
+    {
+        QCOMPARE(get("/missing"), QByteArray()); // 404 with a body
+        m_server.answer("/error", "HTTP/1.1 500 Oops\r\nContent-Length: 2\r\n\r\nno");
+        QCOMPARE(get("/error"), QByteArray());
+        m_server.answer("/cut", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\nshort");
+        QCOMPARE(get("/cut"), QByteArray());
+        m_server.answer("/huge", ScriptedHttpServer::ok(QByteArray(5 * 1024 * 1024, 'x')));
+        QCOMPARE(get("/huge"), QByteArray());
+        m_server.answer("/loop", "HTTP/1.1 302 Found\r\nLocation: /loop\r\nContent-Length: 0\r\n\r\n");
+        QCOMPARE(get("/loop"), QByteArray());
+        m_server.answer("/file",
+                        "HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\nContent-Length: 0\r\n\r\n");
+        QCOMPARE(get("/file"), QByteArray());
+        QCOMPARE(offThread([&] { return m_client.get(QStringLiteral("http://127.0.0.1:1/")); }),
+                 QByteArray());
+    }
+
+    void silentServerEndsAtTheTotalTimeOut()
+    {
+        CurlHttpClient quick(5s, 300ms);
+        m_server.answer("/silent", QByteArray());
+        QCOMPARE(offThread([&] { return quick.get(m_server.url("/silent")); }), QByteArray());
+    }
+
+    void downloadReplacesTheFileOnlyOnSuccess()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("ggw.gif"));
+        m_server.answer("/vkl/ggw.gif", ScriptedHttpServer::ok("GIF89a new"));
+        QVERIFY(download("/vkl/ggw.gif", file).ok());
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), QByteArray("GIF89a new"));
+        written.close();
+
+        m_server.answer("/cut", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\nConnection: close\r\n\r\nshort");
+        for (const QByteArray path : {"/missing", "/cut"}) {
+            const WriteResult result = download(path, file);
+            QVERIFY2(!result.ok() && result.error.contains(m_server.url(path)), qPrintable(result.error));
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.readAll(), QByteArray("GIF89a new"));
+            written.close();
+        }
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("ggw.gif")});
+        QVERIFY(!download("/vkl/ggw.gif", dir.filePath(QStringLiteral("no/such/folder"))).ok());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCurlHttpClient)
+#include "TestCurlHttpClient.moc"

@@ -1,0 +1,179 @@
+#include "platform/KeyStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TestFileKeyStore : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_dir.isValid());
+        m_path = m_dir.filePath(QStringLiteral("config/Vizivuri"));
+        QDir(m_dir.path()).removeRecursively();
+        QDir().mkpath(m_dir.path());
+    }
+
+    void namesIgnoreAsciiCaseOnly()
+    {
+        FileKeyStore store(m_path);
+        QVERIFY(!store.value(QStringLiteral("vkl01")));
+        QVERIFY(store.setValue(QStringLiteral("VKL01"), QStringLiteral("ab***")).ok());
+        QCOMPARE(store.value(QStringLiteral("vkl01")), QStringLiteral("ab***"));
+        QVERIFY(store.setValue(QStringLiteral("Vkl01"), QStringLiteral("cd***")).ok());
+        QCOMPARE(FileKeyStore(m_path).value(QStringLiteral("vKL01")), QStringLiteral("cd***"));
+        QCOMPARE(readFile(m_path).count("VKL01="), 1); // the stored spelling stays
+        QCOMPARE(readFile(m_path).count("=cd***"), 1);
+
+        QVERIFY(store.setValue(QStringLiteral("É"), QStringLiteral("1")).ok());
+        QVERIFY(!store.value(QStringLiteral("é")));
+    }
+
+    void anyCharacterRoundTrips()
+    {
+        const QStringList texts{QString(),
+                                QStringLiteral("a=b=c"),
+                                QStringLiteral("%41%"),
+                                QStringLiteral("#not a comment"),
+                                QStringLiteral("two\nlines\r\n"),
+                                QStringLiteral(" tab\t, blanks "),
+                                QStringLiteral("动态域名 登錄"),
+                                QStringLiteral("\x7f\x01 end"),
+                                QStringLiteral("x😀y")};
+        FileKeyStore store(m_path);
+        for (const QString& text : texts)
+            QVERIFY(store.setValue(text, text + QStringLiteral("|v")).ok());
+        FileKeyStore other(m_path);
+        for (const QString& text : texts)
+            QCOMPARE(other.value(text), text + QStringLiteral("|v"));
+        // One header of two comment lines, then one line per value.
+        QCOMPARE(readFile(m_path).count('\n'), 2 + texts.size());
+    }
+
+    void removeDeletesOnlyThatValue()
+    {
+        FileKeyStore store(m_path);
+        QVERIFY(store.removeValue(QStringLiteral("missing")).ok());
+        QVERIFY(store.setValue(QStringLiteral("a.example.com"), QStringLiteral("1")).ok());
+        QVERIFY(store.setValue(QStringLiteral("vkl02"), QStringLiteral("2")).ok());
+        QVERIFY(store.removeValue(QStringLiteral("A.EXAMPLE.com")).ok());
+        QVERIFY(!store.value(QStringLiteral("a.example.com")));
+        QCOMPARE(store.value(QStringLiteral("vkl02")), QStringLiteral("2"));
+    }
+
+    void fileIsPrivateEvenIfItWasNot()
+    {
+        QDir().mkpath(QFileInfo(m_path).path());
+        writeFile(m_path, "old=1\n");
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+        FileKeyStore store(m_path);
+        QVERIFY(store.setValue(QStringLiteral("new"), QStringLiteral("2")).ok());
+        struct stat info
+        {
+        };
+        QCOMPARE(::stat(QFile::encodeName(m_path).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 07777, mode_t(0600));
+        QCOMPARE(store.value(QStringLiteral("old")), QStringLiteral("1"));
+    }
+
+    void failedRewriteKeepsOldContentAndLeavesNoTemporary()
+    {
+        FileKeyStore store(m_path);
+        QVERIFY(store.setValue(QStringLiteral("vkl01"), QStringLiteral("ab***")).ok());
+        const QByteArray before = readFile(m_path);
+
+        // The write dies half-way (file size limit: root is not exempt from it).
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        getrlimit(RLIMIT_FSIZE, &old);
+        rlimit small = old;
+        small.rlim_cur = 4096;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const WriteResult result = store.setValue(QStringLiteral("big"), QString(100000, QLatin1Char('x')));
+        setrlimit(RLIMIT_FSIZE, &old);
+
+        QVERIFY(!result.ok());
+        QVERIFY2(result.error.startsWith(QStringLiteral("Failed to set data for 'big': ")),
+                 qPrintable(result.error));
+        QCOMPARE(readFile(m_path), before);
+        QCOMPARE(QDir(QFileInfo(m_path).path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{QStringLiteral("Vizivuri")});
+    }
+
+    void unwritableLocationGivesErrorText()
+    {
+        writeFile(m_dir.filePath(QStringLiteral("file")), "x");
+        FileKeyStore store(m_dir.filePath(QStringLiteral("file/Vizivuri")));
+        QVERIFY(!store.value(QStringLiteral("a")));
+        const WriteResult set = store.setValue(QStringLiteral("vkl02"), QStringLiteral("1"));
+        QVERIFY2(set.error.startsWith(QStringLiteral("Failed to set data for 'vkl02': ")),
+                 qPrintable(set.error));
+
+        // A store that exists but cannot be read is never replaced blindly.
+        QDir().mkpath(m_path);
+        FileKeyStore folder(m_path);
+        QVERIFY(!folder.setValue(QStringLiteral("a"), QStringLiteral("1")).ok());
+        QVERIFY(!folder.removeValue(QStringLiteral("a")).error.isEmpty());
+        QVERIFY(QFileInfo(m_path).isDir());
+    }
+
+    void garbageFileKeepsWhatParses()
+    {
+        QDir().mkpath(QFileInfo(m_path).path());
+        QByteArray garbage(20000, '\0');
+        QRandomGenerator random(7);
+        for (char& c : garbage)
+            c = char(random.bounded(256));
+        writeFile(m_path, garbage + "\ngood=1%0A%zz%4\r\nno equals\n#c=2\nGOOD=3\n\xFF\xFE=\x80\n");
+        FileKeyStore store(m_path);
+        QCOMPARE(store.value(QStringLiteral("good")), QStringLiteral("1\n%zz%4"));
+        QVERIFY(!store.value(QStringLiteral("#c")));
+        QVERIFY(store.value(QStringLiteral("\uFFFD\uFFFD")));
+        QVERIFY(store.setValue(QStringLiteral("new"), QStringLiteral("n")).ok());
+        QCOMPARE(FileKeyStore(m_path).value(QStringLiteral("good")), QStringLiteral("1\n%zz%4"));
+        QVERIFY(!readFile(m_path).contains('\0'));
+    }
+
+    void defaultPathFollowsXdgConfigHome()
+    {
+        qputenv("XDG_CONFIG_HOME", "/somewhere/config");
+        QCOMPARE(FileKeyStore::defaultPath(), QStringLiteral("/somewhere/config/Vizivuri"));
+        qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
+        QCOMPARE(FileKeyStore::defaultPath(), QDir::homePath() + QStringLiteral("/.config/Vizivuri"));
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(FileKeyStore::defaultPath(), QDir::homePath() + QStringLiteral("/.config/Vizivuri"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileKeyStore)
+#include "TestFileKeyStore.moc"
