@@ -35,7 +35,7 @@ private slots:
         QVERIFY(mixed.startsWith("main.") && mixed.endsWith(".cn&&&ip"));
     }
 
-    void windows1252SpecialCharacters()
+    void windows1252EuroAndAccents()
     {
         const CodePage page = CodePage::windows1252();
         QCOMPARE(page.encode(QStringLiteral("€ é")), QByteArray("\x80 \xE9"));
