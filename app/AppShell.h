@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+// What the windows share of the application: its title and its single
+// minimise-handler slot. The last window to install a handler wins.
+class AppShell
+{
+public:
+    QString title;
+    std::function<void()> OnMinimize;
+    // Whether the desktop has a notification area; tests replace it.
+    std::function<bool()> trayAvailable;
+
+    void minimize()
+    {
+        if (OnMinimize)
+            OnMinimize();
+    }
+};

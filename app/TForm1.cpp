@@ -1,0 +1,39 @@
+#include "app/TForm1.h"
+
+#include "app/AppShell.h"
+#include "ui/AppIcon.h"
+#include "ui/ClickableLabel.h"
+
+#include <QCheckBox>
+#include <QSystemTrayIcon>
+
+TForm1::TForm1(const Platform& platform, AppShell& shell, QWidget* parent)
+    : QMainWindow(parent), m_platform(platform), m_shell(shell),
+      m_codePage(CodePage::forLanguage(platform.language.languageId()))
+{
+    setWindowIcon(appIcon());
+    buildLayout();
+    m_trayIcon = new QSystemTrayIcon(appIcon(), this);
+    m_trayIcon->setToolTip(QStringLiteral("Kelvane"));
+    connectControls();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::connectControls()
+{
+    // Option boxes react to every change of state, also one made by the program.
+    connect(zddr, &QCheckBox::toggled, this, [this] { zddrClick(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(CheckBox7, &QCheckBox::toggled, this, [this] { CheckBox7Click(); });
+    connect(CheckBox5, &QCheckBox::toggled, this, [this] { CheckBox5Click(); });
+    connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
+    connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
+    connect(Label9, &ClickableLabel::clicked, this, [this] { Label9Click(); });
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            TrayIconLeftClick();
+    });
+    Timer3.setOnTimer([this] { Timer3Timer(); });
+}

@@ -1,0 +1,156 @@
+#pragma once
+
+#include "platform/CodePage.h"
+#include "platform/Platform.h"
+#include "platform/Timer.h"
+#include "platform/WriteResult.h"
+#include "ui/LanguageCode.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+class AppShell;
+class ClickableLabel;
+class EventLog;
+class StatusPanels;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QStackedWidget;
+class QSystemTrayIcon;
+
+// The primary window: login form, event log, advanced panel, address labels.
+// Controls and handlers are public and keep the names of the window layout, as
+// the other windows and the tests reach into them. The handlers are defined in
+// the source file of their area (app/, settings/, ui/, registration/).
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Runs the whole creation handler before returning.
+    TForm1(const Platform& platform, AppShell& shell, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Toolbar strip, address band.
+    QComboBox* ComboBox1 = nullptr;
+    ClickableLabel* Label3 = nullptr;
+    QLabel* Label5 = nullptr;  // local address
+    QLabel* Label7 = nullptr;  // resolved address
+    QLabel* Label18 = nullptr; // clock
+
+    // Login panel.
+    QLineEdit* nameedit = nullptr;
+    QLineEdit* passedit = nullptr;
+    QPushButton* Button4 = nullptr;
+    QCheckBox* zddr = nullptr;
+    ClickableLabel* Label8 = nullptr; // shows the advanced panel
+    ClickableLabel* Label9 = nullptr; // shows the event log
+
+    EventLog* dlrz = nullptr;
+
+    // Advanced panel.
+    QWidget* Panel8 = nullptr;
+    QCheckBox* CheckBox5 = nullptr; // resolve to this machine's address
+    QCheckBox* CheckBox1 = nullptr; // multi-user login
+    QCheckBox* CheckBox7 = nullptr; // run hidden
+    QCheckBox* CheckBox2 = nullptr; // resolve to a fixed address
+    QLineEdit* Edit4 = nullptr;     // the fixed address
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    ClickableLabel* Label16 = nullptr;
+    ClickableLabel* Label15 = nullptr;
+    ClickableLabel* Label14 = nullptr;
+    QPlainTextEdit* Memo2 = nullptr; // multi-user list
+
+    // Right area.
+    QLabel* Image2 = nullptr;
+    QWidget* WebBrowser1 = nullptr;
+
+    StatusPanels* StatusBar1 = nullptr;
+
+    // Controls that only hold state.
+    QStringList Memo4; // settings lines of "vkl.ini"
+    QStringList Memo1; // zone list
+    QString iptype = QStringLiteral("0");
+    QString wgip = QStringLiteral("wgip");
+    QString Edit1;
+    QString Edit5;
+
+    Timer Timer1; // start-up auto-login
+    Timer Timer2; // advertisement page
+    Timer Timer3; // clock
+
+    // Run-time state of the window.
+    int advertisementInterval = 0;
+    int advertisementCounter1 = 0;
+    int advertisementCounter2 = 0;
+    int listIndex = 0;
+    QString loopbackStatus;
+    QString primaryServerHost;
+    bool loadingGuard = true; // true until the window is first shown: option boxes write nothing
+    LanguageCode languageCode = LanguageCode::Jt;
+    QString statusText;
+
+    // Start-up and shutdown (app/).
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    bool WMQueryEndSession();
+    void ApplicationMinimize();
+    void TrayIconLeftClick();
+    bool isInTray() const;
+
+    // Settings store (settings/).
+    QString programFile(const QString& name) const;
+    void SaveSettingsLines();
+    void SaveMultiUserList();
+    void SaveCredentials();
+    void ClearCredentials();
+    QStringList multiUserLines() const;
+    void CheckBox1Click();
+    void CheckBox7Click();
+
+    // Event log, status bar, clock (ui/).
+    QString timeOfDay() const;
+    QString today() const;
+    void setStatus(const QString& text);
+    void Timer3Timer();
+
+    // Login session and address options (registration/).
+    void zddrClick();
+    void Label8Click();
+    void Label9Click();
+    void CheckBox5Click();
+    void CheckBox2Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void buildLayout();
+    QWidget* buildAddressBand();
+    QWidget* buildLoginPanel();
+    QWidget* buildAdvancedPanel();
+    QWidget* buildRightArea();
+    void connectControls();
+    void loadSettingsFiles();
+    void restoreSavedCredentials();
+    void setOptionLine(int line, bool ticked);
+    void reportWriteFailure(const QString& file, const WriteResult& result);
+
+    Platform m_platform;
+    AppShell& m_shell;
+    CodePage m_codePage;
+    QStackedWidget* m_logOrOptions = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    std::optional<QString> m_savedDomainPrefix;
+    std::optional<QString> m_savedPasswordPrefix;
+    QString m_lastReportedFailure;
+    bool m_shownOnce = false;
+};

@@ -1,0 +1,194 @@
+#include "app/TForm1.h"
+
+#include "app/deployment.h"
+#include "ui/ClickableLabel.h"
+#include "ui/EventLog.h"
+#include "ui/StatusPanels.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QLineEdit* passwordField(QWidget* parent)
+{
+    auto* field = new QLineEdit(parent);
+    field->setEchoMode(QLineEdit::Password);
+    field->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // shown as "*"
+    return field;
+}
+
+QLabel* redLabel(QWidget* parent)
+{
+    auto* label = new QLabel(QStringLiteral("127.0.0.1   "), parent);
+    label->setStyleSheet(QStringLiteral("color: red;"));
+    return label;
+}
+
+} // namespace
+
+void TForm1::buildLayout()
+{
+    setWindowTitle(QStringLiteral("Kelvane动态域名解析(自动端口映射)"));
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(912, 605);
+
+    auto* toolbar = new QToolBar(this);
+    toolbar->setMovable(false);
+    toolbar->setIconSize(QSize(20, 20));
+    addToolBar(toolbar);
+    addToolBarBreak();
+    auto* addressBand = new QToolBar(this);
+    addressBand->setMovable(false);
+    addressBand->addWidget(buildAddressBand());
+    addToolBar(addressBand);
+
+    auto* central = new QWidget(this);
+    auto* columns = new QSplitter(Qt::Horizontal, central);
+    columns->setHandleWidth(3);
+    columns->setChildrenCollapsible(false);
+
+    auto* Panel1 = new QWidget(columns);
+    Panel1->setFixedWidth(273);
+    auto* left = new QVBoxLayout(Panel1);
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(0);
+    left->addWidget(buildLoginPanel());
+    m_logOrOptions = new QStackedWidget(Panel1);
+    dlrz = new EventLog(m_logOrOptions);
+    m_logOrOptions->addWidget(dlrz);
+    m_logOrOptions->addWidget(buildAdvancedPanel());
+    left->addWidget(m_logOrOptions, 1);
+
+    columns->addWidget(Panel1);
+    columns->addWidget(buildRightArea());
+
+    auto* outer = new QVBoxLayout(central);
+    outer->setContentsMargins(0, 3, 0, 0); // the 3-pixel spacer under the tool strip
+    outer->addWidget(columns);
+    setCentralWidget(central);
+
+    StatusBar1 = new StatusPanels(this);
+    StatusBar1->setPanelText(1, QString::fromUtf8(deployment::vendorLine));
+    setStatusBar(StatusBar1);
+}
+
+QWidget* TForm1::buildAddressBand()
+{
+    auto* band = new QWidget(this);
+    auto* row = new QHBoxLayout(band);
+    row->setContentsMargins(4, 0, 4, 0);
+    row->addWidget(new QLabel(QStringLiteral("地址(D)"), band));
+    ComboBox1 = new QComboBox(band);
+    ComboBox1->setEditable(true);
+    ComboBox1->setFixedWidth(369);
+    ComboBox1->setEditText(QString::fromUtf8(deployment::providerWebSite));
+    row->addWidget(ComboBox1);
+    Label3 = new ClickableLabel(QStringLiteral("转到"), band);
+    row->addWidget(Label3);
+    row->addSpacing(12);
+    row->addWidget(new QLabel(QStringLiteral("本机IP    "), band));
+    Label5 = redLabel(band);
+    row->addWidget(Label5);
+    row->addWidget(new QLabel(QStringLiteral("解析IP    "), band));
+    Label7 = redLabel(band);
+    row->addWidget(Label7);
+    Label18 = new QLabel(band);
+    row->addWidget(Label18);
+    row->addStretch(1);
+    return band;
+}
+
+QWidget* TForm1::buildLoginPanel()
+{
+    auto* Panel2 = new QFrame(this);
+    Panel2->setFrameShape(QFrame::StyledPanel);
+    Panel2->setFixedHeight(95);
+    auto* grid = new QGridLayout(Panel2);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->addWidget(new QLabel(QStringLiteral("域名"), Panel2), 0, 0);
+    nameedit = new QLineEdit(Panel2);
+    grid->addWidget(nameedit, 0, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("密码"), Panel2), 1, 0);
+    passedit = passwordField(Panel2);
+    grid->addWidget(passedit, 1, 1);
+    Button4 = new QPushButton(QStringLiteral("登录"), Panel2);
+    grid->addWidget(Button4, 1, 2);
+    zddr = new QCheckBox(QStringLiteral("自动登录"), Panel2);
+    grid->addWidget(zddr, 2, 0, 1, 2);
+    auto* links = new QHBoxLayout;
+    Label9 = new ClickableLabel(QStringLiteral("登录日志        "), Panel2);
+    Label8 = new ClickableLabel(QStringLiteral("高级设置  "), Panel2);
+    links->addWidget(Label9);
+    links->addWidget(Label8);
+    grid->addLayout(links, 2, 2);
+    return Panel2;
+}
+
+QWidget* TForm1::buildAdvancedPanel()
+{
+    Panel8 = new QFrame(this);
+    auto* grid = new QGridLayout(Panel8);
+    grid->setContentsMargins(6, 6, 6, 6);
+    int row = 0;
+    grid->addWidget(new QLabel(QStringLiteral("下列参数一般用户不需要设置              "), Panel8), row++, 0, 1, 3);
+    CheckBox5 = new QCheckBox(QStringLiteral("解析为本机IP"), Panel8);
+    grid->addWidget(CheckBox5, row, 0, 1, 2);
+    Label14 = new ClickableLabel(QStringLiteral("参数含义"), Panel8);
+    grid->addWidget(Label14, row++, 2);
+    CheckBox2 = new QCheckBox(QStringLiteral("解析固定IP"), Panel8);
+    grid->addWidget(CheckBox2, row, 0);
+    Edit4 = new QLineEdit(Panel8);
+    grid->addWidget(Edit4, row++, 1, 1, 2);
+    CheckBox1 = new QCheckBox(QStringLiteral("多用户登陆"), Panel8);
+    grid->addWidget(CheckBox1, row, 0);
+    CheckBox7 = new QCheckBox(QStringLiteral("隐藏运行"), Panel8);
+    grid->addWidget(CheckBox7, row++, 1);
+    grid->addWidget(new QLabel(QStringLiteral("添加多用户自动登陆      "), Panel8), row++, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("域名"), Panel8), row, 0);
+    Edit2 = new QLineEdit(Panel8);
+    grid->addWidget(Edit2, row++, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("密码   "), Panel8), row, 0);
+    Edit3 = passwordField(Panel8);
+    grid->addWidget(Edit3, row++, 1, 1, 2);
+    Label16 = new ClickableLabel(QStringLiteral("添加 "), Panel8);
+    Label15 = new ClickableLabel(QStringLiteral("删除 "), Panel8);
+    grid->addWidget(Label16, row, 1);
+    grid->addWidget(Label15, row++, 2);
+    Memo2 = new QPlainTextEdit(Panel8);
+    Memo2->setReadOnly(true);
+    Memo2->setLineWrapMode(QPlainTextEdit::NoWrap);
+    grid->addWidget(Memo2, row++, 0, 1, 3);
+    grid->setRowStretch(row - 1, 1);
+    return Panel8;
+}
+
+QWidget* TForm1::buildRightArea()
+{
+    auto* Panel3 = new QWidget(this);
+    auto* column = new QVBoxLayout(Panel3);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    auto* banner = new QWidget(Panel3);
+    banner->setFixedHeight(96);
+    Image2 = new QLabel(banner);
+    Image2->setGeometry(0, 0, 625, 105);
+    column->addWidget(banner);
+    WebBrowser1 = new QFrame(Panel3);
+    WebBrowser1->setAutoFillBackground(true);
+    WebBrowser1->setStyleSheet(QStringLiteral("background: white;"));
+    column->addWidget(WebBrowser1, 1);
+    return Panel3;
+}

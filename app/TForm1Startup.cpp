@@ -1,0 +1,136 @@
+#include "app/TForm1.h"
+
+#include "app/AppShell.h"
+#include "app/deployment.h"
+#include "settings/SavedCredentials.h"
+#include "settings/SettingsLines.h"
+#include "ui/EventLog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+void TForm1::FormCreate()
+{
+    advertisementInterval = 1200000;
+    advertisementCounter1 = 0;
+    advertisementCounter2 = 0;
+    listIndex = 0;
+    loopbackStatus = QStringLiteral("net");
+    primaryServerHost = QStringLiteral("main.") + QString::fromUtf8(deployment::builtInZones.front());
+    loadingGuard = true;
+    statusText.clear();
+    Memo2->clear();
+
+    m_savedDomainPrefix = m_platform.keyStore.value(SavedCredentials::domainPrefixName);
+    m_savedPasswordPrefix = m_platform.keyStore.value(SavedCredentials::passwordPrefixName);
+
+    loadSettingsFiles();
+
+    // The guard keeps these ticks from writing the settings back.
+    if (Memo4.at(SettingsLine::MultiUser) == QStringLiteral("1"))
+        CheckBox1->setChecked(true);
+    if (Memo4.at(SettingsLine::ResolveLocal) == QStringLiteral("1")) {
+        CheckBox5->setChecked(true);
+        iptype = QStringLiteral("1");
+    }
+
+    SaveSettingsLines();
+
+    languageCode = languageCodeFor(m_platform.language.languageId());
+
+    restoreSavedCredentials();
+
+    Timer2.setInterval(1000);
+    Timer1.setInterval(1000);
+    Timer3.setInterval(1000);
+    Timer3Timer();
+
+    m_shell.OnMinimize = [this] { ApplicationMinimize(); };
+}
+
+void TForm1::restoreSavedCredentials()
+{
+    if (Memo4.isEmpty())
+        return;
+    const auto restored =
+        SavedCredentials::restore(m_savedDomainPrefix, m_savedPasswordPrefix, Memo4.at(SettingsLine::Credentials));
+    if (!restored)
+        return;
+    nameedit->setText(restored->domain);
+    passedit->setText(restored->password);
+    zddr->setChecked(true);
+}
+
+void TForm1::FormShow()
+{
+    loadingGuard = false;
+    const QString banner = programFile(QStringLiteral("ggw.gif"));
+    if (QFile::exists(banner))
+        Image2->setPixmap(QPixmap(banner));
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TForm1::FormCloseQuery()
+{
+    // Nothing is saved here: settings are written whenever they change.
+    QApplication::quit();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    FormCloseQuery();
+}
+
+bool TForm1::WMQueryEndSession()
+{
+    return true;
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
+        m_shell.minimize();
+}
+
+void TForm1::ApplicationMinimize()
+{
+    // Without a notification area the window stays minimised in the task bar,
+    // so that it is never out of reach.
+    if (!m_shell.trayAvailable || !m_shell.trayAvailable())
+        return;
+    m_trayIcon->show();
+    hide();
+}
+
+void TForm1::TrayIconLeftClick()
+{
+    m_trayIcon->hide();
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+bool TForm1::isInTray() const
+{
+    return m_trayIcon->isVisible();
+}

@@ -1,0 +1,21 @@
+#include "app/WindowSet.h"
+
+#include "app/AppShell.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+
+WindowSet::WindowSet(const Platform& platform, AppShell& shell)
+    : Form1(platform, shell), Form2(platform, Form1), Form111(), m_shell(shell)
+{
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &Form1, [this](QSessionManager& manager) {
+        if (!Form1.WMQueryEndSession())
+            manager.cancel();
+    });
+}
+
+void WindowSet::start()
+{
+    Form1.showMinimized();
+    m_shell.minimize();
+}

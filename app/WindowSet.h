@@ -1,0 +1,25 @@
+#pragma once
+
+#include "app/TForm1.h"
+#include "app/TForm111.h"
+#include "app/TForm2.h"
+
+// The three windows, created in this order, each completely (its creation
+// handler included) before the next.
+class WindowSet
+{
+public:
+    WindowSet(const Platform& platform, AppShell& shell);
+
+    TForm1 Form1;
+    TForm2 Form2;
+    TForm111 Form111;
+
+    // What the start of the message loop does: the primary window, created
+    // minimised, runs the minimise handler in force, so the program starts as
+    // a notification-area icon (or minimised in the task bar without one).
+    void start();
+
+private:
+    AppShell& m_shell;
+};

@@ -1,0 +1,28 @@
+#include "app/TForm1.h"
+
+#include "settings/SettingsLines.h"
+
+#include <QCheckBox>
+
+// The resolve-to-local and fixed-address boxes exclude each other; only the
+// first is stored (settings line 2, mirrored in iptype).
+void TForm1::CheckBox5Click()
+{
+    if (loadingGuard)
+        return;
+    padSettingsLines(Memo4, 5);
+    if (CheckBox5->isChecked()) {
+        CheckBox2->setChecked(false);
+        Memo4[SettingsLine::ResolveLocal] = QStringLiteral("1");
+    } else {
+        Memo4[SettingsLine::ResolveLocal] = QStringLiteral("0");
+    }
+    iptype = Memo4.at(SettingsLine::ResolveLocal) == QStringLiteral("1") ? QStringLiteral("1") : QStringLiteral("0");
+    SaveSettingsLines();
+}
+
+void TForm1::CheckBox2Click()
+{
+    if (CheckBox2->isChecked() && CheckBox5->isChecked())
+        CheckBox5->setChecked(false);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+
+// The lines of "vkl.ini", by number.
+namespace SettingsLine {
+constexpr int Credentials = 0;  // tail of the saved credentials
+constexpr int MultiUser = 1;    // "1" multi-user login on
+constexpr int ResolveLocal = 2; // "1" resolve the domain to this machine's local address
+constexpr int RunHidden = 3;    // "1" run-hidden option ticked; not read back
+constexpr int AccountType = 5;  // "6" after a paying user's success reply
+constexpr int Count = 7;
+} // namespace SettingsLine
+
+// Content of "vkl.ini" when it does not exist: a single blank, then six "0".
+QStringList defaultSettingsLines();
+
+// Appends "0" lines until there are at least `count`.
+void padSettingsLines(QStringList& lines, int count);

@@ -1,0 +1,133 @@
+#include "app/TForm1.h"
+
+#include "app/AppShell.h"
+#include "app/deployment.h"
+#include "settings/SavedCredentials.h"
+#include "settings/SettingsLines.h"
+#include "settings/TextFile.h"
+#include "ui/Messages.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace {
+
+const QString settingsFileName = QStringLiteral("vkl.ini");
+const QString zoneListFileName = QStringLiteral("yuming.ini");
+const QString multiUserFileName = QStringLiteral("vkldomain.ini");
+
+QStringList builtInZoneList()
+{
+    QStringList zones;
+    for (const char* zone : deployment::builtInZones)
+        zones << QString::fromUtf8(zone);
+    return zones;
+}
+
+} // namespace
+
+QString TForm1::programFile(const QString& name) const
+{
+    return QDir(m_platform.programFolder).filePath(name);
+}
+
+void TForm1::loadSettingsFiles()
+{
+    if (const auto list = loadTextLines(programFile(multiUserFileName), m_codePage))
+        Memo2->setPlainText(list->join(u'\n'));
+    else
+        SaveMultiUserList();
+
+    if (const auto zones = loadTextLines(programFile(zoneListFileName), m_codePage)) {
+        Memo1 = *zones;
+    } else {
+        Memo1 = builtInZoneList();
+        reportWriteFailure(programFile(zoneListFileName),
+                           saveTextLines(programFile(zoneListFileName), Memo1, m_codePage));
+    }
+
+    Memo4 = loadTextLines(programFile(settingsFileName), m_codePage).value_or(defaultSettingsLines());
+    padSettingsLines(Memo4, SettingsLine::Count);
+}
+
+QStringList TForm1::multiUserLines() const
+{
+    return splitLines(Memo2->toPlainText());
+}
+
+void TForm1::SaveSettingsLines()
+{
+    // Line 0 holds part of the password.
+    reportWriteFailure(programFile(settingsFileName),
+                       saveTextLines(programFile(settingsFileName), Memo4, m_codePage, /*ownerOnly=*/true));
+}
+
+void TForm1::SaveMultiUserList()
+{
+    reportWriteFailure(programFile(multiUserFileName),
+                       saveTextLines(programFile(multiUserFileName), multiUserLines(), m_codePage));
+}
+
+void TForm1::SaveCredentials()
+{
+    if (!zddr->isChecked())
+        return;
+    const SavedCredentials::Parts parts = SavedCredentials::split(nameedit->text(), passedit->text());
+    padSettingsLines(Memo4, 1);
+    Memo4[SettingsLine::Credentials] = parts.line0;
+    SaveSettingsLines();
+    // The key store's error text names the value and the reason; the first
+    // failure ends the save.
+    const WriteResult domainPrefix = m_platform.keyStore.setValue(SavedCredentials::domainPrefixName, parts.vkl01);
+    reportWriteFailure({}, domainPrefix);
+    if (domainPrefix.ok())
+        reportWriteFailure({}, m_platform.keyStore.setValue(SavedCredentials::passwordPrefixName, parts.vkl02));
+}
+
+void TForm1::ClearCredentials()
+{
+    padSettingsLines(Memo4, 1);
+    Memo4[SettingsLine::Credentials].clear();
+    SaveSettingsLines();
+}
+
+void TForm1::setOptionLine(int line, bool ticked)
+{
+    padSettingsLines(Memo4, 5);
+    Memo4[line] = ticked ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+void TForm1::CheckBox1Click()
+{
+    if (loadingGuard)
+        return;
+    setOptionLine(SettingsLine::MultiUser, CheckBox1->isChecked());
+    SaveSettingsLines();
+}
+
+void TForm1::CheckBox7Click()
+{
+    if (loadingGuard)
+        return;
+    setOptionLine(SettingsLine::RunHidden, CheckBox7->isChecked());
+    SaveSettingsLines();
+}
+
+void TForm1::reportWriteFailure(const QString& file, const WriteResult& result)
+{
+    if (result.ok()) {
+        m_lastReportedFailure.clear();
+        return;
+    }
+    const QString text = file.isEmpty() ? result.error
+                                        : Messages::writeFailed(languageCodeFor(m_platform.language.languageId()),
+                                                                QFileInfo(file).fileName(), result.error);
+    // One box per failure, not one per retry of the same write.
+    if (text == m_lastReportedFailure)
+        return;
+    m_lastReportedFailure = text;
+    m_platform.messageBoxes.show(m_shell.title, text);
+}

@@ -1,0 +1,48 @@
+#include "settings/TextFile.h"
+
+#include "platform/AtomicFile.h"
+
+#include <QFile>
+
+QStringList splitLines(const QString& text)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text.at(i);
+        if (c != u'\r' && c != u'\n')
+            continue;
+        lines << text.mid(start, i - start);
+        if (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < size)
+        lines << text.mid(start);
+    return lines;
+}
+
+QString joinLines(const QStringList& lines)
+{
+    QString text;
+    for (const QString& line : lines) {
+        text += line;
+        text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+std::optional<QStringList> loadTextLines(const QString& path, const CodePage& codePage)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return splitLines(codePage.decode(file.read(maxTextFileBytes)));
+}
+
+WriteResult saveTextLines(const QString& path, const QStringList& lines, const CodePage& codePage,
+                          bool ownerOnly)
+{
+    return writeFileAtomically(path, codePage.encode(joinLines(lines)), ownerOnly ? 0600 : 0644);
+}

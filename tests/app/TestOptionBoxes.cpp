@@ -1,0 +1,126 @@
+#include "WindowFixture.h"
+
+#include "app/TForm1.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+
+namespace {
+
+QList<QByteArray> settingsLines(const WindowFixture& f)
+{
+    QList<QByteArray> lines = f.read("vkl.ini").split('\n');
+    lines.removeLast();
+    for (QByteArray& line : lines)
+        line.chop(1); // CR
+    return lines;
+}
+
+} // namespace
+
+class TestOptionBoxes : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void boxesWriteNothingWhileLoading()
+    {
+        WindowFixture f;
+        TForm1 form(f.fakes.platform(), f.shell);
+        const QByteArray before = f.read("vkl.ini");
+        form.CheckBox1->setChecked(true);
+        form.CheckBox7->setChecked(true);
+        form.CheckBox5->setChecked(true);
+        QCOMPARE(f.read("vkl.ini"), before);
+        QCOMPARE(form.iptype, QString("0"));
+    }
+
+    void eachBoxWritesItsLineOnceShown()
+    {
+        WindowFixture f;
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.FormShow();
+        form.CheckBox1->setChecked(true);
+        QCOMPARE(settingsLines(f).at(1), QByteArray("1"));
+        form.CheckBox7->setChecked(true);
+        QCOMPARE(settingsLines(f).at(3), QByteArray("1"));
+        form.CheckBox1->setChecked(false);
+        QCOMPARE(settingsLines(f), (QList<QByteArray>{" ", "0", "0", "1", "0", "0", "0"}));
+    }
+
+    void resolveToLocalAndFixedAddressExcludeEachOther()
+    {
+        WindowFixture f;
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.FormShow();
+        form.CheckBox2->setChecked(true);
+        form.CheckBox5->setChecked(true);
+        QVERIFY(!form.CheckBox2->isChecked());
+        QCOMPARE(form.iptype, QString("1"));
+        QCOMPARE(settingsLines(f).at(2), QByteArray("1"));
+
+        form.CheckBox2->setChecked(true);
+        QVERIFY(!form.CheckBox5->isChecked());
+        QCOMPARE(form.iptype, QString("0"));
+        QCOMPARE(settingsLines(f).at(2), QByteArray("0"));
+    }
+
+    void autoLoginBoxSavesAndClearsTheCredentials()
+    {
+        WindowFixture f;
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.nameedit->setText(" ab.kelvane.example ");
+        form.passedit->setText("pw1234");
+        form.zddr->setChecked(true);
+        QCOMPARE(settingsLines(f).at(0), QByteArray(".kelvane.example###*****234"));
+        QCOMPARE(f.fakes.keyStore.value("vkl01"), std::optional<QString>("ab***"));
+        QCOMPARE(f.fakes.keyStore.value("vkl02"), std::optional<QString>("pw1***"));
+
+        form.zddr->setChecked(false);
+        QCOMPARE(settingsLines(f).at(0), QByteArray());
+        QCOMPARE(f.fakes.keyStore.value("vkl01"), std::optional<QString>("ab***")); // prefixes stay
+    }
+
+    void clearingTheBoxWithAnEmptyPasswordChangesNothing()
+    {
+        WindowFixture f;
+        f.write("vkl.ini", ".kelvane.example###*****234\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        (void)f.fakes.keyStore.setValue("vkl01", "ab***");
+        (void)f.fakes.keyStore.setValue("vkl02", "pw1***");
+        TForm1 form(f.fakes.platform(), f.shell);
+        QVERIFY(form.zddr->isChecked());
+        const QByteArray before = f.read("vkl.ini");
+        form.passedit->clear();
+        form.zddr->setChecked(false);
+        QCOMPARE(f.read("vkl.ini"), before);
+    }
+
+    void multiUserModeTakesTheFirstEntryIntoTheForm()
+    {
+        WindowFixture f;
+        f.write("vkldomain.ini", "m1.kelvane.example$$$********\r\nm2.kelvane.example$$$********\r\n");
+        f.write("vkl.ini", " \r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        (void)f.fakes.keyStore.setValue("m1.kelvane.example", "p3a7ssword");
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.zddr->setChecked(true);
+        QCOMPARE(form.nameedit->text(), QString("m1.kelvane.example"));
+        QCOMPARE(form.passedit->text(), QString("password"));
+        QCOMPARE(settingsLines(f).at(0), QByteArray(".kelvane.example###*****sword"));
+    }
+
+    void keyStoreFailureIsShownAndTheFileStillWritten()
+    {
+        WindowFixture f;
+        f.fakes.keyStore.failWrites = true;
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.nameedit->setText("ab.kelvane.example");
+        form.passedit->setText("secret");
+        form.zddr->setChecked(true);
+        QCOMPARE(f.fakes.messageBoxes.shown.size(), 1);
+        QCOMPARE(f.fakes.messageBoxes.shown.first().second, QString("Failed to set data for 'vkl01'"));
+        QCOMPARE(settingsLines(f).at(0), QByteArray(".kelvane.example###*****ret"));
+    }
+};
+
+QTEST_MAIN(TestOptionBoxes)
+#include "TestOptionBoxes.moc"

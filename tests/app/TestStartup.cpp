@@ -1,0 +1,170 @@
+#include "WindowFixture.h"
+
+#include "app/AppTitle.h"
+#include "app/WindowSet.h"
+#include "ui/EventLog.h"
+#include "ui/StatusPanels.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include <sys/stat.h>
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void titleFollowsTheSystemLanguage()
+    {
+        QCOMPARE(applicationTitle(2052), QString("Kelvane2.0"));
+        QCOMPARE(applicationTitle(1028), QString("Kelvane2.0"));
+        QCOMPARE(applicationTitle(3076), QString("Kelvane2.0"));
+        QCOMPARE(applicationTitle(1033), QString("RARA2.0"));
+    }
+
+    void firstStartCreatesTheThreeFiles()
+    {
+        WindowFixture f;
+        WindowSet windows(f.fakes.platform(), f.shell);
+        QCOMPARE(f.read("vkl.ini"), QByteArray(" \r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"));
+        QCOMPARE(f.read("vkldomain.ini"), QByteArray());
+        const QList<QByteArray> zones = f.read("yuming.ini").split('\n');
+        QCOMPARE(zones.size(), 22); // 21 lines, each ended by CR LF
+        QCOMPARE(zones.first(), QByteArray("kelvane.example\r"));
+        QCOMPARE(windows.Form1.primaryServerHost, QString("main.kelvane.example"));
+        struct stat info{};
+        QCOMPARE(stat(QFile::encodeName(f.path("vkl.ini")).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QVERIFY(!windows.Form1.zddr->isChecked());
+        QVERIFY(f.fakes.messageBoxes.shown.isEmpty());
+    }
+
+    void existingFilesAreLoadedAndShortSettingsPadded()
+    {
+        WindowFixture f;
+        f.write("vkl.ini", "abc.example###*****cret\r\n1\r\n1");
+        f.write("yuming.ini", "one.example\r\ntwo.example\r\n");
+        f.write("vkldomain.ini", "x.kelvane.example$$$********\r\n");
+        WindowSet windows(f.fakes.platform(), f.shell);
+        TForm1& form = windows.Form1;
+        QCOMPARE(form.Memo1, (QStringList{"one.example", "two.example"}));
+        QCOMPARE(form.Memo2->toPlainText(), QString("x.kelvane.example$$$********"));
+        QCOMPARE(form.Memo4.size(), 7);
+        QVERIFY(form.CheckBox1->isChecked());
+        QVERIFY(form.CheckBox5->isChecked());
+        QCOMPARE(form.iptype, QString("1"));
+        // Restoring ticked the auto-login box, which in multi-user mode takes the
+        // list's first domain into the form and saves it as the credentials.
+        QCOMPARE(form.nameedit->text(), QString("x.kelvane.example"));
+        QCOMPARE(f.read("vkl.ini"), QByteArray("kelvane.example###*****t\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
+    }
+
+    void savedCredentialsReachBothWindowsInCreationOrder()
+    {
+        WindowFixture f;
+        f.write("vkl.ini", ".kelvane.example###*****cret\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        (void)f.fakes.keyStore.setValue("VKL01", "ab***");
+        (void)f.fakes.keyStore.setValue("vkl02", "se***");
+        WindowSet windows(f.fakes.platform(), f.shell);
+        QCOMPARE(windows.Form1.nameedit->text(), QString("ab.kelvane.example"));
+        QCOMPARE(windows.Form1.passedit->text(), QString("secret"));
+        QVERIFY(windows.Form1.zddr->isChecked());
+        // The secondary window restores from what the primary window loaded.
+        QCOMPARE(windows.Form2.nameedit, QString("ab.kelvane.example"));
+        QCOMPARE(windows.Form2.passedit, QString("secret"));
+        QVERIFY(windows.Form2.Timer1.isRunning());
+    }
+
+    void blankCredentialLineRestoresNothing()
+    {
+        WindowFixture f;
+        f.write("vkl.ini", " \r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        (void)f.fakes.keyStore.setValue("vkl01", "ab***");
+        WindowSet windows(f.fakes.platform(), f.shell);
+        QVERIFY(!windows.Form1.zddr->isChecked());
+        QVERIFY(windows.Form1.nameedit->text().isEmpty());
+        QCOMPARE(windows.Form2.nameedit, QString("yourname.kelvane.example"));
+    }
+
+    void creationStateAndTimers()
+    {
+        WindowFixture f;
+        f.fakes.language.id = 3076;
+        WindowSet windows(f.fakes.platform(), f.shell);
+        TForm1& form = windows.Form1;
+        QCOMPARE(form.languageCode, LanguageCode::Ft);
+        QCOMPARE(windows.Form2.languageCode, LanguageCode::Ft);
+        QVERIFY(form.loadingGuard);
+        QCOMPARE(form.advertisementInterval, 1200000);
+        QCOMPARE(form.loopbackStatus, QString("net"));
+        QCOMPARE(form.Timer1.interval(), 1000);
+        QCOMPARE(form.Timer2.interval(), 1000);
+        QCOMPARE(form.Timer3.interval(), 1000);
+        QCOMPARE(form.dlrz->line(0), QStringLiteral("准备登录"));
+        QCOMPARE(form.StatusBar1->panelText(1), QString("Kelvane DDNS 2.0"));
+        QVERIFY(form.Label18->text().endsWith("    "));
+        QCOMPARE(form.Label5->text(), QString("127.0.0.1   "));
+        QCOMPARE(form.size(), QSize(912, 605));
+        QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void startsInTheTrayAndLeftClickRestores()
+    {
+        WindowFixture f;
+        f.shell.trayAvailable = [] { return true; };
+        WindowSet windows(f.fakes.platform(), f.shell);
+        windows.start();
+        TForm1& form = windows.Form1;
+        QVERIFY(!form.loadingGuard); // shown once, then hidden into the tray
+        QVERIFY(!form.isVisible());
+        QVERIFY(form.isInTray());
+        form.TrayIconLeftClick();
+        QVERIFY(form.isVisible());
+        QVERIFY(!form.isMinimized());
+        QVERIFY(!form.isInTray());
+        f.shell.minimize();
+        QVERIFY(!form.isVisible());
+        QVERIFY(form.isInTray());
+    }
+
+    void withoutANotificationAreaStartsMinimised()
+    {
+        WindowFixture f;
+        WindowSet windows(f.fakes.platform(), f.shell);
+        windows.start();
+        QVERIFY(windows.Form1.isVisible());
+        QVERIFY(windows.Form1.isMinimized());
+        QVERIFY(!windows.Form1.isInTray());
+        QVERIFY(!windows.Form111.isVisible());
+    }
+
+    void unwritableFolderIsReportedAndTheProgramRuns()
+    {
+        WindowFixture f;
+        f.write("plain", "not a folder");
+        FakePlatform fakes(f.path("plain"));
+        WindowSet windows(fakes.platform(), f.shell);
+        QVERIFY(!fakes.messageBoxes.shown.isEmpty());
+        QCOMPARE(fakes.messageBoxes.shown.first().first, QString("Kelvane2.0"));
+        QVERIFY(fakes.messageBoxes.shown.first().second.contains("vkldomain.ini"));
+        QCOMPARE(windows.Form1.Memo1.size(), 21); // the built-in list is still in use
+        QCOMPARE(f.read("plain"), QByteArray("not a folder"));
+    }
+
+    void closingThePrimaryWindowEndsTheLoopWithExitCodeZero()
+    {
+        WindowFixture f;
+        WindowSet windows(f.fakes.platform(), f.shell);
+        windows.start();
+        QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.close(); });
+        QCOMPARE(QApplication::exec(), 0);
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "TestStartup.moc"

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/AppShell.h"
+#include "fakes/FakePlatform.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+// A temporary program folder with fakes for every platform service.
+struct WindowFixture
+{
+    QTemporaryDir folder;
+    FakePlatform fakes{folder.path()};
+    AppShell shell;
+
+    WindowFixture()
+    {
+        shell.title = QStringLiteral("Kelvane2.0");
+        shell.trayAvailable = [] { return false; };
+    }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+
+    QByteArray read(const QString& name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        QFile file(path(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+};

@@ -1,0 +1,158 @@
+#include "settings/SettingsLines.h"
+#include "settings/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+// Makes every write beyond `bytes` fail with EFBIG, even for root.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
+
+private:
+    rlimit m_saved{};
+};
+
+} // namespace
+
+class TestTextFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void splitsAtEveryKindOfLineEnd_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("lines");
+        QTest::newRow("empty") << QString() << QStringList();
+        QTest::newRow("crlf") << "a\r\nb\r\n" << QStringList{"a", "b"};
+        QTest::newRow("no final end") << "a\r\nb" << QStringList{"a", "b"};
+        QTest::newRow("bare lf and cr") << "a\nb\rc" << QStringList{"a", "b", "c"};
+        QTest::newRow("empty lines kept") << "\r\n\r\nx\r\n" << QStringList{"", "", "x"};
+        QTest::newRow("single blank line") << " \r\n" << QStringList{" "};
+    }
+    void splitsAtEveryKindOfLineEnd()
+    {
+        QFETCH(QString, text);
+        QFETCH(QStringList, lines);
+        QCOMPARE(splitLines(text), lines);
+    }
+
+    void savesCrLfInTheCodePageAndLoadsItBack()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("vkl.ini");
+        const QStringList lines{QStringLiteral("名称###*****密码"), "1", ""};
+        QVERIFY(saveTextLines(path, lines, CodePage::gbk()).ok());
+        QCOMPARE(readAll(path), QByteArray("\xC3\xFB\xB3\xC6###*****\xC3\xDC\xC2\xEB\r\n1\r\n\r\n"));
+        QCOMPARE(loadTextLines(path, CodePage::gbk()), std::optional<QStringList>(lines));
+        QVERIFY(!loadTextLines(dir.filePath("missing.ini"), CodePage::gbk()));
+    }
+
+    void ownerOnlyFilesAreMode0600()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("vkl.ini");
+        writeAll(path, "old\r\n");
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+        QVERIFY(saveTextLines(path, {"x"}, CodePage::windows1252(), true).ok());
+        struct stat info{};
+        QCOMPARE(stat(QFile::encodeName(path).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+    }
+
+    void failedWriteKeepsTheOldFileWhole()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("vkldomain.ini");
+        writeAll(path, "a.kelvane.example$$$********\r\n");
+        QStringList many;
+        for (int i = 0; i < 500; ++i)
+            many << QStringLiteral("host%1.kelvane.example$$$********").arg(i);
+        WriteResult result;
+        {
+            FileSizeLimit limit(1000);
+            result = saveTextLines(path, many, CodePage::gbk());
+        }
+        QVERIFY(!result.ok());
+        QVERIFY(!result.error.isEmpty());
+        QCOMPARE(readAll(path), QByteArray("a.kelvane.example$$$********\r\n"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"vkldomain.ini"}); // no temporary left
+    }
+
+    void unwritableFolderIsAnErrorNotACrash()
+    {
+        QTemporaryDir dir;
+        writeAll(dir.filePath("plain"), "x");
+        const WriteResult result = saveTextLines(dir.filePath("plain/vkl.ini"), {"x"}, CodePage::gbk());
+        QVERIFY(!result.ok());
+    }
+
+    void garbageLoadsWithoutCrashing()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("yuming.ini");
+        QByteArray garbage;
+        for (int i = 0; i < 70000; ++i)
+            garbage += char((i * 7919) % 256);
+        writeAll(path, garbage);
+        const auto lines = loadTextLines(path, CodePage::big5());
+        QVERIFY(lines.has_value());
+        QVERIFY(!lines->isEmpty());
+
+        writeAll(path, QByteArray(300000, 'z')); // one long line, no line end
+        QCOMPARE(loadTextLines(path, CodePage::gbk())->size(), 1);
+        QCOMPARE(loadTextLines(path, CodePage::gbk())->first().size(), 300000);
+    }
+
+    void hugeFilesAreReadOnlyUpToTheCap()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("vkldomain.ini");
+        writeAll(path, QByteArray(maxTextFileBytes + 4096, 'a'));
+        QCOMPARE(loadTextLines(path, CodePage::windows1252())->first().size(), maxTextFileBytes);
+    }
+
+    void settingsLinesDefaultAndPadding()
+    {
+        QCOMPARE(defaultSettingsLines(), (QStringList{" ", "0", "0", "0", "0", "0", "0"}));
+        QStringList three{"abc###*****xyz", "1", "1"};
+        padSettingsLines(three, 7);
+        QCOMPARE(three, (QStringList{"abc###*****xyz", "1", "1", "0", "0", "0", "0"}));
+        padSettingsLines(three, 5); // never shortens
+        QCOMPARE(three.size(), 7);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextFile)
+#include "TestTextFile.moc"

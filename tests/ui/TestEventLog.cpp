@@ -1,0 +1,50 @@
+#include "ui/EventLog.h"
+
+#include <QTest>
+
+class TestEventLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startsWithThreeStatusLines()
+    {
+        EventLog log;
+        QCOMPARE(log.lineCount(), 3);
+        QCOMPARE(log.line(0), QStringLiteral("准备登录"));
+        QCOMPARE(log.line(1), QString());
+        QCOMPARE(log.line(2), QString());
+        QVERIFY(log.isReadOnly());
+        QCOMPARE(log.layoutDirection(), Qt::RightToLeft);
+    }
+
+    void statusLinesAreOverwrittenAndHistoryAppended()
+    {
+        EventLog log;
+        log.appendLine("history 1");
+        log.setLine(0, "sent");
+        log.setLine(2, "account");
+        log.appendLine("history 2");
+        log.setLine(1, "secondary");
+        log.setLine(0, "sent again");
+        QCOMPARE(log.lineCount(), 5);
+        QCOMPARE(log.toPlainText(), QString("sent again\nsecondary\naccount\nhistory 1\nhistory 2"));
+    }
+
+    void writingPastTheEndAddsEmptyLines()
+    {
+        EventLog log;
+        log.clear();
+        log.setLine(3, "router");
+        QCOMPARE(log.lineCount(), 4);
+        QCOMPARE(log.line(3), QString("router"));
+        log.setLine(-1, "ignored");
+        QCOMPARE(log.lineCount(), 4);
+        log.clear();
+        log.appendLine("first");
+        QCOMPARE(log.toPlainText(), QString("first"));
+    }
+};
+
+QTEST_MAIN(TestEventLog)
+#include "TestEventLog.moc"

@@ -1,0 +1,6 @@
+#pragma once
+
+#include <QIcon>
+
+// The program's icon ("mainicon"), drawn so that no image file has to ship.
+QIcon appIcon();

@@ -1,0 +1,54 @@
+#include "ui/EventLog.h"
+
+#include "ui/Messages.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+
+EventLog::EventLog(QWidget* parent) : QPlainTextEdit(parent)
+{
+    setReadOnly(true);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setLayoutDirection(Qt::RightToLeft);
+    // Right-aligned, but the texts themselves read left to right.
+    QTextOption option = document()->defaultTextOption();
+    option.setAlignment(Qt::AlignRight);
+    option.setTextDirection(Qt::LeftToRight);
+    document()->setDefaultTextOption(option);
+    setPlainText(Messages::initial() + QStringLiteral("\n\n"));
+}
+
+int EventLog::lineCount() const
+{
+    return document()->blockCount();
+}
+
+QString EventLog::line(int index) const
+{
+    const QTextBlock block = document()->findBlockByNumber(index);
+    return block.isValid() ? block.text() : QString();
+}
+
+void EventLog::setLine(int index, const QString& text)
+{
+    if (index < 0)
+        return;
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    while (lineCount() <= index)
+        end.insertBlock();
+    QTextCursor cursor(document()->findBlockByNumber(index));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+}
+
+void EventLog::appendLine(const QString& text)
+{
+    // An empty log has one empty line already: the first text goes there.
+    if (document()->isEmpty())
+        QTextCursor(document()).insertText(text);
+    else
+        appendPlainText(text);
+}

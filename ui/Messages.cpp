@@ -1,0 +1,150 @@
+#include "ui/Messages.h"
+
+namespace Messages {
+
+static QString pick(LanguageCode language, const QString& jt, const QString& ft, const QString& et)
+{
+    switch (language) {
+    case LanguageCode::Jt:
+        return jt;
+    case LanguageCode::Ft:
+        return ft;
+    case LanguageCode::Et:
+        break;
+    }
+    return et;
+}
+
+QString initial()
+{
+    return QStringLiteral("准备登录");
+}
+
+QString loginSent(const QString& time)
+{
+    return time + QStringLiteral(" 向主DNS发出登录命令");
+}
+
+QString startupLoginSent(const QString& time)
+{
+    return time + QStringLiteral(" 发出登录命令");
+}
+
+QString sendFailed(LanguageCode language)
+{
+    return pick(language, QStringLiteral("主DNS登录失败，线路不通！"), QStringLiteral("登錄失敗，線路不通！"),
+                QStringLiteral("Login failed, line unreasonable "));
+}
+
+QString loginSucceeded(LanguageCode language, const QString& time)
+{
+    return time + pick(language, QStringLiteral("  主DNS登录成功！    "), QStringLiteral("  登錄成功！ "),
+                       QStringLiteral("  Login success   "));
+}
+
+QString successHistory(LanguageCode language, const LoginStamp& s)
+{
+    switch (language) {
+    case LanguageCode::Jt:
+        return QStringLiteral("域名:") + s.replyDomain + QStringLiteral("  主DNS登录成功,解析的IP是 ") +
+               s.displayAddress + QStringLiteral(" 时间 ") + s.date + u' ' + s.time + QStringLiteral(" 用户（") +
+               s.user + QStringLiteral("）") + s.expiry;
+    case LanguageCode::Ft:
+        return QStringLiteral("域名:") + s.replyDomain + QStringLiteral(" 登錄成功,解析的IP是 ") + s.displayAddress +
+               QStringLiteral(" 時間 ") + s.date + u' ' + s.time + QStringLiteral(" 用戶（") + s.user +
+               QStringLiteral("）") + s.expiry;
+    case LanguageCode::Et:
+        break;
+    }
+    return QStringLiteral(" domain: ") + s.replyDomain + QStringLiteral("  Login successful, the IP is the analytical ") +
+           s.displayAddress + QStringLiteral(" Time ") + s.date + u' ' + s.time + QStringLiteral(" User (") + s.user +
+           u')' + s.expiry;
+}
+
+QString repeatedLoginHistory(LanguageCode language, const LoginStamp& s)
+{
+    switch (language) {
+    case LanguageCode::Jt:
+        return QStringLiteral("主DNS域名重复登录成功,解析的IP ") + s.displayAddress + QStringLiteral(" 时间 ") + s.date +
+               u' ' + s.time + QStringLiteral(" 用户（") + s.user + QStringLiteral("）") + s.expiry;
+    case LanguageCode::Ft:
+        // No opening bracket before the user in this language.
+        return QStringLiteral("域名重復登錄成功,解析的IP和前次一樣 時間 ") + s.date + u' ' + s.time +
+               QStringLiteral(" 用戶") + s.user + QStringLiteral("）") + s.expiry;
+    case LanguageCode::Et:
+        break;
+    }
+    return QStringLiteral("Login to repeat the success domain names, IP and analysis of the previous same time ") +
+           s.date + u' ' + s.time + QStringLiteral(" User (") + s.user + QStringLiteral(") ") + s.expiry;
+}
+
+QString outsideAddressPrefix(LanguageCode language)
+{
+    return pick(language, QStringLiteral("外网"), QStringLiteral("外網"), QStringLiteral(" Net "));
+}
+
+QString localAddressPrefix(LanguageCode language)
+{
+    return pick(language, QStringLiteral("内网"), QStringLiteral("內網"), QStringLiteral(" In the net "));
+}
+
+QString expiryPrefix()
+{
+    return QStringLiteral("域名到期时间是");
+}
+
+QString domainDisabled()
+{
+    return QStringLiteral("你的域名被禁用，请联系管理员");
+}
+
+QString payingUser()
+{
+    return QStringLiteral("您是我们的收费用户，有问题可以随时咨询！");
+}
+
+QString freeUser()
+{
+    return QStringLiteral("您是我们的免费用户，收费用户可以享受更全面服务！");
+}
+
+QString testUser()
+{
+    return QStringLiteral("欢迎测试，有问题可以随时咨询！");
+}
+
+QString loginFailed(LanguageCode language, const QString& user)
+{
+    return user + pick(language, QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
+                       QStringLiteral(" Login failed"));
+}
+
+QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time, const QString& user)
+{
+    return date + u' ' + time + u' ' + loginFailed(language, user);
+}
+
+QString notRegistered(LanguageCode language)
+{
+    return pick(language, QStringLiteral("  输入有误或没注册"), QStringLiteral("  輸入有誤或沒註冊"),
+                QStringLiteral(" Entered incorrectly"));
+}
+
+QString noPublicAddress()
+{
+    return QStringLiteral("你可能没有自己的外网IP");
+}
+
+QString secondInstance()
+{
+    return QStringLiteral("Software has been running...");
+}
+
+QString writeFailed(LanguageCode language, const QString& file, const QString& reason)
+{
+    return pick(language, QStringLiteral("无法保存 %1：%2"), QStringLiteral("無法儲存 %1：%2"),
+                QStringLiteral("Cannot save %1: %2"))
+        .arg(file, reason);
+}
+
+} // namespace Messages

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "ui/LanguageCode.h"
+
+#include <QString>
+
+// Every run-time message of the primary login, in one place. Leading and
+// trailing blanks are part of the messages.
+namespace Messages {
+
+// The pieces of a login history line.
+struct LoginStamp
+{
+    QString replyDomain;    // the domain field of the reply
+    QString displayAddress; // the address with its outside/inside prefix
+    QString date;
+    QString time;
+    QString user;   // the domain field text
+    QString expiry; // expiry prefix and text, or empty
+};
+
+QString initial();
+QString loginSent(const QString& time);
+QString startupLoginSent(const QString& time);
+QString sendFailed(LanguageCode language);
+QString loginSucceeded(LanguageCode language, const QString& time);
+QString successHistory(LanguageCode language, const LoginStamp& stamp);
+QString repeatedLoginHistory(LanguageCode language, const LoginStamp& stamp);
+QString outsideAddressPrefix(LanguageCode language);
+QString localAddressPrefix(LanguageCode language);
+QString expiryPrefix();
+QString domainDisabled();
+QString payingUser();
+QString freeUser();
+QString testUser();
+// The user's domain and the failure; also the status text.
+QString loginFailed(LanguageCode language, const QString& user);
+QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time, const QString& user);
+QString notRegistered(LanguageCode language);
+QString noPublicAddress();
+QString secondInstance();
+QString writeFailed(LanguageCode language, const QString& file, const QString& reason);
+
+} // namespace Messages

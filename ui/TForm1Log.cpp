@@ -1,0 +1,27 @@
+#include "app/TForm1.h"
+
+#include "ui/StatusPanels.h"
+#include "ui/TimeStamps.h"
+
+#include <QLabel>
+
+QString TForm1::timeOfDay() const
+{
+    return longTime(m_platform.clock.now());
+}
+
+QString TForm1::today() const
+{
+    return shortDate(m_platform.clock.now());
+}
+
+void TForm1::setStatus(const QString& text)
+{
+    statusText = text;
+    StatusBar1->setPanelText(0, text);
+}
+
+void TForm1::Timer3Timer()
+{
+    Label18->setText(timeOfDay() + QStringLiteral("    "));
+}
