@@ -143,7 +143,8 @@ QWidget* TForm1::buildAdvancedPanel()
     auto* grid = new QGridLayout(Panel8);
     grid->setContentsMargins(6, 6, 6, 6);
     int row = 0;
-    grid->addWidget(new QLabel(QStringLiteral("下列参数一般用户不需要设置              "), Panel8), row++, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("下列参数一般用户不需要设置              "), Panel8), row++, 0,
+                    1, 3);
     CheckBox5 = new QCheckBox(QStringLiteral("解析为本机IP"), Panel8);
     grid->addWidget(CheckBox5, row, 0, 1, 2);
     Label14 = new ClickableLabel(QStringLiteral("参数含义"), Panel8);

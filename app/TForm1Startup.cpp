@@ -60,8 +60,8 @@ void TForm1::restoreSavedCredentials()
 {
     if (Memo4.isEmpty())
         return;
-    const auto restored =
-        SavedCredentials::restore(m_savedDomainPrefix, m_savedPasswordPrefix, Memo4.at(SettingsLine::Credentials));
+    const auto restored = SavedCredentials::restore(m_savedDomainPrefix, m_savedPasswordPrefix,
+                                                    Memo4.at(SettingsLine::Credentials));
     if (!restored)
         return;
     nameedit->setText(restored->domain);

@@ -17,10 +17,10 @@ TForm2::TForm2(const Platform& platform, TForm1& form1, QWidget* parent)
 
 void TForm2::FormCreate()
 {
-    const auto restored = SavedCredentials::restore(
-        m_platform.keyStore.value(SavedCredentials::domainPrefixName),
-        m_platform.keyStore.value(SavedCredentials::passwordPrefixName),
-        m_form1.Memo4.value(SettingsLine::Credentials));
+    const auto restored =
+        SavedCredentials::restore(m_platform.keyStore.value(SavedCredentials::domainPrefixName),
+                                  m_platform.keyStore.value(SavedCredentials::passwordPrefixName),
+                                  m_form1.Memo4.value(SettingsLine::Credentials));
     if (restored) {
         nameedit = restored->domain;
         passedit = restored->password;

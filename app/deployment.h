@@ -14,12 +14,12 @@ namespace deployment {
 // No zone is a substring of another, since the program tests hosts by "contains".
 inline constexpr std::array<const char*, 21> builtInZones = {
     "kelvane.example", // 1: the provider's own zone
-    "vizi.example",      "dnsfree.example",   "homeip.example",   "myhost.example",
-    "netlink.example",   "dynsite.example",   "webhome.example",  "ipserve.example",
-    "zonepoint.example", "hostplace.example", "autodns.example",  "easyname.example",
-    "quickip.example",   "linkup.example",    "nameweb.example",  "ddnshub.example",
-    "ipfree.example",    // 18: port 9715
-    "second.example",    // 19: fallback server zone and secondary server zone
+    "vizi.example",      "dnsfree.example",   "homeip.example",  "myhost.example",
+    "netlink.example",   "dynsite.example",   "webhome.example", "ipserve.example",
+    "zonepoint.example", "hostplace.example", "autodns.example", "easyname.example",
+    "quickip.example",   "linkup.example",    "nameweb.example", "ddnshub.example",
+    "ipfree.example", // 18: port 9715
+    "second.example", // 19: fallback server zone and secondary server zone
     "sitebase.example",  "roamip.example",
 };
 

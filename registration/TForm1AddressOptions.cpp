@@ -17,7 +17,8 @@ void TForm1::CheckBox5Click()
     } else {
         Memo4[SettingsLine::ResolveLocal] = QStringLiteral("0");
     }
-    iptype = Memo4.at(SettingsLine::ResolveLocal) == QStringLiteral("1") ? QStringLiteral("1") : QStringLiteral("0");
+    iptype = Memo4.at(SettingsLine::ResolveLocal) == QStringLiteral("1") ? QStringLiteral("1")
+                                                                         : QStringLiteral("0");
     SaveSettingsLines();
 }
 

@@ -81,10 +81,12 @@ void TForm1::SaveCredentials()
     SaveSettingsLines();
     // The key store's error text names the value and the reason; the first
     // failure ends the save.
-    const WriteResult domainPrefix = m_platform.keyStore.setValue(SavedCredentials::domainPrefixName, parts.vkl01);
+    const WriteResult domainPrefix =
+        m_platform.keyStore.setValue(SavedCredentials::domainPrefixName, parts.vkl01);
     reportWriteFailure({}, domainPrefix);
     if (domainPrefix.ok())
-        reportWriteFailure({}, m_platform.keyStore.setValue(SavedCredentials::passwordPrefixName, parts.vkl02));
+        reportWriteFailure({},
+                           m_platform.keyStore.setValue(SavedCredentials::passwordPrefixName, parts.vkl02));
 }
 
 void TForm1::ClearCredentials()
@@ -122,9 +124,10 @@ void TForm1::reportWriteFailure(const QString& file, const WriteResult& result)
         m_lastReportedFailure.clear();
         return;
     }
-    const QString text = file.isEmpty() ? result.error
-                                        : Messages::writeFailed(languageCodeFor(m_platform.language.languageId()),
-                                                                QFileInfo(file).fileName(), result.error);
+    const QString text = file.isEmpty()
+                             ? result.error
+                             : Messages::writeFailed(languageCodeFor(m_platform.language.languageId()),
+                                                     QFileInfo(file).fileName(), result.error);
     // One box per failure, not one per retry of the same write.
     if (text == m_lastReportedFailure)
         return;

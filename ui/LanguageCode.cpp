@@ -4,7 +4,8 @@
 
 LanguageCode languageCodeFor(int languageId)
 {
-    if (languageId == LanguageId::TraditionalChineseTaiwan || languageId == LanguageId::TraditionalChineseHongKong)
+    if (languageId == LanguageId::TraditionalChineseTaiwan ||
+        languageId == LanguageId::TraditionalChineseHongKong)
         return LanguageCode::Ft;
     if (languageId == LanguageId::SimplifiedChinese)
         return LanguageCode::Jt;

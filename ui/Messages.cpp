@@ -47,26 +47,28 @@ QString successHistory(LanguageCode language, const LoginStamp& s)
     switch (language) {
     case LanguageCode::Jt:
         return QStringLiteral("域名:") + s.replyDomain + QStringLiteral("  主DNS登录成功,解析的IP是 ") +
-               s.displayAddress + QStringLiteral(" 时间 ") + s.date + u' ' + s.time + QStringLiteral(" 用户（") +
-               s.user + QStringLiteral("）") + s.expiry;
+               s.displayAddress + QStringLiteral(" 时间 ") + s.date + u' ' + s.time +
+               QStringLiteral(" 用户（") + s.user + QStringLiteral("）") + s.expiry;
     case LanguageCode::Ft:
-        return QStringLiteral("域名:") + s.replyDomain + QStringLiteral(" 登錄成功,解析的IP是 ") + s.displayAddress +
-               QStringLiteral(" 時間 ") + s.date + u' ' + s.time + QStringLiteral(" 用戶（") + s.user +
-               QStringLiteral("）") + s.expiry;
+        return QStringLiteral("域名:") + s.replyDomain + QStringLiteral(" 登錄成功,解析的IP是 ") +
+               s.displayAddress + QStringLiteral(" 時間 ") + s.date + u' ' + s.time +
+               QStringLiteral(" 用戶（") + s.user + QStringLiteral("）") + s.expiry;
     case LanguageCode::Et:
         break;
     }
-    return QStringLiteral(" domain: ") + s.replyDomain + QStringLiteral("  Login successful, the IP is the analytical ") +
-           s.displayAddress + QStringLiteral(" Time ") + s.date + u' ' + s.time + QStringLiteral(" User (") + s.user +
-           u')' + s.expiry;
+    return QStringLiteral(" domain: ") + s.replyDomain +
+           QStringLiteral("  Login successful, the IP is the analytical ") + s.displayAddress +
+           QStringLiteral(" Time ") + s.date + u' ' + s.time + QStringLiteral(" User (") + s.user + u')' +
+           s.expiry;
 }
 
 QString repeatedLoginHistory(LanguageCode language, const LoginStamp& s)
 {
     switch (language) {
     case LanguageCode::Jt:
-        return QStringLiteral("主DNS域名重复登录成功,解析的IP ") + s.displayAddress + QStringLiteral(" 时间 ") + s.date +
-               u' ' + s.time + QStringLiteral(" 用户（") + s.user + QStringLiteral("）") + s.expiry;
+        return QStringLiteral("主DNS域名重复登录成功,解析的IP ") + s.displayAddress +
+               QStringLiteral(" 时间 ") + s.date + u' ' + s.time + QStringLiteral(" 用户（") + s.user +
+               QStringLiteral("）") + s.expiry;
     case LanguageCode::Ft:
         // No opening bracket before the user in this language.
         return QStringLiteral("域名重復登錄成功,解析的IP和前次一樣 時間 ") + s.date + u' ' + s.time +
@@ -74,7 +76,8 @@ QString repeatedLoginHistory(LanguageCode language, const LoginStamp& s)
     case LanguageCode::Et:
         break;
     }
-    return QStringLiteral("Login to repeat the success domain names, IP and analysis of the previous same time ") +
+    return QStringLiteral(
+               "Login to repeat the success domain names, IP and analysis of the previous same time ") +
            s.date + u' ' + s.time + QStringLiteral(" User (") + s.user + QStringLiteral(") ") + s.expiry;
 }
 
@@ -119,7 +122,8 @@ QString loginFailed(LanguageCode language, const QString& user)
                        QStringLiteral(" Login failed"));
 }
 
-QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time, const QString& user)
+QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
+                           const QString& user)
 {
     return date + u' ' + time + u' ' + loginFailed(language, user);
 }

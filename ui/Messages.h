@@ -35,7 +35,8 @@ QString freeUser();
 QString testUser();
 // The user's domain and the failure; also the status text.
 QString loginFailed(LanguageCode language, const QString& user);
-QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time, const QString& user);
+QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
+                           const QString& user);
 QString notRegistered(LanguageCode language);
 QString noPublicAddress();
 QString secondInstance();

@@ -37,7 +37,9 @@ private slots:
         QCOMPARE(zones.size(), 22); // 21 lines, each ended by CR LF
         QCOMPARE(zones.first(), QByteArray("kelvane.example\r"));
         QCOMPARE(windows.Form1.primaryServerHost, QString("main.kelvane.example"));
-        struct stat info{};
+        struct stat info
+        {
+        };
         QCOMPARE(stat(QFile::encodeName(f.path("vkl.ini")).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0600u);
         QVERIFY(!windows.Form1.zddr->isChecked());

@@ -97,7 +97,7 @@ public:
 
     Platform platform()
     {
-        return Platform{language, keyStore, resolver, localAddress, browser,
-                        http,     messageBoxes, clock, programFolder};
+        return Platform{language, keyStore,     resolver, localAddress, browser,
+                        http,     messageBoxes, clock,    programFolder};
     }
 };

@@ -84,9 +84,12 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("vkl.ini");
         writeAll(path, "old\r\n");
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+        QFile::setPermissions(path,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
         QVERIFY(saveTextLines(path, {"x"}, CodePage::windows1252(), true).ok());
-        struct stat info{};
+        struct stat info
+        {
+        };
         QCOMPARE(stat(QFile::encodeName(path).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0600u);
     }

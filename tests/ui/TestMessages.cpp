@@ -36,23 +36,29 @@ private slots:
                                "2026/12/7",         "9:05:03",
                                "a.kelvane.example", expiryPrefix() + "2027-01-01"};
         QCOMPARE(successHistory(LanguageCode::Et, stamp),
-                 QStringLiteral(" domain: a.kelvane.example  Login successful, the IP is the analytical  Net "
-                                "198.51.100.7 Time 2026/12/7 9:05:03 User (a.kelvane.example)域名到期时间是2027-01-01"));
+                 QStringLiteral(
+                     " domain: a.kelvane.example  Login successful, the IP is the analytical  Net "
+                     "198.51.100.7 Time 2026/12/7 9:05:03 User (a.kelvane.example)域名到期时间是2027-01-01"));
         LoginStamp jt = stamp;
         jt.displayAddress = localAddressPrefix(LanguageCode::Jt) + "192.0.2.10";
         jt.expiry.clear();
         QCOMPARE(successHistory(LanguageCode::Jt, jt),
-                 QStringLiteral("域名:a.kelvane.example  主DNS登录成功,解析的IP是 内网192.0.2.10 时间 2026/12/7 9:05:03 "
-                                "用户（a.kelvane.example）"));
+                 QStringLiteral(
+                     "域名:a.kelvane.example  主DNS登录成功,解析的IP是 内网192.0.2.10 时间 2026/12/7 9:05:03 "
+                     "用户（a.kelvane.example）"));
     }
 
     void repeatedLoginLineHasNoOpeningBracketOnlyInTraditionalChinese()
     {
-        const LoginStamp stamp{"Repeat landing", "外網1.2.3.4", "2026/12/7", "9:05:03", "b.kelvane.example", ""};
+        const LoginStamp stamp{"Repeat landing", "外網1.2.3.4",       "2026/12/7",
+                               "9:05:03",        "b.kelvane.example", ""};
         QCOMPARE(repeatedLoginHistory(LanguageCode::Ft, stamp),
-                 QStringLiteral("域名重復登錄成功,解析的IP和前次一樣 時間 2026/12/7 9:05:03 用戶b.kelvane.example）"));
-        QVERIFY(repeatedLoginHistory(LanguageCode::Jt, stamp).contains(QStringLiteral("用户（b.kelvane.example）")));
-        QVERIFY(repeatedLoginHistory(LanguageCode::Et, stamp).endsWith(QStringLiteral("User (b.kelvane.example) ")));
+                 QStringLiteral(
+                     "域名重復登錄成功,解析的IP和前次一樣 時間 2026/12/7 9:05:03 用戶b.kelvane.example）"));
+        QVERIFY(repeatedLoginHistory(LanguageCode::Jt, stamp)
+                    .contains(QStringLiteral("用户（b.kelvane.example）")));
+        QVERIFY(repeatedLoginHistory(LanguageCode::Et, stamp)
+                    .endsWith(QStringLiteral("User (b.kelvane.example) ")));
     }
 
     void failureTexts()
