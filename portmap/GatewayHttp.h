@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+
+// The HTTP side of the gateway exchange: the description request and the test
+// that says when a response has arrived whole.
+namespace GatewayHttp {
+
+// A response buffer that grows past this without being complete fails its
+// task: a gateway that never ends its answer must not take all memory.
+inline constexpr qsizetype MaxResponseBytes = 1024 * 1024;
+
+// A request line and one Host header, nothing else.
+QByteArray descriptionRequest(const QByteArray& routerURL, const QByteArray& routerIp, int routerPort);
+
+// Complete once the header block has ended and, when it names a
+// Content-Length, that many bytes follow it. A length that is not a whole
+// number never completes.
+bool ResponseComplete(const QByteArray& buffer);
+
+} // namespace GatewayHttp

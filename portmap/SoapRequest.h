@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+// The three SOAP actions sent to the gateway's WAN connection service. Values
+// go in as given, without XML escaping: callers pass numbers, addresses and
+// plain names.
+namespace SoapRequest {
+
+// Where a request goes and which service it names.
+struct Target
+{
+    QByteArray controlURL; // only its path is used
+    QByteArray host;
+    int port = 0;
+    QByteArray service; // "WANIPConnection" or "WANPPPConnection"
+};
+
+// The control URL without "http://" and without the host and port after it;
+// unchanged after the first seven characters when no "/" follows them.
+QByteArray requestPath(const QByteArray& controlURL);
+
+QByteArray addPortMapping(const Target& target, const QByteArray& description, int externalPort,
+                          const QByteArray& internalClient, int internalPort, const QByteArray& protocol);
+
+// Its body always names WANIPConnection; the SoapAction header names the service.
+QByteArray getExternalIPAddress(const Target& target);
+
+QByteArray deletePortMapping(const Target& target, int externalPort, const QByteArray& protocol);
+
+} // namespace SoapRequest

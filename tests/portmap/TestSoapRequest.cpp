@@ -1,0 +1,178 @@
+#include "GatewayData.h"
+#include "portmap/SoapAnswer.h"
+#include "portmap/SoapRequest.h"
+
+#include <QTest>
+
+using namespace SoapRequest;
+
+namespace {
+
+const Target IpTarget{"http://192.168.1.1:1900/upnp/control/WANIPConn1", "192.168.1.1", 1900,
+                      "WANIPConnection"};
+
+QByteArray bodyOf(const QByteArray& request)
+{
+    return request.mid(request.indexOf("\r\n\r\n") + 4);
+}
+
+} // namespace
+
+class TestSoapRequest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addPortMappingByteForByte()
+    {
+        const QByteArray expected =
+            "POST /upnp/control/WANIPConn1 HTTP/1.1\r\n"
+            "Host: 192.168.1.1:1900\r\n"
+            "SoapAction: \"urn:schemas-upnp-org:service:WANIPConnection:1#AddPortMapping\"\r\n"
+            "Content-Type: text/xml; charset=\"utf-8\"\r\n"
+            "Content-Length: 613\r\n"
+            "\r\n"
+            "<?xml version=\"1.0\"?>\r\n"
+            "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"\r\n"
+            "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">\r\n"
+            "<s:Body>\r\n"
+            "<u:AddPortMapping xmlns:u=\"urn:schemas-upnp-org:service:WANIPConnection:1\">\r\n"
+            "<NewRemoteHost></NewRemoteHost>\r\n"
+            "<NewExternalPort>80</NewExternalPort>\r\n"
+            "<NewProtocol>TCP</NewProtocol>\r\n"
+            "<NewInternalPort>80</NewInternalPort>\r\n"
+            "<NewInternalClient>192.168.1.100</NewInternalClient>\r\n"
+            "<NewEnabled>1</NewEnabled>\r\n"
+            "<NewPortMappingDescription>TestUDP</NewPortMappingDescription>\r\n"
+            "<NewLeaseDuration>0</NewLeaseDuration>\r\n"
+            "</u:AddPortMapping>\r\n"
+            "</s:Body>\r\n"
+            "</s:Envelope>\r\n";
+        const QByteArray request = addPortMapping(IpTarget, "TestUDP", 80, "192.168.1.100", 80, "TCP");
+        QCOMPARE(request, expected);
+        QCOMPARE(bodyOf(request).size(), 613);
+    }
+
+    void addPortMappingBodyGrowsWithItsValues()
+    {
+        const Target ppp{"http://h:1/c", "h", 1, "WANPPPConnection"};
+        const QByteArray body = bodyOf(addPortMapping(ppp, "", 1, "", 1, ""));
+        QCOMPARE(body.size(), 571 + 16 + 1 + 1);
+    }
+
+    void getExternalIPAddressByteForByte()
+    {
+        const QByteArray expected =
+            "POST /upnp/control/WANIPConn1 HTTP/1.0\r\n"
+            "Host: 192.168.1.1:1900\r\n"
+            "SoapAction: \"urn:schemas-upnp-org:service:WANIPConnection:1#GetExternalIPAddress\"\r\n"
+            "Content-Type: text/xml; charset=\"utf-8\"\r\n"
+            "Content-Length: 295\r\n"
+            "\r\n"
+            "<?xml version=\"1.0\"?>\r\n"
+            "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+            "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">\r\n"
+            "<s:Body>\r\n"
+            "<u:GetExternalIPAddress xmlns:u=\"urn:schemas-upnp-org:service:WANIPConnection:1\">\r\n"
+            "</u:GetExternalIPAddress>\r\n"
+            "</s:Body>\r\n"
+            "</s:Envelope>\r\n";
+        QCOMPARE(getExternalIPAddress(IpTarget), expected);
+    }
+
+    void getExternalIPAddressNamesPppOnlyInItsHeader()
+    {
+        Target ppp = IpTarget;
+        ppp.service = "WANPPPConnection";
+        const QByteArray request = getExternalIPAddress(ppp);
+        QVERIFY(request.contains(
+            "\r\nSoapAction: \"urn:schemas-upnp-org:service:WANPPPConnection:1#GetExternalIPAddress\"\r\n"));
+        QCOMPARE(bodyOf(request), bodyOf(getExternalIPAddress(IpTarget)));
+        QVERIFY(request.contains("Content-Length: 295\r\n"));
+    }
+
+    void deletePortMappingByteForByte()
+    {
+        const QByteArray expected =
+            "POST /upnp/control/WANIPConn1 HTTP/1.0\r\n"
+            "Host: 192.168.1.1:1900\r\n"
+            "SoapAction: \"urn:schemas-upnp-org:service:WANIPConnection:1#DeletePortMapping\"\r\n"
+            "Content-Type: text/xml; charset=\"utf-8\"\r\n"
+            "Content-Length: 393\r\n"
+            "\r\n"
+            "<?xml version=\"1.0\"?>\r\n"
+            "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+            "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">\r\n"
+            "<s:Body>\r\n"
+            "<u:DeletePortMapping xmlns:u=\"urn:schemas-upnp-org:service:WANIPConnection:1\">\r\n"
+            "<NewRemoteHost></NewRemoteHost>\r\n"
+            "<NewExternalPort>80</NewExternalPort>\r\n"
+            "<NewProtocol>TCP</NewProtocol>\r\n"
+            "</u:DeletePortMapping>\r\n"
+            "</s:Body>\r\n"
+            "</s:Envelope>\r\n";
+        QCOMPARE(deletePortMapping(IpTarget, 80, "TCP"), expected);
+    }
+
+    void hostHeaderNamesTheTargetNotTheControlUrl()
+    {
+        const Target other{"http://10.9.9.9:7/ctl", "192.168.77.1", 5000, "WANIPConnection"};
+        const QByteArray request = deletePortMapping(other, 8080, "UDP");
+        QVERIFY(request.startsWith("POST /ctl HTTP/1.0\r\nHost: 192.168.77.1:5000\r\n"));
+    }
+
+    void requestPath_data()
+    {
+        QTest::addColumn<QByteArray>("controlURL");
+        QTest::addColumn<QByteArray>("path");
+        QTest::newRow("usual") << QByteArray("http://192.168.1.1:1900/upnp/control/WANIPConn1")
+                               << QByteArray("/upnp/control/WANIPConn1");
+        QTest::newRow("no path") << QByteArray("http://192.168.1.1:1900") << QByteArray("192.168.1.1:1900");
+        QTest::newRow("short") << QByteArray("http:/") << QByteArray();
+        QTest::newRow("empty") << QByteArray() << QByteArray();
+        QTest::newRow("slash in scheme part") << QByteArray("/a/b/c/d/e") << QByteArray("/e");
+    }
+
+    void requestPath()
+    {
+        QFETCH(QByteArray, controlURL);
+        QFETCH(QByteArray, path);
+        QCOMPARE(SoapRequest::requestPath(controlURL), path);
+    }
+
+    void recordedAnswersAreJudged()
+    {
+        QVERIFY(SoapAnswer::succeeded(gatewayData("add-port-mapping-200.http")));
+        QVERIFY(SoapAnswer::succeeded(gatewayData("delete-port-mapping-200.http")));
+        QVERIFY(!SoapAnswer::succeeded(gatewayData("add-port-mapping-500-conflict.http")));
+        QVERIFY(!SoapAnswer::succeeded(gatewayData("add-port-mapping-500-action-failed.http")));
+        QCOMPARE(SoapAnswer::externalIp(gatewayData("get-external-ip-200.http")), QByteArray("11.22.33.2"));
+        QCOMPARE(SoapAnswer::externalIp(gatewayData("get-external-ip-200-empty.http")), QByteArray());
+    }
+
+    void statusIsReadFromTheFirstLineOnly()
+    {
+        QVERIFY(SoapAnswer::succeeded("HTTP/1.1 200 ok\r\n\r\n"));
+        QVERIFY(!SoapAnswer::succeeded("HTTP/1.1 500 Error\r\nX: 200 OK\r\n\r\n"));
+        QVERIFY(!SoapAnswer::succeeded("HTTP/1.1 200\r\n\r\n"));
+    }
+
+    void externalAddressElement()
+    {
+        QCOMPARE(SoapAnswer::externalIp(
+                     "HTTP/1.1 200 OK\r\n\r\n<newexternalipaddress>203.0.113.5</NEWExternalIPAddress>"),
+                 QByteArray("203.0.113.5"));
+        QCOMPARE(SoapAnswer::externalIp(
+                     "HTTP/1.1 200 OK\r\n\r\n<NewExternalIPAddress> 1.2.3.4 </NewExternalIPAddress>"),
+                 QByteArray(" 1.2.3.4 "));
+        QCOMPARE(SoapAnswer::externalIp("HTTP/1.1 200 OK\r\n\r\n<NewExternalIPAddress>1.2.3.4"),
+                 QByteArray("0.0.0.0"));
+        QCOMPARE(
+            SoapAnswer::externalIp("HTTP/1.1 200 OK\r\n\r\n</NewExternalIPAddress><NewExternalIPAddress>"),
+            QByteArray("0.0.0.0"));
+        QCOMPARE(SoapAnswer::externalIp("HTTP/1.1 200 OK\r\n\r\n"), QByteArray("0.0.0.0"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSoapRequest)
+#include "TestSoapRequest.moc"
