@@ -139,6 +139,13 @@ QString noPublicAddress()
     return QStringLiteral("你可能没有自己的外网IP");
 }
 
+QString fixedAddressInvalid(LanguageCode language)
+{
+    return pick(language, QStringLiteral("固定IP不是有效的IPv4地址，未发送登录命令"),
+                QStringLiteral("固定IP不是有效的IPv4位址，未發送登錄命令"),
+                QStringLiteral("The fixed IP is not a valid IPv4 address; no login was sent"));
+}
+
 QString secondInstance()
 {
     return QStringLiteral("Software has been running...");

@@ -39,6 +39,8 @@ QString loginFailedHistory(LanguageCode language, const QString& date, const QSt
                            const QString& user);
 QString notRegistered(LanguageCode language);
 QString noPublicAddress();
+// The fixed address is not a dotted-decimal IPv4 address: nothing is sent.
+QString fixedAddressInvalid(LanguageCode language);
 QString secondInstance();
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason);
 
