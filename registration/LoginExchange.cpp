@@ -55,7 +55,8 @@ int remotePort(const QString& serverHost, const QString& accountTypeLine)
     return port;
 }
 
-QString loginDatagram(const QString& domain, const QString& password, AddressMode mode, const QString& address)
+QString loginDatagram(const QString& domain, const QString& password, AddressMode mode,
+                      const QString& address)
 {
     const QString head = QStringLiteral("verarod47") + domain + fieldSeparator + password + fieldSeparator;
     if (mode == AddressMode::Public)
@@ -108,7 +109,8 @@ Reply parseReply(const QString& text)
         reply.replyDomain = text.mid(11, first - 11);
     const qsizetype second = first < 0 ? -1 : text.indexOf(fieldSeparator, first + fieldSeparator.size());
     if (second >= 0)
-        reply.resolvedAddress = text.mid(first + fieldSeparator.size(), second - first - fieldSeparator.size());
+        reply.resolvedAddress =
+            text.mid(first + fieldSeparator.size(), second - first - fieldSeparator.size());
     reply.expiry = between(text, QStringLiteral("sj"), QStringLiteral("end"));
     reply.hasExpiryMarkers = text.contains(QStringLiteral("sj")) && text.contains(QStringLiteral("end"));
     const qsizetype reminder = text.indexOf(QStringLiteral("###"));
@@ -123,8 +125,9 @@ QString registrationPage(const QString& serverHost, const QString& registrationC
     const auto encoded = [&codePage](const QString& value) {
         return QString::fromLatin1(codePage.encode(value).toPercentEncoding());
     };
-    return QStringLiteral("http://") + serverHost + QStringLiteral("/kaitong1.asp?aaa=") + encoded(registrationCode) +
-           QStringLiteral("&login=") + encoded(domain) + QStringLiteral("&passwd=") + encoded(password);
+    return QStringLiteral("http://") + serverHost + QStringLiteral("/kaitong1.asp?aaa=") +
+           encoded(registrationCode) + QStringLiteral("&login=") + encoded(domain) +
+           QStringLiteral("&passwd=") + encoded(password);
 }
 
 } // namespace LoginExchange

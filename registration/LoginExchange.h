@@ -35,7 +35,8 @@ enum class AddressMode
     Fixed
 };
 
-QString loginDatagram(const QString& domain, const QString& password, AddressMode mode, const QString& address);
+QString loginDatagram(const QString& domain, const QString& password, AddressMode mode,
+                      const QString& address);
 
 // A dotted-decimal IPv4 address without leading zeros, such as a fixed
 // address must be before it is put into a datagram.
@@ -55,13 +56,13 @@ enum class ReplyKind
 struct Reply
 {
     ReplyKind kind = ReplyKind::Unrecognised;
-    QString accountCode;      // one character, or empty when the reply is shorter
-    QString replyDomain;      // from the 12th character up to the first "&&&"
-    QString resolvedAddress;  // between the first and the second "&&&"
-    QString expiry;           // between the first "sj" and the first "end"
+    QString accountCode;           // one character, or empty when the reply is shorter
+    QString replyDomain;           // from the 12th character up to the first "&&&"
+    QString resolvedAddress;       // between the first and the second "&&&"
+    QString expiry;                // between the first "sj" and the first "end"
     bool hasExpiryMarkers = false; // the reply holds both "sj" and "end"
-    QString reminderId;       // the character after the first "###"
-    QString registrationCode; // the 13th character of a not-registered reply
+    QString reminderId;            // the character after the first "###"
+    QString registrationCode;      // the 13th character of a not-registered reply
 };
 
 Reply parseReply(const QString& text);

@@ -23,16 +23,36 @@ private slots:
         QTest::addColumn<QString>("line5");
         QTest::addColumn<QString>("host");
         QTest::addColumn<int>("port");
-        QTest::newRow("listed zone") << "a.b.kelvane.example" << "0" << "main.kelvane.example" << 9824;
-        QTest::newRow("paying user") << "a.kelvane.example" << "6" << "main.kelvane.example" << 9822;
-        QTest::newRow("zone case ignored") << "a.VIZI.Example" << "0" << "main.VIZI.Example" << 9824;
-        QTest::newRow("unlisted zone") << "a.b.other.example" << "0" << "main.second.example" << 9715;
-        QTest::newRow("unlisted, paying") << "x.other.example" << "6" << "main.second.example" << 9715;
-        QTest::newRow("single label") << "localhost" << "0" << "main.second.example" << 9715;
-        QTest::newRow("zone is the domain") << "kelvane.example" << "0" << "main.kelvane.example" << 9824;
-        QTest::newRow("18th zone") << "h.ipfree.example" << "6" << "main.ipfree.example" << 9715;
-        QTest::newRow("18th zone upper case") << "h.IPFREE.EXAMPLE" << "0" << "main.IPFREE.EXAMPLE" << 9715;
-        QTest::newRow("blanks trimmed") << "h.kelvane.example " << "0" << "main.kelvane.example" << 9824;
+        QTest::newRow("listed zone") << "a.b.kelvane.example"
+                                     << "0"
+                                     << "main.kelvane.example" << 9824;
+        QTest::newRow("paying user") << "a.kelvane.example"
+                                     << "6"
+                                     << "main.kelvane.example" << 9822;
+        QTest::newRow("zone case ignored") << "a.VIZI.Example"
+                                           << "0"
+                                           << "main.VIZI.Example" << 9824;
+        QTest::newRow("unlisted zone") << "a.b.other.example"
+                                       << "0"
+                                       << "main.second.example" << 9715;
+        QTest::newRow("unlisted, paying") << "x.other.example"
+                                          << "6"
+                                          << "main.second.example" << 9715;
+        QTest::newRow("single label") << "localhost"
+                                      << "0"
+                                      << "main.second.example" << 9715;
+        QTest::newRow("zone is the domain") << "kelvane.example"
+                                            << "0"
+                                            << "main.kelvane.example" << 9824;
+        QTest::newRow("18th zone") << "h.ipfree.example"
+                                   << "6"
+                                   << "main.ipfree.example" << 9715;
+        QTest::newRow("18th zone upper case") << "h.IPFREE.EXAMPLE"
+                                              << "0"
+                                              << "main.IPFREE.EXAMPLE" << 9715;
+        QTest::newRow("blanks trimmed") << "h.kelvane.example "
+                                        << "0"
+                                        << "main.kelvane.example" << 9824;
     }
     void serverAndPortFollowTheZone()
     {
@@ -155,9 +175,12 @@ private slots:
     {
         QCOMPARE(registrationPage("main.kelvane.example", "3", "a.kelvane.example", "plain-pw_1.~",
                                   CodePage::gbk()),
-                 QString("http://main.kelvane.example/kaitong1.asp?aaa=3&login=a.kelvane.example&passwd=plain-pw_1.~"));
-        QCOMPARE(registrationPage("main.kelvane.example", "3", "a b", "p&q#r%s+t u", CodePage::gbk()),
-                 QString("http://main.kelvane.example/kaitong1.asp?aaa=3&login=a%20b&passwd=p%26q%23r%25s%2Bt%20u"));
+                 QString("http://main.kelvane.example/"
+                         "kaitong1.asp?aaa=3&login=a.kelvane.example&passwd=plain-pw_1.~"));
+        QCOMPARE(
+            registrationPage("main.kelvane.example", "3", "a b", "p&q#r%s+t u", CodePage::gbk()),
+            QString(
+                "http://main.kelvane.example/kaitong1.asp?aaa=3&login=a%20b&passwd=p%26q%23r%25s%2Bt%20u"));
         QCOMPARE(registrationPage("h", "3", "d", QStringLiteral("密"), CodePage::gbk()),
                  QString("http://h/kaitong1.asp?aaa=3&login=d&passwd=%C3%DC"));
     }
