@@ -116,16 +116,16 @@ QString testUser()
     return QStringLiteral("欢迎测试，有问题可以随时咨询！");
 }
 
-QString loginFailed(LanguageCode language, const QString& user)
+QString loginFailed(LanguageCode language)
 {
-    return user + pick(language, QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
+    return pick(language, QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
                        QStringLiteral(" Login failed"));
 }
 
 QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
                            const QString& user)
 {
-    return date + u' ' + time + u' ' + loginFailed(language, user);
+    return date + u' ' + time + u' ' + user + loginFailed(language);
 }
 
 QString notRegistered(LanguageCode language)

@@ -33,8 +33,8 @@ QString domainDisabled();
 QString payingUser();
 QString freeUser();
 QString testUser();
-// The user's domain and the failure; also the status text.
-QString loginFailed(LanguageCode language, const QString& user);
+// The status text of a failed login; the history line puts date, time and user before it.
+QString loginFailed(LanguageCode language);
 QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
                            const QString& user);
 QString notRegistered(LanguageCode language);
