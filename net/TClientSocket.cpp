@@ -133,7 +133,8 @@ void TClientSocket::readable()
     char probe = 0;
     const ssize_t peeked = ::recv(m_fd, &probe, 1, MSG_PEEK);
     if (peeked > 0) {
-        // As on the original platform: no further notice until the data is read.
+        // No further notice until the handler has read: a handler that does not
+        // read would otherwise be called again at once, without end.
         m_readNotifier->setEnabled(false);
         notify(OnRead, m_attempt);
     } else if (peeked == 0) {

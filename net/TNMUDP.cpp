@@ -29,6 +29,22 @@ template <typename Handler, typename... Args> void callHandler(const Handler& ha
     copy(std::forward<Args>(args)...);
 }
 
+// A dotted-decimal IPv4 literal, parsed without allocating: sends are frequent.
+std::optional<in_addr_t> literalAddress(const QString& host)
+{
+    std::array<char, TNMUDP::MaxHostLength + 1> text{};
+    for (qsizetype i = 0; i < host.size(); ++i) {
+        const char16_t c = host[i].unicode();
+        if (c == 0 || c > 0x7f)
+            return std::nullopt;
+        text[size_t(i)] = char(c);
+    }
+    in_addr address{};
+    if (inet_pton(AF_INET, text.data(), &address) != 1)
+        return std::nullopt;
+    return address.s_addr;
+}
+
 } // namespace
 
 TNMUDP::TNMUDP(HostResolver& resolver) : m_resolver(resolver)
@@ -94,10 +110,10 @@ void TNMUDP::readDatagram()
     m_receivedCount = received >= 0 && received <= MaxDatagram ? int(received) : -1;
     if (!OnDataReceived)
         return;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&from.sin_addr.s_addr);
-    const QString fromIp =
-        QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
-    callHandler(OnDataReceived, this, m_receivedCount, fromIp, int(ntohs(from.sin_port)));
+    char fromIp[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &from.sin_addr, fromIp, sizeof fromIp);
+    callHandler(OnDataReceived, this, m_receivedCount, QString::fromLatin1(fromIp),
+                int(ntohs(from.sin_port)));
 }
 
 void TNMUDP::report(int level, const QString& text)
@@ -116,6 +132,26 @@ void TNMUDP::raiseSocketError(int error)
     const QString text = kUnknownError + QString::number(error);
     report(8, QStringLiteral("Looking Up Error Message") + text);
     throw UDPSockError(text);
+}
+
+template <typename Body> void TNMUDP::send(const Body& body)
+{
+    if (m_sending)
+        throw UDPSockError(kSendInProgress);
+    m_sending = true;
+    const Life life = m_life;
+    try {
+        body(life);
+    } catch (...) {
+        if (!life.expired())
+            m_sending = false;
+        throw;
+    }
+    if (life.expired())
+        return;
+    m_sending = false;
+    if (OnDataSend)
+        callHandler(OnDataSend, this);
 }
 
 void TNMUDP::SendData(QIODevice& Stream)
@@ -173,26 +209,6 @@ void TNMUDP::SendBytes(QByteArray Buff, int length)
     });
 }
 
-void TNMUDP::send(const std::function<void(const Life&)>& body)
-{
-    if (m_sending)
-        throw UDPSockError(kSendInProgress);
-    m_sending = true;
-    const Life life = m_life;
-    try {
-        body(life);
-    } catch (...) {
-        if (!life.expired())
-            m_sending = false;
-        throw;
-    }
-    if (life.expired())
-        return;
-    m_sending = false;
-    if (OnDataSend)
-        callHandler(OnDataSend, this);
-}
-
 std::optional<sockaddr_in> TNMUDP::destination(const Life& life)
 {
     const auto address = resolveRemoteHost(life);
@@ -216,9 +232,8 @@ std::optional<in_addr_t> TNMUDP::resolveRemoteHost(const Life& life)
         throw UDPSockError(kNullRemoteAddress);
     if (RemoteHost.size() > MaxHostLength)
         throw UDPSockError(kHostTooLong);
-    in_addr literal{};
-    if (inet_pton(AF_INET, RemoteHost.toLatin1().constData(), &literal) == 1)
-        return literal.s_addr;
+    if (const auto literal = literalAddress(RemoteHost))
+        return literal;
     for (int attempt = 1;; ++attempt) {
         const auto result = waitForLookup(life);
         if (!result)

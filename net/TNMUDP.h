@@ -100,7 +100,7 @@ private:
     void readDatagram();
     void report(int level, const QString& text);
     [[noreturn]] void raiseSocketError(int error);
-    void send(const std::function<void(const Life&)>& body);
+    template <typename Body> void send(const Body& body);
     std::optional<sockaddr_in> destination(const Life& life);
     std::optional<in_addr_t> resolveRemoteHost(const Life& life);
     std::optional<HostLookupResult> waitForLookup(const Life& life);
