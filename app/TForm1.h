@@ -112,7 +112,7 @@ public:
     QString loopbackStatus;
     QString primaryServerHost;
     QString defaultPrimaryServerHost; // the primary server host at creation
-    bool loadingGuard = true; // true until the window is first shown: option boxes write nothing
+    bool loadingGuard = true;         // true until the window is first shown: option boxes write nothing
     LanguageCode languageCode = LanguageCode::Jt;
     QString statusText;
 

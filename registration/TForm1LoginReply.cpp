@@ -19,7 +19,8 @@ namespace {
 void applyAccountCode(const QString& code, EventLog& log, QStringList& settings)
 {
     padSettingsLines(settings, SettingsLine::Count);
-    settings[SettingsLine::AccountType] = code == QStringLiteral("0") ? QStringLiteral("6") : QStringLiteral("0");
+    settings[SettingsLine::AccountType] =
+        code == QStringLiteral("0") ? QStringLiteral("6") : QStringLiteral("0");
     if (code == QStringLiteral("0"))
         log.setLine(2, Messages::payingUser());
     else if (code == QStringLiteral("1"))

@@ -119,7 +119,7 @@ QString testUser()
 QString loginFailed(LanguageCode language)
 {
     return pick(language, QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
-                       QStringLiteral(" Login failed"));
+                QStringLiteral(" Login failed"));
 }
 
 QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
