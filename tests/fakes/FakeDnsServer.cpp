@@ -13,8 +13,9 @@ void FakeDnsServer::readPending()
     while (m_socket.hasPendingDatagrams()) {
         const QNetworkDatagram datagram = m_socket.receiveDatagram();
         received.append({datagram.data(), quint16(datagram.senderPort())});
-        if (!reply.isEmpty())
-            m_socket.writeDatagram(reply, datagram.senderAddress(), quint16(datagram.senderPort()));
+        const QByteArray out = answer ? answer(datagram.data(), datagram.senderAddress()) : reply;
+        if (!out.isEmpty())
+            m_socket.writeDatagram(out, datagram.senderAddress(), quint16(datagram.senderPort()));
     }
 }
 

@@ -24,6 +24,8 @@ public:
     bool isListening() const { return m_socket.state() == QUdpSocket::BoundState; }
     // Sent back to the source of every datagram; empty means silence.
     QByteArray reply;
+    // When set, answers instead of `reply`, from the datagram and its sender.
+    std::function<QByteArray(const QByteArray& datagram, const QHostAddress& from)> answer;
     QList<Datagram> received;
 
     // Sends unasked, as a stray or hostile datagram would arrive.

@@ -1,6 +1,9 @@
 #include "LoginFixture.h"
 
 #include "app/WindowSet.h"
+#include "fakes/HostMappingHttpClient.h"
+#include "fakes/ScriptedHttpServer.h"
+#include "fakes/ThreadedWebSite.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
 #include "ui/TimeStamps.h"
@@ -155,6 +158,24 @@ private slots:
             f.form->Timer15Timer();
             QCOMPARE(f.form->Timer4.interval(), 0);
         }
+    }
+
+    void consistencyCheckAgainstTheFakeWebSite()
+    {
+        ThreadedWebSite provider({{"/ips.asp", ScriptedHttpServer::ok("198.51.100.7")}});
+        ThreadedWebSite server({{"/ips.asp", ScriptedHttpServer::ok("198.51.100.9")}});
+        WindowFixture f;
+        HostMappingHttpClient http(
+            {{"www.kelvane.example", provider.hostAndPort()}, {"main.kelvane.example", server.hostAndPort()}});
+        Platform platform = f.fakes.platform();
+        Platform withRealHttp{platform.language,   platform.keyStore, platform.resolver,
+                              platform.localAddress, platform.browser, http,
+                              platform.messageBoxes, platform.clock,  platform.programFolder};
+        TForm1 form(withRealHttp, f.shell);
+        form.Timer14Timer();
+        QCOMPARE(form.Edit1, QString("198.51.100.7"));
+        QCOMPARE(form.Edit5, QString("198.51.100.9"));
+        QCOMPARE(form.Timer15.interval(), 50);
     }
 };
 
