@@ -1,10 +1,12 @@
 #include "app/TForm1.h"
 
 #include "app/AppShell.h"
+#include "net/TNMUDP.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
 
 #include <QCheckBox>
+#include <QPushButton>
 #include <QSystemTrayIcon>
 
 TForm1::TForm1(const Platform& platform, AppShell& shell, QWidget* parent)
@@ -16,6 +18,7 @@ TForm1::TForm1(const Platform& platform, AppShell& shell, QWidget* parent)
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("Kelvane"));
     connectControls();
+    createEndpoint();
     FormCreate();
 }
 
@@ -35,5 +38,10 @@ void TForm1::connectControls()
         if (reason == QSystemTrayIcon::Trigger)
             TrayIconLeftClick();
     });
+    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    Timer1.setOnTimer([this] { Timer1Timer(); });
     Timer3.setOnTimer([this] { Timer3Timer(); });
+    Timer4.setOnTimer([this] { Timer4Timer(); });
+    Timer14.setOnTimer([this] { Timer14Timer(); });
+    Timer15.setOnTimer([this] { Timer15Timer(); });
 }

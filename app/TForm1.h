@@ -4,13 +4,18 @@
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
+#include "registration/LoginExchange.h"
 #include "ui/LanguageCode.h"
 
 #include <QMainWindow>
 #include <QStringList>
 
+#include <memory>
+
 class AppShell;
 class ClickableLabel;
+class TForm2;
+class TNMUDP;
 class EventLog;
 class StatusPanels;
 class QCheckBox;
@@ -80,18 +85,34 @@ public:
     QString Edit1;
     QString Edit5;
 
-    Timer Timer1; // start-up auto-login
-    Timer Timer2; // advertisement page
-    Timer Timer3; // clock
+    // Login datagrams and replies, on local port 9812; null when no socket could be made.
+    std::unique_ptr<TNMUDP> NMUDP1;
+
+    // The secondary window, which the login button starts as well.
+    TForm2* Form2 = nullptr;
+
+    Timer Timer1;  // start-up auto-login
+    Timer Timer2;  // advertisement page
+    Timer Timer3;  // clock
+    Timer Timer4;  // login retry
+    Timer Timer5;  // check scheduler
+    Timer Timer6;  // check cycle
+    Timer Timer7;  // multi-user list pass
+    Timer Timer8;  // network wait before a list entry's login
+    Timer Timer9;  // local check
+    Timer Timer14; // address consistency check
+    Timer Timer15; // no-public-address warning
 
     // Run-time state of the window.
     int advertisementInterval = 0;
     int advertisementCounter1 = 0;
     int advertisementCounter2 = 0;
     int listIndex = 0;
+    int checkTickCount = 0;
     QString loopbackStatus;
     QString primaryServerHost;
-    bool loadingGuard = true; // true until the window is first shown: option boxes write nothing
+    QString defaultPrimaryServerHost; // the primary server host at creation
+    bool loadingGuard = true;         // true until the window is first shown: option boxes write nothing
     LanguageCode languageCode = LanguageCode::Jt;
     QString statusText;
 
@@ -120,7 +141,15 @@ public:
     void setStatus(const QString& text);
     void Timer3Timer();
 
-    // Login session and address options (registration/).
+    // Login exchange, session, addresses (registration/).
+    void Button1Click();
+    void NMUDP1DataReceived(int NumberBytes);
+    void Button4Click();
+    void Button5Click();
+    void Timer1Timer();
+    void Timer4Timer();
+    void Timer14Timer();
+    void Timer15Timer();
     void zddrClick();
     void Label8Click();
     void Label9Click();
@@ -139,6 +168,15 @@ private:
     QWidget* buildAdvancedPanel();
     QWidget* buildRightArea();
     void connectControls();
+    void createEndpoint();
+    void stopSessionTimers();
+    void sendLogin(int port);
+    void onSuccessReply(const LoginExchange::Reply& reply);
+    void onNotRegisteredReply(const LoginExchange::Reply& reply);
+    void armCheckAfterSuccess();
+    void openAccountPage(const LoginExchange::Reply& reply);
+    QString displayAddress(const LoginExchange::Reply& reply);
+    QString fetchPageText(const QString& url);
     void loadSettingsFiles();
     void restoreSavedCredentials();
     void setOptionLine(int line, bool ticked);

@@ -2,6 +2,7 @@
 
 #include "app/AppShell.h"
 #include "app/deployment.h"
+#include "net/TNMUDP.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
@@ -25,6 +26,7 @@ void TForm1::FormCreate()
     listIndex = 0;
     loopbackStatus = QStringLiteral("net");
     primaryServerHost = QStringLiteral("main.") + QString::fromUtf8(deployment::builtInZones.front());
+    defaultPrimaryServerHost = primaryServerHost;
     loadingGuard = true;
     statusText.clear();
     Memo2->clear();
@@ -51,6 +53,7 @@ void TForm1::FormCreate()
     Timer2.setInterval(1000);
     Timer1.setInterval(1000);
     Timer3.setInterval(1000);
+    Timer14.setInterval(30000);
     Timer3Timer();
 
     m_shell.OnMinimize = [this] { ApplicationMinimize(); };
@@ -90,6 +93,7 @@ void TForm1::showEvent(QShowEvent* event)
 
 void TForm1::FormCloseQuery()
 {
+    NMUDP1.reset();
     // Nothing is saved here: settings are written whenever they change.
     QApplication::quit();
 }
@@ -102,6 +106,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 bool TForm1::WMQueryEndSession()
 {
+    NMUDP1.reset();
     return true;
 }
 

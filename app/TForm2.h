@@ -25,6 +25,8 @@ public:
     LanguageCode languageCode = LanguageCode::Jt;
 
     Timer Timer1; // start-up login
+    Timer Timer2; // follows the primary window's login button
+    Timer Timer5; // follows the primary window's start-up and multi-user login
 
     void FormCreate();
 

@@ -1,7 +1,49 @@
+#include "app/AppShell.h"
+#include "app/AppTitle.h"
+#include "app/WindowSet.h"
+#include "platform/CodePage.h"
+#include "platform/DesktopBrowser.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/QtMessageBoxes.h"
+#include "platform/ThreadedHostResolver.h"
+#include "ui/Messages.h"
+
 #include <QApplication>
+#include <QSystemTrayIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    return 0;
+
+    LocaleSystemLanguage language;
+    const QString title = applicationTitle(language.languageId());
+    QApplication::setApplicationName(title);
+
+    QtMessageBoxes messageBoxes;
+    FileInstanceLock instanceLock;
+    if (!instanceLock.acquire(title)) {
+        messageBoxes.show(title, Messages::secondInstance());
+        return 0;
+    }
+
+    // The program lives on in the notification area with no window shown.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    FileKeyStore keyStore(FileKeyStore::defaultPath());
+    ThreadedHostResolver resolver;
+    HostNameLocalAddress localAddress;
+    DesktopBrowser browser;
+    CurlHttpClient http;
+    SystemClock clock;
+    const Platform platform{language, keyStore,     resolver, localAddress,   browser,
+                            http,     messageBoxes, clock,    programFolder()};
+
+    AppShell shell;
+    shell.title = title;
+    shell.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+
+    WindowSet windows(platform, shell);
+    windows.start();
+    return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "ui/Messages.h"
 
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -18,6 +19,10 @@ EventLog::EventLog(QWidget* parent) : QPlainTextEdit(parent)
     option.setTextDirection(Qt::LeftToRight);
     document()->setDefaultTextOption(option);
     setPlainText(Messages::initial() + QStringLiteral("\n\n"));
+    // Right-aligned lines start at the right edge of the widest one: keep that
+    // edge in view, as a right-to-left box does.
+    connect(horizontalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this](int, int maximum) { horizontalScrollBar()->setValue(maximum); });
 }
 
 int EventLog::lineCount() const

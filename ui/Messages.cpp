@@ -116,16 +116,16 @@ QString testUser()
     return QStringLiteral("欢迎测试，有问题可以随时咨询！");
 }
 
-QString loginFailed(LanguageCode language, const QString& user)
+QString loginFailed(LanguageCode language)
 {
-    return user + pick(language, QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
-                       QStringLiteral(" Login failed"));
+    return pick(language, QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
+                QStringLiteral(" Login failed"));
 }
 
 QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
                            const QString& user)
 {
-    return date + u' ' + time + u' ' + loginFailed(language, user);
+    return date + u' ' + time + u' ' + user + loginFailed(language);
 }
 
 QString notRegistered(LanguageCode language)
@@ -137,6 +137,13 @@ QString notRegistered(LanguageCode language)
 QString noPublicAddress()
 {
     return QStringLiteral("你可能没有自己的外网IP");
+}
+
+QString fixedAddressInvalid(LanguageCode language)
+{
+    return pick(language, QStringLiteral("固定IP不是有效的IPv4地址，未发送登录命令"),
+                QStringLiteral("固定IP不是有效的IPv4位址，未發送登錄命令"),
+                QStringLiteral("The fixed IP is not a valid IPv4 address; no login was sent"));
 }
 
 QString secondInstance()

@@ -33,12 +33,14 @@ QString domainDisabled();
 QString payingUser();
 QString freeUser();
 QString testUser();
-// The user's domain and the failure; also the status text.
-QString loginFailed(LanguageCode language, const QString& user);
+// The status text of a failed login; the history line puts date, time and user before it.
+QString loginFailed(LanguageCode language);
 QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
                            const QString& user);
 QString notRegistered(LanguageCode language);
 QString noPublicAddress();
+// The fixed address is not a dotted-decimal IPv4 address: nothing is sent.
+QString fixedAddressInvalid(LanguageCode language);
 QString secondInstance();
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason);
 

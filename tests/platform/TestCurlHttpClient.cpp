@@ -1,4 +1,4 @@
-#include "ScriptedHttpServer.h"
+#include "fakes/ScriptedHttpServer.h"
 
 #include "platform/HttpClient.h"
 

@@ -1,5 +1,6 @@
 #include "ui/EventLog.h"
 
+#include <QScrollBar>
 #include <QTest>
 
 class TestEventLog : public QObject
@@ -43,6 +44,17 @@ private slots:
         log.clear();
         log.appendLine("first");
         QCOMPARE(log.toPlainText(), QString("first"));
+    }
+
+    void longHistoryKeepsTheRightEdgeInView()
+    {
+        EventLog log;
+        log.resize(273, 300);
+        log.show();
+        log.appendLine(QString(200, u'x'));
+        QCoreApplication::processEvents();
+        QVERIFY(log.horizontalScrollBar()->maximum() > 0);
+        QCOMPARE(log.horizontalScrollBar()->value(), log.horizontalScrollBar()->maximum());
     }
 };
 

@@ -12,7 +12,10 @@ class ScriptedHttpServer : public QObject
     Q_OBJECT
 
 public:
-    ScriptedHttpServer();
+    // Port 0: one the system chooses.
+    explicit ScriptedHttpServer(quint16 port = 0);
+
+    bool isListening() const { return m_server.isListening(); }
 
     static QByteArray ok(const QByteArray& body);
     void answer(const QByteArray& path, const QByteArray& rawAnswer) { m_answers.insert(path, rawAnswer); }

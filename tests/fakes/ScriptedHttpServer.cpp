@@ -1,12 +1,12 @@
-#include "ScriptedHttpServer.h"
+#include "fakes/ScriptedHttpServer.h"
 
 #include <QTcpSocket>
 
 #include <memory>
 
-ScriptedHttpServer::ScriptedHttpServer()
+ScriptedHttpServer::ScriptedHttpServer(quint16 port)
 {
-    m_server.listen(QHostAddress::LocalHost);
+    m_server.listen(QHostAddress::LocalHost, port);
     connect(&m_server, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* socket = m_server.nextPendingConnection()) {
             auto received = std::make_shared<QByteArray>();

@@ -1,0 +1,130 @@
+#include "app/TForm1.h"
+
+#include "net/TNMUDP.h"
+#include "registration/LoginExchange.h"
+#include "settings/SettingsLines.h"
+#include "ui/EventLog.h"
+#include "ui/Messages.h"
+#include "ui/StatusPanels.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace LoginExchange;
+
+namespace {
+
+// The account code's line-2 message and whether it marks a paying user.
+void applyAccountCode(const QString& code, EventLog& log, QStringList& settings)
+{
+    padSettingsLines(settings, SettingsLine::Count);
+    settings[SettingsLine::AccountType] =
+        code == QStringLiteral("0") ? QStringLiteral("6") : QStringLiteral("0");
+    if (code == QStringLiteral("0"))
+        log.setLine(2, Messages::payingUser());
+    else if (code == QStringLiteral("1"))
+        log.setLine(2, Messages::freeUser());
+    else if (code == QStringLiteral("5"))
+        log.setLine(2, Messages::testUser());
+}
+
+} // namespace
+
+void TForm1::NMUDP1DataReceived(int)
+{
+    QByteArray buffer(10000, '\0');
+    int length = 0;
+    NMUDP1->FetchBytes(buffer, length);
+    const Reply reply = parseReply(length > 0 ? replyText(buffer.left(length), m_codePage) : QString());
+    switch (reply.kind) {
+    case ReplyKind::Disabled:
+        Timer4.setInterval(0);
+        dlrz->setLine(0, Messages::domainDisabled());
+        break;
+    case ReplyKind::Success:
+        onSuccessReply(reply);
+        break;
+    case ReplyKind::NotRegistered:
+        onNotRegisteredReply(reply);
+        break;
+    case ReplyKind::Unrecognised:
+        break;
+    }
+}
+
+void TForm1::onSuccessReply(const Reply& reply)
+{
+    Timer4.setInterval(0);
+    QString expiry = reply.expiry;
+    if (!expiry.trimmed().isEmpty() && expiry.trimmed() != QStringLiteral("."))
+        expiry = Messages::expiryPrefix() + expiry;
+    applyAccountCode(reply.accountCode, *dlrz, Memo4);
+    SaveSettingsLines();
+    armCheckAfterSuccess();
+
+    const QString time = timeOfDay();
+    setStatus(Messages::loginSucceeded(languageCode, time));
+    dlrz->setLine(0, statusText);
+    wgip = reply.resolvedAddress;
+    Label7->setText(wgip);
+    openAccountPage(reply);
+
+    Messages::LoginStamp stamp{reply.replyDomain, displayAddress(reply), today(), time, nameedit->text(), {}};
+    statusText = Messages::repeatedLoginHistory(languageCode, stamp);
+    if (reply.replyDomain.contains(QStringLiteral("Repeat landing"))) {
+        stamp.expiry = reply.hasExpiryMarkers ? Messages::expiryPrefix() + reply.expiry : expiry;
+        dlrz->appendLine(Messages::repeatedLoginHistory(languageCode, stamp));
+    } else {
+        stamp.expiry = expiry;
+        dlrz->appendLine(Messages::successHistory(languageCode, stamp));
+    }
+}
+
+// Runs before the public address takes the reply's value: a public address
+// equal to the local one means the machine sits on the Internet directly.
+void TForm1::armCheckAfterSuccess()
+{
+    if (Memo4.value(SettingsLine::MultiUser) == QStringLiteral("1")) {
+        Timer7.setInterval(10);
+        return;
+    }
+    if (CheckBox2->isChecked())
+        return;
+    if (wgip == m_platform.localAddress.localAddress() || CheckBox5->isChecked())
+        Timer9.setInterval(3000);
+    else
+        Timer5.setInterval(15000);
+}
+
+void TForm1::openAccountPage(const Reply& reply)
+{
+    const QString page = QStringLiteral("http://") + primaryServerHost + QStringLiteral("/tixing.asp?");
+    // The reminder id comes from the network: encoded so it cannot add parameters.
+    const QString reminder = QString::fromLatin1(m_codePage.encode(reply.reminderId).toPercentEncoding());
+    if (reply.accountCode == QStringLiteral("9"))
+        m_platform.browser.openUrl(page + QStringLiteral("aaa=stop"));
+    else if (reply.accountCode == QStringLiteral("a"))
+        m_platform.browser.openUrl(page + QStringLiteral("id=a&aaa=") + reminder);
+    else if (reply.accountCode == QStringLiteral("b"))
+        m_platform.browser.openUrl(page + QStringLiteral("id=b&aaa=") + reminder);
+}
+
+QString TForm1::displayAddress(const Reply& reply)
+{
+    if (languageCode == LanguageCode::Jt && CheckBox2->isChecked())
+        return Edit4->text();
+    if (iptype == QStringLiteral("1"))
+        return Messages::localAddressPrefix(languageCode) + m_platform.localAddress.localAddress();
+    return Messages::outsideAddressPrefix(languageCode) + reply.resolvedAddress;
+}
+
+void TForm1::onNotRegisteredReply(const Reply& reply)
+{
+    Timer4.setInterval(0);
+    statusText = Messages::loginFailed(languageCode);
+    dlrz->appendLine(Messages::loginFailedHistory(languageCode, today(), timeOfDay(), nameedit->text()));
+    StatusBar1->setPanelText(0, Messages::notRegistered(languageCode));
+    m_platform.browser.openUrl(registrationPage(primaryServerHost, reply.registrationCode, nameedit->text(),
+                                                passedit->text(), m_codePage));
+}

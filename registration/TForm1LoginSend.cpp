@@ -1,0 +1,75 @@
+#include "app/TForm1.h"
+
+#include "net/TNMUDP.h"
+#include "registration/LoginExchange.h"
+#include "settings/SettingsLines.h"
+#include "ui/EventLog.h"
+#include "ui/Messages.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+using namespace LoginExchange;
+
+void TForm1::createEndpoint()
+{
+    try {
+        NMUDP1 = std::make_unique<TNMUDP>(m_platform.resolver);
+        NMUDP1->RemotePort = localPort;
+        NMUDP1->setLocalPort(localPort);
+        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString&, int) {
+            NMUDP1DataReceived(numberBytes);
+        };
+    } catch (const std::exception&) {
+        // Every send then reports the line as down and retries.
+        NMUDP1.reset();
+    }
+}
+
+void TForm1::Button1Click()
+{
+    Label5->setText(m_platform.localAddress.localAddress());
+    if (nameedit->text().trimmed().isEmpty() || passedit->text().trimmed().isEmpty())
+        return;
+    dlrz->setLine(0, Messages::loginSent(timeOfDay()));
+    primaryServerHost = LoginExchange::primaryServerHost(nameedit->text(), Memo1);
+    const int port = remotePort(primaryServerHost, Memo4.value(SettingsLine::AccountType));
+    checkTickCount = 0;
+    Timer4.setInterval(15000);
+    sendLogin(port);
+}
+
+void TForm1::sendLogin(int port)
+{
+    AddressMode mode = AddressMode::Public;
+    QString address;
+    if (CheckBox2->isChecked()) {
+        // Letters or "&&&" in the fixed address would corrupt the datagram's fields.
+        if (!isDottedIPv4(Edit4->text())) {
+            const QString why = Messages::fixedAddressInvalid(languageCode);
+            setStatus(why);
+            dlrz->setLine(0, why);
+            return;
+        }
+        mode = AddressMode::Fixed;
+        address = Edit4->text();
+    } else if (iptype == QStringLiteral("1")) {
+        mode = AddressMode::Local;
+        address = Label5->text();
+    }
+    try {
+        if (!NMUDP1)
+            throw UDPSockError(QStringLiteral("Invalid Socket"));
+        NMUDP1->RemoteHost = primaryServerHost;
+        NMUDP1->RemotePort = port;
+        const QByteArray datagram =
+            m_codePage.encode(loginDatagram(nameedit->text(), passedit->text(), mode, address));
+        NMUDP1->SendBytes(datagram, int(datagram.size()));
+    } catch (const std::exception&) {
+        Timer4.setInterval(6000);
+        const QString text = Messages::sendFailed(languageCode);
+        setStatus(text);
+        dlrz->setLine(0, text);
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/HttpClient.h"
+
+#include <QHash>
+
+// The real HTTP client, with the provider's host names led to fakes on
+// 127.0.0.1 ("host" -> "127.0.0.1:port"); an unmapped host fails at once.
+class HostMappingHttpClient final : public HttpClient
+{
+public:
+    explicit HostMappingHttpClient(QHash<QString, QString> hosts) : m_hosts(std::move(hosts)) {}
+
+    QByteArray get(const QString& url) override;
+    WriteResult download(const QString& url, const QString& filePath) override;
+
+private:
+    QString mapped(const QString& url) const;
+
+    QHash<QString, QString> m_hosts;
+    CurlHttpClient m_client;
+};

@@ -1,0 +1,274 @@
+#include "LoginFixture.h"
+
+#include "settings/SettingsLines.h"
+#include "ui/EventLog.h"
+#include "ui/StatusPanels.h"
+#include "ui/TimeStamps.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRandomGenerator>
+
+class TestPrimaryLogin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        LoginFixture f;
+        QVERIFY2(f.serversListening(), "the fake DNS server ports 9824, 9822 and 9715 must be free");
+    }
+
+    void loginDatagramsReachTheServerByteExact()
+    {
+        LoginFixture f;
+        QVERIFY(f.loginWith({}, f.ordinary));
+        QCOMPARE(f.ordinary.received.last().bytes, QByteArray("verarod47a.kelvane.example&&&secret&&&no&&&"));
+        QCOMPARE(f.form->Label5->text(), QString("192.0.2.10"));
+        QCOMPARE(f.form->dlrz->line(0),
+                 longTime(f.fakes.clock.time) + QStringLiteral(" 向主DNS发出登录命令"));
+        QCOMPARE(f.form->Timer4.interval(), 15000);
+
+        f.form->iptype = "1";
+        f.form->passedit->setText(QStringLiteral("密码"));
+        QVERIFY(f.loginWith({}, f.ordinary));
+        QCOMPARE(f.ordinary.received.last().bytes,
+                 QByteArray("verarod47a.kelvane.example&&&\xC3\xDC\xC2\xEB&&&ip192.0.2.10&&&"));
+
+        f.form->CheckBox2->setChecked(true);
+        f.form->Edit4->setText("203.0.113.5");
+        QVERIFY(f.loginWith({}, f.ordinary));
+        QVERIFY(f.ordinary.received.last().bytes.endsWith("&&&ip203.0.113.5&&&"));
+    }
+
+    void serverAndPortFollowZoneAndAccount()
+    {
+        LoginFixture f;
+        f.form->nameedit->setText("x.unlisted.example");
+        QVERIFY(f.loginWith({}, f.designated));
+        f.form->nameedit->setText("a.kelvane.example");
+        f.form->Memo4[SettingsLine::AccountType] = "6";
+        QVERIFY(f.loginWith({}, f.paying));
+        QCOMPARE(f.form->primaryServerHost, QString("main.kelvane.example"));
+    }
+
+    void invalidFixedAddressSendsNothing()
+    {
+        LoginFixture f;
+        f.form->CheckBox2->setChecked(true);
+        f.form->Edit4->setText("1.2.3.4&&&x");
+        f.form->Button1Click();
+        QTest::qWait(50);
+        QVERIFY(f.ordinary.received.isEmpty());
+        QCOMPARE(f.form->StatusBar1->panelText(0), f.form->dlrz->line(0));
+        QVERIFY(f.form->dlrz->line(0).contains("IPv4"));
+        QCOMPARE(f.form->Timer4.interval(), 15000); // tried again later, once the field may be fixed
+    }
+
+    void unresolvableServerIsASendFailureRetriedInSixSeconds()
+    {
+        LoginFixture f;
+        f.fakes.resolver.hosts.clear();
+        f.form->Button1Click();
+        QCOMPARE(f.form->StatusBar1->panelText(0), QStringLiteral("主DNS登录失败，线路不通！"));
+        QCOMPARE(f.form->dlrz->line(0), QStringLiteral("主DNS登录失败，线路不通！"));
+        QCOMPARE(f.form->Timer4.interval(), 6000);
+    }
+
+    void payingUserSuccess()
+    {
+        LoginFixture f;
+        QVERIFY(f.loginWith("dengluok012a.kelvane.example&&&198.51.100.7&&&sj2027-01-01end", f.ordinary));
+        QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
+        const QString time = longTime(f.fakes.clock.time);
+        const QString date = shortDate(f.fakes.clock.time);
+        QCOMPARE(f.form->Timer4.interval(), 0);
+        QCOMPARE(f.form->Label7->text(), QString("198.51.100.7"));
+        QCOMPARE(f.form->dlrz->line(2), QStringLiteral("您是我们的收费用户，有问题可以随时咨询！"));
+        QCOMPARE(f.form->StatusBar1->panelText(0), time + QStringLiteral("  主DNS登录成功！    "));
+        QCOMPARE(f.form->dlrz->line(0), time + QStringLiteral("  主DNS登录成功！    "));
+        QCOMPARE(f.form->dlrz->line(3),
+                 QStringLiteral("域名:a.kelvane.example  主DNS登录成功,解析的IP是 外网198.51.100.7 时间 ") +
+                     date + " " + time +
+                     QStringLiteral(" 用户（a.kelvane.example）域名到期时间是2027-01-01"));
+        QVERIFY(f.read("vkl.ini").contains("\r\n6\r\n0\r\n"));
+        QCOMPARE(f.form->Timer5.interval(), 15000); // the previous public address was not ours
+        QCOMPARE(f.form->Timer9.interval(), 0);
+    }
+
+    void successInTraditionalChineseAndEnglish()
+    {
+        {
+            LoginFixture f(3076);
+            f.form->iptype = "1";
+            QVERIFY(f.loginWith("dengluok112a.kelvane.example&&&198.51.100.7&&&sj.end", f.ordinary));
+            QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
+            const QString time = longTime(f.fakes.clock.time);
+            QCOMPARE(f.form->StatusBar1->panelText(0), time + QStringLiteral("  登錄成功！ "));
+            QCOMPARE(f.form->dlrz->line(2),
+                     QStringLiteral("您是我们的免费用户，收费用户可以享受更全面服务！"));
+            QVERIFY(f.form->dlrz->line(3).startsWith(
+                QStringLiteral("域名:a.kelvane.example 登錄成功,解析的IP是 內網192.0.2.10 時間 ")));
+            QVERIFY(f.form->dlrz->line(3).endsWith(
+                QStringLiteral(" 用戶（a.kelvane.example）."))); // "." has no prefix
+        }
+        {
+            LoginFixture f(1033);
+            QVERIFY(f.loginWith("dengluok512a.kelvane.example&&&198.51.100.7&&&", f.ordinary));
+            QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
+            QCOMPARE(
+                f.form->dlrz->line(3),
+                QStringLiteral(" domain: a.kelvane.example  Login successful, the IP is the analytical  Net "
+                               "198.51.100.7 Time ") +
+                    shortDate(f.fakes.clock.time) + " " + longTime(f.fakes.clock.time) +
+                    " User (a.kelvane.example)");
+            QCOMPARE(f.form->dlrz->line(2), QStringLiteral("欢迎测试，有问题可以随时咨询！"));
+        }
+    }
+
+    void repeatLandingLinesInTheThreeLanguages()
+    {
+        const QByteArray reply = "dengluok112Repeat landing&&&198.51.100.7&&&sj2027end";
+        for (int id : {2052, 1028, 1033}) {
+            LoginFixture f(id);
+            QVERIFY(f.loginWith(reply, f.ordinary));
+            QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
+            const QString line = f.form->dlrz->line(3);
+            const QString when = shortDate(f.fakes.clock.time) + " " + longTime(f.fakes.clock.time);
+            if (id == 2052)
+                QCOMPARE(line, QStringLiteral("主DNS域名重复登录成功,解析的IP 外网198.51.100.7 时间 ") +
+                                   when + QStringLiteral(" 用户（a.kelvane.example）域名到期时间是2027"));
+            else if (id == 1028)
+                QCOMPARE(line, QStringLiteral("域名重復登錄成功,解析的IP和前次一樣 時間 ") + when +
+                                   QStringLiteral(" 用戶a.kelvane.example）域名到期时间是2027"));
+            else
+                QCOMPARE(
+                    line,
+                    "Login to repeat the success domain names, IP and analysis of the previous same time " +
+                        when + QStringLiteral(" User (a.kelvane.example) 域名到期时间是2027"));
+            QVERIFY(f.form->statusText.contains(when)); // the repeat line, without the expiry
+            QVERIFY(!f.form->statusText.contains("2027"));
+        }
+    }
+
+    void nextStepAfterSuccess()
+    {
+        const QByteArray reply = "dengluok112a.kelvane.example&&&198.51.100.7&&&";
+        {
+            LoginFixture f;
+            f.form->CheckBox5->setChecked(true);
+            QVERIFY(f.loginWith(reply, f.ordinary));
+            QTRY_COMPARE(f.form->Timer9.interval(), 3000);
+        }
+        {
+            LoginFixture f;
+            f.form->wgip = f.fakes.localAddress.address; // directly on the Internet
+            QVERIFY(f.loginWith(reply, f.ordinary));
+            QTRY_COMPARE(f.form->Timer9.interval(), 3000);
+        }
+        {
+            LoginFixture f;
+            f.form->Memo4[SettingsLine::MultiUser] = "1";
+            QVERIFY(f.loginWith(reply, f.ordinary));
+            QTRY_COMPARE(f.form->Timer7.interval(), 10);
+        }
+        {
+            LoginFixture f;
+            f.form->CheckBox2->setChecked(true);
+            f.form->Edit4->setText("203.0.113.5");
+            QVERIFY(f.loginWith(reply, f.ordinary));
+            QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
+            QCOMPARE(f.form->Timer5.interval() + f.form->Timer7.interval() + f.form->Timer9.interval(), 0);
+            QVERIFY(f.form->dlrz->line(3).contains(
+                QStringLiteral("解析的IP是 203.0.113.5 时间"))); // no prefix in jt
+        }
+    }
+
+    void accountCodesOpenTheirPages()
+    {
+        LoginFixture f;
+        QVERIFY(f.loginWith("dengluok912a.kelvane.example&&&1.2.3.4&&&", f.ordinary));
+        QTRY_COMPARE(f.fakes.browser.opened.size(), 1);
+        QVERIFY(f.loginWith("dengluoka12a.kelvane.example&&&1.2.3.4&&&###7", f.ordinary));
+        QTRY_COMPARE(f.fakes.browser.opened.size(), 2);
+        QVERIFY(f.loginWith("dengluokb12a.kelvane.example&&&1.2.3.4&&&###&", f.ordinary));
+        QTRY_COMPARE(f.fakes.browser.opened.size(), 3);
+        QCOMPARE(f.fakes.browser.opened,
+                 (QStringList{"http://main.kelvane.example/tixing.asp?aaa=stop",
+                              "http://main.kelvane.example/tixing.asp?id=a&aaa=7",
+                              "http://main.kelvane.example/tixing.asp?id=b&aaa=%26"}));
+        QVERIFY(f.read("vkl.ini").contains("\r\n0\r\n0\r\n0\r\n0\r\n0\r\n")); // line 5 "0"
+    }
+
+    void disabledReply()
+    {
+        LoginFixture f;
+        QVERIFY(f.loginWith("stopfuwu", f.ordinary));
+        QTRY_COMPARE(f.form->dlrz->line(0), QStringLiteral("你的域名被禁用，请联系管理员"));
+        QCOMPARE(f.form->Timer4.interval(), 0);
+        QCOMPARE(f.form->wgip, QString("wgip"));
+    }
+
+    void notRegisteredReplyOpensTheRegistrationPageEncoded()
+    {
+        for (int id : {2052, 3076, 1033}) {
+            LoginFixture f(id);
+            f.form->passedit->setText("p&q #");
+            QVERIFY(f.loginWith("nzhuceyonghu4", f.ordinary));
+            QTRY_COMPARE(f.fakes.browser.opened.size(), 1);
+            QCOMPARE(f.fakes.browser.opened.first(),
+                     QString("http://main.kelvane.example/"
+                             "kaitong1.asp?aaa=4&login=a.kelvane.example&passwd=p%26q%20%23"));
+            QCOMPARE(f.form->Timer4.interval(), 0);
+            const QString prefix =
+                shortDate(f.fakes.clock.time) + " " + longTime(f.fakes.clock.time) + " a.kelvane.example";
+            const QString expectedLine[] = {QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
+                                            QStringLiteral(" Login failed")};
+            const QString expectedPanel[] = {QStringLiteral("  输入有误或没注册"),
+                                             QStringLiteral("  輸入有誤或沒註冊"),
+                                             QStringLiteral(" Entered incorrectly")};
+            const int i = id == 2052 ? 0 : id == 3076 ? 1 : 2;
+            QCOMPARE(f.form->dlrz->line(3), prefix + expectedLine[i]);
+            QCOMPARE(f.form->StatusBar1->panelText(0), expectedPanel[i]);
+            QCOMPARE(f.form->statusText, expectedLine[i]);
+            QCOMPARE(f.form->dlrz->line(0),
+                     longTime(f.fakes.clock.time) + QStringLiteral(" 向主DNS发出登录命令"));
+        }
+    }
+
+    void garbageRepliesChangeNothing()
+    {
+        LoginFixture f;
+        QVERIFY(f.loginWith({}, f.ordinary));
+        const quint16 port = f.ordinary.received.last().sourcePort;
+        QRandomGenerator random(7);
+        QList<QByteArray> replies{
+            QByteArray(2048, 'x'), QByteArray(2049, 'y'), QByteArray(), "dengluo", "Dengluok",
+            " nzhuceyonghu",       "\xFF\xFE\x81"};
+        for (int i = 0; i < 300; ++i) {
+            QByteArray bytes(random.bounded(2100), '\0');
+            for (char& c : bytes)
+                c = char(random.bounded(256));
+            if (bytes.startsWith("dengluok") || bytes.startsWith("stopfuwu") ||
+                bytes.startsWith("nzhuceyonghu"))
+                continue;
+            replies << bytes;
+        }
+        for (const QByteArray& reply : replies)
+            f.ordinary.sendTo(port, reply);
+        QTest::qWait(300);
+        QCOMPARE(f.form->Timer4.interval(), 15000);
+        QCOMPARE(f.form->wgip, QString("wgip"));
+        QVERIFY(f.fakes.browser.opened.isEmpty());
+        QCOMPARE(f.form->dlrz->lineCount(), 3);
+
+        f.ordinary.sendTo(port, "dengluok"); // a success with no fields at all
+        QTRY_COMPARE(f.form->Timer4.interval(), 0);
+        QCOMPARE(f.form->wgip, QString());
+        QCOMPARE(f.form->Label7->text(), QString());
+    }
+};
+
+QTEST_MAIN(TestPrimaryLogin)
+#include "TestPrimaryLogin.moc"
