@@ -73,6 +73,22 @@ quint16 FakeGateway::refusingPort()
     return probe.serverPort();
 }
 
+int FakeGateway::openConnections() const
+{
+    int open = 0;
+    for (const QPointer<QTcpSocket>& socket : m_sockets)
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            ++open;
+    return open;
+}
+
+void FakeGateway::closeConnections()
+{
+    for (const QPointer<QTcpSocket>& socket : std::as_const(m_sockets))
+        if (socket)
+            socket->disconnectFromHost();
+}
+
 void FakeGateway::sendToSearcher(const QByteArray& datagram)
 {
     m_udp.writeDatagram(datagram, m_searcher, m_searcherPort);
@@ -142,6 +158,7 @@ void FakeGateway::accept()
 {
     while (QTcpSocket* socket = m_server.nextPendingConnection()) {
         ++connections;
+        m_sockets.append(socket);
         socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         auto connection = std::make_shared<Connection>();
         connect(socket, &QTcpSocket::readyRead, socket,

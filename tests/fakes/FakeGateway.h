@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QPointer>
 #include <QTcpServer>
 #include <QUdpSocket>
 
@@ -64,6 +65,10 @@ public:
     // Whole requests (head and body), in order.
     QList<QByteArray> requests;
     int connections = 0;
+    // Connections neither side has closed yet.
+    int openConnections() const;
+    // Closes every open connection from the gateway's side.
+    void closeConnections();
 
     // The default behaviour's state: description form and the mappings made.
     char igdVersion = '1';
@@ -89,4 +94,5 @@ private:
     QHostAddress m_searcher;
     quint16 m_searcherPort = 0;
     QTcpServer m_server;
+    QList<QPointer<QTcpSocket>> m_sockets;
 };

@@ -1,0 +1,193 @@
+#include "portmap/uAutoNAT.h"
+
+#include "net/TClientSocket.h"
+#include "net/TNMUDP.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Timer.h"
+#include "portmap/GatewayHttp.h"
+#include "portmap/SoapRequest.h"
+#include "portmap/SsdpSearch.h"
+
+TAutoNAT::TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes)
+    : m_messageBoxes(messageBoxes), m_udp(std::make_unique<TNMUDP>(resolver)),
+      m_taskTimer(std::make_unique<Timer>()), m_client(std::make_unique<TClientSocket>(resolver))
+{
+    m_udp->RemoteHost = QString::fromLatin1(SsdpSearch::MulticastAddress);
+    m_udp->RemotePort = SsdpSearch::Port;
+    m_udp->setLocalPort(SsdpSearch::Port);
+    m_udp->OnDataReceived = [this](TNMUDP*, int NumberBytes, const QString&, int) {
+        searchResponse(NumberBytes);
+    };
+    m_udp->OnInvalidHost = [this](bool& handled) {
+        TaskFailed();
+        handled = true;
+    };
+    m_udp->OnStreamInvalid = [this](bool& handled, QIODevice&) {
+        TaskFailed();
+        handled = true;
+    };
+    m_udp->OnBufferInvalid = [this](bool& handled, QByteArray&, int&) {
+        TaskFailed();
+        handled = true;
+    };
+
+    m_client->ClientType = ctNonBlocking;
+    m_client->OnWrite = [this](TClientSocket*, TClientWinSocket* Socket) { sendRequest(Socket); };
+    m_client->OnRead = [this](TClientSocket*, TClientWinSocket* Socket) { readResponse(Socket); };
+    m_client->OnError = [this](TClientSocket*, TClientWinSocket*, TErrorEvent, int& ErrorCode) {
+        if (m_busy)
+            TaskFailed();
+        ErrorCode = 0;
+    };
+    m_client->OnDisconnect = [this](TClientSocket*, TClientWinSocket*) {
+        if (m_busy)
+            TaskFailed();
+    };
+
+    m_taskTimer->setOnTimer([this] { timeOut(); });
+}
+
+TAutoNAT::~TAutoNAT()
+{
+    m_udp.reset();
+    m_taskTimer.reset();
+    m_client.reset();
+}
+
+void TAutoNAT::setTimeout(int value)
+{
+    if (value < 1000 || value > 30000) {
+        m_messageBoxes.show(QStringLiteral("提示"),
+                            QStringLiteral("对不起，超时值范围1000-30000，重新输入！"));
+        return;
+    }
+    m_Timeout = value;
+}
+
+bool TAutoNAT::taskTimerRunning() const
+{
+    return m_taskTimer->isRunning();
+}
+
+void TAutoNAT::aimSearch(const QString& host, int remotePort, int localPort)
+{
+    m_udp->RemoteHost = host;
+    m_udp->RemotePort = remotePort;
+    m_udp->setLocalPort(localPort);
+}
+
+void TAutoNAT::startTask(int taskType, QByteArray request)
+{
+    // Busy is cleared first, so the close of an abandoned connection fails nothing.
+    m_busy = false;
+    m_client->Socket()->Close();
+    ++m_taskSerial;
+    m_request = std::move(request);
+    m_TaskType = taskType;
+    m_busy = true;
+    m_requestSent = false;
+    m_taskTimer->setInterval(m_Timeout);
+}
+
+void TAutoNAT::connectTo(const QString& host, int port)
+{
+    m_client->Host = host;
+    m_client->Port = port;
+    m_client->setActive(true);
+}
+
+bool TAutoNAT::FindDevice()
+{
+    if (m_taskTimer->isRunning())
+        return false;
+    startTask(1, SsdpSearch::request());
+    QByteArray buffer(SsdpSearch::BufferSize, '\0');
+    buffer.replace(0, m_request.size(), m_request);
+    try {
+        m_udp->SendBytes(buffer, int(m_request.size()));
+    } catch (const UDPSockError&) {
+        if (m_busy)
+            TaskFailed();
+    }
+    return true;
+}
+
+bool TAutoNAT::GetControlPage()
+{
+    if (m_taskTimer->isRunning())
+        return false;
+    startTask(2,
+              GatewayHttp::descriptionRequest(m_RouterURL.toLatin1(), m_RouterIp.toLatin1(), m_RouterPort));
+    connectTo(m_RouterIp, m_RouterPort);
+    return true;
+}
+
+namespace {
+
+SoapRequest::Target soapTarget(const QString& controlURL, const QString& host, int port,
+                               const QString& service)
+{
+    return {controlURL.toLatin1(), host.toLatin1(), port, service.toLatin1()};
+}
+
+} // namespace
+
+bool TAutoNAT::AddPort(const QString& Description, int ExternalPort, const QString& InternalClient,
+                       int InternalPort, const QString& Protocol)
+{
+    if (m_taskTimer->isRunning())
+        return false;
+    startTask(3, SoapRequest::addPortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
+                                             Description.toUtf8(), ExternalPort, InternalClient.toUtf8(),
+                                             InternalPort, Protocol.toUtf8()));
+    connectTo(m_lcm, m_lcm2);
+    return true;
+}
+
+bool TAutoNAT::GetExternalIp()
+{
+    startTask(4, SoapRequest::getExternalIPAddress(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP)));
+    connectTo(m_lcm, m_lcm2);
+    return true;
+}
+
+bool TAutoNAT::DeletePort(int ExternalPort, const QString& Protocol)
+{
+    if (m_taskTimer->isRunning())
+        return false;
+    startTask(5, SoapRequest::deletePortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
+                                                ExternalPort, Protocol.toUtf8()));
+    connectTo(m_lcm, m_lcm2);
+    return true;
+}
+
+void TAutoNAT::TaskSucceeded()
+{
+    m_taskTimer->setInterval(0);
+    m_busy = false;
+    raise(OnTaskSuccess);
+}
+
+void TAutoNAT::TaskFailed()
+{
+    m_taskTimer->setInterval(0);
+    m_busy = false;
+    raise(OnTaskFail);
+}
+
+void TAutoNAT::raise(const TNotifyEvent& event)
+{
+    if (!event)
+        return;
+    const TNotifyEvent handler = event; // the handler may reassign the event
+    handler(this);
+}
+
+void TAutoNAT::timeOut()
+{
+    const quint64 serial = m_taskSerial;
+    TaskFailed();
+    // A task the failure handler started keeps its number.
+    if (serial == m_taskSerial)
+        m_TaskType = -1;
+}

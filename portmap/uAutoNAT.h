@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+
+class HostResolver;
+class MessageBoxes;
+class TClientSocket;
+class TClientWinSocket;
+class TNMUDP;
+class Timer;
+
+// The UPnP gateway client: finds the Internet gateway by SSDP, reads its
+// device description, and sends port-mapping actions to it. One task runs at
+// a time; each start returns whether it started, and its end is reported by
+// OnTaskSuccess or OnTaskFail, after which TaskType tells which task it was.
+//
+// Task numbers: 1 FindDevice, 2 GetControlPage, 3 AddPort, 4 GetExternalIp,
+// 5 DeletePort; -1 after a time-out. The time limit covers the search, or the
+// look-up and connect of an HTTP task; a gateway that accepts the connection
+// and never completes its answer keeps the task busy until it closes.
+//
+// Rules beyond the usual ones:
+// - Starting a task quietly abandons a connection an earlier task left open
+//   or still being made: its late answer would otherwise be taken for the
+//   new task's.
+// - An answer that grows past GatewayHttp::MaxResponseBytes without being
+//   complete fails its task.
+// - A location whose port is beyond 65535 fails the search.
+class TAutoNAT
+{
+public:
+    using TNotifyEvent = std::function<void(TAutoNAT* Sender)>;
+
+    TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes);
+    ~TAutoNAT();
+    TAutoNAT(const TAutoNAT&) = delete;
+    TAutoNAT& operator=(const TAutoNAT&) = delete;
+
+    int Timeout() const { return m_Timeout; }
+    // 1000 to 30000 ms; any other value is refused with a message box.
+    void setTimeout(int value);
+    int TaskType() const { return m_TaskType; }
+    const QString& RouterIp() const { return m_RouterIp; }
+    int RouterPort() const { return m_RouterPort; }
+    const QString& RouterLocation() const { return m_RouterLocation; }
+    const QString& RouterName() const { return m_RouterName; }
+    const QString& RouterUSN() const { return m_RouterUSN; }
+    const QString& RouterURL() const { return m_RouterURL; }
+    const QString& ExternalIp() const { return m_ExternalIp; }
+    const QString& ControlURL() const { return m_ControlURL; }
+    const QString& URLBase() const { return m_URLBase; }
+    const QString& IPPPP() const { return m_IPPPP; }
+    const QString& lcm() const { return m_lcm; }
+    int lcm2() const { return m_lcm2; }
+
+    TNotifyEvent OnTaskSuccess;
+    TNotifyEvent OnTaskFail;
+
+    bool FindDevice();
+    bool GetControlPage();
+    bool AddPort(const QString& Description, int ExternalPort, const QString& InternalClient,
+                 int InternalPort, const QString& Protocol);
+    // Never refused: takes over whatever task runs.
+    bool GetExternalIp();
+    bool DeletePort(int ExternalPort, const QString& Protocol);
+
+    bool busy() const { return m_busy; }
+    bool taskTimerRunning() const;
+    // The task timer's tick, callable so that tests need not wait for it.
+    void timeOut();
+
+    // Where the search goes and the local port it leaves from; tests aim it
+    // at a responder on 127.0.0.1 instead of the SSDP multicast group.
+    void aimSearch(const QString& host, int remotePort, int localPort);
+    // The pause before each read of an HTTP answer (1000 ms), which gives the
+    // rest of an answer time to arrive; tests and benchmarks shorten it.
+    void setReadPause(std::chrono::milliseconds pause) { m_readPause = pause; }
+
+private:
+    void startTask(int taskType, QByteArray request);
+    void connectTo(const QString& host, int port);
+    void TaskSucceeded();
+    void TaskFailed();
+    void raise(const TNotifyEvent& event);
+
+    void searchResponse(int NumberBytes);
+    void sendRequest(TClientWinSocket* Socket);
+    void readResponse(TClientWinSocket* Socket);
+    void handleResponse();
+    void handleDescription();
+    void handleSoapAnswer();
+
+    int m_Timeout = 5000;
+    int m_TaskType = 0;
+    QString m_RouterIp;
+    int m_RouterPort = 0;
+    QString m_RouterLocation;
+    QString m_RouterName;
+    QString m_RouterUSN;
+    QString m_RouterURL;
+    QString m_ExternalIp = QStringLiteral("0.0.0.0");
+    QString m_ControlURL;
+    QString m_URLBase;
+    QString m_IPPPP;
+    QString m_lcm;
+    int m_lcm2 = 0;
+
+    MessageBoxes& m_messageBoxes;
+    bool m_busy = false;
+    QByteArray m_request;
+    bool m_requestSent = false;
+    QByteArray m_response;
+    // Changes whenever a task starts, so that a handler that started another
+    // task is noticed before the old connection is closed under the new one.
+    quint64 m_taskSerial = 0;
+    std::chrono::milliseconds m_readPause{1000};
+
+    std::unique_ptr<TNMUDP> m_udp;
+    std::unique_ptr<Timer> m_taskTimer;
+    std::unique_ptr<TClientSocket> m_client;
+};

@@ -1,0 +1,414 @@
+#include "AutoNATRig.h"
+#include "portmap/SsdpSearch.h"
+
+#include <QTest>
+
+using Rig = AutoNATRig;
+
+class TestAutoNATDiscovery : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startValues()
+    {
+        Rig rig;
+        const TAutoNAT& nat = rig.nat;
+        QCOMPARE(nat.Timeout(), 5000);
+        QCOMPARE(nat.TaskType(), 0);
+        QCOMPARE(nat.ExternalIp(), QString("0.0.0.0"));
+        QCOMPARE(nat.RouterPort(), 0);
+        QCOMPARE(nat.lcm2(), 0);
+        for (const QString& text : {nat.RouterIp(), nat.RouterLocation(), nat.RouterName(), nat.RouterUSN(),
+                                    nat.RouterURL(), nat.ControlURL(), nat.URLBase(), nat.IPPPP(), nat.lcm()})
+            QVERIFY(text.isEmpty());
+        QVERIFY(!nat.busy());
+        QVERIFY(!nat.taskTimerRunning());
+    }
+
+    void timeoutOutsideItsRangeIsRefusedWithAMessage()
+    {
+        Rig rig;
+        rig.nat.setTimeout(1000);
+        QCOMPARE(rig.nat.Timeout(), 1000);
+        rig.nat.setTimeout(999);
+        rig.nat.setTimeout(30001);
+        QCOMPARE(rig.nat.Timeout(), 1000);
+        rig.nat.setTimeout(30000);
+        QCOMPARE(rig.nat.Timeout(), 30000);
+        const std::pair<QString, QString> refusal{QStringLiteral("提示"),
+                                                  QStringLiteral("对不起，超时值范围1000-30000，重新输入！")};
+        QCOMPARE(rig.messageBoxes.shown, (QList<std::pair<QString, QString>>{refusal, refusal}));
+    }
+
+    void searchFindsTheGateway()
+    {
+        Rig rig;
+        QVERIFY(rig.nat.FindDevice());
+        QVERIFY(rig.nat.busy());
+        QVERIFY(rig.waitForEvents(1));
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.gateway.searches, QList<QByteArray>{SsdpSearch::request()});
+        const QString port = QString::number(rig.gateway.httpPort());
+        QCOMPARE(rig.nat.RouterLocation(), "http://127.0.0.1:" + port + "/rootDesc.xml");
+        QCOMPARE(rig.nat.RouterName(), QString("Linux/2.6 UPnP/1.0 FakeGateway/1.0"));
+        QCOMPARE(rig.nat.RouterUSN(), QString("uuid:fake-gateway::upnp:rootdevice"));
+        QCOMPARE(rig.nat.RouterIp(), QString("127.0.0.1"));
+        QCOMPARE(rig.nat.RouterPort(), int(rig.gateway.httpPort()));
+        QCOMPARE(rig.nat.RouterURL(), QString("/rootDesc.xml"));
+        QCOMPARE(rig.nat.URLBase(), "http://127.0.0.1:" + port);
+        QCOMPARE(rig.nat.TaskType(), 1);
+        QVERIFY(!rig.nat.busy());
+        QVERIFY(!rig.nat.taskTimerRunning());
+    }
+
+    void mixedCaseLocationWithoutServer()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers = {"HTTP/1.1 200 OK\r\nLocation: http://192.168.1.1:1900/igd.xml\r\n\r\n"};
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.nat.RouterIp(), QString("192.168.1.1"));
+        QCOMPARE(rig.nat.RouterPort(), 1900);
+        QCOMPARE(rig.nat.RouterURL(), QString("/igd.xml"));
+        QCOMPARE(rig.nat.URLBase(), QString("http://192.168.1.1:1900"));
+        QVERIFY(rig.nat.RouterName().isEmpty());
+    }
+
+    void badAnswersFailTheSearch_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<int>("routerPort");
+        QTest::newRow("not a response")
+            << QByteArray("NOTIFY * HTTP/1.1\r\nLOCATION: http://a:1/x\r\n\r\n") << 0;
+        QTest::newRow("no location") << QByteArray("HTTP/1.1 200 OK\r\nST: upnp:rootdevice\r\n\r\n") << 0;
+        QTest::newRow("no port") << FakeGateway::ssdpAnswer("http://192.168.1.1/desc.xml") << 0;
+        QTest::newRow("nothing after colon") << FakeGateway::ssdpAnswer("http://192.168.1.1:") << 0;
+        QTest::newRow("port not a number") << FakeGateway::ssdpAnswer("http://192.168.1.1:http/d.xml") << -1;
+        QTest::newRow("port zero") << FakeGateway::ssdpAnswer("http://192.168.1.1:0/d.xml") << 0;
+        QTest::newRow("port beyond 65535")
+            << FakeGateway::ssdpAnswer("http://192.168.1.1:70000/d.xml") << 70000;
+        QTest::newRow("no host") << FakeGateway::ssdpAnswer("http://:80/d.xml") << 80;
+        QTest::newRow("2048 bytes of junk") << QByteArray(2048, 'H') << 0;
+    }
+
+    void badAnswersFailTheSearch()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(int, routerPort);
+        Rig rig;
+        rig.gateway.ssdpAnswers = {datagram};
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(1)});
+        QCOMPARE(rig.nat.RouterPort(), routerPort);
+    }
+
+    void locationWithoutPathSucceedsWithRoot()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer("http://192.168.1.1:80")};
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.nat.RouterURL(), QString("/"));
+    }
+
+    void everyDatagramCountsWhileTheSearchIsTheTask()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer("http://10.0.0.1:1/a"),
+                                   FakeGateway::ssdpAnswer("http://10.0.0.2:2/b"), "junk"};
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(3));
+        QCOMPARE(rig.events, (QList<Rig::Event>{Rig::success(1), Rig::success(1), Rig::failure(1)}));
+        QCOMPARE(rig.nat.RouterIp(), QString("10.0.0.2")); // the junk changed nothing
+
+        // Once another task runs, answers still rewrite the properties but raise nothing.
+        rig.gateway.ssdpAnswers.clear();
+        rig.nat.GetControlPage(); // 10.0.0.2 is not in the resolver: fails at once
+        QVERIFY(rig.waitForEvents(4));
+        QCOMPARE(rig.events.last(), Rig::failure(2));
+        rig.gateway.sendToSearcher(FakeGateway::ssdpAnswer("http://10.0.0.3:3/c"));
+        QTRY_COMPARE(rig.nat.RouterIp(), QString("10.0.0.3"));
+        rig.gateway.sendToSearcher("junk");
+        rig.gateway.sendToSearcher(FakeGateway::ssdpAnswer("http://10.0.0.4:4/d"));
+        QTRY_COMPARE(rig.nat.RouterIp(), QString("10.0.0.4"));
+        QCOMPARE(rig.events.size(), 4);
+    }
+
+    void startsAreRefusedWhileTheTimerRuns()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers.clear();
+        QVERIFY(rig.nat.FindDevice());
+        QTRY_COMPARE(rig.gateway.searches.size(), 1);
+        QVERIFY(!rig.nat.FindDevice());
+        QVERIFY(!rig.nat.GetControlPage());
+        QVERIFY(!rig.nat.AddPort("TestUDP", 80, "127.0.0.1", 80, "TCP"));
+        QVERIFY(!rig.nat.DeletePort(80, "TCP"));
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.gateway.searches.size(), 1);
+        QCOMPARE(rig.gateway.connections, 0);
+        QCOMPARE(rig.nat.TaskType(), 1);
+        QVERIFY(rig.events.isEmpty());
+    }
+
+    void timeOutFailsWithTheTaskNumberThenMinusOne()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers.clear();
+        rig.nat.FindDevice();
+        QTRY_COMPARE(rig.gateway.searches.size(), 1);
+        QCOMPARE(rig.nat.taskTimerRunning(), true);
+        rig.nat.timeOut();
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(1)});
+        QCOMPARE(rig.nat.TaskType(), -1);
+        QVERIFY(!rig.nat.busy());
+        QVERIFY(!rig.nat.taskTimerRunning());
+        // A late answer raises nothing now.
+        rig.gateway.sendToSearcher(FakeGateway::ssdpAnswer("http://10.0.0.9:9/late"));
+        QTRY_COMPARE(rig.nat.RouterIp(), QString("10.0.0.9"));
+        QCOMPARE(rig.events.size(), 1);
+    }
+
+    void timeOutKeepsTheNumberOfATaskItsHandlerStarted()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers.clear();
+        rig.nat.OnTaskFail = [&](TAutoNAT*) {
+            rig.nat.OnTaskFail = nullptr;
+            rig.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer("http://10.0.0.1:1/d")};
+            rig.nat.FindDevice();
+        };
+        rig.nat.FindDevice();
+        rig.nat.timeOut();
+        QCOMPARE(rig.nat.TaskType(), 1);
+        QVERIFY(rig.nat.taskTimerRunning());
+    }
+
+    void descriptionGivesTheControlUrlAndThenTheTarget()
+    {
+        Rig rig;
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        QVERIFY(rig.nat.GetControlPage());
+        QVERIFY(rig.waitForEvents(2));
+        // lcm is set only after the success handler has run
+        QCOMPARE(rig.events.last(), Rig::success(2, QString()));
+        const QString base = "http://127.0.0.1:" + QString::number(rig.gateway.httpPort());
+        QCOMPARE(rig.nat.ControlURL(), base + "/ctl/IPConn");
+        QCOMPARE(rig.nat.IPPPP(), QString("WANIPConnection"));
+        QCOMPARE(rig.nat.lcm(), QString("127.0.0.1"));
+        QCOMPARE(rig.nat.lcm2(), int(rig.gateway.httpPort()));
+        QCOMPARE(rig.gateway.requests.first(), "GET /rootDesc.xml HTTP/1.1\r\nHost: 127.0.0.1:" +
+                                                   QByteArray::number(rig.gateway.httpPort()) + "\r\n\r\n");
+        QTRY_COMPARE(rig.gateway.openConnections(), 0);
+        QCOMPARE(rig.events.size(), 2);
+    }
+
+    void secondVersionGatewayIsFound()
+    {
+        Rig rig;
+        rig.gateway.igdVersion = '2';
+        QVERIFY(rig.discover());
+        QVERIFY(rig.nat.ControlURL().endsWith("/ctl/IPConn"));
+    }
+
+    void dyndevLocationLosesItsFolderAfterTheDescription()
+    {
+        Rig rig;
+        rig.gateway.descriptionPath = "/dyndev/uuid:0000";
+        rig.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer(rig.gateway.url("/dyndev/uuid:0000"))};
+        const QString base = "http://127.0.0.1:" + QString::number(rig.gateway.httpPort());
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        QCOMPARE(rig.nat.URLBase(), base + "/dyndev");
+        rig.nat.GetControlPage();
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::success(2));
+        QCOMPARE(rig.nat.URLBase(), base);
+        QCOMPARE(rig.nat.ControlURL(), base + "/ctl/IPConn");
+    }
+
+    void urlBaseElementBuildsTheControlUrlButNotTheTarget()
+    {
+        Rig rig;
+        rig.gateway.urlBaseElement = "<URLBase>http://10.0.0.1:5000/</URLBase>";
+        QVERIFY(rig.discover());
+        QCOMPARE(rig.nat.URLBase(), QString("http://10.0.0.1:5000/"));
+        QCOMPARE(rig.nat.ControlURL(), QString("http://10.0.0.1:5000/ctl/IPConn"));
+        QCOMPARE(rig.nat.lcm(), QString("127.0.0.1"));
+        rig.nat.GetExternalIp();
+        QVERIFY(rig.waitForEvents(3));
+        QCOMPARE(rig.events.last(), Rig::success(4, "127.0.0.1"));
+        QVERIFY(rig.gateway.requests.last().startsWith("POST /ctl/IPConn HTTP/1.0\r\nHost: 127.0.0.1:"));
+    }
+
+    void pppServiceWins()
+    {
+        Rig rig;
+        const QByteArray description =
+            "<root><deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:1</deviceType>"
+            "<deviceType>urn:schemas-upnp-org:device:WANDevice:1</deviceType>"
+            "<deviceType>urn:schemas-upnp-org:device:WANConnectionDevice:1</deviceType>"
+            "<serviceType>urn:schemas-upnp-org:service:WANIPConnection:1</serviceType><controlURL>/ip</"
+            "controlURL>"
+            "<serviceType>urn:schemas-upnp-org:service:WANPPPConnection:1</serviceType><controlURL>/ppp</"
+            "controlURL>"
+            "</root>";
+        rig.gateway.reply = [&](const QByteArray&) {
+            return GatewayReply::whole(FakeGateway::response("200 OK", description));
+        };
+        QVERIFY(rig.discover());
+        QCOMPARE(rig.nat.IPPPP(), QString("WANPPPConnection"));
+        QVERIFY(rig.nat.ControlURL().endsWith(":" + QString::number(rig.gateway.httpPort()) + "/ppp"));
+    }
+
+    void descriptionWithoutTheChainFailsAndCloses()
+    {
+        Rig rig;
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        rig.gateway.reply = [](const QByteArray&) {
+            GatewayReply reply =
+                GatewayReply::whole(FakeGateway::response("200 OK", "<root><device/></root>"));
+            reply.closeAfter = false;
+            return reply;
+        };
+        rig.nat.GetControlPage();
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QTRY_COMPARE(rig.gateway.openConnections(), 0);
+        QVERIFY(rig.nat.ControlURL().isEmpty());
+        QVERIFY(rig.nat.lcm().isEmpty());
+    }
+
+    void answerInSeveralSegments()
+    {
+        Rig rig;
+        const QByteArray whole = FakeGateway::response("200 OK", rig.gateway.description());
+        rig.gateway.reply = [&](const QByteArray&) {
+            GatewayReply reply;
+            for (qsizetype at = 0; at < whole.size(); at += 97)
+                reply.segments.append(whole.mid(at, 97));
+            reply.gapMs = 2;
+            return reply;
+        };
+        QVERIFY(rig.discover());
+        QVERIFY(rig.nat.ControlURL().endsWith("/ctl/IPConn"));
+    }
+
+    void withoutLengthTheAnswerEndsAtTheBlankLine()
+    {
+        Rig rig;
+        const QByteArray whole = FakeGateway::response("200 OK", rig.gateway.description(), false);
+        rig.gateway.reply = [&](const QByteArray&) { return GatewayReply::whole(whole); };
+        QVERIFY(rig.discover());
+
+        // The body of a later segment is not waited for.
+        const qsizetype head = whole.indexOf("\r\n\r\n") + 4;
+        rig.gateway.reply = [&](const QByteArray&) {
+            GatewayReply reply;
+            reply.segments = {whole.left(head), whole.mid(head)};
+            reply.gapMs = 200;
+            return reply;
+        };
+        rig.nat.GetControlPage();
+        QVERIFY(rig.waitForEvents(3));
+        QCOMPARE(rig.events.last(), Rig::failure(2, "127.0.0.1"));
+    }
+
+    void datagramsTooLongForTheEndpointAreIgnored()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers = {QByteArray(3000, 'H'), FakeGateway::ssdpAnswer("http://10.0.0.1:1/d")};
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        QCoreApplication::processEvents();
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+    }
+
+    void answerShorterThanItsLengthFailsWhenTheGatewayCloses()
+    {
+        Rig rig;
+        const QByteArray whole = FakeGateway::response("200 OK", rig.gateway.description());
+        rig.gateway.reply = [&](const QByteArray&) {
+            GatewayReply reply = GatewayReply::whole(whole.chopped(1));
+            reply.closeAfter = false;
+            return reply;
+        };
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        rig.nat.GetControlPage();
+        QTRY_COMPARE(rig.gateway.requests.size(), 1);
+        QTRY_VERIFY(!rig.nat.taskTimerRunning());
+        QCoreApplication::processEvents();
+        QVERIFY(rig.nat.busy()); // no time limit once the request is out
+        QCOMPARE(rig.events.size(), 1);
+        rig.gateway.closeConnections();
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::failure(2));
+    }
+
+    void lengthThatIsNotANumberNeverCompletes()
+    {
+        Rig rig;
+        rig.gateway.reply = [](const QByteArray&) {
+            return GatewayReply::whole("HTTP/1.1 200 OK\r\nContent-Length: many\r\n\r\n<root/>");
+        };
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        rig.nat.GetControlPage();
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QCOMPARE(rig.events.size(), 2);
+    }
+
+    void gatewayClosingWithoutAnswerFails()
+    {
+        Rig rig;
+        rig.gateway.reply = [](const QByteArray&) { return GatewayReply(); };
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        rig.nat.GetControlPage();
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events, (QList<Rig::Event>{Rig::success(1), Rig::failure(2)}));
+    }
+
+    void endlessAnswerFailsAtTheCap()
+    {
+        Rig rig;
+        rig.gateway.reply = [](const QByteArray&) {
+            GatewayReply reply;
+            reply.segments = {"HTTP/1.1 200 OK\r\nServer: endless\r\n"};
+            reply.stream = QByteArray(64 * 1024, 'x');
+            reply.streamLimit = 64 * 1024 * 1024;
+            return reply;
+        };
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        rig.nat.GetControlPage();
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QTRY_COMPARE(rig.gateway.openConnections(), 0);
+        QCOMPARE(rig.events.size(), 2);
+    }
+
+    void refusedConnectionFailsQuietly()
+    {
+        Rig rig;
+        rig.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer(
+            "http://127.0.0.1:" + QByteArray::number(FakeGateway::refusingPort()) + "/rootDesc.xml")};
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        rig.nat.GetControlPage();
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QVERIFY(!rig.nat.taskTimerRunning());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAutoNATDiscovery)
+#include "TestAutoNATDiscovery.moc"
