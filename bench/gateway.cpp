@@ -1,0 +1,180 @@
+// Search + description + external address against a real miniupnpd (the
+// namespace lab of tests/gateway/igd-lab.sh): with TAutoNAT as shipped (a
+// 1000 ms pause before each HTTP read), with those pauses set to 0, and with
+// `upnpc -s`, five times each. Prints the medians and their ratios.
+//
+// Run as root: the program brings the lab up, runs itself inside its LAN
+// namespace, and takes the lab down again. Argument: 1 or 2 (IGD version,
+// default 2).
+
+#include "gateway/LabNamespace.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ThreadedHostResolver.h"
+#include "portmap/uAutoNAT.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QProcess>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr int Runs = 5;
+const QString Lab = QStringLiteral("kvbench");
+
+class PrintedMessageBoxes final : public MessageBoxes
+{
+public:
+    void show(const QString& caption, const QString& text) override
+    {
+        std::fprintf(stderr, "%s: %s\n", qPrintable(caption), qPrintable(text));
+    }
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+QString list(const std::vector<double>& values)
+{
+    QStringList texts;
+    for (const double value : values)
+        texts << QString::number(value, 'f', 0);
+    return texts.join(QLatin1Char(' '));
+}
+
+bool waitFor(const std::function<bool()>& done, int milliseconds)
+{
+    const QDeadlineTimer deadline(milliseconds);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    return done();
+}
+
+// Milliseconds from FindDevice to the external address, or nothing on a failure.
+std::optional<double> autoNatRun(HostResolver& resolver, MessageBoxes& boxes, int readPauseMs)
+{
+    TAutoNAT nat(resolver, boxes);
+    nat.setReadPause(std::chrono::milliseconds(readPauseMs));
+    int succeeded = 0;
+    bool failed = false;
+    nat.OnTaskSuccess = [&](TAutoNAT*) { ++succeeded; };
+    nat.OnTaskFail = [&](TAutoNAT*) { failed = true; };
+    const auto step = [&](const std::function<bool()>& start, int count) {
+        return start() && waitFor([&] { return failed || succeeded >= count; }, 15000) && !failed;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    if (!step([&] { return nat.FindDevice(); }, 1) || !step([&] { return nat.GetControlPage(); }, 2) ||
+        !step([&] { return nat.GetExternalIp(); }, 3) || nat.ExternalIp() != QLatin1String("11.22.33.2"))
+        return std::nullopt;
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+std::optional<double> upnpcRun()
+{
+    QProcess upnpc;
+    upnpc.setProcessChannelMode(QProcess::MergedChannels);
+    QElapsedTimer clock;
+    clock.start();
+    upnpc.start(QStringLiteral("upnpc"), {QStringLiteral("-s")});
+    if (!upnpc.waitForFinished(30000)) {
+        upnpc.kill();
+        upnpc.waitForFinished(5000);
+        return std::nullopt;
+    }
+    const double elapsed = double(clock.nsecsElapsed()) / 1e6;
+    if (!upnpc.readAll().contains("ExternalIPAddress = 11.22.33.2"))
+        return std::nullopt;
+    return elapsed;
+}
+
+int measure()
+{
+    ThreadedHostResolver resolver;
+    PrintedMessageBoxes boxes;
+    std::vector<double> shipped;
+    std::vector<double> unpaused;
+    std::vector<double> upnpc;
+    for (int run = 0; run < Runs; ++run) {
+        const auto withPauses = autoNatRun(resolver, boxes, 1000);
+        const auto withoutPauses = autoNatRun(resolver, boxes, 0);
+        const auto reference = upnpcRun();
+        if (!withPauses || !withoutPauses || !reference) {
+            std::fprintf(stderr, "gateway: run %d failed\n", run + 1);
+            return 1;
+        }
+        shipped.push_back(*withPauses);
+        unpaused.push_back(*withoutPauses);
+        upnpc.push_back(*reference);
+    }
+    const double pauses = median(shipped) - median(unpaused);
+    std::printf("search + description + external address, IGD:%s, %d runs each (ms)\n",
+                qgetenv("KELVANE_IGD_VERSION").constData(), Runs);
+    std::printf("TAutoNAT, 1000 ms read pauses: median %7.1f   [%s]\n", median(shipped),
+                qPrintable(list(shipped)));
+    std::printf("TAutoNAT, read pauses 0 ms:    median %7.1f   [%s]\n", median(unpaused),
+                qPrintable(list(unpaused)));
+    std::printf("upnpc -s:                      median %7.1f   [%s]\n", median(upnpc),
+                qPrintable(list(upnpc)));
+    std::printf("read pauses: %.0f ms per run (about %.0f reads of 1000 ms)\n", pauses, pauses / 1000);
+    std::printf("ratio TAutoNAT / upnpc -s: %.3f with the pauses, %.3f without them\n",
+                median(shipped) / median(upnpc), median(unpaused) / median(upnpc));
+    return 0;
+}
+
+// Outside the lab: bring it up, run this program in its LAN namespace, take it down.
+int hostLab(const QString& version)
+{
+    if (geteuid() != 0) {
+        std::fprintf(stderr, "gateway: needs root to build its network namespaces\n");
+        return 1;
+    }
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LAB"), Lab);
+    environment.insert(QStringLiteral("MAX_LIFETIME"), QStringLiteral("300"));
+    const auto lab = [&](const QStringList& arguments) {
+        QProcess script;
+        script.setProcessEnvironment(environment);
+        script.setProcessChannelMode(QProcess::ForwardedChannels);
+        script.start(QStringLiteral(IGD_LAB_SCRIPT), arguments);
+        script.waitForFinished(-1);
+        return script.exitStatus() == QProcess::NormalExit ? script.exitCode() : 1;
+    };
+    int result = lab({QStringLiteral("up"), version});
+    if (result == 0)
+        result = lab({QStringLiteral("lan"), QStringLiteral("env"), "KELVANE_IGD_NETNS=" + Lab + "-lan",
+                      "KELVANE_IGD_VERSION=" + version, QCoreApplication::applicationFilePath()});
+    lab({QStringLiteral("down")});
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString version = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("2");
+    if (version != QLatin1String("1") && version != QLatin1String("2")) {
+        std::fprintf(stderr, "usage: gateway [1|2]\n");
+        return 2;
+    }
+    QString why;
+    if (!qEnvironmentVariableIsSet("KELVANE_IGD_NETNS"))
+        return hostLab(version);
+    if (!insideLabNamespace(&why)) {
+        std::fprintf(stderr, "gateway: refusing to search for gateways: %s\n", qPrintable(why));
+        return 1;
+    }
+    return measure();
+}
