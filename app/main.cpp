@@ -1,6 +1,7 @@
 #include "app/AppShell.h"
 #include "app/AppTitle.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "platform/CodePage.h"
 #include "platform/DesktopBrowser.h"
@@ -42,6 +43,10 @@ int main(int argc, char* argv[])
     shell.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
     WindowSet windows(platform, shell);
+    const TerminationSignals terminationSignals([&windows] {
+        windows.Form1.WMQueryEndSession();
+        QApplication::quit();
+    });
     windows.start();
     return QApplication::exec();
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppTitle.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "fakes/ScriptedHostResolver.h"
 #include "ui/EventLog.h"
@@ -14,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <csignal>
 #include <sys/stat.h>
 
 class TestStartup : public QObject
@@ -180,6 +182,18 @@ private slots:
         windows.start();
         QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.close(); });
         QCOMPARE(QApplication::exec(), 0);
+    }
+
+    void terminationSignalEndsTheLoopLikeClosing()
+    {
+        int calls = 0;
+        const TerminationSignals termination([&calls] {
+            ++calls;
+            QApplication::quit();
+        });
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(calls, 1);
     }
 
     void closingWhileALoginWaitsForItsLookUpStillEndsCleanly()
