@@ -1,5 +1,7 @@
 #include "app/AppShell.h"
 #include "app/AppTitle.h"
+#include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "platform/CodePage.h"
 #include "platform/DesktopBrowser.h"
@@ -7,7 +9,6 @@
 #include "platform/ProgramFolder.h"
 #include "platform/QtMessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
-#include "ui/Messages.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
@@ -22,10 +23,8 @@ int main(int argc, char* argv[])
 
     QtMessageBoxes messageBoxes;
     FileInstanceLock instanceLock;
-    if (!instanceLock.acquire(title)) {
-        messageBoxes.show(title, Messages::secondInstance());
+    if (!claimSingleInstance(instanceLock, messageBoxes, title))
         return 0;
-    }
 
     // The program lives on in the notification area with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -44,6 +43,10 @@ int main(int argc, char* argv[])
     shell.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
 
     WindowSet windows(platform, shell);
+    const TerminationSignals terminationSignals([&windows] {
+        windows.Form1.WMQueryEndSession();
+        QApplication::quit();
+    });
     windows.start();
     return QApplication::exec();
 }

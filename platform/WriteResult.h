@@ -9,5 +9,8 @@ struct WriteResult
 
     bool ok() const { return error.isEmpty(); }
     static WriteResult success() { return {}; }
-    static WriteResult failure(const QString& text) { return {text.isEmpty() ? QStringLiteral("unknown error") : text}; }
+    static WriteResult failure(const QString& text)
+    {
+        return {text.isEmpty() ? QStringLiteral("unknown error") : text};
+    }
 };

@@ -1,7 +1,10 @@
 #include "WindowFixture.h"
 
 #include "app/AppTitle.h"
+#include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
+#include "fakes/ScriptedHostResolver.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
 
@@ -12,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
+#include <csignal>
 #include <sys/stat.h>
 
 class TestStartup : public QObject
@@ -25,6 +29,19 @@ private slots:
         QCOMPARE(applicationTitle(1028), QString("Kelvane2.0"));
         QCOMPARE(applicationTitle(3076), QString("Kelvane2.0"));
         QCOMPARE(applicationTitle(1033), QString("RARA2.0"));
+    }
+
+    void secondInstanceIsToldAndRefused()
+    {
+        FakeInstanceLock lock;
+        FakeMessageBoxes boxes;
+        QVERIFY(claimSingleInstance(lock, boxes, "RARA2.0"));
+        QVERIFY(boxes.shown.isEmpty());
+        lock.held << "Kelvane2.0";
+        QVERIFY(!claimSingleInstance(lock, boxes, "Kelvane2.0"));
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.first().first, QString("Kelvane2.0"));
+        QCOMPARE(boxes.shown.first().second, QString("Software has been running..."));
     }
 
     void firstStartCreatesTheThreeFiles()
@@ -165,6 +182,36 @@ private slots:
         windows.start();
         QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.close(); });
         QCOMPARE(QApplication::exec(), 0);
+    }
+
+    void terminationSignalEndsTheLoopLikeClosing()
+    {
+        int calls = 0;
+        const TerminationSignals termination([&calls] {
+            ++calls;
+            QApplication::quit();
+        });
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(calls, 1);
+    }
+
+    void closingWhileALoginWaitsForItsLookUpStillEndsCleanly()
+    {
+        WindowFixture f;
+        ScriptedHostResolver resolver; // holds every look-up
+        Platform platform = f.fakes.platform();
+        const Platform holding{platform.language,     platform.keyStore, resolver,
+                               platform.localAddress, platform.browser,  platform.http,
+                               platform.messageBoxes, platform.clock,    platform.programFolder};
+        WindowSet windows(holding, f.shell);
+        windows.Form1.nameedit->setText("a.kelvane.example");
+        windows.Form1.passedit->setText("secret");
+        QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.Button1Click(); });
+        QTimer::singleShot(20, &windows.Form1, [&] { windows.Form1.close(); });
+        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(resolver.held(), 1);
+        QVERIFY(!windows.Form1.NMUDP1); // closed under the waiting send, which then sent nothing
     }
 };
 

@@ -2,8 +2,8 @@
 
 #include "app/AppShell.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/TestFiles.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -22,16 +22,6 @@ struct WindowFixture
 
     QString path(const QString& name) const { return folder.filePath(name); }
 
-    QByteArray read(const QString& name) const
-    {
-        QFile file(path(name));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    void write(const QString& name, const QByteArray& bytes) const
-    {
-        QFile file(path(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
-    }
+    QByteArray read(const QString& name) const { return readFile(path(name)); }
+    void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 
 #include <QHash>
@@ -70,6 +71,14 @@ class FakeMessageBoxes final : public MessageBoxes
 public:
     QList<std::pair<QString, QString>> shown; // (caption, text)
     void show(const QString& caption, const QString& text) override { shown.append({caption, text}); }
+};
+
+// Held names are refused, as when another process holds them.
+class FakeInstanceLock final : public InstanceLock
+{
+public:
+    QStringList held;
+    bool acquire(const QString& name) override { return !held.contains(name); }
 };
 
 class FakeClock final : public Clock

@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "platform/KeyStore.h"
 
 #include <QDir>
@@ -6,26 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
 
 class TestFileKeyStore : public QObject
 {
@@ -94,7 +76,7 @@ private slots:
     void fileIsPrivateEvenIfItWasNot()
     {
         QDir().mkpath(QFileInfo(m_path).path());
-        writeFile(m_path, "old=1\n");
+        QVERIFY(writeFile(m_path, "old=1\n"));
         QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
         FileKeyStore store(m_path);
         QVERIFY(store.setValue(QStringLiteral("new"), QStringLiteral("2")).ok());
@@ -113,14 +95,11 @@ private slots:
         const QByteArray before = readFile(m_path);
 
         // The write dies half-way (file size limit: root is not exempt from it).
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 4096;
-        setrlimit(RLIMIT_FSIZE, &small);
-        const WriteResult result = store.setValue(QStringLiteral("big"), QString(100000, QLatin1Char('x')));
-        setrlimit(RLIMIT_FSIZE, &old);
+        WriteResult result;
+        {
+            FileSizeLimit limit(4096);
+            result = store.setValue(QStringLiteral("big"), QString(100000, QLatin1Char('x')));
+        }
 
         QVERIFY(!result.ok());
         QVERIFY2(result.error.startsWith(QStringLiteral("Failed to set data for 'big': ")),
@@ -132,7 +111,7 @@ private slots:
 
     void unwritableLocationGivesErrorText()
     {
-        writeFile(m_dir.filePath(QStringLiteral("file")), "x");
+        QVERIFY(writeFile(m_dir.filePath(QStringLiteral("file")), "x"));
         FileKeyStore store(m_dir.filePath(QStringLiteral("file/Vizivuri")));
         QVERIFY(!store.value(QStringLiteral("a")));
         const WriteResult set = store.setValue(QStringLiteral("vkl02"), QStringLiteral("1"));
@@ -154,7 +133,7 @@ private slots:
         QRandomGenerator random(7);
         for (char& c : garbage)
             c = char(random.bounded(256));
-        writeFile(m_path, garbage + "\ngood=1%0A%zz%4\r\nno equals\n#c=2\nGOOD=3\n\xFF\xFE=\x80\n");
+        QVERIFY(writeFile(m_path, garbage + "\ngood=1%0A%zz%4\r\nno equals\n#c=2\nGOOD=3\n\xFF\xFE=\x80\n"));
         FileKeyStore store(m_path);
         QCOMPARE(store.value(QStringLiteral("good")), QStringLiteral("1\n%zz%4"));
         QVERIFY(!store.value(QStringLiteral("#c")));

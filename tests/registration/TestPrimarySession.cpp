@@ -165,12 +165,12 @@ private slots:
         ThreadedWebSite provider({{"/ips.asp", ScriptedHttpServer::ok("198.51.100.7")}});
         ThreadedWebSite server({{"/ips.asp", ScriptedHttpServer::ok("198.51.100.9")}});
         WindowFixture f;
-        HostMappingHttpClient http(
-            {{"www.kelvane.example", provider.hostAndPort()}, {"main.kelvane.example", server.hostAndPort()}});
+        HostMappingHttpClient http({{"www.kelvane.example", provider.hostAndPort()},
+                                    {"main.kelvane.example", server.hostAndPort()}});
         Platform platform = f.fakes.platform();
-        Platform withRealHttp{platform.language,   platform.keyStore, platform.resolver,
-                              platform.localAddress, platform.browser, http,
-                              platform.messageBoxes, platform.clock,  platform.programFolder};
+        Platform withRealHttp{platform.language,     platform.keyStore, platform.resolver,
+                              platform.localAddress, platform.browser,  http,
+                              platform.messageBoxes, platform.clock,    platform.programFolder};
         TForm1 form(withRealHttp, f.shell);
         form.Timer14Timer();
         QCOMPARE(form.Edit1, QString("198.51.100.7"));

@@ -1,3 +1,4 @@
+#include "fakes/TestFiles.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 
@@ -6,44 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-// Makes every write beyond `bytes` fail with EFBIG, even for root.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
-
-} // namespace
 
 class TestTextFile : public QObject
 {
@@ -74,7 +38,7 @@ private slots:
         const QString path = dir.filePath("vkl.ini");
         const QStringList lines{QStringLiteral("名称###*****密码"), "1", ""};
         QVERIFY(saveTextLines(path, lines, CodePage::gbk()).ok());
-        QCOMPARE(readAll(path), QByteArray("\xC3\xFB\xB3\xC6###*****\xC3\xDC\xC2\xEB\r\n1\r\n\r\n"));
+        QCOMPARE(readFile(path), QByteArray("\xC3\xFB\xB3\xC6###*****\xC3\xDC\xC2\xEB\r\n1\r\n\r\n"));
         QCOMPARE(loadTextLines(path, CodePage::gbk()), std::optional<QStringList>(lines));
         QVERIFY(!loadTextLines(dir.filePath("missing.ini"), CodePage::gbk()));
     }
@@ -83,7 +47,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("vkl.ini");
-        writeAll(path, "old\r\n");
+        QVERIFY(writeFile(path, "old\r\n"));
         QFile::setPermissions(path,
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
         QVERIFY(saveTextLines(path, {"x"}, CodePage::windows1252(), true).ok());
@@ -98,7 +62,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("vkldomain.ini");
-        writeAll(path, "a.kelvane.example$$$********\r\n");
+        QVERIFY(writeFile(path, "a.kelvane.example$$$********\r\n"));
         QStringList many;
         for (int i = 0; i < 500; ++i)
             many << QStringLiteral("host%1.kelvane.example$$$********").arg(i);
@@ -109,14 +73,14 @@ private slots:
         }
         QVERIFY(!result.ok());
         QVERIFY(!result.error.isEmpty());
-        QCOMPARE(readAll(path), QByteArray("a.kelvane.example$$$********\r\n"));
+        QCOMPARE(readFile(path), QByteArray("a.kelvane.example$$$********\r\n"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"vkldomain.ini"}); // no temporary left
     }
 
     void unwritableFolderIsAnErrorNotACrash()
     {
         QTemporaryDir dir;
-        writeAll(dir.filePath("plain"), "x");
+        QVERIFY(writeFile(dir.filePath("plain"), "x"));
         const WriteResult result = saveTextLines(dir.filePath("plain/vkl.ini"), {"x"}, CodePage::gbk());
         QVERIFY(!result.ok());
     }
@@ -128,12 +92,12 @@ private slots:
         QByteArray garbage;
         for (int i = 0; i < 70000; ++i)
             garbage += char((i * 7919) % 256);
-        writeAll(path, garbage);
+        QVERIFY(writeFile(path, garbage));
         const auto lines = loadTextLines(path, CodePage::big5());
         QVERIFY(lines.has_value());
         QVERIFY(!lines->isEmpty());
 
-        writeAll(path, QByteArray(300000, 'z')); // one long line, no line end
+        QVERIFY(writeFile(path, QByteArray(300000, 'z'))); // one long line, no line end
         QCOMPARE(loadTextLines(path, CodePage::gbk())->size(), 1);
         QCOMPARE(loadTextLines(path, CodePage::gbk())->first().size(), 300000);
     }
@@ -142,7 +106,7 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("vkldomain.ini");
-        writeAll(path, QByteArray(maxTextFileBytes + 4096, 'a'));
+        QVERIFY(writeFile(path, QByteArray(maxTextFileBytes + 4096, 'a')));
         QCOMPARE(loadTextLines(path, CodePage::windows1252())->first().size(), maxTextFileBytes);
     }
 
