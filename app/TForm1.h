@@ -174,7 +174,6 @@ private:
     void onSuccessReply(const LoginExchange::Reply& reply);
     void onNotRegisteredReply(const LoginExchange::Reply& reply);
     void armCheckAfterSuccess();
-    void openAccountPage(const LoginExchange::Reply& reply);
     QString displayAddress(const LoginExchange::Reply& reply);
     QString fetchPageText(const QString& url);
     void loadSettingsFiles();

@@ -97,6 +97,12 @@ QByteArray CodePage::encode(const QString& text) const
     return result;
 }
 
+QString CodePage::decodeUpToNul(const QByteArray& bytes) const
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    return decode(nul < 0 ? bytes : bytes.left(nul));
+}
+
 QString CodePage::decode(const QByteArray& bytes) const
 {
     const iconv_t cd = open(kWide, m_iconvName);

@@ -20,6 +20,8 @@ public:
     QByteArray encode(const QString& text) const;
     // A byte sequence invalid in the code page becomes U+FFFD; never fails.
     QString decode(const QByteArray& bytes) const;
+    // The text before the first NUL byte, as C-string texts from the network end.
+    QString decodeUpToNul(const QByteArray& bytes) const;
 
 private:
     explicit CodePage(const char* iconvName) : m_iconvName(iconvName) {}

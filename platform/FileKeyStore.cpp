@@ -7,6 +7,7 @@
 #include <QList>
 #include <QSet>
 
+#include <functional>
 #include <utility>
 
 // File format: UTF-8 text, one value per line as <name>=<value>. Bytes below
@@ -144,6 +145,19 @@ WriteResult failed(const QString& action, const QString& reason)
     return WriteResult::failure(action + QStringLiteral(": ") + reason);
 }
 
+// Loads the store, lets `change` edit it, and saves it when it says it changed.
+WriteResult rewrite(const QString& path, const QString& action, const std::function<bool(Entries&)>& change)
+{
+    QString error;
+    std::optional<Entries> entries = load(path, &error);
+    if (!entries)
+        return failed(action, error);
+    if (!change(*entries))
+        return WriteResult::success();
+    const WriteResult result = save(path, *entries);
+    return result.ok() ? result : failed(action, result.error);
+}
+
 } // namespace
 
 FileKeyStore::FileKeyStore(QString path) : m_path(std::move(path)) {}
@@ -170,31 +184,22 @@ std::optional<QString> FileKeyStore::value(const QString& name) const
 
 WriteResult FileKeyStore::setValue(const QString& name, const QString& value)
 {
-    const QString action = QStringLiteral("Failed to set data for '%1'").arg(name);
-    QString error;
-    std::optional<Entries> entries = load(m_path, &error);
-    if (!entries)
-        return failed(action, error);
-    const qsizetype i = indexOf(*entries, name);
-    if (i < 0)
-        entries->append({name, value});
-    else
-        (*entries)[i].value = value;
-    const WriteResult result = save(m_path, *entries);
-    return result.ok() ? result : failed(action, result.error);
+    return rewrite(m_path, QStringLiteral("Failed to set data for '%1'").arg(name), [&](Entries& entries) {
+        const qsizetype i = indexOf(entries, name);
+        if (i < 0)
+            entries.append({name, value});
+        else
+            entries[i].value = value;
+        return true;
+    });
 }
 
 WriteResult FileKeyStore::removeValue(const QString& name)
 {
-    const QString action = QStringLiteral("Failed to delete '%1'").arg(name);
-    QString error;
-    std::optional<Entries> entries = load(m_path, &error);
-    if (!entries)
-        return failed(action, error);
-    const qsizetype i = indexOf(*entries, name);
-    if (i < 0)
-        return WriteResult::success();
-    entries->removeAt(i);
-    const WriteResult result = save(m_path, *entries);
-    return result.ok() ? result : failed(action, result.error);
+    return rewrite(m_path, QStringLiteral("Failed to delete '%1'").arg(name), [&](Entries& entries) {
+        const qsizetype i = indexOf(entries, name);
+        if (i >= 0)
+            entries.removeAt(i);
+        return i >= 0;
+    });
 }

@@ -9,6 +9,11 @@ namespace {
 
 const QString fieldSeparator = QStringLiteral("&&&");
 
+QString percentEncoded(const QString& value, const CodePage& codePage)
+{
+    return QString::fromLatin1(codePage.encode(value).toPercentEncoding());
+}
+
 QString builtInZone(int number)
 {
     return QString::fromUtf8(deployment::builtInZones.at(std::size_t(number - 1)));
@@ -81,12 +86,6 @@ bool isDottedIPv4(const QString& text)
     return true;
 }
 
-QString replyText(const QByteArray& datagram, const CodePage& codePage)
-{
-    const qsizetype nul = datagram.indexOf('\0');
-    return codePage.decode(nul < 0 ? datagram : datagram.left(nul));
-}
-
 Reply parseReply(const QString& text)
 {
     Reply reply;
@@ -119,15 +118,23 @@ Reply parseReply(const QString& text)
     return reply;
 }
 
+QString accountPage(const QString& serverHost, const Reply& reply, const CodePage& codePage)
+{
+    const QString page = QStringLiteral("http://") + serverHost + QStringLiteral("/tixing.asp?");
+    if (reply.accountCode == QStringLiteral("9"))
+        return page + QStringLiteral("aaa=stop");
+    if (reply.accountCode == QStringLiteral("a") || reply.accountCode == QStringLiteral("b"))
+        return page + QStringLiteral("id=") + reply.accountCode + QStringLiteral("&aaa=") +
+               percentEncoded(reply.reminderId, codePage);
+    return {};
+}
+
 QString registrationPage(const QString& serverHost, const QString& registrationCode, const QString& domain,
                          const QString& password, const CodePage& codePage)
 {
-    const auto encoded = [&codePage](const QString& value) {
-        return QString::fromLatin1(codePage.encode(value).toPercentEncoding());
-    };
     return QStringLiteral("http://") + serverHost + QStringLiteral("/kaitong1.asp?aaa=") +
-           encoded(registrationCode) + QStringLiteral("&login=") + encoded(domain) +
-           QStringLiteral("&passwd=") + encoded(password);
+           percentEncoded(registrationCode, codePage) + QStringLiteral("&login=") +
+           percentEncoded(domain, codePage) + QStringLiteral("&passwd=") + percentEncoded(password, codePage);
 }
 
 } // namespace LoginExchange

@@ -42,9 +42,6 @@ QString loginDatagram(const QString& domain, const QString& password, AddressMod
 // address must be before it is put into a datagram.
 bool isDottedIPv4(const QString& text);
 
-// The datagram's bytes up to the first NUL, in the code page.
-QString replyText(const QByteArray& datagram, const CodePage& codePage);
-
 enum class ReplyKind
 {
     Unrecognised,
@@ -66,6 +63,11 @@ struct Reply
 };
 
 Reply parseReply(const QString& text);
+
+// The page a success reply's account code asks to open ("9", "a" or "b"),
+// empty for every other code. The reminder id comes from the network, so it is
+// percent-encoded and cannot add parameters.
+QString accountPage(const QString& serverHost, const Reply& reply, const CodePage& codePage);
 
 // The registration page for a domain the server does not know. The values are
 // percent-encoded in the code page, so that "&", "#", "%", "+" or a blank in a

@@ -6,9 +6,7 @@
 
 QString TForm1::fetchPageText(const QString& url)
 {
-    const QByteArray body = m_platform.http.get(url);
-    const qsizetype nul = body.indexOf('\0');
-    return m_codePage.decode(nul < 0 ? body : body.left(nul));
+    return m_codePage.decodeUpToNul(m_platform.http.get(url));
 }
 
 // Compares the public address as two of the provider's pages see it; when they

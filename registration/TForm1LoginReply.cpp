@@ -36,7 +36,7 @@ void TForm1::NMUDP1DataReceived(int)
     QByteArray buffer(10000, '\0');
     int length = 0;
     NMUDP1->FetchBytes(buffer, length);
-    const Reply reply = parseReply(length > 0 ? replyText(buffer.left(length), m_codePage) : QString());
+    const Reply reply = parseReply(length > 0 ? m_codePage.decodeUpToNul(buffer.left(length)) : QString());
     switch (reply.kind) {
     case ReplyKind::Disabled:
         Timer4.setInterval(0);
@@ -68,7 +68,8 @@ void TForm1::onSuccessReply(const Reply& reply)
     dlrz->setLine(0, statusText);
     wgip = reply.resolvedAddress;
     Label7->setText(wgip);
-    openAccountPage(reply);
+    if (const QString page = accountPage(primaryServerHost, reply, m_codePage); !page.isEmpty())
+        m_platform.browser.openUrl(page);
 
     Messages::LoginStamp stamp{reply.replyDomain, displayAddress(reply), today(), time, nameedit->text(), {}};
     statusText = Messages::repeatedLoginHistory(languageCode, stamp);
@@ -95,19 +96,6 @@ void TForm1::armCheckAfterSuccess()
         Timer9.setInterval(3000);
     else
         Timer5.setInterval(15000);
-}
-
-void TForm1::openAccountPage(const Reply& reply)
-{
-    const QString page = QStringLiteral("http://") + primaryServerHost + QStringLiteral("/tixing.asp?");
-    // The reminder id comes from the network: encoded so it cannot add parameters.
-    const QString reminder = QString::fromLatin1(m_codePage.encode(reply.reminderId).toPercentEncoding());
-    if (reply.accountCode == QStringLiteral("9"))
-        m_platform.browser.openUrl(page + QStringLiteral("aaa=stop"));
-    else if (reply.accountCode == QStringLiteral("a"))
-        m_platform.browser.openUrl(page + QStringLiteral("id=a&aaa=") + reminder);
-    else if (reply.accountCode == QStringLiteral("b"))
-        m_platform.browser.openUrl(page + QStringLiteral("id=b&aaa=") + reminder);
 }
 
 QString TForm1::displayAddress(const Reply& reply)

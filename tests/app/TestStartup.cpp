@@ -200,11 +200,7 @@ private slots:
     {
         WindowFixture f;
         ScriptedHostResolver resolver; // holds every look-up
-        Platform platform = f.fakes.platform();
-        const Platform holding{platform.language,     platform.keyStore, resolver,
-                               platform.localAddress, platform.browser,  platform.http,
-                               platform.messageBoxes, platform.clock,    platform.programFolder};
-        WindowSet windows(holding, f.shell);
+        WindowSet windows(f.fakes.platformWith(resolver), f.shell);
         windows.Form1.nameedit->setText("a.kelvane.example");
         windows.Form1.passedit->setText("secret");
         QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.Button1Click(); });

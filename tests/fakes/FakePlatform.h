@@ -104,9 +104,15 @@ public:
     FakeClock clock;
     QString programFolder;
 
-    Platform platform()
+    Platform platform() { return platformWith(resolver, http); }
+    // The fakes, but for a resolver or an HTTP client of the test's own.
+    Platform platformWith(HostResolver& otherResolver) { return platformWith(otherResolver, http); }
+    Platform platformWith(HttpClient& otherHttp) { return platformWith(resolver, otherHttp); }
+
+private:
+    Platform platformWith(HostResolver& anyResolver, HttpClient& anyHttp)
     {
-        return Platform{language, keyStore,     resolver, localAddress, browser,
-                        http,     messageBoxes, clock,    programFolder};
+        return Platform{language, keyStore,     anyResolver, localAddress, browser,
+                        anyHttp,  messageBoxes, clock,       programFolder};
     }
 };

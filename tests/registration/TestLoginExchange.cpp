@@ -146,9 +146,9 @@ private slots:
 
     void replyTextEndsAtNulAndSurvivesBadBytes()
     {
-        QCOMPARE(replyText(QByteArray("dengluok\0tail", 13), CodePage::gbk()), QString("dengluok"));
-        QCOMPARE(replyText(QByteArray(2048, 'x'), CodePage::gbk()).size(), 2048);
-        const QString odd = replyText(QByteArray("dengluok1\x81\xFF\xFE", 12), CodePage::big5());
+        QCOMPARE(CodePage::gbk().decodeUpToNul(QByteArray("dengluok\0tail", 13)), QString("dengluok"));
+        QCOMPARE(CodePage::gbk().decodeUpToNul(QByteArray(2048, 'x')).size(), 2048);
+        const QString odd = CodePage::big5().decodeUpToNul(QByteArray("dengluok1\x81\xFF\xFE", 12));
         QVERIFY(odd.startsWith("dengluok1"));
     }
 
@@ -166,9 +166,21 @@ private slots:
                     for (int n = random.bounded(8); n > 0; --n)
                         bytes += char(random.bounded(256));
             }
-            const Reply r = parseReply(replyText(bytes.left(2048), CodePage::gbk()));
+            const Reply r = parseReply(CodePage::gbk().decodeUpToNul(bytes.left(2048)));
             QVERIFY(r.accountCode.size() <= 1 && r.reminderId.size() <= 1 && r.registrationCode.size() <= 1);
         }
+    }
+
+    void accountCodesNameTheirPages()
+    {
+        const CodePage gbk = CodePage::gbk();
+        Reply reply = parseReply("dengluoka12d&&&1.2.3.4&&&###&");
+        QCOMPARE(accountPage("main.kelvane.example", reply, gbk),
+                 QString("http://main.kelvane.example/tixing.asp?id=a&aaa=%26"));
+        reply.accountCode = "9";
+        QCOMPARE(accountPage("h", reply, gbk), QString("http://h/tixing.asp?aaa=stop"));
+        reply.accountCode = "0";
+        QVERIFY(accountPage("h", reply, gbk).isEmpty());
     }
 
     void registrationPageEncodesItsValues()

@@ -167,11 +167,7 @@ private slots:
         WindowFixture f;
         HostMappingHttpClient http({{"www.kelvane.example", provider.hostAndPort()},
                                     {"main.kelvane.example", server.hostAndPort()}});
-        Platform platform = f.fakes.platform();
-        Platform withRealHttp{platform.language,     platform.keyStore, platform.resolver,
-                              platform.localAddress, platform.browser,  http,
-                              platform.messageBoxes, platform.clock,    platform.programFolder};
-        TForm1 form(withRealHttp, f.shell);
+        TForm1 form(f.fakes.platformWith(http), f.shell);
         form.Timer14Timer();
         QCOMPARE(form.Edit1, QString("198.51.100.7"));
         QCOMPARE(form.Edit5, QString("198.51.100.9"));
