@@ -1,6 +1,6 @@
 #include "app/WindowSet.h"
 
-#include "app/AppShell.h"
+#include "forms/AppShell.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/TForm1.h"
-#include "app/TForm111.h"
-#include "app/TForm2.h"
+#include "forms/TForm1.h"
+#include "forms/TForm111.h"
+#include "forms/TForm2.h"
 
 // The three windows, created in this order, each completely (its creation
 // handler included) before the next.

@@ -1,13 +1,13 @@
-#include "app/AppShell.h"
+#include "forms/AppShell.h"
 #include "app/AppTitle.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "platform/CodePage.h"
-#include "platform/DesktopBrowser.h"
+#include "ui/DesktopBrowser.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
-#include "platform/QtMessageBoxes.h"
+#include "ui/QtMessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "registration/LoginExchange.h"
 
-#include "app/deployment.h"
+#include "settings/deployment.h"
 #include "platform/CodePage.h"
 
 namespace LoginExchange {

@@ -1,4 +1,4 @@
-#include "platform/DesktopBrowser.h"
+#include "ui/DesktopBrowser.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -1,4 +1,4 @@
-#include "app/TForm111.h"
+#include "forms/TForm111.h"
 
 TForm111::TForm111(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {

@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "app/TForm1.h"
+#include "forms/TForm1.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
-#include "app/TForm1.h"
+#include "forms/TForm1.h"
 
-#include "app/deployment.h"
+#include "settings/deployment.h"
 #include "ui/EventLog.h"
 #include "ui/Messages.h"
 

@@ -1,6 +1,6 @@
-#include "app/TForm1.h"
+#include "forms/TForm1.h"
 
-#include "app/TForm2.h"
+#include "forms/TForm2.h"
 #include "registration/StoredPassword.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"

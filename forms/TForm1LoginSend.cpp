@@ -1,4 +1,4 @@
-#include "app/TForm1.h"
+#include "forms/TForm1.h"
 
 #include "net/TNMUDP.h"
 #include "registration/LoginExchange.h"

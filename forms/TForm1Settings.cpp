@@ -1,7 +1,7 @@
-#include "app/TForm1.h"
+#include "forms/TForm1.h"
 
-#include "app/AppShell.h"
-#include "app/deployment.h"
+#include "forms/AppShell.h"
+#include "settings/deployment.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppShell.h"
+#include "forms/AppShell.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
 

@@ -1,6 +1,6 @@
-#include "app/TForm1.h"
+#include "forms/TForm1.h"
 
-#include "app/AppShell.h"
+#include "forms/AppShell.h"
 #include "net/TNMUDP.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"

@@ -30,7 +30,7 @@ class QSystemTrayIcon;
 // The primary window: login form, event log, advanced panel, address labels.
 // Controls and handlers are public and keep the names of the window layout, as
 // the other windows and the tests reach into them. The handlers are defined in
-// the source file of their area (app/, settings/, ui/, registration/).
+// forms/, one source file per area.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
@@ -116,7 +116,7 @@ public:
     LanguageCode languageCode = LanguageCode::Jt;
     QString statusText;
 
-    // Start-up and shutdown (app/).
+    // Start-up and shutdown (TForm1Startup.cpp).
     void FormCreate();
     void FormShow();
     void FormCloseQuery();
@@ -125,7 +125,7 @@ public:
     void TrayIconLeftClick();
     bool isInTray() const;
 
-    // Settings store (settings/).
+    // Settings store (TForm1Settings.cpp).
     QString programFile(const QString& name) const;
     void SaveSettingsLines();
     void SaveMultiUserList();
@@ -135,13 +135,13 @@ public:
     void CheckBox1Click();
     void CheckBox7Click();
 
-    // Event log, status bar, clock (ui/).
+    // Event log, status bar, clock (TForm1Log.cpp).
     QString timeOfDay() const;
     QString today() const;
     void setStatus(const QString& text);
     void Timer3Timer();
 
-    // Login exchange, session, addresses (registration/).
+    // Login exchange, session, addresses (TForm1Login*.cpp, TForm1Session.cpp, TForm1Address*.cpp).
     void Button1Click();
     void NMUDP1DataReceived(int NumberBytes);
     void Button4Click();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "../app/WindowFixture.h"
+#include "WindowFixture.h"
 
-#include "app/TForm1.h"
+#include "forms/TForm1.h"
 #include "fakes/FakeDnsServer.h"
 
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "app/TForm2.h"
+#include "forms/TForm2.h"
 
-#include "app/TForm1.h"
-#include "app/deployment.h"
+#include "forms/TForm1.h"
+#include "settings/deployment.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 
