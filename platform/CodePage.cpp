@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -45,6 +46,47 @@ QByteArray convert(iconv_t cd, const QByteArray& input, const QByteArray& replac
     iconv(cd, nullptr, nullptr, &out, &outLeft);
     output.append(chunk, out - chunk);
     return output;
+}
+
+// Windows-1252 done by table: glibc's CP1252 refuses 0x81, 0x8D, 0x8F, 0x90
+// and 0x9D, which Windows passes through as C1 controls, so a file read and
+// written again would lose those bytes.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+QString decodeWindows1252(const QByteArray& bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (const char c : bytes) {
+        const auto byte = uchar(c);
+        *out++ = byte >= 0x80 && byte < 0xA0 ? QChar(kWindows1252High[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+char encodeWindows1252(char32_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c < 0x100))
+        return char(c);
+    const auto* found = std::find(std::begin(kWindows1252High), std::end(kWindows1252High), c);
+    return found == std::end(kWindows1252High) ? '?' : char(0x80 + (found - std::begin(kWindows1252High)));
+}
+
+QByteArray encodeWindows1252(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const char32_t c : text.toUcs4())
+        bytes += encodeWindows1252(c);
+    return bytes;
+}
+
+bool isWindows1252(const char* name)
+{
+    return std::strcmp(name, "CP1252") == 0;
 }
 
 iconv_t open(const char* to, const char* from)
@@ -87,6 +129,8 @@ CodePage CodePage::windows1252()
 
 QByteArray CodePage::encode(const QString& text) const
 {
+    if (isWindows1252(m_iconvName))
+        return encodeWindows1252(text);
     const iconv_t cd = open(m_iconvName, kWide);
     if (cd == iconv_t(-1))
         return text.toLatin1();
@@ -105,6 +149,8 @@ QString CodePage::decodeUpToNul(const QByteArray& bytes) const
 
 QString CodePage::decode(const QByteArray& bytes) const
 {
+    if (isWindows1252(m_iconvName))
+        return decodeWindows1252(bytes);
     const iconv_t cd = open(kWide, m_iconvName);
     if (cd == iconv_t(-1))
         return QString::fromLatin1(bytes);

@@ -9,6 +9,9 @@
 EventLog::EventLog(QWidget* parent) : QPlainTextEdit(parent)
 {
     setReadOnly(true);
+    // Status lines are overwritten for as long as the program runs; undo would
+    // keep every old text.
+    setUndoRedoEnabled(false);
     setLineWrapMode(QPlainTextEdit::NoWrap);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -4,7 +4,8 @@
 #include <QLocale>
 #include <QString>
 
-// Time of day in the locale's long time format, without the time zone.
+// Time of day from the locale's long time format: its hour, minute, second and
+// AM/PM fields only.
 QString longTime(const QDateTime& when, const QLocale& locale = QLocale());
 
 // Date in the locale's short date format.

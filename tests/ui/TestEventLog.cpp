@@ -32,6 +32,15 @@ private slots:
         QCOMPARE(log.toPlainText(), QString("sent again\nsecondary\naccount\nhistory 1\nhistory 2"));
     }
 
+    void overwritesKeepNoUndoHistory()
+    {
+        EventLog log;
+        for (int i = 0; i < 1000; ++i)
+            log.setLine(0, QString::number(i));
+        QCOMPARE(log.document()->availableUndoSteps(), 0);
+        QCOMPARE(log.line(0), QStringLiteral("999"));
+    }
+
     void writingPastTheEndAddsEmptyLines()
     {
         EventLog log;
