@@ -5,6 +5,7 @@
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
 #include "registration/LoginExchange.h"
+#include "registration/PageThrottle.h"
 #include "ui/LanguageCode.h"
 
 #include <QMainWindow>
@@ -143,7 +144,7 @@ public:
 
     // Login exchange, session, addresses (TForm1Login*.cpp, TForm1Session.cpp, TForm1Address*.cpp).
     void Button1Click();
-    void NMUDP1DataReceived(int NumberBytes);
+    void NMUDP1DataReceived(int NumberBytes, const QString& FromIP);
     void Button4Click();
     void Button5Click();
     void Timer1Timer();
@@ -171,6 +172,7 @@ private:
     void createEndpoint();
     void stopSessionTimers();
     void sendLogin(int port);
+    void reportSendFailure();
     void onSuccessReply(const LoginExchange::Reply& reply);
     void onNotRegisteredReply(const LoginExchange::Reply& reply);
     void armCheckAfterSuccess();
@@ -178,7 +180,6 @@ private:
     QString fetchPageText(const QString& url);
     void loadSettingsFiles();
     void restoreSavedCredentials();
-    void setOptionLine(int line, bool ticked);
     void reportWriteFailure(const QString& file, const WriteResult& result);
 
     Platform m_platform;
@@ -189,5 +190,6 @@ private:
     std::optional<QString> m_savedDomainPrefix;
     std::optional<QString> m_savedPasswordPrefix;
     QString m_lastReportedFailure;
+    PageThrottle m_pageThrottle;
     bool m_shownOnce = false;
 };

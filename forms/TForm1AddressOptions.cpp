@@ -10,15 +10,10 @@ void TForm1::CheckBox5Click()
 {
     if (loadingGuard)
         return;
-    padSettingsLines(Memo4, 5);
-    if (CheckBox5->isChecked()) {
+    if (CheckBox5->isChecked())
         CheckBox2->setChecked(false);
-        Memo4[SettingsLine::ResolveLocal] = QStringLiteral("1");
-    } else {
-        Memo4[SettingsLine::ResolveLocal] = QStringLiteral("0");
-    }
-    iptype = Memo4.at(SettingsLine::ResolveLocal) == QStringLiteral("1") ? QStringLiteral("1")
-                                                                         : QStringLiteral("0");
+    setOn(Memo4, SettingsLine::ResolveLocal, CheckBox5->isChecked());
+    iptype = isOn(Memo4, SettingsLine::ResolveLocal) ? QStringLiteral("1") : QStringLiteral("0");
     SaveSettingsLines();
 }
 

@@ -33,6 +33,8 @@ QLabel* redLabel(QWidget* parent)
 {
     auto* label = new QLabel(QStringLiteral("127.0.0.1   "), parent);
     label->setStyleSheet(QStringLiteral("color: red;"));
+    // Addresses come from the network: never markup.
+    label->setTextFormat(Qt::PlainText);
     return label;
 }
 
@@ -106,6 +108,7 @@ QWidget* TForm1::buildAddressBand()
     Label7 = redLabel(band);
     row->addWidget(Label7);
     Label18 = new QLabel(band);
+    Label18->setTextFormat(Qt::PlainText);
     row->addWidget(Label18);
     row->addStretch(1);
     return band;

@@ -31,8 +31,12 @@ void applyAccountCode(const QString& code, EventLog& log, QStringList& settings)
 
 } // namespace
 
-void TForm1::NMUDP1DataReceived(int)
+void TForm1::NMUDP1DataReceived(int, const QString& FromIP)
 {
+    // Only the server the login went to may answer it: anyone else could open
+    // pages carrying the password, stop the retries or switch the port.
+    if (FromIP != NMUDP1->lastRemoteIP())
+        return;
     QByteArray buffer(10000, '\0');
     int length = 0;
     NMUDP1->FetchBytes(buffer, length);
@@ -68,7 +72,8 @@ void TForm1::onSuccessReply(const Reply& reply)
     dlrz->setLine(0, statusText);
     wgip = reply.resolvedAddress;
     Label7->setText(wgip);
-    if (const QString page = accountPage(primaryServerHost, reply, m_codePage); !page.isEmpty())
+    if (const QString page = accountPage(primaryServerHost, reply, m_codePage);
+        !page.isEmpty() && m_pageThrottle.allow(reply.accountCode, m_platform.clock.now()))
         m_platform.browser.openUrl(page);
 
     Messages::LoginStamp stamp{reply.replyDomain, displayAddress(reply), today(), time, nameedit->text(), {}};
@@ -86,7 +91,7 @@ void TForm1::onSuccessReply(const Reply& reply)
 // equal to the local one means the machine sits on the Internet directly.
 void TForm1::armCheckAfterSuccess()
 {
-    if (Memo4.value(SettingsLine::MultiUser) == QStringLiteral("1")) {
+    if (isOn(Memo4, SettingsLine::MultiUser)) {
         Timer7.setInterval(10);
         return;
     }
@@ -113,6 +118,7 @@ void TForm1::onNotRegisteredReply(const Reply& reply)
     statusText = Messages::loginFailed(languageCode);
     dlrz->appendLine(Messages::loginFailedHistory(languageCode, today(), timeOfDay(), nameedit->text()));
     StatusBar1->setPanelText(0, Messages::notRegistered(languageCode));
-    m_platform.browser.openUrl(registrationPage(primaryServerHost, reply.registrationCode, nameedit->text(),
-                                                passedit->text(), m_codePage));
+    if (m_pageThrottle.allow(QStringLiteral("registration"), m_platform.clock.now()))
+        m_platform.browser.openUrl(registrationPage(primaryServerHost, reply.registrationCode,
+                                                    nameedit->text(), passedit->text(), m_codePage));
 }

@@ -18,10 +18,10 @@ void TForm1::createEndpoint()
         NMUDP1 = std::make_unique<TNMUDP>(m_platform.resolver);
         NMUDP1->RemotePort = localPort;
         NMUDP1->setLocalPort(localPort);
-        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString&, int) {
-            NMUDP1DataReceived(numberBytes);
+        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int) {
+            NMUDP1DataReceived(numberBytes, fromIP);
         };
-    } catch (const std::exception&) {
+    } catch (const UDPSockError&) {
         // Every send then reports the line as down and retries.
         NMUDP1.reset();
     }
@@ -58,18 +58,29 @@ void TForm1::sendLogin(int port)
         mode = AddressMode::Local;
         address = Label5->text();
     }
+    if (!NMUDP1) {
+        reportSendFailure();
+        return;
+    }
+    // A retry that fires while the previous send still waits for its look-up:
+    // that send goes on, and the 15 s retry stays armed.
+    if (NMUDP1->isSending())
+        return;
     try {
-        if (!NMUDP1)
-            throw UDPSockError(QStringLiteral("Invalid Socket"));
         NMUDP1->RemoteHost = primaryServerHost;
         NMUDP1->RemotePort = port;
         const QByteArray datagram =
             m_codePage.encode(loginDatagram(nameedit->text(), passedit->text(), mode, address));
         NMUDP1->SendBytes(datagram, int(datagram.size()));
-    } catch (const std::exception&) {
-        Timer4.setInterval(6000);
-        const QString text = Messages::sendFailed(languageCode);
-        setStatus(text);
-        dlrz->setLine(0, text);
+    } catch (const UDPSockError&) {
+        reportSendFailure();
     }
+}
+
+void TForm1::reportSendFailure()
+{
+    Timer4.setInterval(6000);
+    const QString text = Messages::sendFailed(languageCode);
+    setStatus(text);
+    dlrz->setLine(0, text);
 }

@@ -2,6 +2,7 @@
 
 #include "forms/TForm2.h"
 #include "registration/StoredPassword.h"
+#include "settings/MultiUserList.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
 #include "ui/Messages.h"
@@ -43,14 +44,14 @@ void TForm1::Button5Click()
     if (nameedit->text().trimmed().isEmpty() || passedit->text().trimmed().isEmpty())
         return;
     dlrz->setLine(0, Messages::startupLoginSent(timeOfDay()));
-    const bool multiUser = Memo4.value(SettingsLine::MultiUser) == QStringLiteral("1");
+    const bool multiUser = isOn(Memo4, SettingsLine::MultiUser);
     if (!multiUser) {
         if (zddr->isChecked())
             SaveCredentials();
         else
             SaveSettingsLines();
     }
-    if (Memo4.value(SettingsLine::ResolveLocal) == QStringLiteral("1"))
+    if (isOn(Memo4, SettingsLine::ResolveLocal))
         iptype = QStringLiteral("1");
     if (!multiUser) {
         Timer4.setInterval(100);
@@ -62,8 +63,7 @@ void TForm1::Button5Click()
         return;
     }
     // Nothing to log in: the next click logs in the form's own domain.
-    padSettingsLines(Memo4, SettingsLine::Count);
-    Memo4[SettingsLine::MultiUser] = QStringLiteral("0");
+    setOn(Memo4, SettingsLine::MultiUser, false);
     SaveSettingsLines();
 }
 
@@ -83,11 +83,8 @@ void TForm1::Timer4Timer()
 void TForm1::zddrClick()
 {
     const QStringList entries = multiUserLines();
-    if (Memo4.value(SettingsLine::MultiUser) == QStringLiteral("1") && !entries.isEmpty()) {
-        // The entry's domain is what stands before "$$$"; a line without it has none.
-        const QString& entry = entries.first();
-        const qsizetype separator = entry.indexOf(QStringLiteral("$$$"));
-        nameedit->setText(separator < 0 ? QString() : entry.left(separator));
+    if (isOn(Memo4, SettingsLine::MultiUser) && !entries.isEmpty()) {
+        nameedit->setText(MultiUserList::entryDomain(entries.first()));
         if (const auto stored = m_platform.keyStore.value(nameedit->text()))
             passedit->setText(StoredPassword::decode(*stored));
     }

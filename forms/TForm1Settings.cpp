@@ -96,17 +96,11 @@ void TForm1::ClearCredentials()
     SaveSettingsLines();
 }
 
-void TForm1::setOptionLine(int line, bool ticked)
-{
-    padSettingsLines(Memo4, 5);
-    Memo4[line] = ticked ? QStringLiteral("1") : QStringLiteral("0");
-}
-
 void TForm1::CheckBox1Click()
 {
     if (loadingGuard)
         return;
-    setOptionLine(SettingsLine::MultiUser, CheckBox1->isChecked());
+    setOn(Memo4, SettingsLine::MultiUser, CheckBox1->isChecked());
     SaveSettingsLines();
 }
 
@@ -114,7 +108,7 @@ void TForm1::CheckBox7Click()
 {
     if (loadingGuard)
         return;
-    setOptionLine(SettingsLine::RunHidden, CheckBox7->isChecked());
+    setOn(Memo4, SettingsLine::RunHidden, CheckBox7->isChecked());
     SaveSettingsLines();
 }
 

@@ -6,6 +6,7 @@
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
+#include "ui/Messages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QSystemTrayIcon>
 
 void TForm1::FormCreate()
@@ -37,9 +39,9 @@ void TForm1::FormCreate()
     loadSettingsFiles();
 
     // The guard keeps these ticks from writing the settings back.
-    if (Memo4.at(SettingsLine::MultiUser) == QStringLiteral("1"))
+    if (isOn(Memo4, SettingsLine::MultiUser))
         CheckBox1->setChecked(true);
-    if (Memo4.at(SettingsLine::ResolveLocal) == QStringLiteral("1")) {
+    if (isOn(Memo4, SettingsLine::ResolveLocal)) {
         CheckBox5->setChecked(true);
         iptype = QStringLiteral("1");
     }
@@ -65,11 +67,24 @@ void TForm1::restoreSavedCredentials()
         return;
     const auto restored = SavedCredentials::restore(m_savedDomainPrefix, m_savedPasswordPrefix,
                                                     Memo4.at(SettingsLine::Credentials));
-    if (!restored)
+    switch (restored.outcome) {
+    case SavedCredentials::Outcome::Nothing:
         return;
-    nameedit->setText(restored->domain);
-    passedit->setText(restored->password);
-    zddr->setChecked(true);
+    case SavedCredentials::Outcome::Incomplete: {
+        // The tails alone are no credentials; saving them back would destroy the
+        // real ones for good. The box stays ticked, and nothing is written.
+        const QSignalBlocker quiet(zddr);
+        zddr->setChecked(true);
+        dlrz->appendLine(today() + u' ' + timeOfDay() + u' ' +
+                         Messages::savedCredentialsIncomplete(languageCode));
+        return;
+    }
+    case SavedCredentials::Outcome::Restored:
+        nameedit->setText(restored.credentials.domain);
+        passedit->setText(restored.credentials.password);
+        zddr->setChecked(true);
+        return;
+    }
 }
 
 void TForm1::FormShow()

@@ -21,9 +21,9 @@ void TForm2::FormCreate()
         SavedCredentials::restore(m_platform.keyStore.value(SavedCredentials::domainPrefixName),
                                   m_platform.keyStore.value(SavedCredentials::passwordPrefixName),
                                   m_form1.Memo4.value(SettingsLine::Credentials));
-    if (restored) {
-        nameedit = restored->domain;
-        passedit = restored->password;
+    if (restored.outcome == SavedCredentials::Outcome::Restored) {
+        nameedit = restored.credentials.domain;
+        passedit = restored.credentials.password;
         // The primary window ticked it under the same condition already.
         m_form1.zddr->setChecked(true);
     }

@@ -30,9 +30,19 @@ struct Credentials
 // Both texts are trimmed first.
 Parts split(const QString& domain, const QString& password);
 
-// Nothing when line 0 is empty or only blanks. A missing key-store value, or
-// one without "***", gives an empty prefix.
-std::optional<Credentials> restore(const std::optional<QString>& vkl01, const std::optional<QString>& vkl02,
-                                   const QString& line0);
+enum class Outcome
+{
+    Nothing,    // line 0 is empty or only blanks: nothing was saved
+    Incomplete, // a key-store value is missing or has no "***": the tails alone are no credentials
+    Restored,
+};
+
+struct Restore
+{
+    Outcome outcome = Outcome::Nothing;
+    Credentials credentials; // only for Restored
+};
+
+Restore restore(const std::optional<QString>& vkl01, const std::optional<QString>& vkl02, const QString& line0);
 
 } // namespace SavedCredentials

@@ -7,6 +7,17 @@ QStringList defaultSettingsLines()
     return lines;
 }
 
+bool isOn(const QStringList& lines, int line)
+{
+    return lines.value(line) == QStringLiteral("1");
+}
+
+void setOn(QStringList& lines, int line, bool on)
+{
+    padSettingsLines(lines, line + 1);
+    lines[line] = on ? QStringLiteral("1") : QStringLiteral("0");
+}
+
 void padSettingsLines(QStringList& lines, int count)
 {
     while (lines.size() < count)

@@ -17,3 +17,9 @@ QStringList defaultSettingsLines();
 
 // Appends "0" lines until there are at least `count`.
 void padSettingsLines(QStringList& lines, int count);
+
+// An option line is on when it holds exactly "1"; a missing line is off.
+bool isOn(const QStringList& lines, int line);
+
+// Writes "1" or "0", padding the lines first.
+void setOn(QStringList& lines, int line, bool on);

@@ -146,6 +146,13 @@ QString fixedAddressInvalid(LanguageCode language)
                 QStringLiteral("The fixed IP is not a valid IPv4 address; no login was sent"));
 }
 
+QString savedCredentialsIncomplete(LanguageCode language)
+{
+    return pick(language, QStringLiteral("保存的域名和密码不完整，请重新输入"),
+                QStringLiteral("保存的域名和密碼不完整，請重新輸入"),
+                QStringLiteral("The saved domain and password are incomplete; please type them again"));
+}
+
 QString secondInstance()
 {
     return QStringLiteral("Software has been running...");

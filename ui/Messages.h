@@ -41,6 +41,8 @@ QString notRegistered(LanguageCode language);
 QString noPublicAddress();
 // The fixed address is not a dotted-decimal IPv4 address: nothing is sent.
 QString fixedAddressInvalid(LanguageCode language);
+// The key store lacks its part of the saved credentials.
+QString savedCredentialsIncomplete(LanguageCode language);
 QString secondInstance();
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason);
 

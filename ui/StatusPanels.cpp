@@ -11,6 +11,9 @@ StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent)
     m_panels[1]->setFixedWidth(150);
     m_panels[1]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_panels[1]->setLayoutDirection(Qt::RightToLeft);
+    // Status texts can carry what a server sent.
+    for (QLabel* panel : m_panels)
+        panel->setTextFormat(Qt::PlainText);
     addWidget(m_panels[0]);
     addPermanentWidget(m_panels[1]);
 }

@@ -69,6 +69,8 @@ private slots:
         f.write("vkl.ini", "abc.example###*****cret\r\n1\r\n1");
         f.write("yuming.ini", "one.example\r\ntwo.example\r\n");
         f.write("vkldomain.ini", "x.kelvane.example$$$********\r\n");
+        (void)f.fakes.keyStore.setValue("vkl01", "ab***");
+        (void)f.fakes.keyStore.setValue("vkl02", "se***");
         WindowSet windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         QCOMPARE(form.Memo1, (QStringList{"one.example", "two.example"}));
@@ -80,7 +82,7 @@ private slots:
         // Restoring ticked the auto-login box, which in multi-user mode takes the
         // list's first domain into the form and saves it as the credentials.
         QCOMPARE(form.nameedit->text(), QString("x.kelvane.example"));
-        QCOMPARE(f.read("vkl.ini"), QByteArray("kelvane.example###*****t\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
+        QCOMPARE(f.read("vkl.ini"), QByteArray("kelvane.example###*****ret\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
     }
 
     void savedCredentialsReachBothWindowsInCreationOrder()
@@ -97,6 +99,24 @@ private slots:
         QCOMPARE(windows.Form2.nameedit, QString("ab.kelvane.example"));
         QCOMPARE(windows.Form2.passedit, QString("secret"));
         QVERIFY(windows.Form2.Timer1.isRunning());
+    }
+
+    void startWithoutTheKeyStorePartKeepsTheSavedCredentials()
+    {
+        WindowFixture f;
+        const QByteArray settings("ample.kelvane.example###*****sword\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        f.write("vkl.ini", settings);
+        WindowSet windows(f.fakes.platform(), f.shell);
+        TForm1& form = windows.Form1;
+        QVERIFY(form.nameedit->text().isEmpty());
+        QVERIFY(form.passedit->text().isEmpty());
+        QVERIFY(form.zddr->isChecked());
+        QCOMPARE(form.dlrz->lineCount(), 4);
+        QVERIFY(form.dlrz->line(3).endsWith(QStringLiteral("保存的域名和密码不完整，请重新输入")));
+        form.Timer1Timer(); // the start-up auto-login
+        QCOMPARE(f.read("vkl.ini"), settings);
+        QVERIFY(!f.fakes.keyStore.value("vkl01"));
+        QCOMPARE(windows.Form2.nameedit, QString("yourname.kelvane.example"));
     }
 
     void blankCredentialLineRestoresNothing()

@@ -16,9 +16,9 @@ private slots:
         QCOMPARE(parts.vkl02, QString("xyz***"));
         QCOMPARE(parts.line0, QString(".example###*****"));
         const auto back = restore(parts.vkl01, parts.vkl02, parts.line0);
-        QVERIFY(back);
-        QCOMPARE(back->domain, QString("ab.example"));
-        QCOMPARE(back->password, QString("xyz"));
+        QCOMPARE(back.outcome, Outcome::Restored);
+        QCOMPARE(back.credentials.domain, QString("ab.example"));
+        QCOMPARE(back.credentials.password, QString("xyz"));
     }
 
     void oneCharacterDomainHasAnEmptyTail()
@@ -27,8 +27,8 @@ private slots:
         QCOMPARE(parts.vkl01, QString("a***"));
         QCOMPARE(parts.line0, QString("###*****ret"));
         const auto back = restore(parts.vkl01, parts.vkl02, parts.line0);
-        QCOMPARE(back->domain, QString("a"));
-        QCOMPARE(back->password, QString("secret"));
+        QCOMPARE(back.credentials.domain, QString("a"));
+        QCOMPARE(back.credentials.password, QString("secret"));
     }
 
     void fieldsAreTrimmedBeforeSplitting()
@@ -38,36 +38,38 @@ private slots:
         QCOMPARE(parts.vkl02, QStringLiteral("密码很***"));
         QCOMPARE(parts.line0, QStringLiteral("me.kelvane.example###*****长的"));
         const auto back = restore(parts.vkl01, parts.vkl02, parts.line0);
-        QCOMPARE(back->domain, QString("home.kelvane.example"));
-        QCOMPARE(back->password, QStringLiteral("密码很长的"));
+        QCOMPARE(back.credentials.domain, QString("home.kelvane.example"));
+        QCOMPARE(back.credentials.password, QStringLiteral("密码很长的"));
     }
 
     void markerInsideThePasswordSplitsAtTheFirstOne()
     {
         const Parts parts = split("xy.example", "abc###*****def");
         const auto back = restore(parts.vkl01, parts.vkl02, parts.line0);
-        QCOMPARE(back->password, QString("abc###*****def"));
+        QCOMPARE(back.credentials.password, QString("abc###*****def"));
     }
 
     void blankLineZeroRestoresNothing()
     {
-        QVERIFY(!restore(QString("ab***"), QString("xyz***"), QString()));
-        QVERIFY(!restore(QString("ab***"), QString("xyz***"), QString(" ")));
-        QVERIFY(!restore(QString("ab***"), QString("xyz***"), QString(" \t ")));
+        QCOMPARE(restore(QString("ab***"), QString("xyz***"), QString()).outcome, Outcome::Nothing);
+        QCOMPARE(restore(QString("ab***"), QString("xyz***"), QString(" ")).outcome, Outcome::Nothing);
+        QCOMPARE(restore(QString("ab***"), QString("xyz***"), QString(" \t ")).outcome, Outcome::Nothing);
     }
 
-    void missingOrMalformedPrefixesAreEmpty()
+    void missingOrMalformedPrefixesRestoreNothing()
     {
-        const auto back = restore(std::nullopt, QString("no-separator"), QString(".example###*****pw"));
-        QCOMPARE(back->domain, QString(".example"));
-        QCOMPARE(back->password, QString("pw"));
+        const QString line0 = QStringLiteral(".example###*****pw");
+        QCOMPARE(restore(std::nullopt, QString("xyz***"), line0).outcome, Outcome::Incomplete);
+        QCOMPARE(restore(QString("ab***"), std::nullopt, line0).outcome, Outcome::Incomplete);
+        QCOMPARE(restore(QString("ab***"), QString("no-separator"), line0).outcome, Outcome::Incomplete);
+        QCOMPARE(restore(QString("ab***"), QString("xyz***"), line0).credentials.domain, QString("ab.example"));
     }
 
     void lineWithoutMarkerGivesPasswordTailFromTheEighthCharacter()
     {
         const auto back = restore(QString("ab***"), QString("xyz***"), QString("1234567890"));
-        QCOMPARE(back->domain, QString("ab"));
-        QCOMPARE(back->password, QString("xyz890"));
+        QCOMPARE(back.credentials.domain, QString("ab"));
+        QCOMPARE(back.credentials.password, QString("xyz890"));
     }
 };
 
