@@ -283,6 +283,9 @@ std::optional<HostLookupResult> TNMUDP::waitForLookup(const Life& life)
 
 void TNMUDP::transmit(const sockaddr_in& to, const char* data, int size)
 {
+    char toIp[INET_ADDRSTRLEN] = {};
+    inet_ntop(AF_INET, &to.sin_addr, toIp, sizeof toIp);
+    m_lastRemoteIP = QString::fromLatin1(toIp);
     // A failed send is silent; datagrams carry no delivery promise anyway.
     ::sendto(m_fd, data, size_t(size), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
 }

@@ -89,6 +89,12 @@ public:
     // shorter) and sets length to its byte count, -1 after a failed receive.
     void FetchBytes(QByteArray& Buff, int& length) const;
 
+    // Dotted address of the last datagram sent, empty before the first: replies
+    // are checked against it.
+    const QString& lastRemoteIP() const { return m_lastRemoteIP; }
+    // A send is under way (waiting for its look-up); another would be refused.
+    bool isSending() const { return m_sending; }
+
     const QString& status() const { return m_status; }
     int lastError() const { return m_lastError; }
 
@@ -115,6 +121,7 @@ private:
     int m_receivedCount = 0;
     std::array<char, MaxDatagram> m_sendArea{};
     QString m_status;
+    QString m_lastRemoteIP;
     int m_lastError = 0;
     bool m_sending = false;
     QEventLoop* m_waitLoop = nullptr;
