@@ -9,6 +9,7 @@
 #include "ui/LanguageCode.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <QStringList>
 
 #include <memory>
@@ -179,6 +180,8 @@ private:
     QString displayAddress(const LoginExchange::Reply& reply);
     QString fetchPageText(const QString& url);
     void loadSettingsFiles();
+    std::optional<QStringList> loadProgramFile(const QString& name);
+    void saveProgramFile(const QString& name, const QStringList& lines, bool ownerOnly = false);
     void restoreSavedCredentials();
     void reportWriteFailure(const QString& file, const WriteResult& result);
 
@@ -190,6 +193,7 @@ private:
     std::optional<QString> m_savedDomainPrefix;
     std::optional<QString> m_savedPasswordPrefix;
     QString m_lastReportedFailure;
+    QSet<QString> m_unreadableFiles; // never written in this run
     PageThrottle m_pageThrottle;
     bool m_shownOnce = false;
 };

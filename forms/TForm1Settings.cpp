@@ -34,22 +34,47 @@ QString TForm1::programFile(const QString& name) const
     return QDir(m_platform.programFolder).filePath(name);
 }
 
+// Only a missing file is created. One that exists but cannot be read (left by
+// another user, say) is never written in this run: the defaults stay in memory.
+std::optional<QStringList> TForm1::loadProgramFile(const QString& name)
+{
+    const LoadedLines loaded = loadTextLines(programFile(name), m_codePage);
+    switch (loaded.state) {
+    case LoadedLines::State::Loaded:
+        return loaded.lines;
+    case LoadedLines::State::Unreadable:
+        m_unreadableFiles.insert(name);
+        m_platform.messageBoxes.show(m_shell.title, Messages::readFailed(languageCodeFor(m_platform.language.languageId()),
+                                                                         name, loaded.error));
+        return std::nullopt;
+    case LoadedLines::State::Missing:
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+void TForm1::saveProgramFile(const QString& name, const QStringList& lines, bool ownerOnly)
+{
+    if (m_unreadableFiles.contains(name))
+        return;
+    reportWriteFailure(programFile(name), saveTextLines(programFile(name), lines, m_codePage, ownerOnly));
+}
+
 void TForm1::loadSettingsFiles()
 {
-    if (const auto list = loadTextLines(programFile(multiUserFileName), m_codePage))
+    if (const auto list = loadProgramFile(multiUserFileName))
         Memo2->setPlainText(list->join(u'\n'));
     else
         SaveMultiUserList();
 
-    if (const auto zones = loadTextLines(programFile(zoneListFileName), m_codePage)) {
+    if (const auto zones = loadProgramFile(zoneListFileName)) {
         Memo1 = *zones;
     } else {
         Memo1 = builtInZoneList();
-        reportWriteFailure(programFile(zoneListFileName),
-                           saveTextLines(programFile(zoneListFileName), Memo1, m_codePage));
+        saveProgramFile(zoneListFileName, Memo1);
     }
 
-    Memo4 = loadTextLines(programFile(settingsFileName), m_codePage).value_or(defaultSettingsLines());
+    Memo4 = loadProgramFile(settingsFileName).value_or(defaultSettingsLines());
     padSettingsLines(Memo4, SettingsLine::Count);
 }
 
@@ -61,19 +86,18 @@ QStringList TForm1::multiUserLines() const
 void TForm1::SaveSettingsLines()
 {
     // Line 0 holds part of the password.
-    reportWriteFailure(programFile(settingsFileName),
-                       saveTextLines(programFile(settingsFileName), Memo4, m_codePage, /*ownerOnly=*/true));
+    saveProgramFile(settingsFileName, Memo4, /*ownerOnly=*/true);
 }
 
 void TForm1::SaveMultiUserList()
 {
-    reportWriteFailure(programFile(multiUserFileName),
-                       saveTextLines(programFile(multiUserFileName), multiUserLines(), m_codePage));
+    saveProgramFile(multiUserFileName, multiUserLines());
 }
 
 void TForm1::SaveCredentials()
 {
-    if (!zddr->isChecked())
+    // Half of the credentials would not match the other half left in the file.
+    if (!zddr->isChecked() || m_unreadableFiles.contains(settingsFileName))
         return;
     const SavedCredentials::Parts parts = SavedCredentials::split(nameedit->text(), passedit->text());
     padSettingsLines(Memo4, 1);

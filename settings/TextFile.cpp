@@ -33,12 +33,18 @@ QString joinLines(const QStringList& lines)
     return text;
 }
 
-std::optional<QStringList> loadTextLines(const QString& path, const CodePage& codePage)
+LoadedLines loadTextLines(const QString& path, const CodePage& codePage)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return splitLines(codePage.decode(file.read(maxTextFileBytes)));
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!file.exists())
+            return {};
+        return {LoadedLines::State::Unreadable, {}, file.errorString()};
+    }
+    const QByteArray bytes = file.read(maxTextFileBytes);
+    if (file.error() != QFileDevice::NoError)
+        return {LoadedLines::State::Unreadable, {}, file.errorString()};
+    return {LoadedLines::State::Loaded, splitLines(codePage.decode(bytes)), {}};
 }
 
 WriteResult saveTextLines(const QString& path, const QStringList& lines, const CodePage& codePage,

@@ -158,6 +158,14 @@ QString secondInstance()
     return QStringLiteral("Software has been running...");
 }
 
+QString readFailed(LanguageCode language, const QString& file, const QString& reason)
+{
+    return pick(language, QStringLiteral("无法读取 %1：%2。本次运行不会改写它"),
+                QStringLiteral("無法讀取 %1：%2。本次執行不會改寫它"),
+                QStringLiteral("Cannot read %1: %2. It will not be overwritten in this run"))
+        .arg(file, reason);
+}
+
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason)
 {
     return pick(language, QStringLiteral("无法保存 %1：%2"), QStringLiteral("無法儲存 %1：%2"),

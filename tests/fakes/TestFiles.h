@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 // Small file helpers shared by the tests.
 
@@ -40,4 +42,40 @@ public:
 
 private:
     rlimit m_saved{};
+};
+
+// Makes `files` unreadable to this process while it lives. Root reads any file,
+// so as root the process takes the user "nobody" for the time and hands it
+// `folder`; otherwise the files lose their read permission.
+class UnreadableFiles
+{
+public:
+    UnreadableFiles(const QString& folder, const QStringList& files) : m_folder(folder), m_files(files)
+    {
+        if (::geteuid() == 0) {
+            ::chown(QFile::encodeName(folder).constData(), kNobody, kNobody);
+            m_droppedRoot = ::seteuid(kNobody) == 0;
+        } else {
+            for (const QString& file : files)
+                QFile::setPermissions(file, {});
+        }
+    }
+    ~UnreadableFiles()
+    {
+        if (m_droppedRoot) {
+            (void)::seteuid(0);
+            ::chown(QFile::encodeName(m_folder).constData(), 0, 0);
+        } else {
+            for (const QString& file : m_files)
+                QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        }
+    }
+    UnreadableFiles(const UnreadableFiles&) = delete;
+    UnreadableFiles& operator=(const UnreadableFiles&) = delete;
+
+private:
+    static constexpr uid_t kNobody = 65534;
+    QString m_folder;
+    QStringList m_files;
+    bool m_droppedRoot = false;
 };

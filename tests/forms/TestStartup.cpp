@@ -5,6 +5,7 @@
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "fakes/ScriptedHostResolver.h"
+#include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
 
@@ -193,6 +194,36 @@ private slots:
         QVERIFY(fakes.messageBoxes.shown.first().second.contains("vkldomain.ini"));
         QCOMPARE(windows.Form1.Memo1.size(), 21); // the built-in list is still in use
         QCOMPARE(f.read("plain"), QByteArray("not a folder"));
+    }
+
+    void unreadableFilesAreNeverOverwritten()
+    {
+        WindowFixture f;
+        const QByteArray settings(".kelvane.example###*****cret\r\n1\r\n0\r\n0\r\n0\r\n6\r\n0\r\n");
+        const QByteArray list("b.kelvane.example$$$********\r\n");
+        f.write("vkl.ini", settings);
+        f.write("vkldomain.ini", list);
+        for (const char* name : {"vkl.ini", "vkldomain.ini"})
+            QFile::setPermissions(f.path(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        {
+            const UnreadableFiles unreadable(f.folder.path(), {f.path("vkl.ini"), f.path("vkldomain.ini")});
+            WindowSet windows(f.fakes.platform(), f.shell);
+            TForm1& form = windows.Form1;
+            QCOMPARE(form.Memo4, defaultSettingsLines());
+            QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
+            QVERIFY(f.fakes.messageBoxes.shown.at(0).second.startsWith(QStringLiteral("无法读取 vkldomain.ini")));
+            QVERIFY(f.fakes.messageBoxes.shown.at(1).second.startsWith(QStringLiteral("无法读取 vkl.ini")));
+            form.FormShow();
+            form.CheckBox1->setChecked(true); // writes the settings, were they writable
+            form.nameedit->setText("a.kelvane.example");
+            form.passedit->setText("secret");
+            form.zddr->setChecked(true);
+            QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
+            QVERIFY(!f.fakes.keyStore.value("vkl01"));
+        }
+        QCOMPARE(f.read("vkl.ini"), settings);
+        QCOMPARE(f.read("vkldomain.ini"), list);
+        QVERIFY(f.read("yuming.ini").startsWith("kelvane.example\r\n")); // a missing file is still created
     }
 
     void closingThePrimaryWindowEndsTheLoopWithExitCodeZero()

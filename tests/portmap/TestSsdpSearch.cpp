@@ -133,6 +133,58 @@ private slots:
         QCOMPARE(parts.routerPort, 80);
     }
 
+    void onlyALocationNamingTheSenderIsTrusted_data()
+    {
+        QTest::addColumn<QByteArray>("location");
+        QTest::addColumn<bool>("trusted");
+        QTest::newRow("sender") << QByteArray("http://10.0.0.1:5000/rootDesc.xml") << true;
+        QTest::newRow("no path, hex port") << QByteArray("http://10.0.0.1:0x50") << true;
+        QTest::newRow("another host") << QByteArray("http://10.0.0.2:5000/rootDesc.xml") << false;
+        QTest::newRow("host name") << QByteArray("http://router.example:5000/d.xml") << false;
+        QTest::newRow("leading zero") << QByteArray("http://10.0.0.01:5000/d.xml") << false;
+        QTest::newRow("short form") << QByteArray("http://10.1:5000/d.xml") << false;
+        QTest::newRow("port zero") << QByteArray("http://10.0.0.1:0/d.xml") << false;
+        QTest::newRow("port 65536 + 80") << QByteArray("http://10.0.0.1:65616/d.xml") << false;
+        QTest::newRow("no port") << QByteArray("http://10.0.0.1/d.xml") << false;
+        QTest::newRow("CR LF in path") << QByteArray("http://10.0.0.1:80/d HTTP/1.1\r\nX: y") << false;
+        QTest::newRow("LF in path") << QByteArray("http://10.0.0.1:80/d\nX: y") << false;
+        QTest::newRow("NUL in path") << QByteArray("http://10.0.0.1:80/d\0x", 23) << false;
+        QTest::newRow("tab in path") << QByteArray("http://10.0.0.1:80/d\tx") << false;
+        QTest::newRow("DEL in path") << QByteArray("http://10.0.0.1:80/d\x7fx") << false;
+    }
+
+    void onlyALocationNamingTheSenderIsTrusted()
+    {
+        QFETCH(QByteArray, location);
+        QFETCH(bool, trusted);
+        QCOMPARE(trustedLocation(location, "10.0.0.1").has_value(), trusted);
+    }
+
+    void datagramsOnTheSearchSocket_data()
+    {
+        QTest::addColumn<QByteArray>("datagram");
+        QTest::addColumn<int>("verdict");
+        const QByteArray answer = "HTTP/1.1 200 OK\r\nLOCATION: http://10.0.0.1:80/d.xml\r\n\r\n";
+        QTest::newRow("answer") << answer << int(Reading::Found);
+        QTest::newRow("cut at NUL") << answer.left(46) + QByteArray("\0\x01\r\n", 4) << int(Reading::Found);
+        QTest::newRow("own search") << request() << int(Reading::Ignore);
+        QTest::newRow("announcement") << QByteArray("notify * HTTP/1.1\r\n\r\n") << int(Reading::Ignore);
+        QTest::newRow("untrusted answer") << FakeAnswer("http://10.0.0.9:80/d.xml") << int(Reading::Ignore);
+        QTest::newRow("no location") << QByteArray("HTTP/1.1 200 OK\r\n\r\n") << int(Reading::Ignore);
+        QTest::newRow("junk") << QByteArray("junk") << int(Reading::Fail);
+        QTest::newRow("NUL first") << QByteArray("\0", 1) + answer << int(Reading::Fail);
+    }
+
+    void datagramsOnTheSearchSocket()
+    {
+        QFETCH(QByteArray, datagram);
+        QFETCH(int, verdict);
+        const Reading reading = readDatagram(datagram, "10.0.0.1");
+        QCOMPARE(int(reading.verdict), verdict);
+        if (reading.verdict == Reading::Found)
+            QCOMPARE(reading.location.routerURL, QByteArray("/d.xml"));
+    }
+
     void blankHostIsNotUsable()
     {
         QVERIFY(!usable(splitLocation("http://:80/x")));

@@ -39,8 +39,9 @@ private slots:
         const QStringList lines{QStringLiteral("名称###*****密码"), "1", ""};
         QVERIFY(saveTextLines(path, lines, CodePage::gbk()).ok());
         QCOMPARE(readFile(path), QByteArray("\xC3\xFB\xB3\xC6###*****\xC3\xDC\xC2\xEB\r\n1\r\n\r\n"));
-        QCOMPARE(loadTextLines(path, CodePage::gbk()), std::optional<QStringList>(lines));
-        QVERIFY(!loadTextLines(dir.filePath("missing.ini"), CodePage::gbk()));
+        QCOMPARE(loadTextLines(path, CodePage::gbk()).lines, lines);
+        QCOMPARE(loadTextLines(dir.filePath("missing.ini"), CodePage::gbk()).state, LoadedLines::State::Missing);
+        QCOMPARE(loadTextLines(dir.path(), CodePage::gbk()).state, LoadedLines::State::Unreadable);
     }
 
     void ownerOnlyFilesAreMode0600()
@@ -94,12 +95,12 @@ private slots:
             garbage += char((i * 7919) % 256);
         QVERIFY(writeFile(path, garbage));
         const auto lines = loadTextLines(path, CodePage::big5());
-        QVERIFY(lines.has_value());
-        QVERIFY(!lines->isEmpty());
+        QCOMPARE(lines.state, LoadedLines::State::Loaded);
+        QVERIFY(!lines.lines.isEmpty());
 
         QVERIFY(writeFile(path, QByteArray(300000, 'z'))); // one long line, no line end
-        QCOMPARE(loadTextLines(path, CodePage::gbk())->size(), 1);
-        QCOMPARE(loadTextLines(path, CodePage::gbk())->first().size(), 300000);
+        QCOMPARE(loadTextLines(path, CodePage::gbk()).lines.size(), 1);
+        QCOMPARE(loadTextLines(path, CodePage::gbk()).lines.first().size(), 300000);
     }
 
     void hugeFilesAreReadOnlyUpToTheCap()
@@ -107,7 +108,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath("vkldomain.ini");
         QVERIFY(writeFile(path, QByteArray(maxTextFileBytes + 4096, 'a')));
-        QCOMPARE(loadTextLines(path, CodePage::windows1252())->first().size(), maxTextFileBytes);
+        QCOMPARE(loadTextLines(path, CodePage::windows1252()).lines.first().size(), maxTextFileBytes);
     }
 
     void settingsLinesDefaultAndPadding()
