@@ -4,10 +4,10 @@
 #include "platform/MessageBoxes.h"
 #include "ui/Messages.h"
 
-bool claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title)
+LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title)
 {
-    if (lock.acquire(title))
-        return true;
-    messageBoxes.show(title, Messages::secondInstance());
-    return false;
+    const LockOutcome outcome = lock.acquire(title);
+    if (outcome == LockOutcome::HeldElsewhere)
+        messageBoxes.show(title, Messages::secondInstance());
+    return outcome;
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include "platform/InstanceLock.h"
+
 #include <QString>
 
-class InstanceLock;
 class MessageBoxes;
 
-// True when this copy may run. Otherwise another copy holds the lock named by
-// the title: the user is told so, with the title as caption.
-bool claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title);
+// This copy may run unless another holds the lock named by the title
+// (HeldElsewhere): the user is then told so, with the title as caption.
+LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title);

@@ -23,7 +23,8 @@ int main(int argc, char* argv[])
 
     QtMessageBoxes messageBoxes;
     FileInstanceLock instanceLock;
-    if (!claimSingleInstance(instanceLock, messageBoxes, title))
+    const LockOutcome instance = claimSingleInstance(instanceLock, messageBoxes, title);
+    if (instance == LockOutcome::HeldElsewhere)
         return 0;
 
     // The program lives on in the notification area with no window shown.
@@ -45,8 +46,10 @@ int main(int argc, char* argv[])
     WindowSet windows(platform, shell);
     const TerminationSignals terminationSignals([&windows] {
         windows.Form1.WMQueryEndSession();
-        QApplication::quit();
+        QCoreApplication::exit(0);
     });
+    if (instance == LockOutcome::Undetectable)
+        windows.Form1.noteSecondCopyUndetectable();
     windows.start();
     return QApplication::exec();
 }

@@ -126,6 +126,8 @@ public:
     void ApplicationMinimize();
     void TrayIconLeftClick();
     bool isInTray() const;
+    // No instance lock could be made: say so in the history.
+    void noteSecondCopyUndetectable();
 
     // Settings store (TForm1Settings.cpp).
     QString programFile(const QString& name) const;

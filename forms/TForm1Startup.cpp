@@ -87,6 +87,11 @@ void TForm1::restoreSavedCredentials()
     }
 }
 
+void TForm1::noteSecondCopyUndetectable()
+{
+    dlrz->appendLine(today() + u' ' + timeOfDay() + u' ' + Messages::secondCopyUndetectable(languageCode));
+}
+
 void TForm1::FormShow()
 {
     loadingGuard = false;
@@ -109,8 +114,9 @@ void TForm1::showEvent(QShowEvent* event)
 void TForm1::FormCloseQuery()
 {
     NMUDP1.reset();
-    // Nothing is saved here: settings are written whenever they change.
-    QApplication::quit();
+    // Nothing is saved here: settings are written whenever they change. exit(),
+    // unlike quit(), cannot be cancelled by a window that only hides on close.
+    QCoreApplication::exit(0);
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

@@ -1,11 +1,28 @@
 #include "platform/InstanceLock.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+// A folder under the shared temporary folder is only ours when we made it:
+// someone else's (or a link to it) could let them hold our lock.
+bool isPrivateFolder(const QByteArray& path)
+{
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    struct stat info{};
+    return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & 077) == 0;
+}
+
+} // namespace
 
 FileInstanceLock::~FileInstanceLock()
 {
@@ -13,27 +30,40 @@ FileInstanceLock::~FileInstanceLock()
         ::close(m_fd);
 }
 
-bool FileInstanceLock::acquire(const QString& name)
+QString FileInstanceLock::privateFolder()
+{
+    return QDir::tempPath() + QStringLiteral("/kelvane-") + QString::number(::geteuid());
+}
+
+LockOutcome FileInstanceLock::acquire(const QString& name)
 {
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
-    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (folder.isEmpty())
-        folder = QStringLiteral("/tmp");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty()) {
+        const LockOutcome outcome = acquireIn(runtime, name);
+        if (outcome != LockOutcome::Undetectable)
+            return outcome;
+    }
+    const QString fallback = privateFolder();
+    if (!isPrivateFolder(QFile::encodeName(fallback)))
+        return LockOutcome::Undetectable;
+    return acquireIn(fallback, name);
+}
+
+LockOutcome FileInstanceLock::acquireIn(const QString& folder, const QString& name)
+{
     const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name);
-    // O_NOFOLLOW: in a shared /tmp someone else may have planted a link.
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    // Only a lock held elsewhere means "already running"; a lock file that
-    // cannot be made must not keep the program from starting at all.
     if (fd < 0)
-        return true;
+        return LockOutcome::Undetectable;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool heldElsewhere = errno == EWOULDBLOCK;
         ::close(fd);
-        return !heldElsewhere;
+        return heldElsewhere ? LockOutcome::HeldElsewhere : LockOutcome::Undetectable;
     }
     m_fd = fd;
-    return true;
+    return LockOutcome::Taken;
 }

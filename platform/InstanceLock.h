@@ -2,16 +2,24 @@
 
 #include <QString>
 
+enum class LockOutcome
+{
+    Taken,
+    HeldElsewhere, // another copy runs
+    Undetectable,  // no lock file could be made: whether another copy runs is unknown
+};
+
 // Marks that one copy of the program runs, for the life of the object.
 class InstanceLock
 {
 public:
     virtual ~InstanceLock() = default;
-    // False when another process holds a lock of the same name.
-    virtual bool acquire(const QString& name) = 0;
+    virtual LockOutcome acquire(const QString& name) = 0;
 };
 
-// An exclusive flock on "$XDG_RUNTIME_DIR/<name>" (else /tmp/<name>), held until destruction.
+// An exclusive flock on "$XDG_RUNTIME_DIR/<name>", held until destruction.
+// Without a usable runtime folder the lock file goes to "kelvane-<uid>" in the
+// temporary folder, made 0700 and refused when someone else owns it.
 class FileInstanceLock final : public InstanceLock
 {
 public:
@@ -20,8 +28,13 @@ public:
     FileInstanceLock(const FileInstanceLock&) = delete;
     FileInstanceLock& operator=(const FileInstanceLock&) = delete;
 
-    bool acquire(const QString& name) override;
+    LockOutcome acquire(const QString& name) override;
+
+    // The per-user fallback folder.
+    static QString privateFolder();
 
 private:
+    LockOutcome acquireIn(const QString& folder, const QString& name);
+
     int m_fd = -1;
 };

@@ -153,6 +153,13 @@ QString savedCredentialsIncomplete(LanguageCode language)
                 QStringLiteral("The saved domain and password are incomplete; please type them again"));
 }
 
+QString secondCopyUndetectable(LanguageCode language)
+{
+    return pick(language, QStringLiteral("无法检测是否有另一个副本在运行"),
+                QStringLiteral("無法檢測是否有另一個副本在執行"),
+                QStringLiteral("Cannot tell whether another copy is running"));
+}
+
 QString secondInstance()
 {
     return QStringLiteral("Software has been running...");

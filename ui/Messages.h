@@ -43,6 +43,7 @@ QString noPublicAddress();
 QString fixedAddressInvalid(LanguageCode language);
 // The key store lacks its part of the saved credentials.
 QString savedCredentialsIncomplete(LanguageCode language);
+QString secondCopyUndetectable(LanguageCode language);
 QString secondInstance();
 QString readFailed(LanguageCode language, const QString& file, const QString& reason);
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason);

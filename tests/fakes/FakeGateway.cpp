@@ -89,9 +89,15 @@ void FakeGateway::closeConnections()
             socket->disconnectFromHost();
 }
 
-void FakeGateway::sendToSearcher(const QByteArray& datagram)
+void FakeGateway::sendToSearcher(const QByteArray& datagram, const QHostAddress& from)
 {
-    m_udp.writeDatagram(datagram, m_searcher, m_searcherPort);
+    if (from == QHostAddress(QHostAddress::LocalHost)) {
+        m_udp.writeDatagram(datagram, m_searcher, m_searcherPort);
+        return;
+    }
+    QUdpSocket stranger;
+    stranger.bind(from, 0);
+    stranger.writeDatagram(datagram, m_searcher, m_searcherPort);
 }
 
 QByteArray FakeGateway::ssdpAnswer(const QByteArray& location, const QByteArray& server)

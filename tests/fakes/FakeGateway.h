@@ -58,8 +58,9 @@ public:
     QList<QByteArray> ssdpAnswers;
     // The datagrams received, in order.
     QList<QByteArray> searches;
-    // Sends a datagram to whoever searched last.
-    void sendToSearcher(const QByteArray& datagram);
+    // Sends a datagram to whoever searched last, from `from`: another address
+    // of 127.0.0.0/8 plays another host of the network.
+    void sendToSearcher(const QByteArray& datagram, const QHostAddress& from = QHostAddress::LocalHost);
 
     std::function<GatewayReply(const QByteArray& request)> reply;
     // Whole requests (head and body), in order.

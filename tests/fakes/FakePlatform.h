@@ -78,7 +78,10 @@ class FakeInstanceLock final : public InstanceLock
 {
 public:
     QStringList held;
-    bool acquire(const QString& name) override { return !held.contains(name); }
+    LockOutcome acquire(const QString& name) override
+    {
+        return held.contains(name) ? LockOutcome::HeldElsewhere : LockOutcome::Taken;
+    }
 };
 
 class FakeClock final : public Clock

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,6 +19,13 @@
 
 #include <csignal>
 #include <sys/stat.h>
+
+// A window that hides instead of closing, as the port mapping window does.
+class RefusesToClose : public QWidget
+{
+protected:
+    void closeEvent(QCloseEvent* event) override { event->ignore(); }
+};
 
 class TestStartup : public QObject
 {
@@ -36,10 +44,10 @@ private slots:
     {
         FakeInstanceLock lock;
         FakeMessageBoxes boxes;
-        QVERIFY(claimSingleInstance(lock, boxes, "RARA2.0"));
+        QCOMPARE(claimSingleInstance(lock, boxes, "RARA2.0"), LockOutcome::Taken);
         QVERIFY(boxes.shown.isEmpty());
         lock.held << "Kelvane2.0";
-        QVERIFY(!claimSingleInstance(lock, boxes, "Kelvane2.0"));
+        QCOMPARE(claimSingleInstance(lock, boxes, "Kelvane2.0"), LockOutcome::HeldElsewhere);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown.first().first, QString("Kelvane2.0"));
         QCOMPARE(boxes.shown.first().second, QString("Software has been running..."));
@@ -233,6 +241,19 @@ private slots:
         windows.start();
         QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.close(); });
         QCOMPARE(QApplication::exec(), 0);
+    }
+
+    void closingEndsTheLoopWhileAnotherWindowRefusesToClose()
+    {
+        WindowFixture f;
+        WindowSet windows(f.fakes.platform(), f.shell);
+        windows.start();
+        windows.Form111.show();
+        RefusesToClose other;
+        other.show();
+        QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.close(); });
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(other.isVisible());
     }
 
     void terminationSignalEndsTheLoopLikeClosing()

@@ -11,7 +11,7 @@ int main(int argc, char* argv[])
     if (argc != 3)
         return 2;
     FileInstanceLock lock;
-    if (!lock.acquire(QString::fromLocal8Bit(argv[1])))
+    if (lock.acquire(QString::fromLocal8Bit(argv[1])) == LockOutcome::HeldElsewhere)
         return 1;
     if (std::strcmp(argv[2], "hold") == 0) {
         std::puts("locked");

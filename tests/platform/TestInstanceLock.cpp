@@ -1,10 +1,10 @@
 #include "platform/InstanceLock.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QUuid>
 
 #include <memory>
 
@@ -55,7 +55,7 @@ private slots:
         QVERIFY(startHolder(holder, QStringLiteral("Kelvane2.0")));
         QCOMPARE(tryLock(QStringLiteral("Kelvane2.0")), 1);
         QCOMPARE(tryLock(QStringLiteral("RARA2.0")), 0);
-        QVERIFY(!FileInstanceLock().acquire(QStringLiteral("Kelvane2.0")));
+        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("Kelvane2.0")), LockOutcome::HeldElsewhere);
 
         holder.closeWriteChannel();
         QVERIFY(holder.waitForFinished(10000));
@@ -67,28 +67,37 @@ private slots:
     void lockEndsWithTheObjectAndIsNotInherited()
     {
         auto first = std::make_unique<FileInstanceLock>();
-        QVERIFY(first->acquire(QStringLiteral("inherit")));
-        QVERIFY(!FileInstanceLock().acquire(QStringLiteral("inherit")));
+        QCOMPARE(first->acquire(QStringLiteral("inherit")), LockOutcome::Taken);
+        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("inherit")), LockOutcome::HeldElsewhere);
         // A child started while the lock is held must not keep it alive.
         QProcess child;
         QVERIFY(startHolder(child, QStringLiteral("other")));
         first.reset();
-        QVERIFY(FileInstanceLock().acquire(QStringLiteral("inherit")));
+        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("inherit")), LockOutcome::Taken);
         child.closeWriteChannel();
         QVERIFY(child.waitForFinished(10000));
     }
 
-    void withoutRuntimeFolderUsesTmp()
+    void withoutAUsableRuntimeFolderUsesAPrivateTemporaryFolder()
     {
-        const QString name =
-            QStringLiteral("kelvane-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
-        qunsetenv("XDG_RUNTIME_DIR");
-        {
+        QTemporaryDir temporary;
+        qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+        const QString privateFolder = FileInstanceLock::privateFolder();
+        QVERIFY(privateFolder.startsWith(temporary.path()));
+        for (const QByteArray& runtime : {QByteArray(), QByteArray("/nonexistent/runtime")}) {
+            qputenv("XDG_RUNTIME_DIR", runtime);
             FileInstanceLock lock;
-            QVERIFY(lock.acquire(name));
-            QVERIFY(QFileInfo(QStringLiteral("/tmp/") + name).isFile());
+            QCOMPARE(lock.acquire(QStringLiteral("Kelvane2.0")), LockOutcome::Taken);
+            QCOMPARE(FileInstanceLock().acquire(QStringLiteral("Kelvane2.0")), LockOutcome::HeldElsewhere);
+            QVERIFY(QFileInfo(privateFolder + QStringLiteral("/Kelvane2.0")).isFile());
+            QCOMPARE(QFile::permissions(privateFolder) & 0x0077, QFileDevice::Permissions());
         }
-        QFile::remove(QStringLiteral("/tmp/") + name);
+
+        // A folder of that name that is not ours (here a link to a shared one) is refused.
+        QVERIFY(QDir(privateFolder).removeRecursively());
+        QVERIFY(QFile::link(temporary.path(), privateFolder));
+        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("Kelvane2.0")), LockOutcome::Undetectable);
+        qunsetenv("TMPDIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
 };

@@ -47,6 +47,10 @@ struct AutoNATRig
         return QTest::qWaitFor([&] { return events.size() >= count; }, 5000);
     }
 
+    // Lets the datagrams and segments already sent be handled, for checks
+    // that nothing followed from them.
+    static void settle() { QTest::qWait(50); }
+
     static Event success(int taskType, const QString& lcm = {}) { return {true, taskType, lcm}; }
     static Event failure(int taskType, const QString& lcm = {}) { return {false, taskType, lcm}; }
 

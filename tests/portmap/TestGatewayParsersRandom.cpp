@@ -19,6 +19,8 @@ const QList<QByteArray> Tokens = {
     "/",
     "HTTP/",
     "http://",
+    "127.0.0.1",
+    "NOTIFY",
     "LOCATION:",
     "SERVER:",
     "USN:",
@@ -99,6 +101,9 @@ void feedAll(const QByteArray& input)
         if (parts.complete)
             QVERIFY(SsdpSearch::urlBase(*parts.routerIp, parts.routerPort, parts.routerURL).size() <= bound);
     }
+    const SsdpSearch::Reading reading = SsdpSearch::readDatagram(input, "127.0.0.1");
+    if (reading.verdict == SsdpSearch::Reading::Found)
+        QVERIFY(reading.location.routerURL.size() <= input.size());
     const SsdpSearch::Location parts = SsdpSearch::splitLocation(input);
     QVERIFY(parts.routerURL.size() <= input.size() + 1);
     GatewayHttp::ResponseComplete(input);

@@ -150,11 +150,27 @@ private slots:
         QCOMPARE(SoapAnswer::externalIp(gatewayData("get-external-ip-200-empty.http")), QByteArray());
     }
 
-    void statusIsReadFromTheFirstLineOnly()
+    void onlyStatusCode200Succeeds_data()
     {
-        QVERIFY(SoapAnswer::succeeded("HTTP/1.1 200 ok\r\n\r\n"));
-        QVERIFY(!SoapAnswer::succeeded("HTTP/1.1 500 Error\r\nX: 200 OK\r\n\r\n"));
-        QVERIFY(!SoapAnswer::succeeded("HTTP/1.1 200\r\n\r\n"));
+        QTest::addColumn<QByteArray>("response");
+        QTest::addColumn<bool>("succeeded");
+        QTest::newRow("200 OK") << QByteArray("HTTP/1.1 200 OK\r\n\r\n") << true;
+        QTest::newRow("any case") << QByteArray("http/1.0 200 ok\r\n\r\n") << true;
+        QTest::newRow("empty reason") << QByteArray("HTTP/1.1 200 \r\n\r\n") << true;
+        QTest::newRow("no line end") << QByteArray("HTTP/1.1 200 OK") << true;
+        QTest::newRow("200 OK in the reason") << QByteArray("HTTP/1.1 500 Internal 200 OK\r\n\r\n") << false;
+        QTest::newRow("2000") << QByteArray("HTTP/1.1 2000 OK\r\n\r\n") << false;
+        QTest::newRow("no blank after code") << QByteArray("HTTP/1.1 200\r\n\r\n") << false;
+        QTest::newRow("two blanks") << QByteArray("HTTP/1.1  200 OK\r\n\r\n") << false;
+        QTest::newRow("not HTTP") << QByteArray("ICY 200 OK\r\n\r\n") << false;
+        QTest::newRow("200 OK in a header") << QByteArray("HTTP/1.1 500 Error\r\nX: 200 OK\r\n\r\n") << false;
+    }
+
+    void onlyStatusCode200Succeeds()
+    {
+        QFETCH(QByteArray, response);
+        QFETCH(bool, succeeded);
+        QCOMPARE(SoapAnswer::succeeded(response), succeeded);
     }
 
     void externalAddressElement()
