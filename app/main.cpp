@@ -1,14 +1,14 @@
-#include "forms/AppShell.h"
 #include "app/AppTitle.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
+#include "forms/AppShell.h"
 #include "platform/CodePage.h"
-#include "ui/DesktopBrowser.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
-#include "ui/QtMessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
+#include "ui/DesktopBrowser.h"
+#include "ui/QtMessageBoxes.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>

@@ -1,10 +1,10 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "settings/deployment.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
+#include "settings/deployment.h"
 #include "ui/Messages.h"
 
 #include <QCheckBox>
@@ -44,8 +44,9 @@ std::optional<QStringList> TForm1::loadProgramFile(const QString& name)
         return loaded.lines;
     case LoadedLines::State::Unreadable:
         m_unreadableFiles.insert(name);
-        m_platform.messageBoxes.show(m_shell.title, Messages::readFailed(languageCodeFor(m_platform.language.languageId()),
-                                                                         name, loaded.error));
+        m_platform.messageBoxes.show(
+            m_shell.title,
+            Messages::readFailed(languageCodeFor(m_platform.language.languageId()), name, loaded.error));
         return std::nullopt;
     case LoadedLines::State::Missing:
         return std::nullopt;

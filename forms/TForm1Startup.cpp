@@ -1,10 +1,10 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "settings/deployment.h"
 #include "net/TNMUDP.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
+#include "settings/deployment.h"
 #include "ui/EventLog.h"
 #include "ui/Messages.h"
 

@@ -1,9 +1,9 @@
 #include "forms/TForm2.h"
 
 #include "forms/TForm1.h"
-#include "settings/deployment.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
+#include "settings/deployment.h"
 
 #include <QCheckBox>
 

@@ -17,7 +17,9 @@ bool isPrivateFolder(const QByteArray& path)
 {
     if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
         return false;
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
            (info.st_mode & 077) == 0;
 }

@@ -1,7 +1,7 @@
 #include "registration/LoginExchange.h"
 
-#include "settings/deployment.h"
 #include "platform/CodePage.h"
+#include "settings/deployment.h"
 
 namespace LoginExchange {
 

@@ -20,7 +20,8 @@ Parts split(const QString& domain, const QString& password)
                  d.mid(2) + marker + p.mid(3)};
 }
 
-Restore restore(const std::optional<QString>& vkl01, const std::optional<QString>& vkl02, const QString& line0)
+Restore restore(const std::optional<QString>& vkl01, const std::optional<QString>& vkl02,
+                const QString& line0)
 {
     if (line0.trimmed().isEmpty())
         return {};

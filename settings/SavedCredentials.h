@@ -43,6 +43,7 @@ struct Restore
     Credentials credentials; // only for Restored
 };
 
-Restore restore(const std::optional<QString>& vkl01, const std::optional<QString>& vkl02, const QString& line0);
+Restore restore(const std::optional<QString>& vkl01, const std::optional<QString>& vkl02,
+                const QString& line0);
 
 } // namespace SavedCredentials

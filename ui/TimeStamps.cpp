@@ -4,7 +4,8 @@ namespace {
 
 bool isTimeField(QChar c)
 {
-    return c == u'h' || c == u'H' || c == u'm' || c == u's' || c == u'a' || c == u'A' || c == u'p' || c == u'P';
+    return c == u'h' || c == u'H' || c == u'm' || c == u's' || c == u'a' || c == u'A' || c == u'p' ||
+           c == u'P';
 }
 
 // Keeps the hour, minute, second and AM/PM fields of a locale's long time

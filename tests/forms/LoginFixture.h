@@ -2,8 +2,8 @@
 
 #include "WindowFixture.h"
 
-#include "forms/TForm1.h"
 #include "fakes/FakeDnsServer.h"
+#include "forms/TForm1.h"
 
 #include <QLineEdit>
 

@@ -1,5 +1,6 @@
 #include "LoginFixture.h"
 
+#include "fakes/ScriptedHostResolver.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
@@ -8,6 +9,8 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QRandomGenerator>
+#include <QTimer>
+#include <QUdpSocket>
 
 class TestPrimaryLogin : public QObject
 {
@@ -235,6 +238,60 @@ private slots:
             QCOMPARE(f.form->dlrz->line(0),
                      longTime(f.fakes.clock.time) + QStringLiteral(" 向主DNS发出登录命令"));
         }
+    }
+
+    void repliesFromAnotherAddressAreIgnored()
+    {
+        LoginFixture f;
+        QVERIFY(f.loginWith({}, f.ordinary));
+        QUdpSocket stranger;
+        QVERIFY(stranger.bind(QHostAddress(QStringLiteral("127.0.0.2")), 0));
+        for (const QByteArray& reply :
+             {QByteArray("dengluok912<b>x</b>&&&6.6.6.6&&&"), QByteArray("stopfuwu"),
+              QByteArray("dengluok012a.kelvane.example&&&6.6.6.6&&&"), QByteArray("nzhuceyonghu4")})
+            stranger.writeDatagram(reply, QHostAddress::LocalHost, LoginExchange::localPort);
+        QTest::qWait(300);
+        QVERIFY(f.fakes.browser.opened.isEmpty());
+        QCOMPARE(f.form->Timer4.interval(), 15000);
+        QCOMPARE(f.form->wgip, QString("wgip"));
+        QCOMPARE(f.form->Memo4.at(SettingsLine::AccountType), QString("0"));
+        QCOMPARE(f.form->dlrz->lineCount(), 3);
+    }
+
+    void aRepeatedReplyOpensItsPageOnceInTenSeconds()
+    {
+        LoginFixture f;
+        const QByteArray reply("dengluok912a.kelvane.example&&&<font size=7>1.2.3.4&&&");
+        QVERIFY(f.loginWith(reply, f.ordinary));
+        QTRY_COMPARE(f.fakes.browser.opened.size(), 1);
+        QCOMPARE(f.form->Label7->textFormat(), Qt::PlainText); // the address is shown, not drawn as markup
+        QVERIFY(f.loginWith(reply, f.ordinary));
+        QTRY_COMPARE(f.form->dlrz->lineCount(), 5);
+        QCOMPARE(f.fakes.browser.opened.size(), 1);
+        f.fakes.clock.time = f.fakes.clock.time.addSecs(10);
+        QVERIFY(f.loginWith(reply, f.ordinary));
+        QTRY_COMPARE(f.fakes.browser.opened.size(), 2);
+    }
+
+    void aRetryDuringASlowLookUpIsNoFailure()
+    {
+        LoginFixture f;
+        ScriptedHostResolver resolver; // holds every look-up
+        TForm1 form(f.fakes.platformWith(resolver), f.shell);
+        form.nameedit->setText("a.kelvane.example");
+        form.passedit->setText("secret");
+        QTimer::singleShot(0, &form, [&] {
+            QTimer::singleShot(0, &form, [&] {
+                form.Timer4Timer(); // fires while the first send waits
+                QCOMPARE(form.Timer4.interval(), 15000);
+                QVERIFY(!form.dlrz->line(0).contains(QStringLiteral("线路不通")));
+                resolver.release(ScriptedHostResolver::address(0x7F000001));
+            });
+            form.Button1Click();
+        });
+        QTRY_COMPARE_WITH_TIMEOUT(f.ordinary.received.size(), 1, 5000);
+        QCOMPARE(form.Timer4.interval(), 15000);
+        QCOMPARE(resolver.asked.size(), 1);
     }
 
     void garbageRepliesChangeNothing()

@@ -91,7 +91,8 @@ private slots:
         // Restoring ticked the auto-login box, which in multi-user mode takes the
         // list's first domain into the form and saves it as the credentials.
         QCOMPARE(form.nameedit->text(), QString("x.kelvane.example"));
-        QCOMPARE(f.read("vkl.ini"), QByteArray("kelvane.example###*****ret\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
+        QCOMPARE(f.read("vkl.ini"),
+                 QByteArray("kelvane.example###*****ret\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
     }
 
     void savedCredentialsReachBothWindowsInCreationOrder()
@@ -219,7 +220,8 @@ private slots:
             TForm1& form = windows.Form1;
             QCOMPARE(form.Memo4, defaultSettingsLines());
             QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
-            QVERIFY(f.fakes.messageBoxes.shown.at(0).second.startsWith(QStringLiteral("无法读取 vkldomain.ini")));
+            QVERIFY(
+                f.fakes.messageBoxes.shown.at(0).second.startsWith(QStringLiteral("无法读取 vkldomain.ini")));
             QVERIFY(f.fakes.messageBoxes.shown.at(1).second.startsWith(QStringLiteral("无法读取 vkl.ini")));
             form.FormShow();
             form.CheckBox1->setChecked(true); // writes the settings, were they writable

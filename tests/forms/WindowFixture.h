@@ -1,8 +1,8 @@
 #pragma once
 
-#include "forms/AppShell.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
+#include "forms/AppShell.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -62,7 +62,8 @@ private slots:
         QCOMPARE(restore(std::nullopt, QString("xyz***"), line0).outcome, Outcome::Incomplete);
         QCOMPARE(restore(QString("ab***"), std::nullopt, line0).outcome, Outcome::Incomplete);
         QCOMPARE(restore(QString("ab***"), QString("no-separator"), line0).outcome, Outcome::Incomplete);
-        QCOMPARE(restore(QString("ab***"), QString("xyz***"), line0).credentials.domain, QString("ab.example"));
+        QCOMPARE(restore(QString("ab***"), QString("xyz***"), line0).credentials.domain,
+                 QString("ab.example"));
     }
 
     void lineWithoutMarkerGivesPasswordTailFromTheEighthCharacter()

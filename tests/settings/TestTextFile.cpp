@@ -1,4 +1,5 @@
 #include "fakes/TestFiles.h"
+#include "settings/MultiUserList.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 
@@ -40,7 +41,8 @@ private slots:
         QVERIFY(saveTextLines(path, lines, CodePage::gbk()).ok());
         QCOMPARE(readFile(path), QByteArray("\xC3\xFB\xB3\xC6###*****\xC3\xDC\xC2\xEB\r\n1\r\n\r\n"));
         QCOMPARE(loadTextLines(path, CodePage::gbk()).lines, lines);
-        QCOMPARE(loadTextLines(dir.filePath("missing.ini"), CodePage::gbk()).state, LoadedLines::State::Missing);
+        QCOMPARE(loadTextLines(dir.filePath("missing.ini"), CodePage::gbk()).state,
+                 LoadedLines::State::Missing);
         QCOMPARE(loadTextLines(dir.path(), CodePage::gbk()).state, LoadedLines::State::Unreadable);
     }
 
@@ -119,6 +121,42 @@ private slots:
         QCOMPARE(three, (QStringList{"abc###*****xyz", "1", "1", "0", "0", "0", "0"}));
         padSettingsLines(three, 5); // never shortens
         QCOMPARE(three.size(), 7);
+    }
+
+    void optionLinesAreOnOnlyWithExactlyOne()
+    {
+        const QStringList lines{"x", "1", " 1", "1 ", "0", "yes", ""};
+        const bool expected[] = {false, true, false, false, false, false, false, false};
+        for (int line = 0; line < 8; ++line)
+            QCOMPARE(isOn(lines, line), expected[line]);
+        QStringList short2{"x"};
+        setOn(short2, 3, true);
+        QCOMPARE(short2, (QStringList{"x", "0", "0", "1"}));
+        setOn(short2, 3, false);
+        QCOMPARE(short2.at(3), QString("0"));
+    }
+
+    void multiUserEntryDomain_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("domain");
+        QTest::newRow("entry") << "a.kelvane.example$$$********"
+                               << "a.kelvane.example";
+        QTest::newRow("first separator") << "a$$$b$$$c"
+                                         << "a";
+        QTest::newRow("no separator") << "a.kelvane.example"
+                                      << "";
+        QTest::newRow("separator first") << "$$$********"
+                                         << "";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void multiUserEntryDomain()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, domain);
+        QCOMPARE(MultiUserList::entryDomain(line), domain);
     }
 };
 

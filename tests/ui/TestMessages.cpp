@@ -74,13 +74,20 @@ private slots:
     {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("text");
-        QTest::newRow("zh_CN") << "zh_CN" << "21:05:03";
-        QTest::newRow("zh_TW day period") << "zh_TW" << "下午9:05:03";
-        QTest::newRow("zh_HK") << "zh_HK" << "下午9:05:03";
-        QTest::newRow("en_US") << "en_US" << "9:05:03 PM";
-        QTest::newRow("de_DE") << "de_DE" << "21:05:03";
-        QTest::newRow("es_ES brackets") << "es_ES" << "21:05:03";
-        QTest::newRow("ko_KR unit words") << "ko_KR" << "오후 9시 5분 3초";
+        QTest::newRow("zh_CN") << "zh_CN"
+                               << "21:05:03";
+        QTest::newRow("zh_TW day period") << "zh_TW"
+                                          << "下午9:05:03";
+        QTest::newRow("zh_HK") << "zh_HK"
+                               << "下午9:05:03";
+        QTest::newRow("en_US") << "en_US"
+                               << "9:05:03 PM";
+        QTest::newRow("de_DE") << "de_DE"
+                               << "21:05:03";
+        QTest::newRow("es_ES brackets") << "es_ES"
+                                        << "21:05:03";
+        QTest::newRow("ko_KR unit words") << "ko_KR"
+                                          << "오후 9시 5분 3초";
     }
 
     void longTimeKeepsOnlyTheClockFields()
