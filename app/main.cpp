@@ -36,8 +36,8 @@ int main(int argc, char* argv[])
     DesktopBrowser browser;
     CurlHttpClient http;
     SystemClock clock;
-    const Platform platform{language, keyStore,     resolver, localAddress,   browser,
-                            http,     messageBoxes, clock,    programFolder()};
+    const Platform platform{language, keyStore,     resolver, localAddress,    browser,
+                            http,     messageBoxes, clock,    programFolder(), GatewaySearchAim::multicast()};
 
     AppShell shell;
     shell.title = title;

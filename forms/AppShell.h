@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class QWidget;
+
 #include <functional>
 
 // What the windows share of the application: its title and its single
@@ -10,6 +12,8 @@ class AppShell
 {
 public:
     QString title;
+    // The primary window: what minimising the application hides and restoring shows.
+    QWidget* mainWindow = nullptr;
     std::function<void()> OnMinimize;
     // Whether the desktop has a notification area; tests replace it.
     std::function<bool()> trayAvailable;

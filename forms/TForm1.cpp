@@ -14,6 +14,7 @@ TForm1::TForm1(const Platform& platform, AppShell& shell, QWidget* parent)
       m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     setWindowIcon(appIcon());
+    m_shell.mainWindow = this;
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("Kelvane"));

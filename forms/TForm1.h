@@ -17,6 +17,7 @@
 class AppShell;
 class ClickableLabel;
 class TForm2;
+class TForm111;
 class TNMUDP;
 class EventLog;
 class StatusPanels;
@@ -92,6 +93,8 @@ public:
 
     // The secondary window, which the login button starts as well.
     TForm2* Form2 = nullptr;
+    // The port mapping window, shown from the menu; the checks read its Edit3.
+    TForm111* Form111 = nullptr;
 
     Timer Timer1;  // start-up auto-login
     Timer Timer2;  // advertisement page
@@ -157,6 +160,9 @@ public:
     void zddrClick();
     void Label8Click();
     void Label9Click();
+
+    // Menus (TForm1Menus.cpp).
+    void N14Click();
     void CheckBox5Click();
     void CheckBox2Click();
 
@@ -167,6 +173,7 @@ protected:
 
 private:
     void buildLayout();
+    void buildMenus();
     QWidget* buildAddressBand();
     QWidget* buildLoginPanel();
     QWidget* buildAdvancedPanel();

@@ -1,10 +1,308 @@
 #include "forms/TForm111.h"
 
-TForm111::TForm111(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+#include "forms/AppShell.h"
+#include "portmap/uAutoNAT.h"
+#include "settings/TextFile.h"
+#include "settings/deployment.h"
+#include "ui/AppIcon.h"
+#include "ui/ClickableLabel.h"
+#include "ui/Messages.h"
+
+#include <QCheckBox>
+#include <QCursor>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+namespace {
+
+const QString mappingFileName = QStringLiteral("jilu.txt");
+const QString intervalFileName = QStringLiteral("shijian.txt");
+
+QLabel* label(const QString& text, QWidget* parent, const QRect& where)
+{
+    auto* result = new QLabel(text, parent);
+    result->setGeometry(where);
+    return result;
+}
+
+QLabel* redLabel(QWidget* parent, const QRect& where)
+{
+    auto* result = label(QString(), parent, where);
+    result->setStyleSheet(QStringLiteral("color: red;"));
+    // The router's name comes from the network: never markup.
+    result->setTextFormat(Qt::PlainText);
+    return result;
+}
+
+QLineEdit* field(const QString& text, QWidget* parent, const QRect& where)
+{
+    auto* result = new QLineEdit(text, parent);
+    result->setGeometry(where);
+    return result;
+}
+
+QPlainTextEdit* memo(QWidget* parent, const QRect& where)
+{
+    auto* result = new QPlainTextEdit(parent);
+    result->setGeometry(where);
+    result->setLineWrapMode(QPlainTextEdit::NoWrap);
+    result->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    result->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return result;
+}
+
+} // namespace
+
+TForm111::TForm111(const Platform& platform, AppShell& shell, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform), m_shell(shell),
+      m_codePage(CodePage::forLanguage(platform.language.languageId()))
+{
+    AutoNAT1 = std::make_unique<TAutoNAT>(m_platform.resolver, m_platform.messageBoxes);
+    AutoNAT1->aimSearch(m_platform.gatewaySearch.host, m_platform.gatewaySearch.port,
+                        m_platform.gatewaySearch.localPort);
+    buildLayout();
+    m_trayIcon = new QSystemTrayIcon(appIcon(), this);
+    m_trayIcon->setToolTip(QStringLiteral("vore2008"));
+    connectControls();
+    FormCreate();
+}
+
+TForm111::~TForm111() = default;
+
+void TForm111::buildLayout()
 {
     setWindowTitle(QStringLiteral("路由器端口映射"));
+    setWindowIcon(appIcon());
     setFixedSize(570, 283);
     QFont windowFont(QStringLiteral("宋体"));
     windowFont.setPixelSize(13);
     setFont(windowFont);
+
+    label(QStringLiteral("已设置的端口映射：     "), this, {8, 6, 140, 16});
+    Label6 = redLabel(this, {150, 6, 230, 16});
+    Label10 = redLabel(this, {8, 136, 200, 16});
+    // The log lies beneath the list, as it always has: created first, so drawn under it.
+    Memo1 = memo(this, {8, 24, 370, 110});
+    Memo1->setReadOnly(true);
+    Memo1->setUndoRedoEnabled(false);
+    Memo2 = memo(this, {8, 24, 370, 110});
+
+    label(QStringLiteral("本机地址   "), this, {8, 158, 70, 20});
+    Edit1 = field(QStringLiteral("0.0.0.0"), this, {78, 156, 110, 22});
+    label(QStringLiteral("本机端口   "), this, {196, 158, 70, 20});
+    Edit2 = field(QStringLiteral("80"), this, {266, 156, 60, 22});
+    label(QStringLiteral("公网地址   "), this, {8, 184, 70, 20});
+    Edit3 = field(QStringLiteral("0.0.0.0"), this, {78, 182, 110, 22});
+    Edit3->setReadOnly(true);
+    label(QStringLiteral("公网端口   "), this, {196, 184, 70, 20});
+    Edit4 = field(QStringLiteral("80"), this, {266, 182, 60, 22});
+
+    auto* GroupBox1 = new QGroupBox(QStringLiteral("类型"), this);
+    GroupBox1->setGeometry(8, 208, 120, 44);
+    RadioButton1 = new QRadioButton(QStringLiteral("TCP"), GroupBox1);
+    RadioButton1->setGeometry(8, 18, 50, 20);
+    RadioButton1->setChecked(true);
+    RadioButton2 = new QRadioButton(QStringLiteral("UDP"), GroupBox1);
+    RadioButton2->setGeometry(62, 18, 50, 20);
+    auto* GroupBox2 = new QGroupBox(QStringLiteral("动作"), this);
+    GroupBox2->setGeometry(136, 208, 120, 44);
+    RadioButton3 = new QRadioButton(QStringLiteral("填加"), GroupBox2);
+    RadioButton3->setGeometry(8, 18, 50, 20);
+    RadioButton3->setChecked(true);
+    RadioButton4 = new QRadioButton(QStringLiteral("删除"), GroupBox2);
+    RadioButton4->setGeometry(62, 18, 50, 20);
+
+    Button1 = new QPushButton(QStringLiteral("执行"), this);
+    Button1->setGeometry(264, 222, 56, 26);
+    Button1->setEnabled(false);
+    BitBtn6 = new QPushButton(QStringLiteral("重置"), this);
+    BitBtn6->setGeometry(324, 222, 56, 26);
+    BitBtn6->setEnabled(false);
+
+    Label7 = new ClickableLabel(QStringLiteral("帮助 "), this);
+    Label7->setGeometry(8, 260, 40, 16);
+    Label8 = new ClickableLabel(QStringLiteral("端口含义 "), this);
+    Label8->setGeometry(56, 260, 70, 16);
+    Label11 = new ClickableLabel(QStringLiteral("窗口隐藏 "), this);
+    Label11->setGeometry(134, 260, 70, 16);
+
+    WebBrowser1 = new QWidget(this);
+    WebBrowser1->setGeometry(386, 24, 180, 236);
+
+    CheckBox1 = new QCheckBox(QStringLiteral("自动检测IP"), this);
+    CheckBox1->setVisible(false);
+    Edit5 = new QLineEdit(QStringLiteral("60"), this);
+    Edit5->setVisible(false);
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->addAction(QStringLiteral("还原"), this, [this] { N1Click(); });
+    PopupMenu1->addAction(QStringLiteral("退出"), this, [this] { N2Click(); });
+}
+
+void TForm111::connectControls()
+{
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
+    connect(Label7, &ClickableLabel::clicked, this, [this] { Label7Click(); });
+    connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
+    connect(Label11, &ClickableLabel::clicked, this, [this] { Label11Click(); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    connect(Edit5, &QLineEdit::textChanged, this, [this] { Edit5Change(); });
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger)
+            TrayIconLeftClick();
+        else if (reason == QSystemTrayIcon::Context)
+            TrayIconRightClick();
+    });
+    AutoNAT1->OnTaskSuccess = [this](TAutoNAT*) { AutoNAT1TaskSuccess(); };
+    AutoNAT1->OnTaskFail = [this](TAutoNAT*) { AutoNAT1TaskFail(); };
+    Timer1.setOnTimer([this] { Timer1Timer(); });
+    Timer2.setOnTimer([this] { Timer2Timer(); });
+    Timer3.setOnTimer([this] { Timer3Timer(); });
+    Timer4.setOnTimer([this] { Timer4Timer(); });
+    Timer5.setOnTimer([this] { Timer5Timer(); });
+    reapplyWatchdog.setOnTimer([this] { reapplyWatchdogTimer(); });
+    dailyReapply.setOnTimer([this] { dailyReapplyTimer(); });
+}
+
+void TForm111::FormCreate()
+{
+    Timer2.setInterval(1000);
+    m_shell.OnMinimize = [this] { ApplicationMinimize(); };
+    Edit1->setText(m_platform.localAddress.localAddress());
+    loadOrCreate(mappingFileName,
+                 [this](const QStringList& lines) { Memo2->setPlainText(lines.join(u'\n')); }, {});
+    loadOrCreate(
+        intervalFileName, [this](const QStringList& lines) { Memo3 = lines; }, Memo3);
+    dailyReapply.setInterval(24 * 60 * 60 * 1000);
+}
+
+// Both files live in the current folder. Only a missing file is created; one
+// that cannot be read is left alone.
+void TForm111::loadOrCreate(const QString& name, const std::function<void(const QStringList&)>& take,
+                            const QStringList& initial)
+{
+    const LoadedLines loaded = loadTextLines(name, m_codePage);
+    if (loaded.state == LoadedLines::State::Loaded)
+        take(loaded.lines);
+    else if (loaded.state == LoadedLines::State::Missing)
+        writeLines(name, initial);
+    else
+        log(Messages::readFailed(LanguageCode::Jt, name, loaded.error));
+}
+
+void TForm111::writeLines(const QString& name, const QStringList& lines)
+{
+    const WriteResult result = saveTextLines(name, lines, m_codePage);
+    if (result.ok()) {
+        m_lastReportedFailure.clear();
+        return;
+    }
+    const QString text = Messages::writeFailed(LanguageCode::Jt, QFileInfo(name).fileName(), result.error);
+    if (text == m_lastReportedFailure)
+        return;
+    m_lastReportedFailure = text;
+    m_platform.messageBoxes.show(m_shell.title, text);
+}
+
+QStringList TForm111::mappingLines() const
+{
+    return splitLines(Memo2->toPlainText());
+}
+
+void TForm111::saveMappingList()
+{
+    writeLines(mappingFileName, mappingLines());
+}
+
+void TForm111::saveIntervalFile()
+{
+    writeLines(intervalFileName, Memo3);
+}
+
+void TForm111::log(const QString& line)
+{
+    Memo1->appendPlainText(line);
+}
+
+void TForm111::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TForm111::Label7Click()
+{
+    m_platform.browser.openUrl(QString::fromUtf8(deployment::providerWebSite) + QStringLiteral("/port.asp"));
+}
+
+void TForm111::Label8Click()
+{
+    m_platform.browser.openUrl(QString::fromUtf8(deployment::providerWebSite) +
+                               QStringLiteral("/portlist.asp"));
+}
+
+void TForm111::Label11Click()
+{
+    hide();
+}
+
+void TForm111::ApplicationMinimize()
+{
+    // Without a notification area the program stays minimised in the task bar.
+    if (!m_shell.trayAvailable || !m_shell.trayAvailable())
+        return;
+    m_thisWasShown = isVisible();
+    m_trayIcon->show();
+    if (m_shell.mainWindow)
+        m_shell.mainWindow->hide();
+    hide();
+}
+
+void TForm111::restoreApplication()
+{
+    m_trayIcon->hide();
+    if (m_shell.mainWindow) {
+        m_shell.mainWindow->showNormal();
+        m_shell.mainWindow->raise();
+        m_shell.mainWindow->activateWindow();
+    }
+    if (m_thisWasShown)
+        show();
+}
+
+void TForm111::TrayIconLeftClick()
+{
+    restoreApplication();
+}
+
+void TForm111::TrayIconRightClick()
+{
+    PopupMenu1->exec(QCursor::pos());
+    restoreApplication();
+}
+
+bool TForm111::isInTray() const
+{
+    return m_trayIcon->isVisible();
+}
+
+void TForm111::N1Click()
+{
+    restoreApplication();
+}
+
+void TForm111::N2Click()
+{
+    m_thisWasShown = false;
+    close();
 }

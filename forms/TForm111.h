@@ -1,12 +1,144 @@
 #pragma once
 
+#include "platform/CodePage.h"
+#include "platform/Platform.h"
+#include "platform/Timer.h"
+
+#include <QStringList>
 #include <QWidget>
 
-// The port mapping window: hidden until opened from the primary window's menu.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+
+class AppShell;
+class ClickableLabel;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QSystemTrayIcon;
+class TAutoNAT;
+
+// The port mapping window: keeps the user's list of mappings ("jilu.txt")
+// applied on the gateway and re-applies it whenever the gateway's external
+// address changes. It works from start-up whether shown or not, and owns the
+// notification-area icon. Controls and handlers keep the names of the window
+// layout and are public, as the primary window and the tests reach into them.
 class TForm111 : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit TForm111(QWidget* parent = nullptr);
+    // Runs the creation handler before returning.
+    TForm111(const Platform& platform, AppShell& shell, QWidget* parent = nullptr);
+    ~TForm111() override;
+
+    QLabel* Label6 = nullptr;             // router label, or a failure text
+    QLabel* Label10 = nullptr;            // "add succeeded"
+    QPlainTextEdit* Memo2 = nullptr;      // the mapping list, mirrors "jilu.txt"
+    QPlainTextEdit* Memo1 = nullptr;      // operation log, beneath Memo2
+    QLineEdit* Edit1 = nullptr;           // local address
+    QLineEdit* Edit2 = nullptr;           // local port
+    QLineEdit* Edit3 = nullptr;           // the gateway's external address
+    QLineEdit* Edit4 = nullptr;           // public port
+    QRadioButton* RadioButton1 = nullptr; // TCP
+    QRadioButton* RadioButton2 = nullptr; // UDP
+    QRadioButton* RadioButton3 = nullptr; // add
+    QRadioButton* RadioButton4 = nullptr; // delete
+    QPushButton* Button1 = nullptr;       // execute
+    QPushButton* BitBtn6 = nullptr;       // re-apply the whole list
+    ClickableLabel* Label7 = nullptr;
+    ClickableLabel* Label8 = nullptr;
+    ClickableLabel* Label11 = nullptr;
+    QWidget* WebBrowser1 = nullptr;
+    QCheckBox* CheckBox1 = nullptr; // automatic address check (invisible)
+    QLineEdit* Edit5 = nullptr;     // its interval in seconds (invisible)
+    QStringList Memo3{QStringLiteral("60")};
+    QMenu* PopupMenu1 = nullptr;
+
+    std::unique_ptr<TAutoNAT> AutoNAT1;
+
+    Timer Timer1; // external address step after the description
+    Timer Timer2; // search step after creation
+    Timer Timer3; // one re-apply step
+    Timer Timer4; // automatic address check
+    Timer Timer5; // address polling
+    // An add of the re-apply loop that never ends (another task took it over)
+    // must not stall the loop: its line is tried once more, then skipped.
+    Timer reapplyWatchdog;
+    // A gateway may let "permanent" mappings lapse (IGD:2 makes them 7-day
+    // leases): the whole list is applied again once a day as well.
+    Timer dailyReapply;
+
+    QString ReapplyState; // "ok": the loop may take the next line; "on": an add of the loop runs
+    int ReapplyIndex = 0;
+
+    void FormCreate();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void Button1Click();
+    void AutoNAT1TaskSuccess();
+    void AutoNAT1TaskFail();
+    void Timer1Timer();
+    void Timer2Timer();
+    void Timer3Timer();
+    void Timer4Timer();
+    void Timer5Timer();
+    void reapplyWatchdogTimer();
+    void dailyReapplyTimer();
+    void CheckBox1Click();
+    void Edit5Change();
+    void Label7Click();
+    void Label8Click();
+    void Label11Click();
+    void N1Click();
+    void N2Click();
+
+    // The application's minimise handler while this window lives, and the
+    // tray icon's clicks.
+    void ApplicationMinimize();
+    void TrayIconLeftClick();
+    void TrayIconRightClick();
+    bool isInTray() const;
+
+    QStringList mappingLines() const;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildLayout();
+    void connectControls();
+    void log(const QString& line);
+    QString protocol() const;
+    void saveMappingList();
+    void saveIntervalFile();
+    void restoreApplication();
+    void onSearchSucceeded();
+    void onExternalAddress();
+    void endAdd();
+    void finishReapplyStep();
+    void setMappingLines(const QStringList& lines);
+    std::optional<std::pair<int, int>> typedPorts();
+    void loadOrCreate(const QString& name, const std::function<void(const QStringList&)>& take,
+                      const QStringList& initial);
+    void writeLines(const QString& name, const QStringList& lines);
+
+    Platform m_platform;
+    AppShell& m_shell;
+    CodePage m_codePage;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    bool m_thisWasShown = false;
+    int m_watchedLine = -1;     // the line whose add the watchdog covers
+    bool m_lineRetried = false; // that line was tried a second time
+    QString m_lastReportedFailure;
 };

@@ -46,6 +46,7 @@ void TForm1::buildLayout()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(912, 605);
+    buildMenus();
 
     auto* toolbar = new QToolBar(this);
     toolbar->setMovable(false);

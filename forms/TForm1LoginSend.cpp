@@ -1,6 +1,7 @@
 #include "forms/TForm1.h"
 
 #include "net/TNMUDP.h"
+#include "platform/DottedIPv4.h"
 #include "registration/LoginExchange.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"

@@ -84,8 +84,23 @@ void TNMUDP::openSocket()
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = fd;
+    if (!m_multicastAll)
+        applyMulticastAll();
     m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { readDatagram(); });
+}
+
+void TNMUDP::setMulticastAll(bool on)
+{
+    m_multicastAll = on;
+    applyMulticastAll();
+}
+
+void TNMUDP::applyMulticastAll() const
+{
+    const int value = m_multicastAll ? 1 : 0;
+    // A kernel without the option keeps its default: the socket then hears more, never less.
+    ::setsockopt(m_fd, IPPROTO_IP, IP_MULTICAST_ALL, &value, sizeof value);
 }
 
 void TNMUDP::bindSocket()

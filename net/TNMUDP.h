@@ -71,6 +71,11 @@ public:
     void setLocalPort(int port);
     // Repeats the bind, as when the owner finished setting up.
     void loaded();
+    // Whether the socket also hears multicast groups that it did not join but
+    // another socket of the machine did (on by default, as Linux has it).
+    // Off, a socket bound to a well-known port such as SSDP's no longer gets
+    // every search and announcement meant for others. Kept across setLocalPort.
+    void setMulticastAll(bool on);
 
     TOnReceive OnDataReceived;
     TNotifyEvent OnDataSend;
@@ -102,6 +107,7 @@ private:
     using Life = std::weak_ptr<int>;
 
     void openSocket();
+    void applyMulticastAll() const;
     void bindSocket();
     void readDatagram();
     void report(int level, const QString& text);
@@ -117,6 +123,7 @@ private:
     int m_fd = -1;
     std::unique_ptr<QSocketNotifier> m_notifier;
     int m_localPort = 0;
+    bool m_multicastAll = true;
     std::array<char, MaxDatagram> m_received{};
     int m_receivedCount = 0;
     std::array<char, MaxDatagram> m_sendArea{};

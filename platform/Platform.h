@@ -11,6 +11,17 @@
 
 #include <QString>
 
+// Where the gateway search is sent, and from which local port.
+struct GatewaySearchAim
+{
+    QString host;
+    int port = 0;
+    int localPort = 0;
+
+    // The SSDP multicast group, from the SSDP port.
+    static GatewaySearchAim multicast() { return {QStringLiteral("239.255.255.250"), 1900, 1900}; }
+};
+
 // The services a window needs from the operating system, handed in by the
 // program's wiring (real) or by a test (fakes).
 struct Platform
@@ -24,4 +35,6 @@ struct Platform
     MessageBoxes& messageBoxes;
     Clock& clock;
     QString programFolder;
+    // Tests aim the search at 127.0.0.1 so that nothing leaves the machine.
+    GatewaySearchAim gatewaySearch;
 };

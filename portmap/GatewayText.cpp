@@ -13,6 +13,12 @@ QByteArray foldUpper(const QByteArray& text)
     return folded;
 }
 
+QByteArray upToNul(const QByteArray& bytes)
+{
+    const qsizetype nul = bytes.indexOf('\0');
+    return nul < 0 ? bytes : bytes.left(nul);
+}
+
 QByteArray trimBlanks(const QByteArray& text)
 {
     qsizetype begin = 0;

@@ -11,6 +11,9 @@ namespace GatewayText {
 
 QByteArray foldUpper(const QByteArray& text);
 
+// The bytes before the first NUL: a datagram is read as a C string.
+QByteArray upToNul(const QByteArray& bytes);
+
 // Drops every byte of code 32 or less from both ends.
 QByteArray trimBlanks(const QByteArray& text);
 

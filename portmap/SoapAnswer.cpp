@@ -9,7 +9,9 @@ namespace SoapAnswer {
 bool succeeded(const QByteArray& response)
 {
     const qsizetype end = response.indexOf("\r\n");
-    return foldUpper(end < 0 ? response : response.left(end)).contains("200 OK");
+    const QByteArray statusLine = end < 0 ? response : response.left(end);
+    const qsizetype blank = statusLine.indexOf(' ');
+    return foldUpper(statusLine.left(5)) == "HTTP/" && blank > 0 && statusLine.mid(blank + 1, 4) == "200 ";
 }
 
 QByteArray externalIp(const QByteArray& response)

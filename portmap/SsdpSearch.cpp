@@ -1,10 +1,32 @@
 #include "portmap/SsdpSearch.h"
 
+#include "platform/DottedIPv4.h"
 #include "portmap/GatewayText.h"
+
+#include <QList>
+
+#include <algorithm>
 
 using namespace GatewayText;
 
 namespace SsdpSearch {
+
+namespace {
+
+bool hasControlCharacter(const QByteArray& text)
+{
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code < 0x20 || code == 0x7F;
+    });
+}
+
+bool isRequest(const QByteArray& datagram)
+{
+    return foldUpper(datagram.left(8)) == "M-SEARCH" || foldUpper(datagram.left(6)) == "NOTIFY";
+}
+
+} // namespace
 
 QByteArray request()
 {
@@ -69,6 +91,30 @@ bool usable(const Location& location)
 {
     return location.complete && !trimBlanks(*location.routerIp).isEmpty() && location.routerPort > 0 &&
            location.routerPort <= 65535;
+}
+
+std::optional<Location> trustedLocation(const QByteArray& location, const QByteArray& senderIp)
+{
+    if (hasControlCharacter(location))
+        return std::nullopt;
+    Location parts = splitLocation(location);
+    if (!usable(parts) || !isDottedIPv4(QString::fromLatin1(*parts.routerIp)) || *parts.routerIp != senderIp)
+        return std::nullopt;
+    return parts;
+}
+
+Reading readDatagram(const QByteArray& datagram, const QByteArray& senderIp)
+{
+    const QByteArray text = upToNul(datagram);
+    if (isRequest(text))
+        return {};
+    const std::optional<Answer> answer = readAnswer(text);
+    if (!answer)
+        return {Reading::Fail, {}, {}};
+    const std::optional<Location> location = trustedLocation(answer->location, senderIp);
+    if (!location)
+        return {};
+    return {Reading::Found, *answer, *location};
 }
 
 } // namespace SsdpSearch

@@ -51,4 +51,30 @@ QByteArray urlBase(const QByteArray& routerIp, int routerPort, const QByteArray&
 // connection can use.
 bool usable(const Location& location);
 
+// A usable location that names, as a dotted IPv4 address, the host the answer
+// came from, and holds no control character. Any host of the network can
+// answer a search: trusting it further would let it send the client, and
+// lines of its own in the request, to a third host.
+std::optional<Location> trustedLocation(const QByteArray& location, const QByteArray& senderIp);
+
+// What a datagram on the search socket means to a running search: a trusted
+// answer ends it, a datagram that is not an answer fails it, and SSDP requests
+// (the client's own search, other hosts' searches and announcements) and
+// answers that cannot be trusted are ignored. The datagram counts up to its
+// first NUL.
+struct Reading
+{
+    enum Verdict
+    {
+        Ignore,
+        Fail,
+        Found
+    };
+    Verdict verdict = Ignore;
+    Answer answer;
+    Location location;
+};
+
+Reading readDatagram(const QByteArray& datagram, const QByteArray& senderIp);
+
 } // namespace SsdpSearch

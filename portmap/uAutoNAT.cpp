@@ -14,9 +14,12 @@ TAutoNAT::TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes)
 {
     m_udp->RemoteHost = QString::fromLatin1(SsdpSearch::MulticastAddress);
     m_udp->RemotePort = SsdpSearch::Port;
+    // Else every program that joined the SSDP group would hand this socket its
+    // searches and announcements, the client's own search among them.
+    m_udp->setMulticastAll(false);
     m_udp->setLocalPort(SsdpSearch::Port);
-    m_udp->OnDataReceived = [this](TNMUDP*, int NumberBytes, const QString&, int) {
-        searchResponse(NumberBytes);
+    m_udp->OnDataReceived = [this](TNMUDP*, int NumberBytes, const QString& FromIP, int) {
+        searchResponse(NumberBytes, FromIP);
     };
     m_udp->OnInvalidHost = [this](bool& handled) {
         TaskFailed();
@@ -78,19 +81,27 @@ void TAutoNAT::aimSearch(const QString& host, int remotePort, int localPort)
 
 void TAutoNAT::startTask(int taskType, QByteArray request)
 {
-    // Busy is cleared first, so the close of an abandoned connection fails nothing.
-    m_busy = false;
-    m_client->Socket()->Close();
+    dropConnection();
     ++m_taskSerial;
     m_request = std::move(request);
     m_TaskType = taskType;
     m_busy = true;
     m_requestSent = false;
+    m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_Timeout);
     m_taskTimer->setInterval(m_Timeout);
+}
+
+void TAutoNAT::dropConnection()
+{
+    // Busy is cleared first, so that the close fails nothing by itself.
+    m_busy = false;
+    m_client->Socket()->Close();
 }
 
 void TAutoNAT::connectTo(const QString& host, int port)
 {
+    m_targetHost = host;
+    m_targetPort = port;
     m_client->Host = host;
     m_client->Port = port;
     m_client->setActive(true);
@@ -186,6 +197,7 @@ void TAutoNAT::raise(const TNotifyEvent& event)
 void TAutoNAT::timeOut()
 {
     const quint64 serial = m_taskSerial;
+    dropConnection();
     TaskFailed();
     // A task the failure handler started keeps its number.
     if (serial == m_taskSerial)

@@ -20,9 +20,9 @@ class Timer;
 // OnTaskSuccess or OnTaskFail, after which TaskType tells which task it was.
 //
 // Task numbers: 1 FindDevice, 2 GetControlPage, 3 AddPort, 4 GetExternalIp,
-// 5 DeletePort; -1 after a time-out. The time limit covers the search, or the
-// look-up and connect of an HTTP task; a gateway that accepts the connection
-// and never completes its answer keeps the task busy until it closes.
+// 5 DeletePort; -1 after a time-out. The time limit covers the whole task, the
+// HTTP answer included: when it passes, the task fails and its connection, or
+// the attempt to make one, is dropped.
 //
 // Rules beyond the usual ones:
 // - Starting a task quietly abandons a connection an earlier task left open
@@ -30,7 +30,13 @@ class Timer;
 //   new task's.
 // - An answer that grows past GatewayHttp::MaxResponseBytes without being
 //   complete fails its task.
-// - A location whose port is beyond 65535 fails the search.
+// - Only a running search reads answers, and only answers whose location
+//   names their sender (SsdpSearch::readDatagram); the first such answer ends
+//   it. Anything else of the network could move the target of later tasks.
+// - An HTTP task connects to the host and port fixed when it started.
+// - The pause before each read never runs past the task's deadline, and a
+//   read after it fails the task as its timer would: a gateway that drips its
+//   answer cannot hold the task, or the window, much longer than Timeout.
 class TAutoNAT
 {
 public:
@@ -83,12 +89,13 @@ public:
 
 private:
     void startTask(int taskType, QByteArray request);
+    void dropConnection();
     void connectTo(const QString& host, int port);
     void TaskSucceeded();
     void TaskFailed();
     void raise(const TNotifyEvent& event);
 
-    void searchResponse(int NumberBytes);
+    void searchResponse(int NumberBytes, const QString& FromIP);
     void sendRequest(TClientWinSocket* Socket);
     void readResponse(TClientWinSocket* Socket);
     void handleResponse();
@@ -115,6 +122,10 @@ private:
     QByteArray m_request;
     bool m_requestSent = false;
     QByteArray m_response;
+    std::chrono::steady_clock::time_point m_deadline;
+    // Where the current HTTP task connects.
+    QString m_targetHost;
+    int m_targetPort = 0;
     // Changes whenever a task starts, so that a handler that started another
     // task is noticed before the old connection is closed under the new one.
     quint64 m_taskSerial = 0;

@@ -4,13 +4,15 @@
 
 #include "net/TClientSocket.h"
 #include "net/TNMUDP.h"
-#include "platform/Timer.h"
 #include "portmap/DeviceDescription.h"
 #include "portmap/GatewayHttp.h"
 #include "portmap/SoapAnswer.h"
 #include "portmap/SsdpSearch.h"
 
 #include <QThread>
+
+#include <algorithm>
+#include <chrono>
 
 namespace {
 
@@ -23,48 +25,37 @@ QString text(const QByteArray& bytes)
 
 } // namespace
 
-void TAutoNAT::searchResponse(int NumberBytes)
+void TAutoNAT::searchResponse(int NumberBytes, const QString& FromIP)
 {
+    if (!m_busy || m_TaskType != 1)
+        return;
     if (NumberBytes < 1 || NumberBytes > SsdpSearch::BufferSize - 1)
         return;
     QByteArray buffer(SsdpSearch::BufferSize, '\0');
     int length = 0;
     m_udp->FetchBytes(buffer, length);
-    const auto answer = SsdpSearch::readAnswer(buffer.left(length));
-    if (!answer) {
-        if (m_TaskType == 1)
-            TaskFailed();
+    const SsdpSearch::Reading reading = SsdpSearch::readDatagram(buffer.left(length), FromIP.toLatin1());
+    if (reading.verdict == SsdpSearch::Reading::Ignore)
+        return;
+    if (reading.verdict == SsdpSearch::Reading::Fail) {
+        TaskFailed();
         return;
     }
-    m_RouterLocation = text(answer->location);
-    m_RouterName = text(answer->server);
-    m_RouterUSN = text(answer->usn);
-
-    const SsdpSearch::Location location = SsdpSearch::splitLocation(answer->location);
-    if (location.routerIp)
-        m_RouterIp = text(*location.routerIp);
-    if (!location.complete) {
-        if (m_TaskType == 1)
-            TaskFailed();
-        return;
-    }
+    const SsdpSearch::Location& location = reading.location;
+    m_RouterLocation = text(reading.answer.location);
+    m_RouterName = text(reading.answer.server);
+    m_RouterUSN = text(reading.answer.usn);
+    m_RouterIp = text(*location.routerIp);
     m_RouterPort = location.routerPort;
     m_RouterURL = text(location.routerURL);
     m_URLBase = text(SsdpSearch::urlBase(*location.routerIp, location.routerPort, location.routerURL));
-    if (m_TaskType != 1)
-        return;
-    if (SsdpSearch::usable(location))
-        TaskSucceeded();
-    else
-        TaskFailed();
+    TaskSucceeded();
 }
 
 void TAutoNAT::sendRequest(TClientWinSocket* Socket)
 {
     if (m_requestSent)
         return;
-    // From here on no time limit applies: the answer may take its time.
-    m_taskTimer->setInterval(0);
     m_response.clear();
     Socket->WriteBytes(m_request);
     m_requestSent = true;
@@ -72,9 +63,16 @@ void TAutoNAT::sendRequest(TClientWinSocket* Socket)
 
 void TAutoNAT::readResponse(TClientWinSocket* Socket)
 {
+    using namespace std::chrono;
+    const auto left = ceil<milliseconds>(m_deadline - steady_clock::now());
+    if (m_busy && left.count() <= 0) {
+        timeOut();
+        return;
+    }
     // Blocks the thread, as the gateway client always has: one read then
-    // usually takes the whole answer.
-    QThread::msleep(static_cast<unsigned long>(m_readPause.count()));
+    // usually takes the whole answer. Never past the deadline, though.
+    const milliseconds pause = m_busy ? std::min(m_readPause, left) : m_readPause;
+    QThread::msleep(static_cast<unsigned long>(pause.count()));
     m_response += Socket->ReadText();
     const quint64 serial = m_taskSerial;
     if (GatewayHttp::ResponseComplete(m_response)) {
@@ -82,6 +80,9 @@ void TAutoNAT::readResponse(TClientWinSocket* Socket)
     } else if (m_response.size() > GatewayHttp::MaxResponseBytes) {
         if (m_busy)
             TaskFailed();
+    } else if (m_busy && steady_clock::now() >= m_deadline) {
+        timeOut(); // drops the connection itself
+        return;
     } else {
         return;
     }
@@ -116,9 +117,12 @@ void TAutoNAT::handleDescription()
         return;
     }
     m_ControlURL = text(*walk.controlURL);
+    // Taken before the handler runs: a task it starts has a target of its own.
+    const QString host = m_targetHost;
+    const int port = m_targetPort;
     TaskSucceeded();
-    m_lcm = m_RouterIp;
-    m_lcm2 = m_RouterPort;
+    m_lcm = host;
+    m_lcm2 = port;
 }
 
 void TAutoNAT::handleSoapAnswer()

@@ -38,10 +38,6 @@ enum class AddressMode
 QString loginDatagram(const QString& domain, const QString& password, AddressMode mode,
                       const QString& address);
 
-// A dotted-decimal IPv4 address without leading zeros, such as a fixed
-// address must be before it is put into a datagram.
-bool isDottedIPv4(const QString& text);
-
 enum class ReplyKind
 {
     Unrecognised,

@@ -107,6 +107,10 @@ public:
     FakeClock clock;
     QString programFolder;
 
+    // Nothing listens on the discard port of 127.0.0.1: a gateway search started
+    // by a window under test goes nowhere unless a test aims it at a fake.
+    GatewaySearchAim gatewaySearch{QStringLiteral("127.0.0.1"), 9, 0};
+
     Platform platform() { return platformWith(resolver, http); }
     // The fakes, but for a resolver or an HTTP client of the test's own.
     Platform platformWith(HostResolver& otherResolver) { return platformWith(otherResolver, http); }
@@ -115,7 +119,7 @@ public:
 private:
     Platform platformWith(HostResolver& anyResolver, HttpClient& anyHttp)
     {
-        return Platform{language, keyStore,     anyResolver, localAddress, browser,
-                        anyHttp,  messageBoxes, clock,       programFolder};
+        return Platform{language, keyStore,     anyResolver, localAddress,  browser,
+                        anyHttp,  messageBoxes, clock,       programFolder, gatewaySearch};
     }
 };

@@ -162,7 +162,7 @@ private slots:
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
     }
 
-    void startsInTheTrayAndLeftClickRestores()
+    void startsInThePortMappingWindowsTrayAndLeftClickRestores()
     {
         WindowFixture f;
         f.shell.trayAvailable = [] { return true; };
@@ -171,14 +171,29 @@ private slots:
         TForm1& form = windows.Form1;
         QVERIFY(!form.loadingGuard); // shown once, then hidden into the tray
         QVERIFY(!form.isVisible());
-        QVERIFY(form.isInTray());
-        form.TrayIconLeftClick();
+        QVERIFY(windows.Form111.isInTray());
+        QVERIFY(!form.isInTray());
+        windows.Form111.TrayIconLeftClick();
         QVERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
-        QVERIFY(!form.isInTray());
+        QVERIFY(!windows.Form111.isVisible());
+        QVERIFY(!windows.Form111.isInTray());
+
+        // Minimising hides the port mapping window too, and restoring brings it back.
+        windows.Form1.N14Click();
+        QVERIFY(windows.Form111.isVisible());
         f.shell.minimize();
         QVERIFY(!form.isVisible());
-        QVERIFY(form.isInTray());
+        QVERIFY(!windows.Form111.isVisible());
+        QVERIFY(windows.Form111.isInTray());
+        windows.Form111.N1Click();
+        QVERIFY(form.isVisible());
+        QVERIFY(windows.Form111.isVisible());
+
+        // "退出" closes only the port mapping window.
+        windows.Form111.N2Click();
+        QVERIFY(!windows.Form111.isVisible());
+        QVERIFY(form.isVisible());
     }
 
     void withoutANotificationAreaStartsMinimised()

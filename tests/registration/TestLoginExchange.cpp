@@ -1,4 +1,5 @@
 #include "platform/CodePage.h"
+#include "platform/DottedIPv4.h"
 #include "registration/LoginExchange.h"
 
 #include <QRandomGenerator>
