@@ -1,0 +1,292 @@
+#include "WindowFixture.h"
+
+#include "fakes/FakeGateway.h"
+#include "forms/TForm111.h"
+#include "portmap/uAutoNAT.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <memory>
+
+// The port mapping window in a temporary working folder, its gateway client
+// aimed at a fake gateway on 127.0.0.1. Timer handlers are called by the
+// tests; only the gateway exchanges run on the event loop.
+struct MappingFixture : WindowFixture
+{
+    FakeGateway gateway;
+    QString savedCurrent = QDir::currentPath();
+    std::unique_ptr<TForm111> form;
+
+    explicit MappingFixture(const QByteArray& storedList = {})
+    {
+        QDir::setCurrent(folder.path());
+        if (!storedList.isNull())
+            write("jilu.txt", storedList);
+        fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
+        fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
+        form = std::make_unique<TForm111>(fakes.platform(), shell);
+        form->AutoNAT1->setReadPause(std::chrono::milliseconds(0));
+    }
+    ~MappingFixture() { QDir::setCurrent(savedCurrent); }
+
+    QStringList log() const { return form->Memo1->toPlainText().split(u'\n'); }
+    int requestsFor(const QByteArray& action) const
+    {
+        return int(
+            std::count_if(gateway.requests.cbegin(), gateway.requests.cend(),
+                          [&](const QByteArray& request) { return request.contains("#" + action + "\""); }));
+    }
+
+    // Search, description and the first external address, as at start-up.
+    bool runStartUpChain()
+    {
+        form->Timer2Timer();
+        if (!QTest::qWaitFor([&] { return form->Timer1.interval() == 2000; }, 5000))
+            return false;
+        form->Timer1Timer();
+        return QTest::qWaitFor(
+            [&] { return form->Edit3->text() == QString::fromLatin1(gateway.externalAddress); }, 5000);
+    }
+
+    // One tick of the re-apply loop, waiting for its add to end.
+    bool reapplyStep()
+    {
+        form->Timer3Timer();
+        return QTest::qWaitFor([&] { return form->ReapplyState == QStringLiteral("ok"); }, 5000);
+    }
+};
+
+class TestPortMapping : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunCreatesBothFilesAndStartsTheSearchInASecond()
+    {
+        MappingFixture f;
+        QCOMPARE(f.read("jilu.txt"), QByteArray());
+        QCOMPARE(f.read("shijian.txt"), QByteArray("60\r\n"));
+        QCOMPARE(f.form->Timer2.interval(), 1000);
+        QCOMPARE(f.form->Edit1->text(), QString("192.0.2.10"));
+        QCOMPARE(f.form->Edit3->text(), QString("0.0.0.0"));
+        QVERIFY(!f.form->Button1->isEnabled());
+        QVERIFY(!f.form->BitBtn6->isEnabled());
+        QCOMPARE(f.form->size(), QSize(570, 283));
+        QCOMPARE(f.form->windowTitle(), QStringLiteral("路由器端口映射"));
+
+        // An empty list: the first address starts the polling.
+        QVERIFY(f.runStartUpChain());
+        QCOMPARE(f.form->Timer5.interval(), 1000);
+        f.form->Timer5Timer();
+        QCOMPARE(f.form->Timer5.interval(), 11111);
+    }
+
+    void startUpChainReappliesTheStoredListOneAddAtATime()
+    {
+        const QByteArray stored("1.1.1.1:8080  TCP  10.0.0.5:80\r\n"
+                                "1.1.1.1:5000  UDP  10.0.0.5:5001\r\n"
+                                "1.1.1.1:2222  TCP  10.0.0.6:22\r\n");
+        MappingFixture f(stored);
+        QVERIFY(f.runStartUpChain());
+        QCOMPARE(f.form->Label6->text(), QString("Linux/2.6    "));
+        QVERIFY(f.log().contains(QStringLiteral("搜索路由器成功！")));
+        QVERIFY(f.log().contains(QStringLiteral("外网IP=11.22.33.2")));
+        QCOMPARE(f.form->Timer3.interval(), 1000);
+        QVERIFY(!f.form->Button1->isEnabled());
+
+        for (int step = 1; step <= 3; ++step) {
+            QVERIFY(f.reapplyStep());
+            QCOMPARE(f.requestsFor("AddPortMapping"), step);
+        }
+        QCOMPARE(f.form->Timer3.interval(), 0);
+        QCOMPARE(f.form->Timer5.interval(), 1000);
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"2222 TCP", "5000 UDP", "8080 TCP"}));
+        QVERIFY(f.gateway.mappings.value("5000 UDP").contains("<NewInternalClient>192.0.2.10<"));
+        QCOMPARE(f.form->mappingLines(),
+                 (QStringList{"11.22.33.2:8080  TCP  192.0.2.10:80", "11.22.33.2:5000  UDP  192.0.2.10:5001",
+                              "11.22.33.2:2222  TCP  192.0.2.10:22"}));
+        QCOMPARE(f.read("jilu.txt"), stored); // the loop never rewrites the file
+        QCOMPARE(f.form->Label10->text(), QStringLiteral("增加端口成功！  "));
+        QVERIFY(f.form->Button1->isEnabled());
+    }
+
+    void aChangedExternalAddressReappliesEveryLine()
+    {
+        MappingFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:53  UDP  10.0.0.5:53\r\n");
+        QVERIFY(f.runStartUpChain());
+        QVERIFY(f.reapplyStep() && f.reapplyStep());
+
+        f.form->Timer5Timer(); // same address: nothing more
+        QTRY_VERIFY(f.log().last().startsWith(QStringLiteral("外网IP=")));
+        QCOMPARE(f.form->Timer3.interval(), 0);
+
+        f.gateway.externalAddress = "11.22.33.99";
+        f.form->Timer5Timer();
+        QTRY_COMPARE(f.form->Edit3->text(), QString("11.22.33.99"));
+        QCOMPARE(f.form->Timer3.interval(), 1000);
+        QVERIFY(f.reapplyStep() && f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 4);
+        QVERIFY(f.form->mappingLines().at(1).startsWith("11.22.33.99:53  UDP"));
+    }
+
+    void executeAddTwiceSendsTwiceAndStoresOnceAndDeleteOfAnUnknownLineSendsNothing()
+    {
+        MappingFixture f;
+        QVERIFY(f.runStartUpChain());
+        f.form->Edit4->setText("8080");
+        f.form->Edit2->setText("80");
+        for (int i = 1; i <= 2; ++i) {
+            f.form->Button1Click();
+            QTRY_COMPARE(f.requestsFor("AddPortMapping"), i);
+            QTRY_VERIFY(f.form->Button1->isEnabled());
+        }
+        QCOMPARE(f.read("jilu.txt"), QByteArray("11.22.33.2:8080  TCP  192.0.2.10:80\r\n"));
+        QCOMPARE(f.form->Timer5.interval(), 11110);
+
+        f.form->RadioButton4->setChecked(true);
+        f.form->Edit4->setText("9999");
+        f.form->Button1Click();
+        settle();
+        QCOMPARE(f.requestsFor("DeletePortMapping"), 0);
+        QVERIFY(!f.form->Button1->isEnabled());
+
+        f.form->Edit4->setText("8080");
+        f.form->Button1Click();
+        QTRY_COMPARE(f.requestsFor("DeletePortMapping"), 1);
+        QCOMPARE(f.read("jilu.txt"), QByteArray());
+    }
+
+    void aPortThatIsNoNumberSendsNothing()
+    {
+        MappingFixture f;
+        QVERIFY(f.runStartUpChain());
+        for (const char* port : {"http", "0", "65536", "+80", ""}) {
+            f.form->Edit4->setText(QString::fromLatin1(port));
+            f.form->Button1Click();
+            QCOMPARE(f.log().last(), QStringLiteral("端口必须是1到65535之间的整数，未发送请求！"));
+        }
+        settle();
+        QCOMPARE(f.requestsFor("AddPortMapping"), 0);
+        QCOMPARE(f.read("jilu.txt"), QByteArray());
+    }
+
+    void badLinesAndATakenOverAddDoNotStallTheLoop()
+    {
+        MappingFixture f("hand-typed note\r\n1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:99999  TCP  x:1\r\n"
+                         "1.1.1.1:7000  UDP  10.0.0.5:7000\r\n");
+        QVERIFY(f.runStartUpChain());
+        f.form->Timer3Timer(); // the note is skipped
+        QVERIFY(f.log().last().startsWith(QStringLiteral("跳过不是端口映射项的一行：hand-typed note")));
+        QCOMPARE(f.form->ReapplyState, QString("ok"));
+
+        // The add of line 1 is taken over by an address check and never ends.
+        f.form->Timer3Timer();
+        f.form->BitBtn4Click();
+        QTRY_VERIFY(f.log().last().startsWith(QStringLiteral("外网IP=")));
+        QCOMPARE(f.form->ReapplyState, QString("on"));
+        QCOMPARE(f.form->reapplyWatchdog.interval(), f.form->AutoNAT1->Timeout() + 2000);
+        f.form->reapplyWatchdogTimer(); // tried once more
+        QCOMPARE(f.form->ReapplyIndex, 1);
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 1); // the first never went out
+
+        f.form->Timer3Timer(); // port 99999 is no port
+        QVERIFY(f.log().last().contains(QStringLiteral("1.1.1.1:99999")));
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 2);
+        QCOMPARE(f.form->Timer3.interval(), 0);
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"7000 UDP", "8080 TCP"}));
+    }
+
+    void aTakenOverAddIsSkippedAfterItsSecondTry()
+    {
+        MappingFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:8081  TCP  10.0.0.5:81\r\n");
+        QVERIFY(f.runStartUpChain());
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            f.form->Timer3Timer();
+            QCOMPARE(f.form->ReapplyState, QString("on"));
+            f.form->reapplyWatchdogTimer();
+        }
+        QVERIFY(f.log().last().startsWith(QStringLiteral("增加端口未完成，跳过：")));
+        QCOMPARE(f.form->ReapplyIndex, 1);
+        QCOMPARE(f.form->ReapplyState, QString("ok"));
+    }
+
+    void failuresOfTheChainAreShown()
+    {
+        {
+            MappingFixture f;
+            f.gateway.ssdpAnswers = {"HTTP/1.1 200 OK\r\nLOCATION: nowhere\r\n\r\n"};
+            f.form->Timer2Timer();
+            QTRY_COMPARE(f.gateway.searches.size(), 1);
+            settle();
+            f.form->AutoNAT1->timeOut(); // an answer naming no usable gateway is none
+            QCOMPARE(f.form->Label6->text(), QStringLiteral("搜索路由器时出现异常，无法设置！  "));
+            QVERIFY(f.log().contains(QStringLiteral("搜索路由器失败！")));
+        }
+        {
+            MappingFixture f;
+            f.gateway.reply = [](const QByteArray&) {
+                return GatewayReply::whole(FakeGateway::response("404 Not Found", {}));
+            };
+            f.form->Timer2Timer();
+            QTRY_VERIFY(f.log().contains(QStringLiteral("取控制页地址失败！")));
+            QCOMPARE(f.form->Timer1.interval(), 0);
+        }
+        {
+            MappingFixture f;
+            f.gateway.ssdpAnswers = {
+                FakeGateway::ssdpAnswer(f.gateway.url("/rootDesc.xml"), "Linux/2.4 UPnP/1.0")};
+            f.gateway.externalAddress = "<b>6.6.6.6</b>";
+            f.form->Timer2Timer();
+            QTRY_COMPARE(f.form->Timer1.interval(), 2000);
+            QCOMPARE(f.form->Label6->text(), QString("Linux/2.4    "));
+            f.form->Timer1Timer();
+            QTRY_VERIFY(f.log().contains(QStringLiteral("取外网IP失败！")));
+            QCOMPARE(f.form->Edit3->text(), QString("0.0.0.0"));
+            QCOMPARE(f.form->Label6->text(), QStringLiteral("请联系研发者......   "));
+        }
+    }
+
+    void automaticCheckIntervalAndItsFile()
+    {
+        MappingFixture f;
+        f.form->Edit5->setText("5");
+        QCOMPARE(f.read("shijian.txt"), QByteArray("5\r\n"));
+        f.form->CheckBox1->setChecked(true);
+        QCOMPARE(f.form->Timer4.interval(), 15000);
+        f.form->Edit5->setText("abc");
+        QCOMPARE(f.form->Timer4.interval(), 15000); // a change alone does not restart it
+        f.form->CheckBox1Click();
+        QCOMPARE(f.form->Timer4.interval(), 60000);
+        f.form->Edit5->setText("99999999999");
+        f.form->CheckBox1Click();
+        QVERIFY(f.form->Timer4.interval() > 0);
+        f.form->CheckBox1->setChecked(false);
+        QCOMPARE(f.form->Timer4.interval(), 0);
+    }
+
+    void linksOpenTheirPagesAndHideHides()
+    {
+        MappingFixture f;
+        f.form->show();
+        f.form->Label7Click();
+        f.form->Label8Click();
+        QCOMPARE(f.fakes.browser.opened, (QStringList{"http://www.kelvane.example/port.asp",
+                                                      "http://www.kelvane.example/portlist.asp"}));
+        f.form->Label11Click();
+        QVERIFY(!f.form->isVisible());
+    }
+
+private:
+    static void settle() { QTest::qWait(50); }
+};
+
+QTEST_MAIN(TestPortMapping)
+#include "TestPortMapping.moc"
