@@ -3,10 +3,17 @@
 
 #include "LabNamespace.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/TestFiles.h"
+#include "forms/AppShell.h"
+#include "forms/TForm111.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
 
+#include <QDir>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTest>
@@ -115,7 +122,50 @@ private slots:
         QVERIFY2(!after.contains(mapping), qPrintable(after));
         QVERIFY(m_messageBoxes.shown.isEmpty());
     }
+
+    // The whole window, timers and all, as the program runs it at start-up.
+    void windowReappliesItsStoredList()
+    {
+        QTemporaryDir folder;
+        const QString savedCurrent = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        const QByteArray stored(
+            "0.0.0.0:8081  TCP  192.168.77.10:81\r\n0.0.0.0:5353  UDP  192.168.77.10:53\r\n");
+        QVERIFY(writeFile(folder.filePath("jilu.txt"), stored));
+        FakePlatform fakes(folder.path());
+        fakes.localAddress.address = ClientIp;
+        fakes.gatewaySearch = GatewaySearchAim::multicast();
+        AppShell shell;
+        TForm111 form(fakes.platformWith(m_resolver), shell);
+
+        QVERIFY(QTest::qWaitFor([&] { return form.Edit3->text() == ExternalIp; }, 30000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.ReapplyState == "ok"; }, 30000));
+        const QString listed = listedMappings();
+        for (const QString& expected :
+             {QStringLiteral("TCP +8081->%1:81 +'TestUDP'"), QStringLiteral("UDP +5353->%1:53 +'TestUDP'")})
+            QVERIFY2(listed.contains(QRegularExpression(expected.arg(ClientIp))), qPrintable(listed));
+        QCOMPARE(form.mappingLines(), (QStringList{"11.22.33.2:8081  TCP  192.168.77.10:81",
+                                                   "11.22.33.2:5353  UDP  192.168.77.10:53"}));
+        QCOMPARE(readFile(folder.filePath("jilu.txt")), stored);
+        QVERIFY(fakes.messageBoxes.shown.isEmpty());
+
+        // Deleting through the window takes the lines out of the list and the daemon.
+        form.RadioButton4->setChecked(true);
+        const std::pair<const char*, const char*> deletions[] = {{"8081", "81"}, {"5353", "53"}};
+        for (const auto& [publicPort, localPort] : deletions) {
+            (QString(publicPort) == "8081" ? form.RadioButton1 : form.RadioButton2)->setChecked(true);
+            form.Edit4->setText(publicPort);
+            form.Edit2->setText(localPort);
+            form.Button1Click();
+            QVERIFY(QTest::qWaitFor([&] { return form.Button1->isEnabled(); }, 15000));
+        }
+        const QString after = listedMappings();
+        QVERIFY2(!after.contains("TestUDP"), qPrintable(after));
+        QCOMPARE(readFile(folder.filePath("jilu.txt")), QByteArray());
+        QDir::setCurrent(savedCurrent);
+    }
 };
 
-QTEST_GUILESS_MAIN(RealGatewayCheck)
+QTEST_MAIN(RealGatewayCheck)
 #include "RealGatewayCheck.moc"
