@@ -133,6 +133,30 @@ private slots:
         QVERIFY(f.reapplyStep() && f.reapplyStep());
         QCOMPARE(f.requestsFor("AddPortMapping"), 4);
         QVERIFY(f.form->mappingLines().at(1).startsWith("11.22.33.99:53  UDP"));
+
+        // Once a day the list is applied again, even with a steady address.
+        QCOMPARE(f.form->dailyReapply.interval(), 24 * 60 * 60 * 1000);
+        f.form->dailyReapplyTimer();
+        QCOMPARE(f.form->Timer3.interval(), 1000);
+        QCOMPARE(f.form->ReapplyIndex, 0);
+    }
+
+    void aLargeGarbledListLoadsAndOnlyItsMappingLinesAreApplied()
+    {
+        QByteArray stored;
+        for (int i = 0; i < 10000; ++i)
+            stored +=
+                i % 1000 == 1
+                    ? QByteArray("0.0.0.0:") + QByteArray::number(8000 + i / 1000) + "  TCP  10.0.0.5:80\r\n"
+                    : QByteArray("\xFF\x81:\0\x7F TCP \xC3(", 11) + QByteArray::number(i) + "\r\n";
+        MappingFixture f(stored);
+        QCOMPARE(f.form->mappingLines().size(), 10000);
+        QVERIFY(f.runStartUpChain());
+        for (int tick = 0; tick < 20 && f.form->Timer3.isRunning(); ++tick)
+            QVERIFY(f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 1); // line 1; lines 0 and 2 to 19 were skipped
+        QCOMPARE(f.form->ReapplyIndex, 20);
+        QCOMPARE(f.read("jilu.txt"), stored);
     }
 
     void executeAddTwiceSendsTwiceAndStoresOnceAndDeleteOfAnUnknownLineSendsNothing()
