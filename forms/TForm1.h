@@ -7,6 +7,7 @@
 #include "registration/LoginExchange.h"
 #include "registration/PageThrottle.h"
 #include "ui/LanguageCode.h"
+#include "ui/WriteFailureNotice.h"
 
 #include <QMainWindow>
 #include <QSet>
@@ -201,7 +202,7 @@ private:
     QSystemTrayIcon* m_trayIcon = nullptr;
     std::optional<QString> m_savedDomainPrefix;
     std::optional<QString> m_savedPasswordPrefix;
-    QString m_lastReportedFailure;
+    WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
     QSet<QString> m_unreadableFiles; // never written in this run
     PageThrottle m_pageThrottle;
     bool m_shownOnce = false;

@@ -10,7 +10,6 @@
 
 #include <QCheckBox>
 #include <QCursor>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -201,16 +200,8 @@ void TForm111::loadOrCreate(const QString& name, const std::function<void(const 
 
 void TForm111::writeLines(const QString& name, const QStringList& lines)
 {
-    const WriteResult result = saveTextLines(name, lines, m_codePage);
-    if (result.ok()) {
-        m_lastReportedFailure.clear();
-        return;
-    }
-    const QString text = Messages::writeFailed(LanguageCode::Jt, QFileInfo(name).fileName(), result.error);
-    if (text == m_lastReportedFailure)
-        return;
-    m_lastReportedFailure = text;
-    m_platform.messageBoxes.show(m_shell.title, text);
+    // The window's own texts are simplified Chinese in every language.
+    m_writeFailures.report(m_shell.title, LanguageCode::Jt, name, saveTextLines(name, lines, m_codePage));
 }
 
 QStringList TForm111::mappingLines() const

@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
+#include "ui/WriteFailureNotice.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -140,5 +141,5 @@ private:
     bool m_thisWasShown = false;
     int m_watchedLine = -1;     // the line whose add the watchdog covers
     bool m_lineRetried = false; // that line was tried a second time
-    QString m_lastReportedFailure;
+    WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
 };

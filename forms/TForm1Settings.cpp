@@ -139,17 +139,5 @@ void TForm1::CheckBox7Click()
 
 void TForm1::reportWriteFailure(const QString& file, const WriteResult& result)
 {
-    if (result.ok()) {
-        m_lastReportedFailure.clear();
-        return;
-    }
-    const QString text = file.isEmpty()
-                             ? result.error
-                             : Messages::writeFailed(languageCodeFor(m_platform.language.languageId()),
-                                                     QFileInfo(file).fileName(), result.error);
-    // One box per failure, not one per retry of the same write.
-    if (text == m_lastReportedFailure)
-        return;
-    m_lastReportedFailure = text;
-    m_platform.messageBoxes.show(m_shell.title, text);
+    m_writeFailures.report(m_shell.title, languageCodeFor(m_platform.language.languageId()), file, result);
 }
