@@ -9,7 +9,6 @@
 
 #include <QCheckBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
