@@ -19,7 +19,7 @@ TForm1::TForm1(const Platform& platform, AppShell& shell, QWidget* parent)
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("Kelvane"));
     connectControls();
-    createEndpoint();
+    createEndpoints();
     FormCreate();
 }
 
@@ -40,9 +40,16 @@ void TForm1::connectControls()
             TrayIconLeftClick();
     });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Label16, &ClickableLabel::clicked, this, [this] { Label16Click(); });
+    connect(Label15, &ClickableLabel::clicked, this, [this] { Label15Click(); });
     Timer1.setOnTimer([this] { Timer1Timer(); });
     Timer3.setOnTimer([this] { Timer3Timer(); });
     Timer4.setOnTimer([this] { Timer4Timer(); });
+    Timer5.setOnTimer([this] { Timer5Timer(); });
+    Timer6.setOnTimer([this] { Timer6Timer(); });
+    Timer7.setOnTimer([this] { Timer7Timer(); });
+    Timer8.setOnTimer([this] { Timer8Timer(); });
+    Timer9.setOnTimer([this] { Timer9Timer(); });
     Timer14.setOnTimer([this] { Timer14Timer(); });
     Timer15.setOnTimer([this] { Timer15Timer(); });
 }

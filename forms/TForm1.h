@@ -7,6 +7,7 @@
 #include "registration/LoginExchange.h"
 #include "registration/PageThrottle.h"
 #include "ui/LanguageCode.h"
+#include "ui/Messages.h"
 #include "ui/WriteFailureNotice.h"
 
 #include <QMainWindow>
@@ -89,8 +90,11 @@ public:
     QString Edit1;
     QString Edit5;
 
-    // Login datagrams and replies, on local port 9812; null when no socket could be made.
+    // Login datagrams and replies, on local port 9812, and the two check
+    // channels on 8881 and 8882; null when no socket could be made.
     std::unique_ptr<TNMUDP> NMUDP1;
+    std::unique_ptr<TNMUDP> NMUDP2;
+    std::unique_ptr<TNMUDP> NMUDP3;
 
     // The secondary window, which the login button starts as well.
     TForm2* Form2 = nullptr;
@@ -114,7 +118,11 @@ public:
     int advertisementCounter1 = 0;
     int advertisementCounter2 = 0;
     int listIndex = 0;
-    int checkTickCount = 0;
+    int checkTickCount = 0; // internal check ticks without a loopback
+    int confirmationCount = 0;
+    int learnedPort = 0;
+    int partnerPort = 0;
+    int loopbackCount = 0;
     QString loopbackStatus;
     QString primaryServerHost;
     QString defaultPrimaryServerHost; // the primary server host at creation
@@ -167,6 +175,21 @@ public:
     void CheckBox5Click();
     void CheckBox2Click();
 
+    // Address checks (TForm1AddressChecks.cpp).
+    void Timer5Timer();
+    void Button10Click();
+    void Timer9Timer();
+    void NMUDP2DataReceived(int NumberBytes);
+    void NMUDP3DataReceived(int NumberBytes);
+    void Timer6Timer();
+    void Button2Click();
+
+    // Multi-user list (TForm1MultiUser.cpp).
+    void Label16Click();
+    void Label15Click();
+    void Timer7Timer();
+    void Timer8Timer();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -180,7 +203,17 @@ private:
     QWidget* buildAdvancedPanel();
     QWidget* buildRightArea();
     void connectControls();
-    void createEndpoint();
+    void createEndpoints();
+    void closeEndpoints();
+    std::unique_ptr<TNMUDP> makeEndpoint(int localPort);
+    void logInAgain();
+    void showCheckStatus(Messages::CheckStatus status, bool inLog = true);
+    QString routerExternalAddress() const;
+    QString readCheckDatagram(TNMUDP& channel, int numberBytes);
+    void sendProbe(TNMUDP& channel, int port);
+    void armCheckAfterListPass();
+    void appendHistory(const QString& text);
+    void setListScrollBars();
     void stopSessionTimers();
     void sendLogin(int port);
     void reportSendFailure();

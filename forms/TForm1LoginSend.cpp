@@ -13,19 +13,36 @@
 
 using namespace LoginExchange;
 
-void TForm1::createEndpoint()
+std::unique_ptr<TNMUDP> TForm1::makeEndpoint(int port)
 {
     try {
-        NMUDP1 = std::make_unique<TNMUDP>(m_platform.resolver);
-        NMUDP1->RemotePort = localPort;
-        NMUDP1->setLocalPort(localPort);
+        auto endpoint = std::make_unique<TNMUDP>(m_platform.resolver);
+        endpoint->RemotePort = port;
+        endpoint->setLocalPort(port);
+        return endpoint;
+    } catch (const UDPSockError&) {
+        // Every send of a missing endpoint then fails as a send would.
+        return nullptr;
+    }
+}
+
+void TForm1::createEndpoints()
+{
+    NMUDP1 = makeEndpoint(localPort);
+    if (NMUDP1)
         NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int) {
             NMUDP1DataReceived(numberBytes, fromIP);
         };
-    } catch (const UDPSockError&) {
-        // Every send then reports the line as down and retries.
-        NMUDP1.reset();
-    }
+    NMUDP2 = makeEndpoint(8881);
+    if (NMUDP2)
+        NMUDP2->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString&, int) {
+            NMUDP2DataReceived(numberBytes);
+        };
+    NMUDP3 = makeEndpoint(8882);
+    if (NMUDP3)
+        NMUDP3->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString&, int) {
+            NMUDP3DataReceived(numberBytes);
+        };
 }
 
 void TForm1::Button1Click()

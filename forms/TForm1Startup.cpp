@@ -111,9 +111,16 @@ void TForm1::showEvent(QShowEvent* event)
     FormShow();
 }
 
-void TForm1::FormCloseQuery()
+void TForm1::closeEndpoints()
 {
     NMUDP1.reset();
+    NMUDP2.reset();
+    NMUDP3.reset();
+}
+
+void TForm1::FormCloseQuery()
+{
+    closeEndpoints();
     // Nothing is saved here: settings are written whenever they change. exit(),
     // unlike quit(), cannot be cancelled by a window that only hides on close.
     QCoreApplication::exit(0);
@@ -127,7 +134,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 bool TForm1::WMQueryEndSession()
 {
-    NMUDP1.reset();
+    closeEndpoints();
     return true;
 }
 

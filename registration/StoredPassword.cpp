@@ -2,6 +2,13 @@
 
 namespace StoredPassword {
 
+QString encode(const QString& password, QChar first, QChar second)
+{
+    if (password.size() <= 3)
+        return password;
+    return password.at(0) + QString(first) + password.at(1) + second + password.mid(2);
+}
+
 QString decode(const QString& stored)
 {
     if (stored.size() <= 5)

@@ -180,4 +180,49 @@ QString writeFailed(LanguageCode language, const QString& file, const QString& r
         .arg(file, reason);
 }
 
+QString checkStatus(LanguageCode language, CheckStatus status, const QString& publicAddress)
+{
+    const QString normalFt = QStringLiteral("  檢測IP正常");
+    const QString detectionFt = QStringLiteral("  正常IP檢測");
+    const QString et = QStringLiteral("  IP normal detection");
+    switch (status) {
+    case CheckStatus::ServerCheckStarted:
+        return pick(language, QStringLiteral("  向服务器发出检测IP命令 "), detectionFt, et);
+    case CheckStatus::ServerCheckNoChange:
+        return pick(language, QStringLiteral("  IP没有改变 ") + publicAddress, normalFt, et);
+    case CheckStatus::LocalCheckTick:
+        return pick(language, QStringLiteral("  检测IP正常 ") + publicAddress, normalFt, et);
+    case CheckStatus::LocalCheckChangeFound:
+        return pick(language, QStringLiteral("  IP改变，正在登陆 "), normalFt, et);
+    case CheckStatus::ConfirmationMatches:
+        return pick(language, QStringLiteral("  IP检测正常. ") + publicAddress, normalFt, et);
+    case CheckStatus::LoopbackReceived:
+        return pick(language, QStringLiteral("  辅DNS检测IP ") + publicAddress, detectionFt, et);
+    case CheckStatus::InternalCheckSent:
+        return pick(language, QStringLiteral("  发送检测IP命令 ") + publicAddress, detectionFt, et);
+    case CheckStatus::InternalCheckNotSent:
+        return pick(language, QStringLiteral("  检测IP命令没有发出 "), detectionFt, et);
+    }
+    return {};
+}
+
+QStringList routerNotice()
+{
+    return {QStringLiteral("这个版本是支持路由器端口映射的版本"), QStringLiteral("路由器需要启动UPNP，启动后运行该程序"),
+            QStringLiteral("如果你一直看到这个提示，说明这个版本不适合你"),
+            QStringLiteral("你可以选择另外的版本，菜单上有下载")};
+}
+
+QString entryPasswordMissing(LanguageCode language, const QString& domain)
+{
+    return domain + pick(language, QStringLiteral(" 的密码没有保存，已跳过"), QStringLiteral(" 的密碼沒有保存，已跳過"),
+                         QStringLiteral(": no password is stored, skipped"));
+}
+
+QString entryNotAdded(LanguageCode language)
+{
+    return pick(language, QStringLiteral("域名和密码都不能为空，没有添加"), QStringLiteral("域名和密碼都不能為空，沒有添加"),
+                QStringLiteral("Both the domain and the password are needed; nothing was added"));
+}
+
 } // namespace Messages

@@ -3,6 +3,7 @@
 #include "ui/LanguageCode.h"
 
 #include <QString>
+#include <QStringList>
 
 // Every run-time message of the primary login, in one place. Leading and
 // trailing blanks are part of the messages.
@@ -47,5 +48,27 @@ QString secondCopyUndetectable(LanguageCode language);
 QString secondInstance();
 QString readFailed(LanguageCode language, const QString& file, const QString& reason);
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason);
+
+// What the address checks report; a time stamp goes in front.
+enum class CheckStatus
+{
+    ServerCheckStarted,
+    ServerCheckNoChange,
+    LocalCheckTick,
+    LocalCheckChangeFound,
+    ConfirmationMatches,
+    LoopbackReceived,
+    InternalCheckSent,
+    InternalCheckNotSent,
+};
+// In simplified Chinese some statuses end with the public address.
+QString checkStatus(LanguageCode language, CheckStatus status, const QString& publicAddress);
+
+// Replaces event-log lines 0 to 3 while the router has not reported its address.
+QStringList routerNotice();
+
+// History texts of the multi-user list; date and time go in front.
+QString entryPasswordMissing(LanguageCode language, const QString& domain);
+QString entryNotAdded(LanguageCode language);
 
 } // namespace Messages

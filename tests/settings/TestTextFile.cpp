@@ -157,6 +157,16 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, domain);
         QCOMPARE(MultiUserList::entryDomain(line), domain);
+        if (!domain.isEmpty())
+            QCOMPARE(MultiUserList::entryDomain(MultiUserList::entryLine(domain)), domain);
+    }
+
+    void multiUserDomainsCompareWithoutCase()
+    {
+        const QStringList lines{"no separator", "A.Kelvane.Example$$$********", "a.kelvane.example$$$********"};
+        QCOMPARE(MultiUserList::entryLine("b.example"), QString("b.example$$$********"));
+        QCOMPARE(MultiUserList::indexOfDomain(lines, "a.kelvane.EXAMPLE"), 1);
+        QCOMPARE(MultiUserList::indexOfDomain(lines, "c.example"), -1);
     }
 };
 

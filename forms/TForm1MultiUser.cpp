@@ -1,0 +1,100 @@
+#include "forms/TForm1.h"
+
+#include "registration/StoredPassword.h"
+#include "settings/MultiUserList.h"
+#include "settings/SettingsLines.h"
+#include "ui/EventLog.h"
+
+#include <QDateTime>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+#include <QTextBlock>
+
+#include <algorithm>
+
+void TForm1::appendHistory(const QString& text)
+{
+    dlrz->appendLine(today() + u' ' + timeOfDay() + u' ' + text);
+}
+
+void TForm1::setListScrollBars()
+{
+    Memo2->setVerticalScrollBarPolicy(multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff
+                                                                   : Qt::ScrollBarAlwaysOn);
+    Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+void TForm1::Label16Click()
+{
+    QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
+    Edit3->setText(Edit3->text().trimmed());
+    const QString domain = Edit2->text();
+    if (domain.trimmed().isEmpty() || Edit3->text().isEmpty()) {
+        appendHistory(Messages::entryNotAdded(languageCode));
+        return;
+    }
+    const auto digit = [&random] { return QChar(u'0' + random.bounded(9)); };
+    const QString stored = StoredPassword::encode(Edit3->text(), digit(), digit());
+    // The list names only what the store holds: a failed write adds no line.
+    const WriteResult written = m_platform.keyStore.setValue(domain, stored);
+    reportWriteFailure({}, written);
+    if (!written.ok())
+        return;
+    QStringList lines = multiUserLines();
+    // A domain already listed keeps its line; its password was just replaced.
+    if (MultiUserList::indexOfDomain(lines, domain) < 0) {
+        lines << MultiUserList::entryLine(domain);
+        Memo2->setPlainText(lines.join(u'\n'));
+    }
+    setListScrollBars();
+    SaveMultiUserList();
+}
+
+void TForm1::Label15Click()
+{
+    QStringList lines = multiUserLines();
+    QString taken = Memo2->textCursor().block().text();
+    if (taken.isEmpty())
+        taken = lines.value(0);
+    const auto equal = [&taken](const QString& line) { return line.compare(taken, Qt::CaseInsensitive) == 0; };
+    if (const auto found = std::find_if(lines.begin(), lines.end(), equal); found != lines.end())
+        lines.erase(found);
+    Memo2->setPlainText(lines.join(u'\n'));
+    reportWriteFailure({}, m_platform.keyStore.removeValue(MultiUserList::entryDomain(taken)));
+    setListScrollBars();
+    SaveMultiUserList();
+}
+
+void TForm1::Timer7Timer()
+{
+    Timer7.setInterval(0);
+    if (Memo4.value(SettingsLine::MultiUser) == QStringLiteral("0"))
+        return;
+    const QStringList lines = multiUserLines();
+    if (listIndex >= lines.size()) {
+        armCheckAfterListPass();
+        return;
+    }
+    nameedit->setText(MultiUserList::entryDomain(lines.at(listIndex)));
+    ++listIndex;
+    const auto stored = m_platform.keyStore.value(nameedit->text());
+    if (!stored) {
+        // One entry without its password must not stop the rest of the list.
+        appendHistory(Messages::entryPasswordMissing(languageCode, nameedit->text()));
+        Timer7.setInterval(10);
+        return;
+    }
+    passedit->setText(StoredPassword::decode(*stored));
+    Timer8.setInterval(100);
+}
+
+void TForm1::Timer8Timer()
+{
+    Timer8.setInterval(0);
+    if (m_platform.localAddress.localAddress() == QStringLiteral("127.0.0.1")) {
+        Timer8.setInterval(1000); // no network yet
+        return;
+    }
+    Button1Click();
+}
