@@ -71,6 +71,24 @@ private slots:
         QCOMPARE(f.form->Timer4.interval(), 15000);
     }
 
+    void aLargeGarbledListLoadsAndIsPassedEntryByEntry()
+    {
+        WindowFixture f;
+        QByteArray list;
+        for (int i = 0; i < 10000; ++i)
+            list += i % 2 ? QByteArray("\xFF\x81 no separator ") + QByteArray::number(i) + "\r\n"
+                          : QByteArray("d") + QByteArray::number(i) + QByteArray("$$$\x80\0*\r\n", 8);
+        f.write("vkldomain.ini", list);
+        f.write("vkl.ini", " \r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        TForm1 form(f.fakes.platform(), f.shell);
+        QCOMPARE(form.multiUserLines().size(), 10000);
+        for (int step = 0; step < 20; ++step)
+            form.Timer7Timer();
+        QCOMPARE(form.listIndex, 20);
+        QCOMPARE(form.dlrz->lineCount(), 3 + 20); // each entry without a password said so
+        QCOMPARE(f.read("vkldomain.ini"), list);
+    }
+
     void addingStoresTheEncodedPasswordAndOneLinePerDomain()
     {
         LoginFixture f;
