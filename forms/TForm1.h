@@ -146,6 +146,15 @@ public:
     void SaveSettingsLines();
     void SaveMultiUserList();
     void SaveCredentials();
+    // Settings line 0 and the key-store prefixes; the secondary window leaves
+    // the file to the primary's next save.
+    void storeCredentials(const QString& domain, const QString& password, bool saveFile);
+    void reportWriteFailure(const QString& file, const WriteResult& result);
+    // The address part of a login datagram by the address options; nothing when
+    // the fixed address is no address.
+    std::optional<LoginExchange::LoginDatagramAddress> datagramAddress(const QString& localAddress) const;
+    // The address as a success history line shows it.
+    QString displayAddress(LanguageCode language, const QString& resolvedAddress);
     void ClearCredentials();
     QStringList multiUserLines() const;
     void CheckBox1Click();
@@ -220,13 +229,11 @@ private:
     void onSuccessReply(const LoginExchange::Reply& reply);
     void onNotRegisteredReply(const LoginExchange::Reply& reply);
     void armCheckAfterSuccess();
-    QString displayAddress(const LoginExchange::Reply& reply);
     QString fetchPageText(const QString& url);
     void loadSettingsFiles();
     std::optional<QStringList> loadProgramFile(const QString& name);
     void saveProgramFile(const QString& name, const QStringList& lines, bool ownerOnly = false);
     void restoreSavedCredentials();
-    void reportWriteFailure(const QString& file, const WriteResult& result);
 
     Platform m_platform;
     AppShell& m_shell;

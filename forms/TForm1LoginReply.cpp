@@ -76,7 +76,9 @@ void TForm1::onSuccessReply(const Reply& reply)
         !page.isEmpty() && m_pageThrottle.allow(reply.accountCode, m_platform.clock.now()))
         m_platform.browser.openUrl(page);
 
-    Messages::LoginStamp stamp{reply.replyDomain, displayAddress(reply), today(), time, nameedit->text(), {}};
+    Messages::LoginStamp stamp{reply.replyDomain, displayAddress(languageCode, reply.resolvedAddress),
+                               today(),           time,
+                               nameedit->text(),  {}};
     statusText = Messages::repeatedLoginHistory(languageCode, stamp);
     if (reply.replyDomain.contains(QStringLiteral("Repeat landing"))) {
         stamp.expiry = reply.hasExpiryMarkers ? Messages::expiryPrefix() + reply.expiry : expiry;
@@ -103,13 +105,13 @@ void TForm1::armCheckAfterSuccess()
         Timer5.setInterval(15000);
 }
 
-QString TForm1::displayAddress(const Reply& reply)
+QString TForm1::displayAddress(LanguageCode language, const QString& resolvedAddress)
 {
-    if (languageCode == LanguageCode::Jt && CheckBox2->isChecked())
+    if (language == LanguageCode::Jt && CheckBox2->isChecked())
         return Edit4->text();
     if (iptype == QStringLiteral("1"))
-        return Messages::localAddressPrefix(languageCode) + m_platform.localAddress.localAddress();
-    return Messages::outsideAddressPrefix(languageCode) + reply.resolvedAddress;
+        return Messages::localAddressPrefix(language) + m_platform.localAddress.localAddress();
+    return Messages::outsideAddressPrefix(language) + resolvedAddress;
 }
 
 void TForm1::onNotRegisteredReply(const Reply& reply)

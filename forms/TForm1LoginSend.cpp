@@ -58,23 +58,27 @@ void TForm1::Button1Click()
     sendLogin(port);
 }
 
-void TForm1::sendLogin(int port)
+std::optional<LoginExchange::LoginDatagramAddress> TForm1::datagramAddress(const QString& localAddress) const
 {
-    AddressMode mode = AddressMode::Public;
-    QString address;
     if (CheckBox2->isChecked()) {
         // Letters or "&&&" in the fixed address would corrupt the datagram's fields.
-        if (!isDottedIPv4(Edit4->text())) {
-            const QString why = Messages::fixedAddressInvalid(languageCode);
-            setStatus(why);
-            dlrz->setLine(0, why);
-            return;
-        }
-        mode = AddressMode::Fixed;
-        address = Edit4->text();
-    } else if (iptype == QStringLiteral("1")) {
-        mode = AddressMode::Local;
-        address = Label5->text();
+        if (!isDottedIPv4(Edit4->text()))
+            return std::nullopt;
+        return LoginDatagramAddress{AddressMode::Fixed, Edit4->text()};
+    }
+    if (iptype == QStringLiteral("1"))
+        return LoginDatagramAddress{AddressMode::Local, localAddress};
+    return LoginDatagramAddress{AddressMode::Public, {}};
+}
+
+void TForm1::sendLogin(int port)
+{
+    const auto address = datagramAddress(Label5->text());
+    if (!address) {
+        const QString why = Messages::fixedAddressInvalid(languageCode);
+        setStatus(why);
+        dlrz->setLine(0, why);
+        return;
     }
     if (!NMUDP1) {
         reportSendFailure();
@@ -87,8 +91,8 @@ void TForm1::sendLogin(int port)
     try {
         NMUDP1->RemoteHost = primaryServerHost;
         NMUDP1->RemotePort = port;
-        const QByteArray datagram =
-            m_codePage.encode(loginDatagram(nameedit->text(), passedit->text(), mode, address));
+        const QByteArray datagram = m_codePage.encode(
+            loginDatagram(nameedit->text(), passedit->text(), address->mode, address->text));
         NMUDP1->SendBytes(datagram, int(datagram.size()));
     } catch (const UDPSockError&) {
         reportSendFailure();

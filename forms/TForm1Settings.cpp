@@ -96,13 +96,20 @@ void TForm1::SaveMultiUserList()
 
 void TForm1::SaveCredentials()
 {
+    if (zddr->isChecked())
+        storeCredentials(nameedit->text(), passedit->text(), /*saveFile=*/true);
+}
+
+void TForm1::storeCredentials(const QString& domain, const QString& password, bool saveFile)
+{
     // Half of the credentials would not match the other half left in the file.
-    if (!zddr->isChecked() || m_unreadableFiles.contains(settingsFileName))
+    if (m_unreadableFiles.contains(settingsFileName))
         return;
-    const SavedCredentials::Parts parts = SavedCredentials::split(nameedit->text(), passedit->text());
+    const SavedCredentials::Parts parts = SavedCredentials::split(domain, password);
     padSettingsLines(Memo4, 1);
     Memo4[SettingsLine::Credentials] = parts.line0;
-    SaveSettingsLines();
+    if (saveFile)
+        SaveSettingsLines();
     // The key store's error text names the value and the reason; the first
     // failure ends the save.
     const WriteResult domainPrefix =

@@ -1,18 +1,52 @@
 #include "forms/TForm2.h"
 
 #include "forms/TForm1.h"
+#include "net/TNMUDP.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
+#include "ui/EventLog.h"
+#include "ui/TimeStamps.h"
 
 #include <QCheckBox>
 
 TForm2::TForm2(const Platform& platform, TForm1& form1, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_form1(form1)
+    : QWidget(parent), m_platform(platform), m_form1(form1),
+      m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     setWindowTitle(QStringLiteral("域名解析"));
     nameedit = QString::fromUtf8(deployment::exampleDomain);
+    connectTimers();
+    createEndpoint();
     FormCreate();
+}
+
+TForm2::~TForm2() = default;
+
+void TForm2::connectTimers()
+{
+    Timer1.setOnTimer([this] { Timer1Timer(); });
+    Timer2.setOnTimer([this] { Timer2Timer(); });
+    Timer4.setOnTimer([this] { Timer4Timer(); });
+    Timer5.setOnTimer([this] { Timer5Timer(); });
+    Timer7.setOnTimer([this] { Timer7Timer(); });
+    Timer8.setOnTimer([this] { Timer8Timer(); });
+    Timer9.setOnTimer([this] { Timer9Timer(); });
+}
+
+void TForm2::createEndpoint()
+{
+    try {
+        NMUDP1 = std::make_unique<TNMUDP>(m_platform.resolver);
+        NMUDP1->RemotePort = LoginExchange::localPort;
+        NMUDP1->setLocalPort(LoginExchange::localPort);
+        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int) {
+            NMUDP1DataReceived(numberBytes, fromIP);
+        };
+    } catch (const UDPSockError&) {
+        // Every send then reports the line as down and retries.
+        NMUDP1.reset();
+    }
 }
 
 void TForm2::FormCreate()
@@ -29,4 +63,24 @@ void TForm2::FormCreate()
     }
     languageCode = languageCodeFor(m_platform.language.languageId());
     Timer1.setInterval(1000);
+}
+
+QString TForm2::timeOfDay() const
+{
+    return longTime(m_platform.clock.now());
+}
+
+QString TForm2::today() const
+{
+    return shortDate(m_platform.clock.now());
+}
+
+void TForm2::setLine1(const QString& text)
+{
+    m_form1.dlrz->setLine(1, text);
+}
+
+void TForm2::appendHistory(const QString& text)
+{
+    m_form1.dlrz->appendLine(text);
 }

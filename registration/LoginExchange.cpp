@@ -48,6 +48,16 @@ QString primaryServerHost(const QString& domain, const QStringList& zoneList)
     return QStringLiteral("main.") + builtInZone(19);
 }
 
+bool isSecondaryEligible(const QString& serverHost)
+{
+    return serverHost.contains(builtInZone(19), Qt::CaseInsensitive);
+}
+
+QString secondaryServerHost()
+{
+    return QStringLiteral("main2.") + builtInZone(19);
+}
+
 int remotePort(const QString& serverHost, const QString& accountTypeLine)
 {
     int port = ordinaryPort;

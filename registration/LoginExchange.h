@@ -16,6 +16,7 @@ inline constexpr int localPort = 9812;
 inline constexpr int ordinaryPort = 9824;
 inline constexpr int payingUserPort = 9822;
 inline constexpr int designatedZonePort = 9715;
+inline constexpr int secondaryPort = 9725;
 
 // The last two labels of the domain, trimmed; nothing for a domain without a dot.
 std::optional<QString> zoneOf(const QString& domain);
@@ -23,6 +24,13 @@ std::optional<QString> zoneOf(const QString& domain);
 // "main." + the zone when the zone is listed, else the fallback host
 // ("main." + the 19th built-in zone).
 QString primaryServerHost(const QString& domain, const QStringList& zoneList);
+
+// Whether the secondary server serves the domain too: its primary server host
+// names the 19th built-in zone (letter case aside).
+bool isSecondaryEligible(const QString& serverHost);
+
+// "main2." + the 19th built-in zone.
+QString secondaryServerHost();
 
 // 9824, 9822 for a paying user (settings line 5 "6"), 9715 for hosts in the two
 // designated zones; the last matching rule wins.
@@ -37,6 +45,13 @@ enum class AddressMode
 
 QString loginDatagram(const QString& domain, const QString& password, AddressMode mode,
                       const QString& address);
+
+// The address part of a login datagram: none in public mode.
+struct LoginDatagramAddress
+{
+    AddressMode mode = AddressMode::Public;
+    QString text;
+};
 
 enum class ReplyKind
 {

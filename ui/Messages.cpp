@@ -208,21 +208,70 @@ QString checkStatus(LanguageCode language, CheckStatus status, const QString& pu
 
 QStringList routerNotice()
 {
-    return {QStringLiteral("这个版本是支持路由器端口映射的版本"), QStringLiteral("路由器需要启动UPNP，启动后运行该程序"),
+    return {QStringLiteral("这个版本是支持路由器端口映射的版本"),
+            QStringLiteral("路由器需要启动UPNP，启动后运行该程序"),
             QStringLiteral("如果你一直看到这个提示，说明这个版本不适合你"),
             QStringLiteral("你可以选择另外的版本，菜单上有下载")};
 }
 
 QString entryPasswordMissing(LanguageCode language, const QString& domain)
 {
-    return domain + pick(language, QStringLiteral(" 的密码没有保存，已跳过"), QStringLiteral(" 的密碼沒有保存，已跳過"),
+    return domain + pick(language, QStringLiteral(" 的密码没有保存，已跳过"),
+                         QStringLiteral(" 的密碼沒有保存，已跳過"),
                          QStringLiteral(": no password is stored, skipped"));
 }
 
 QString entryNotAdded(LanguageCode language)
 {
-    return pick(language, QStringLiteral("域名和密码都不能为空，没有添加"), QStringLiteral("域名和密碼都不能為空，沒有添加"),
+    return pick(language, QStringLiteral("域名和密码都不能为空，没有添加"),
+                QStringLiteral("域名和密碼都不能為空，沒有添加"),
                 QStringLiteral("Both the domain and the password are needed; nothing was added"));
 }
+
+namespace Secondary {
+
+QString loginSent(const QString& time)
+{
+    return time + QStringLiteral(" 向辅DNS发出登录命令");
+}
+
+QString sendFailed(LanguageCode language)
+{
+    return pick(language, QStringLiteral("辅DNS登录失败，线路不通！"), Messages::sendFailed(LanguageCode::Ft),
+                Messages::sendFailed(LanguageCode::Et));
+}
+
+QString loginSucceeded(LanguageCode language, const QString& time)
+{
+    return language == LanguageCode::Jt ? time + QStringLiteral("  辅DNS登录成功！    ")
+                                        : Messages::loginSucceeded(language, time);
+}
+
+QString successHistory(LanguageCode language, const LoginStamp& s)
+{
+    if (language != LanguageCode::Jt)
+        return Messages::successHistory(language, s);
+    return QStringLiteral("域名:") + s.replyDomain + QStringLiteral("  辅DNS登录成功,解析的IP是 ") +
+           s.displayAddress + QStringLiteral(" 时间 ") + s.date + u' ' + s.time + QStringLiteral(" 用户（") +
+           s.user + QStringLiteral("）") + s.expiry;
+}
+
+QString repeatedLoginHistory(LanguageCode language, const LoginStamp& s)
+{
+    if (language != LanguageCode::Jt)
+        return Messages::repeatedLoginHistory(language, s);
+    return QStringLiteral("辅DNS域名重复登录成功,解析的IP和前次一样 时间 ") + s.date + u' ' + s.time +
+           QStringLiteral(" 用户（") + s.user + QStringLiteral("）") + s.expiry;
+}
+
+QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
+                           const QString& user)
+{
+    return date + u' ' + time + u' ' + user +
+           pick(language, QStringLiteral(" 辅DNS登录失败！"), loginFailed(LanguageCode::Ft),
+                loginFailed(LanguageCode::Et));
+}
+
+} // namespace Secondary
 
 } // namespace Messages

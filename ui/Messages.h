@@ -64,6 +64,18 @@ enum class CheckStatus
 // In simplified Chinese some statuses end with the public address.
 QString checkStatus(LanguageCode language, CheckStatus status, const QString& publicAddress);
 
+// The secondary session's texts: event-log line 1 and its history lines. Where
+// no text of its own exists the primary session's is used.
+namespace Secondary {
+QString loginSent(const QString& time);
+QString sendFailed(LanguageCode language);
+QString loginSucceeded(LanguageCode language, const QString& time);
+QString successHistory(LanguageCode language, const LoginStamp& stamp);
+QString repeatedLoginHistory(LanguageCode language, const LoginStamp& stamp);
+QString loginFailedHistory(LanguageCode language, const QString& date, const QString& time,
+                           const QString& user);
+} // namespace Secondary
+
 // Replaces event-log lines 0 to 3 while the router has not reported its address.
 QStringList routerNotice();
 

@@ -7,7 +7,6 @@
 #include "ui/TimeStamps.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
 #include <QNetworkDatagram>
 #include <QUdpSocket>
@@ -16,24 +15,18 @@
 // window beside it, and a socket that plays the check host on 127.0.0.1.
 struct CheckFixture : LoginFixture
 {
-    QString savedCurrent = QDir::currentPath();
     std::unique_ptr<TForm111> mapping;
     QUdpSocket checkHost;
 
     CheckFixture()
     {
-        QDir::setCurrent(folder.path());
         mapping = std::make_unique<TForm111>(fakes.platform(), shell);
         form->Form111 = mapping.get();
         form->wgip = QStringLiteral("127.0.0.1");
         form->Label7->setText(form->wgip);
         checkHost.bind(QHostAddress::LocalHost, 0);
     }
-    ~CheckFixture()
-    {
-        form->Form111 = nullptr;
-        QDir::setCurrent(savedCurrent);
-    }
+    ~CheckFixture() { form->Form111 = nullptr; }
 
     // Sends to a check channel and waits (bounded) until the window has read it.
     void confirm(quint16 channel, const QByteArray& datagram)

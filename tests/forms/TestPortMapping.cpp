@@ -5,7 +5,6 @@
 #include "portmap/uAutoNAT.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,12 +19,10 @@
 struct MappingFixture : WindowFixture
 {
     FakeGateway gateway;
-    QString savedCurrent = QDir::currentPath();
     std::unique_ptr<TForm111> form;
 
     explicit MappingFixture(const QByteArray& storedList = {})
     {
-        QDir::setCurrent(folder.path());
         if (!storedList.isNull())
             write("jilu.txt", storedList);
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
@@ -33,7 +30,6 @@ struct MappingFixture : WindowFixture
         form = std::make_unique<TForm111>(fakes.platform(), shell);
         form->AutoNAT1->setReadPause(std::chrono::milliseconds(0));
     }
-    ~MappingFixture() { QDir::setCurrent(savedCurrent); }
 
     QStringList log() const { return form->Memo1->toPlainText().split(u'\n'); }
     int requestsFor(const QByteArray& action) const

@@ -4,21 +4,29 @@
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-// A temporary program folder with fakes for every platform service.
+// A temporary program folder, also the working folder (where the port mapping
+// window keeps its files), with fakes for every platform service.
 struct WindowFixture
 {
     QTemporaryDir folder;
     FakePlatform fakes{folder.path()};
     AppShell shell;
+    QString savedCurrent = QDir::currentPath();
 
     WindowFixture()
     {
+        QDir::setCurrent(folder.path());
         shell.title = QStringLiteral("Kelvane2.0");
         shell.trayAvailable = [] { return false; };
     }
+
+    ~WindowFixture() { QDir::setCurrent(savedCurrent); }
+    WindowFixture(const WindowFixture&) = delete;
+    WindowFixture& operator=(const WindowFixture&) = delete;
 
     QString path(const QString& name) const { return folder.filePath(name); }
 

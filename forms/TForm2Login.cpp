@@ -1,0 +1,224 @@
+#include "forms/TForm2.h"
+
+#include "forms/TForm1.h"
+#include "net/TNMUDP.h"
+#include "registration/StoredPassword.h"
+#include "settings/MultiUserList.h"
+#include "settings/SettingsLines.h"
+
+#include <QCheckBox>
+
+using namespace LoginExchange;
+
+void TForm2::storeCredentials()
+{
+    // The primary window writes the settings file at its next save.
+    if (m_form1.zddr->isChecked())
+        m_form1.storeCredentials(nameedit, passedit, /*saveFile=*/false);
+}
+
+void TForm2::Button4Click()
+{
+    nameedit = nameedit.trimmed();
+    passedit = passedit.trimmed();
+    for (Timer* timer : {&Timer1, &Timer4, &Timer7, &Timer8, &Timer9})
+        timer->setInterval(0);
+    Timer4.setInterval(10);
+    storeCredentials();
+}
+
+// Stops no timer: with auto-login on, the local check keeps logging in again
+// until a success reply brings the addresses in line.
+void TForm2::Button5Click()
+{
+    if (nameedit.trimmed().isEmpty() || passedit.trimmed().isEmpty())
+        return;
+    const bool multiUser = isOn(m_form1.Memo4, SettingsLine::MultiUser);
+    if (!multiUser)
+        storeCredentials();
+    if (isOn(m_form1.Memo4, SettingsLine::ResolveLocal))
+        m_form1.iptype = QStringLiteral("1");
+    if (!multiUser) {
+        Timer4.setInterval(100);
+        return;
+    }
+    listIndex = 0;
+    Timer7.setInterval(100);
+}
+
+void TForm2::Button1Click()
+{
+    Label5 = m_platform.localAddress.localAddress();
+    if (nameedit.trimmed().isEmpty() || passedit.trimmed().isEmpty())
+        return;
+    pageHost = primaryServerHost(nameedit, m_form1.Memo1);
+    if (!isSecondaryEligible(pageHost)) {
+        Timer7.setInterval(10);
+        return;
+    }
+    const auto address = m_form1.datagramAddress(Label5);
+    if (!address) {
+        setLine1(Messages::fixedAddressInvalid(languageCode));
+        Timer4.setInterval(15000);
+        return;
+    }
+    setLine1(Messages::Secondary::loginSent(timeOfDay()));
+    Timer4.setInterval(15000);
+    // A retry while the previous send waits for its look-up: that send goes on.
+    if (NMUDP1 && NMUDP1->isSending())
+        return;
+    try {
+        if (!NMUDP1)
+            throw UDPSockError(QStringLiteral("Invalid Socket"));
+        NMUDP1->RemoteHost = secondaryServerHost();
+        NMUDP1->RemotePort = secondaryPort;
+        const QByteArray datagram =
+            m_codePage.encode(loginDatagram(nameedit, passedit, address->mode, address->text));
+        NMUDP1->SendBytes(datagram, int(datagram.size()));
+    } catch (const UDPSockError&) {
+        Timer4.setInterval(6000);
+        setLine1(Messages::Secondary::sendFailed(languageCode));
+    }
+}
+
+void TForm2::NMUDP1DataReceived(int, const QString& FromIP)
+{
+    // Only the server the login went to may answer it.
+    if (FromIP != NMUDP1->lastRemoteIP())
+        return;
+    QByteArray buffer(10000, '\0');
+    int length = 0;
+    NMUDP1->FetchBytes(buffer, length);
+    const Reply reply = parseReply(length > 0 ? m_codePage.decodeUpToNul(buffer.left(length)) : QString());
+    switch (reply.kind) {
+    case ReplyKind::Disabled:
+        Timer4.setInterval(0);
+        break;
+    case ReplyKind::Success:
+        onSuccessReply(reply);
+        break;
+    case ReplyKind::NotRegistered:
+        onNotRegisteredReply(reply);
+        break;
+    case ReplyKind::Unrecognised:
+        break;
+    }
+}
+
+void TForm2::onSuccessReply(const Reply& reply)
+{
+    Timer4.setInterval(0);
+    QString expiry = reply.expiry;
+    if (expiry.trimmed() != QStringLiteral("."))
+        expiry = Messages::expiryPrefix() + expiry;
+    if (reply.accountCode == QStringLiteral("0")) {
+        padSettingsLines(m_form1.Memo4, SettingsLine::Count);
+        m_form1.Memo4[SettingsLine::AccountType] = QStringLiteral("6"); // saved with the primary's next save
+    }
+    if (isOn(m_form1.Memo4, SettingsLine::MultiUser)) {
+        Timer7.setInterval(10);
+    } else if (!m_form1.CheckBox2->isChecked() &&
+               (wgip == m_platform.localAddress.localAddress() || m_form1.CheckBox5->isChecked())) {
+        Timer9.setInterval(3000);
+    }
+    const QString time = timeOfDay();
+    setLine1(Messages::Secondary::loginSucceeded(languageCode, time));
+    wgip = reply.resolvedAddress;
+    if (const QString page = accountPage(pageHost, reply, m_codePage);
+        !page.isEmpty() && m_pageThrottle.allow(reply.accountCode, m_platform.clock.now()))
+        m_platform.browser.openUrl(page);
+
+    const Messages::LoginStamp stamp{
+        reply.replyDomain, m_form1.displayAddress(languageCode, reply.resolvedAddress),
+        today(),           time,
+        nameedit,          expiry};
+    if (reply.replyDomain.contains(QStringLiteral("Repeat landing")))
+        appendHistory(Messages::Secondary::repeatedLoginHistory(languageCode, stamp));
+    else
+        appendHistory(Messages::Secondary::successHistory(languageCode, stamp));
+}
+
+void TForm2::onNotRegisteredReply(const Reply& reply)
+{
+    Timer4.setInterval(0);
+    appendHistory(Messages::Secondary::loginFailedHistory(languageCode, today(), timeOfDay(), nameedit));
+    if (m_pageThrottle.allow(QStringLiteral("registration"), m_platform.clock.now()))
+        m_platform.browser.openUrl(
+            registrationPage(pageHost, reply.registrationCode, nameedit, passedit, m_codePage));
+}
+
+void TForm2::Timer1Timer()
+{
+    Timer1.setInterval(0);
+    if (m_form1.zddr->isChecked())
+        Button5Click();
+}
+
+void TForm2::Timer2Timer()
+{
+    Timer2.setInterval(0);
+    setLine1(timeOfDay());
+    Button4Click();
+}
+
+void TForm2::Timer4Timer()
+{
+    Timer4.setInterval(0);
+    Button1Click();
+}
+
+void TForm2::Timer5Timer()
+{
+    Timer5.setInterval(0);
+    setLine1(timeOfDay() + u'.');
+    Button5Click();
+}
+
+// Settings line 1 holding anything but "0" counts as multi-user here.
+void TForm2::Timer7Timer()
+{
+    Timer7.setInterval(0);
+    if (m_form1.Memo4.value(SettingsLine::MultiUser) == QStringLiteral("0"))
+        return;
+    const QStringList lines = m_form1.multiUserLines();
+    if (listIndex >= lines.size()) {
+        if (wgip == m_platform.localAddress.localAddress())
+            Timer9.setInterval(3000);
+        return;
+    }
+    nameedit = MultiUserList::entryDomain(lines.at(listIndex));
+    ++listIndex;
+    const auto stored = m_platform.keyStore.value(nameedit);
+    if (!stored) {
+        // As in the primary pass: one entry without its password must not stop the rest.
+        appendHistory(today() + u' ' + timeOfDay() + u' ' +
+                      Messages::entryPasswordMissing(languageCode, nameedit));
+        Timer7.setInterval(10);
+        return;
+    }
+    passedit = StoredPassword::decode(*stored);
+    Timer8.setInterval(100);
+}
+
+void TForm2::Timer8Timer()
+{
+    Timer8.setInterval(0);
+    if (m_platform.localAddress.localAddress() == QStringLiteral("127.0.0.1")) {
+        Timer8.setInterval(1000); // no network yet
+        return;
+    }
+    Button1Click();
+}
+
+void TForm2::Timer9Timer()
+{
+    setLine1(timeOfDay() + Messages::checkStatus(languageCode, Messages::CheckStatus::LocalCheckTick, wgip));
+    if (wgip == m_platform.localAddress.localAddress())
+        return;
+    if (m_form1.zddr->isChecked())
+        Button5Click();
+    else
+        Button4Click();
+    setLine1(timeOfDay() +
+             Messages::checkStatus(languageCode, Messages::CheckStatus::LocalCheckChangeFound, wgip));
+}
