@@ -219,6 +219,7 @@ private:
     void showCheckStatus(Messages::CheckStatus status, bool inLog = true);
     QString routerExternalAddress() const;
     QString readCheckDatagram(TNMUDP& channel, int numberBytes);
+    bool isMatchingConfirmation(const QString& datagram);
     void sendProbe(TNMUDP& channel, int port);
     void armCheckAfterListPass();
     void appendHistory(const QString& text);

@@ -98,6 +98,20 @@ QString TForm1::readCheckDatagram(TNMUDP& channel, int numberBytes)
     return m_codePage.decodeUpToNul(stream.data().left(numberBytes));
 }
 
+// A confirmation naming another address than ours means the address changed.
+bool TForm1::isMatchingConfirmation(const QString& datagram)
+{
+    const auto address = CheckDatagram::address(datagram);
+    if (!address)
+        return false;
+    if (*address == wgip)
+        return true;
+    confirmationCount = 0;
+    Timer5.setInterval(0);
+    logInAgain();
+    return false;
+}
+
 // Confirmations come from any sender, as intended: every field is checked
 // before it arms a timer or names a port.
 void TForm1::NMUDP2DataReceived(int NumberBytes)
@@ -105,15 +119,8 @@ void TForm1::NMUDP2DataReceived(int NumberBytes)
     if (NumberBytes < 0)
         return;
     const QString datagram = readCheckDatagram(*NMUDP2, NumberBytes);
-    const auto address = CheckDatagram::address(datagram);
-    if (!address)
+    if (!isMatchingConfirmation(datagram))
         return;
-    if (*address != wgip) {
-        confirmationCount = 0;
-        Timer5.setInterval(0);
-        logInAgain();
-        return;
-    }
     showCheckStatus(CheckStatus::ConfirmationMatches);
     // Gives the internal check's second datagram a real destination.
     if (const auto port = CheckDatagram::port(datagram))
@@ -133,15 +140,8 @@ void TForm1::NMUDP3DataReceived(int NumberBytes)
         ++loopbackCount;
         return;
     }
-    const auto address = CheckDatagram::address(datagram);
-    if (!address)
+    if (!isMatchingConfirmation(datagram))
         return;
-    if (*address != wgip) {
-        confirmationCount = 0;
-        Timer5.setInterval(0);
-        logInAgain();
-        return;
-    }
     if (const auto port = CheckDatagram::port(datagram)) {
         learnedPort = *port;
         ++confirmationCount;

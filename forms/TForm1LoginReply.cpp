@@ -1,5 +1,6 @@
 #include "forms/TForm1.h"
 
+#include "forms/LoginReplyDatagram.h"
 #include "net/TNMUDP.h"
 #include "registration/LoginExchange.h"
 #include "settings/SettingsLines.h"
@@ -37,10 +38,7 @@ void TForm1::NMUDP1DataReceived(int, const QString& FromIP)
     // pages carrying the password, stop the retries or switch the port.
     if (FromIP != NMUDP1->lastRemoteIP())
         return;
-    QByteArray buffer(10000, '\0');
-    int length = 0;
-    NMUDP1->FetchBytes(buffer, length);
-    const Reply reply = parseReply(length > 0 ? m_codePage.decodeUpToNul(buffer.left(length)) : QString());
+    const Reply reply = receiveLoginReply(*NMUDP1, m_codePage);
     switch (reply.kind) {
     case ReplyKind::Disabled:
         Timer4.setInterval(0);

@@ -21,7 +21,7 @@ void TForm1::appendHistory(const QString& text)
 void TForm1::setListScrollBars()
 {
     Memo2->setVerticalScrollBarPolicy(multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff
-                                                                   : Qt::ScrollBarAlwaysOn);
+                                                                  : Qt::ScrollBarAlwaysOn);
     Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
@@ -57,7 +57,9 @@ void TForm1::Label15Click()
     QString taken = Memo2->textCursor().block().text();
     if (taken.isEmpty())
         taken = lines.value(0);
-    const auto equal = [&taken](const QString& line) { return line.compare(taken, Qt::CaseInsensitive) == 0; };
+    const auto equal = [&taken](const QString& line) {
+        return line.compare(taken, Qt::CaseInsensitive) == 0;
+    };
     if (const auto found = std::find_if(lines.begin(), lines.end(), equal); found != lines.end())
         lines.erase(found);
     Memo2->setPlainText(lines.join(u'\n'));

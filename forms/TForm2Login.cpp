@@ -1,5 +1,6 @@
 #include "forms/TForm2.h"
 
+#include "forms/LoginReplyDatagram.h"
 #include "forms/TForm1.h"
 #include "net/TNMUDP.h"
 #include "registration/StoredPassword.h"
@@ -86,10 +87,7 @@ void TForm2::NMUDP1DataReceived(int, const QString& FromIP)
     // Only the server the login went to may answer it.
     if (FromIP != NMUDP1->lastRemoteIP())
         return;
-    QByteArray buffer(10000, '\0');
-    int length = 0;
-    NMUDP1->FetchBytes(buffer, length);
-    const Reply reply = parseReply(length > 0 ? m_codePage.decodeUpToNul(buffer.left(length)) : QString());
+    const Reply reply = receiveLoginReply(*NMUDP1, m_codePage);
     switch (reply.kind) {
     case ReplyKind::Disabled:
         Timer4.setInterval(0);
