@@ -9,12 +9,15 @@
 #include "platform/ThreadedHostResolver.h"
 #include "ui/DesktopBrowser.h"
 #include "ui/QtMessageBoxes.h"
+#include "ui/WebPane.h"
+#include "ui/WebPaneStartup.h"
 
 #include <QApplication>
 #include <QSystemTrayIcon>
 
 int main(int argc, char* argv[])
 {
+    prepareWebPanes();
     QApplication application(argc, argv);
 
     LocaleSystemLanguage language;
@@ -42,6 +45,7 @@ int main(int argc, char* argv[])
     AppShell shell;
     shell.title = title;
     shell.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    shell.makeWebPane = [&browser, &http](QWidget* parent) { return createWebPane(browser, http, parent); };
 
     WindowSet windows(platform, shell);
     const TerminationSignals terminationSignals([&windows] {

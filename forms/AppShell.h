@@ -3,6 +3,7 @@
 #include <QString>
 
 class QWidget;
+class WebPane;
 
 #include <functional>
 
@@ -17,6 +18,8 @@ public:
     std::function<void()> OnMinimize;
     // Whether the desktop has a notification area; tests replace it.
     std::function<bool()> trayAvailable;
+    // Makes the windows' web panes; without it (most tests) no pane is made.
+    std::function<WebPane*(QWidget* parent)> makeWebPane;
 
     void minimize()
     {

@@ -40,11 +40,16 @@ void TForm1::connectControls()
             TrayIconLeftClick();
     });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Label3, &ClickableLabel::clicked, this, [this] { Label3Click(); });
+    connect(Label14, &ClickableLabel::clicked, this, [this] { Label14Click(); });
     connect(Label16, &ClickableLabel::clicked, this, [this] { Label16Click(); });
     connect(Label15, &ClickableLabel::clicked, this, [this] { Label15Click(); });
     Timer1.setOnTimer([this] { Timer1Timer(); });
     Timer3.setOnTimer([this] { Timer3Timer(); });
+    Timer2.setOnTimer([this] { Timer2Timer(); });
     Timer4.setOnTimer([this] { Timer4Timer(); });
+    Timer10.setOnTimer([this] { Timer10Timer(); });
+    Timer13.setOnTimer([this] { Timer13Timer(); });
     Timer5.setOnTimer([this] { Timer5Timer(); });
     Timer6.setOnTimer([this] { Timer6Timer(); });
     Timer7.setOnTimer([this] { Timer7Timer(); });

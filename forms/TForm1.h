@@ -25,7 +25,11 @@ class EventLog;
 class StatusPanels;
 class QCheckBox;
 class QComboBox;
+class QAction;
 class QLabel;
+class QMenu;
+class QToolBar;
+class WebPane;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -78,7 +82,9 @@ public:
 
     // Right area.
     QLabel* Image2 = nullptr;
-    QWidget* WebBrowser1 = nullptr;
+    // Made once the window is first shown, so that its first paint is not delayed.
+    WebPane* WebBrowser1 = nullptr;
+    WebPane* WebBrowser2 = nullptr; // 41 x 41, behind the login panel
 
     StatusPanels* StatusBar1 = nullptr;
 
@@ -110,6 +116,8 @@ public:
     Timer Timer7;  // multi-user list pass
     Timer Timer8;  // network wait before a list entry's login
     Timer Timer9;  // local check
+    Timer Timer10; // downloads of the zone list and the banner
+    Timer Timer13; // second advertisement page
     Timer Timer14; // address consistency check
     Timer Timer15; // no-public-address warning
 
@@ -179,8 +187,16 @@ public:
     void Label8Click();
     void Label9Click();
 
-    // Menus (TForm1Menus.cpp).
+    // Menus, toolbar, links (TForm1Menus.cpp); web panes and downloads (TForm1Web.cpp).
     void N14Click();
+    void Label3Click();
+    void Label14Click();
+    // Opens a page in the user's browser, or says in the status bar that it cannot.
+    void openPage(const QString& url);
+    void Timer2Timer();
+    void Timer13Timer();
+    void Timer10Timer();
+    void WebBrowser1TitleChange(const QString& title);
     void CheckBox5Click();
     void CheckBox2Click();
 
@@ -206,7 +222,10 @@ protected:
 
 private:
     void buildLayout();
-    void buildMenus();
+    void buildMenus(QToolBar* toolbar);
+    QAction* addPageAction(QMenu* menu, const char* control, const char* text, const QString& url);
+    void createWebPanes();
+    void showBanner();
     QWidget* buildAddressBand();
     QWidget* buildLoginPanel();
     QWidget* buildAdvancedPanel();
@@ -240,6 +259,8 @@ private:
     AppShell& m_shell;
     CodePage m_codePage;
     QStackedWidget* m_logOrOptions = nullptr;
+    QWidget* m_loginPanel = nullptr;
+    QWidget* m_webArea = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
     std::optional<QString> m_savedDomainPrefix;
     std::optional<QString> m_savedPasswordPrefix;

@@ -2,11 +2,12 @@
 
 #include "forms/AppShell.h"
 #include "portmap/uAutoNAT.h"
+#include "settings/ProviderPages.h"
 #include "settings/TextFile.h"
-#include "settings/deployment.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
 #include "ui/Messages.h"
+#include "ui/WebPane.h"
 
 #include <QCheckBox>
 #include <QCursor>
@@ -133,9 +134,6 @@ void TForm111::buildLayout()
     Label11 = new ClickableLabel(QStringLiteral("窗口隐藏 "), this);
     Label11->setGeometry(134, 260, 70, 16);
 
-    WebBrowser1 = new QWidget(this);
-    WebBrowser1->setGeometry(386, 24, 180, 236);
-
     CheckBox1 = new QCheckBox(QStringLiteral("自动检测IP"), this);
     CheckBox1->setVisible(false);
     Edit5 = new QLineEdit(QStringLiteral("60"), this);
@@ -229,17 +227,29 @@ void TForm111::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
     if (const QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());
+    // Made when first shown, as most runs never show this window.
+    if (!WebBrowser1 && m_shell.makeWebPane) {
+        WebBrowser1 = m_shell.makeWebPane(this);
+        WebBrowser1->setGeometry(386, 24, 180, 236);
+        WebBrowser1->show();
+        WebBrowser1->load(ProviderPages::portMappingAdvertisement());
+    }
+}
+
+void TForm111::openPage(const QString& url)
+{
+    if (!m_platform.browser.openUrl(url))
+        log(Messages::browserUnavailable(LanguageCode::Jt, url));
 }
 
 void TForm111::Label7Click()
 {
-    m_platform.browser.openUrl(QString::fromUtf8(deployment::providerWebSite) + QStringLiteral("/port.asp"));
+    openPage(ProviderPages::page(QStringLiteral("/port.asp")));
 }
 
 void TForm111::Label8Click()
 {
-    m_platform.browser.openUrl(QString::fromUtf8(deployment::providerWebSite) +
-                               QStringLiteral("/portlist.asp"));
+    openPage(ProviderPages::page(QStringLiteral("/portlist.asp")));
 }
 
 void TForm111::Label11Click()

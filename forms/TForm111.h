@@ -24,6 +24,7 @@ class QPushButton;
 class QRadioButton;
 class QSystemTrayIcon;
 class TAutoNAT;
+class WebPane;
 
 // The port mapping window: keeps the user's list of mappings ("jilu.txt")
 // applied on the gateway and re-applies it whenever the gateway's external
@@ -56,7 +57,7 @@ public:
     ClickableLabel* Label7 = nullptr;
     ClickableLabel* Label8 = nullptr;
     ClickableLabel* Label11 = nullptr;
-    QWidget* WebBrowser1 = nullptr;
+    WebPane* WebBrowser1 = nullptr; // made when the window is first shown
     QCheckBox* CheckBox1 = nullptr; // automatic address check (invisible)
     QLineEdit* Edit5 = nullptr;     // its interval in seconds (invisible)
     QStringList Memo3{QStringLiteral("60")};
@@ -120,6 +121,7 @@ private:
     void buildLayout();
     void connectControls();
     void log(const QString& line);
+    void openPage(const QString& url);
     QString protocol() const;
     void saveMappingList();
     void saveIntervalFile();

@@ -46,12 +46,12 @@ void TForm1::buildLayout()
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(912, 605);
-    buildMenus();
 
     auto* toolbar = new QToolBar(this);
     toolbar->setMovable(false);
     toolbar->setIconSize(QSize(20, 20));
     addToolBar(toolbar);
+    buildMenus(toolbar);
     addToolBarBreak();
     auto* addressBand = new QToolBar(this);
     addressBand->setMovable(false);
@@ -118,6 +118,7 @@ QWidget* TForm1::buildAddressBand()
 QWidget* TForm1::buildLoginPanel()
 {
     auto* Panel2 = new QFrame(this);
+    m_loginPanel = Panel2;
     Panel2->setFrameShape(QFrame::StyledPanel);
     Panel2->setFixedHeight(95);
     auto* grid = new QGridLayout(Panel2);
@@ -191,9 +192,11 @@ QWidget* TForm1::buildRightArea()
     Image2 = new QLabel(banner);
     Image2->setGeometry(0, 0, 625, 105);
     column->addWidget(banner);
-    WebBrowser1 = new QFrame(Panel3);
-    WebBrowser1->setAutoFillBackground(true);
-    WebBrowser1->setStyleSheet(QStringLiteral("background: white;"));
-    column->addWidget(WebBrowser1, 1);
+    m_webArea = new QFrame(Panel3);
+    m_webArea->setAutoFillBackground(true);
+    m_webArea->setStyleSheet(QStringLiteral("background: white;"));
+    auto* webLayout = new QVBoxLayout(m_webArea);
+    webLayout->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(m_webArea, 1);
     return Panel3;
 }

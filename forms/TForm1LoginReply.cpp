@@ -72,7 +72,7 @@ void TForm1::onSuccessReply(const Reply& reply)
     Label7->setText(wgip);
     if (const QString page = accountPage(primaryServerHost, reply, m_codePage);
         !page.isEmpty() && m_pageThrottle.allow(reply.accountCode, m_platform.clock.now()))
-        m_platform.browser.openUrl(page);
+        openPage(page);
 
     Messages::LoginStamp stamp{reply.replyDomain, displayAddress(languageCode, reply.resolvedAddress),
                                today(),           time,
@@ -119,6 +119,6 @@ void TForm1::onNotRegisteredReply(const Reply& reply)
     dlrz->appendLine(Messages::loginFailedHistory(languageCode, today(), timeOfDay(), nameedit->text()));
     StatusBar1->setPanelText(0, Messages::notRegistered(languageCode));
     if (m_pageThrottle.allow(QStringLiteral("registration"), m_platform.clock.now()))
-        m_platform.browser.openUrl(registrationPage(primaryServerHost, reply.registrationCode,
-                                                    nameedit->text(), passedit->text(), m_codePage));
+        openPage(registrationPage(primaryServerHost, reply.registrationCode, nameedit->text(),
+                                  passedit->text(), m_codePage));
 }

@@ -11,10 +11,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -56,6 +54,8 @@ void TForm1::FormCreate()
     Timer1.setInterval(1000);
     Timer3.setInterval(1000);
     Timer14.setInterval(30000);
+    Timer13.setInterval(70000);
+    Timer10.setInterval(600000);
     Timer3Timer();
 
     m_shell.OnMinimize = [this] { ApplicationMinimize(); };
@@ -95,9 +95,8 @@ void TForm1::noteSecondCopyUndetectable()
 void TForm1::FormShow()
 {
     loadingGuard = false;
-    const QString banner = programFile(QStringLiteral("ggw.gif"));
-    if (QFile::exists(banner))
-        Image2->setPixmap(QPixmap(banner));
+    showBanner();
+    createWebPanes();
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -124,7 +124,7 @@ void TForm2::onSuccessReply(const Reply& reply)
     wgip = reply.resolvedAddress;
     if (const QString page = accountPage(pageHost, reply, m_codePage);
         !page.isEmpty() && m_pageThrottle.allow(reply.accountCode, m_platform.clock.now()))
-        m_platform.browser.openUrl(page);
+        m_form1.openPage(page);
 
     const Messages::LoginStamp stamp{
         reply.replyDomain, m_form1.displayAddress(languageCode, reply.resolvedAddress),
@@ -141,8 +141,7 @@ void TForm2::onNotRegisteredReply(const Reply& reply)
     Timer4.setInterval(0);
     appendHistory(Messages::Secondary::loginFailedHistory(languageCode, today(), timeOfDay(), nameedit));
     if (m_pageThrottle.allow(QStringLiteral("registration"), m_platform.clock.now()))
-        m_platform.browser.openUrl(
-            registrationPage(pageHost, reply.registrationCode, nameedit, passedit, m_codePage));
+        m_form1.openPage(registrationPage(pageHost, reply.registrationCode, nameedit, passedit, m_codePage));
 }
 
 void TForm2::Timer1Timer()

@@ -7,5 +7,6 @@ class Browser
 {
 public:
     virtual ~Browser() = default;
-    virtual void openUrl(const QString& url) = 0;
+    // False when no browser could be started (no desktop handler for http).
+    virtual bool openUrl(const QString& url) = 0;
 };

@@ -3,7 +3,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-void DesktopBrowser::openUrl(const QString& url)
+bool DesktopBrowser::openUrl(const QString& url)
 {
-    QDesktopServices::openUrl(QUrl::fromUserInput(url));
+    return QDesktopServices::openUrl(QUrl::fromUserInput(url));
 }

@@ -6,5 +6,5 @@
 class DesktopBrowser final : public Browser
 {
 public:
-    void openUrl(const QString& url) override;
+    bool openUrl(const QString& url) override;
 };

@@ -274,4 +274,19 @@ QString loginFailedHistory(LanguageCode language, const QString& date, const QSt
 
 } // namespace Secondary
 
+QString browserUnavailable(LanguageCode language, const QString& url)
+{
+    return pick(language, QStringLiteral("无法启动浏览器，请手动打开："),
+                QStringLiteral("無法啟動瀏覽器，請手動開啟："),
+                QStringLiteral("Cannot start a web browser; open this address yourself: ")) +
+           url;
+}
+
+QString notAWebAddress(LanguageCode language)
+{
+    return pick(language, QStringLiteral("只能打开以 http:// 或 https:// 开头的地址"),
+                QStringLiteral("只能開啟以 http:// 或 https:// 開頭的位址"),
+                QStringLiteral("Only http:// and https:// addresses can be opened"));
+}
+
 } // namespace Messages

@@ -76,6 +76,11 @@ QString loginFailedHistory(LanguageCode language, const QString& date, const QSt
                            const QString& user);
 } // namespace Secondary
 
+// Status-bar texts of the links: no browser could be started (the address
+// follows, for copying), or the address box holds no web address.
+QString browserUnavailable(LanguageCode language, const QString& url);
+QString notAWebAddress(LanguageCode language);
+
 // Replaces event-log lines 0 to 3 while the router has not reported its address.
 QStringList routerNotice();
 

@@ -53,7 +53,14 @@ class FakeBrowser final : public Browser
 {
 public:
     QStringList opened;
-    void openUrl(const QString& url) override { opened << url; }
+    bool fails = false; // as when the desktop has no browser
+    bool openUrl(const QString& url) override
+    {
+        if (fails)
+            return false;
+        opened << url;
+        return true;
+    }
 };
 
 class FakeHttpClient final : public HttpClient

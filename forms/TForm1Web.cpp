@@ -1,0 +1,76 @@
+#include "forms/TForm1.h"
+
+#include "forms/AppShell.h"
+#include "settings/ProviderPages.h"
+#include "ui/WebPane.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QLabel>
+#include <QLayout>
+#include <QPixmap>
+
+namespace {
+
+// A banner larger than this is no banner; decoding it could take the memory.
+constexpr int maxBannerSide = 4096;
+
+} // namespace
+
+void TForm1::createWebPanes()
+{
+    if (WebBrowser1 || !m_shell.makeWebPane)
+        return;
+    WebBrowser1 = m_shell.makeWebPane(m_webArea);
+    m_webArea->layout()->addWidget(WebBrowser1);
+    connect(WebBrowser1, &WebPane::titleChanged, this,
+            [this](const QString& title) { WebBrowser1TitleChange(title); });
+    WebBrowser2 = m_shell.makeWebPane(m_loginPanel->parentWidget());
+    WebBrowser2->setGeometry(0, 0, 41, 41);
+    WebBrowser2->stackUnder(m_loginPanel);
+}
+
+void TForm1::showBanner()
+{
+    const QString banner = programFile(QStringLiteral("ggw.gif"));
+    if (!QFile::exists(banner))
+        return;
+    QImageReader reader(banner);
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > maxBannerSide || size.height() > maxBannerSide)
+        return;
+    const QImage image = reader.read();
+    if (!image.isNull())
+        Image2->setPixmap(QPixmap::fromImage(image));
+}
+
+void TForm1::Timer2Timer()
+{
+    Timer2.setInterval(advertisementInterval);
+    if (WebBrowser1)
+        WebBrowser1->load(ProviderPages::mainAdvertisement(advertisementCounter1));
+    advertisementCounter1 = ProviderPages::nextCounter(advertisementCounter1);
+}
+
+void TForm1::Timer13Timer()
+{
+    Timer13.setInterval(advertisementInterval);
+    if (WebBrowser2)
+        WebBrowser2->load(ProviderPages::secondAdvertisement(advertisementCounter2));
+    advertisementCounter2 = ProviderPages::nextCounter(advertisementCounter2);
+}
+
+void TForm1::WebBrowser1TitleChange(const QString& title)
+{
+    if (const auto interval = ProviderPages::intervalFromTitle(title))
+        advertisementInterval = *interval;
+}
+
+// The zone list is kept for the user only; the banner shows from the next start.
+void TForm1::Timer10Timer()
+{
+    Timer10.setInterval(0);
+    (void)m_platform.http.download(ProviderPages::zoneListDownload(),
+                                   programFile(QStringLiteral("yuming.txt")));
+    (void)m_platform.http.download(ProviderPages::bannerDownload(), programFile(QStringLiteral("ggw.gif")));
+}

@@ -1,0 +1,200 @@
+#include "WindowFixture.h"
+
+#include "app/WindowSet.h"
+#include "fakes/HostMappingHttpClient.h"
+#include "fakes/ScriptedHttpServer.h"
+#include "fakes/ThreadedWebSite.h"
+#include "forms/TForm1.h"
+#include "ui/StatusPanels.h"
+#include "ui/WebPane.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+// Records what it is asked to load; the title is played by the test.
+class RecordingPane final : public WebPane
+{
+public:
+    using WebPane::WebPane;
+    QStringList loaded;
+    void load(const QString& url) override { loaded << url; }
+};
+
+QByteArray gifOf(const QSize& size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG"); // what the server calls a GIF, any readable image will do
+    return bytes;
+}
+
+} // namespace
+
+class TestWebAndMenus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyMenuEntryAndToolbarButtonOpensItsPage()
+    {
+        const QString site = QStringLiteral("http://www.kelvane.example");
+        const QString registration = QStringLiteral("http://www.domains.example");
+        const QList<std::pair<const char*, QString>> entries{
+            {"N1", site + "/ycxz.asp"},
+            {"mnuCut", site + "/regedit.shtml"},
+            {"mnuCopy", registration},
+            {"N6", site + "/jzbz2000.asp"},
+            {"N7", site + "/jzbzxp.asp"},
+            {"N8", site + "/sgymjz.shtml"},
+            {"N9", site + "/chanshimore.asp"},
+            {"N10", site + "/djyujx.asp"},
+            {"N12", site + "/start.shtml"},
+            {"N15", site + "/ddnskhd.asp"},
+            {"N3", site + "/yinanjd.shtml"},
+            {"N4", site + "/help2010.asp"},
+            {"mnuAbout", site + "/"},
+            {"ToolButton1", site + "/ycxz.asp"},
+            {"ToolButton2", site + "/regedit.shtml"},
+            {"ToolButton3", registration},
+            {"ToolButton4", site + "/jzbz2000.asp"},
+            {"tbCopy", site + "/jzbzxp.asp"},
+            {"tbPaste", site + "/sgymjz.shtml"},
+            {"ToolButton9", site + "/chanshimore.asp"},
+            {"tbDelete", site + "/djyujx.asp"},
+            {"tbAttribute", site + "/yinanjd.shtml"},
+            {"tbViewStyle", site + "/help2010.asp"},
+        };
+        WindowFixture f;
+        WindowSet windows(f.fakes.platform(), f.shell);
+        TForm1& form = windows.Form1;
+        for (const auto& [control, url] : entries) {
+            const QString name = QString::fromLatin1(control);
+            if (auto* action = form.findChild<QAction*>(name))
+                action->trigger();
+            else if (auto* button = form.findChild<QToolButton*>(name))
+                button->click();
+            else
+                QFAIL(control);
+            QCOMPARE(f.fakes.browser.opened.last(), url);
+        }
+        form.Label14Click();
+        QCOMPARE(f.fakes.browser.opened.last(), site + "/help2010.asp");
+        QCOMPARE(f.fakes.browser.opened.size(), entries.size() + 1);
+
+        form.findChild<QAction*>("N14")->trigger(); // shows the port mapping window, opens nothing
+        QVERIFY(windows.Form111.isVisible());
+        QCOMPARE(f.fakes.browser.opened.size(), entries.size() + 1);
+
+        QStringList order;
+        for (QAction* action : form.findChild<QToolBar*>()->actions())
+            order << (action->isSeparator()
+                          ? QStringLiteral("|")
+                          : form.findChild<QToolBar*>()->widgetForAction(action)->objectName());
+        QCOMPARE(order.join(u' '),
+                 QString("ToolButton1 ToolButton2 ToolButton3 | ToolButton4 tbCopy tbPaste | "
+                         "ToolButton9 | tbDelete tbAttribute | tbViewStyle |"));
+        QCOMPARE(form.findChild<QToolButton*>("tbCopy")->size(), QSize(30, 26));
+        QCOMPARE(form.findChild<QToolButton*>("tbCopy")->toolTip(), QStringLiteral("XP建站"));
+    }
+
+    void theAddressBoxOpensOnlyWebAddressesAndAMissingBrowserIsSaid()
+    {
+        WindowFixture f;
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.ComboBox1->setEditText("javascript:alert(1)");
+        form.Label3Click();
+        QVERIFY(f.fakes.browser.opened.isEmpty());
+        QCOMPARE(form.StatusBar1->panelText(0), QStringLiteral("只能打开以 http:// 或 https:// 开头的地址"));
+        form.ComboBox1->setEditText("https://a.example/page");
+        form.Label3Click();
+        QCOMPARE(f.fakes.browser.opened, QStringList{"https://a.example/page"});
+
+        f.fakes.browser.fails = true;
+        form.Label14Click();
+        QCOMPARE(form.StatusBar1->panelText(0),
+                 QStringLiteral("无法启动浏览器，请手动打开：http://www.kelvane.example/help2010.asp"));
+    }
+
+    void advertisementPanesFollowTheTitleRule()
+    {
+        WindowFixture f;
+        QList<RecordingPane*> panes;
+        f.shell.makeWebPane = [&panes](QWidget* parent) {
+            panes << new RecordingPane(parent);
+            return panes.last();
+        };
+        TForm1 form(f.fakes.platform(), f.shell);
+        QVERIFY(!form.WebBrowser1); // not before the window is first shown
+        QCOMPARE(form.Timer2.interval(), 1000);
+        QCOMPARE(form.Timer13.interval(), 70000);
+        QCOMPARE(form.Timer10.interval(), 600000);
+        form.FormShow();
+        QCOMPARE(panes.size(), 2);
+        QCOMPARE(form.WebBrowser2->size(), QSize(41, 41));
+
+        form.advertisementCounter1 = 5000;
+        form.Timer2Timer();
+        QCOMPARE(panes[0]->loaded.last(),
+                 QString("http://www.kelvane.example/guanggao/ddns2011.asp?gg=5000"));
+        QCOMPARE(form.advertisementCounter1, 0);
+        QCOMPARE(form.Timer2.interval(), 1200000);
+        form.Timer13Timer();
+        QCOMPARE(panes[1]->loaded.last(), QString("http://ads.example.net/aa/ddns2011.asp?gg=0"));
+
+        emit panes[0]->titleChanged("ttt30end");
+        QCOMPARE(form.advertisementInterval, 30000);
+        emit panes[0]->titleChanged("ttt-5end");
+        QCOMPARE(form.advertisementInterval, 30000);
+        form.Timer2Timer();
+        QCOMPARE(form.Timer2.interval(), 30000);
+    }
+
+    void downloadsReplaceTheFilesOnlyWhenTheyArrive()
+    {
+        const QByteArray banner = gifOf({625, 105});
+        ThreadedWebSite site({{"/vkl/yuming.txt", ScriptedHttpServer::ok("kelvane.example\r\n")},
+                              {"/vkl/ggw.gif", ScriptedHttpServer::ok(banner)}});
+        WindowFixture f;
+        f.write("ggw.gif", "old banner");
+        {
+            HostMappingHttpClient refused({}); // no host: a refused connection
+            TForm1 form(f.fakes.platformWith(refused), f.shell);
+            form.Timer10Timer();
+            QCOMPARE(form.Timer10.interval(), 0);
+            QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
+            form.FormShow(); // not an image: no banner
+            QVERIFY(form.Image2->pixmap().isNull());
+        }
+        ThreadedWebSite missing({}); // 404 for everything
+        for (const QString& host : {missing.hostAndPort(), site.hostAndPort()}) {
+            HostMappingHttpClient http({{"www.kelvane.example", host}});
+            TForm1 form(f.fakes.platformWith(http), f.shell);
+            form.Timer10Timer();
+            if (host == missing.hostAndPort())
+                QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
+        }
+        QCOMPARE(f.read("ggw.gif"), banner);
+        QCOMPARE(f.read("yuming.txt"), QByteArray("kelvane.example\r\n"));
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.FormShow();
+        QCOMPARE(form.Image2->pixmap().size(), QSize(625, 105));
+
+        f.write("ggw.gif", gifOf({5000, 10}));
+        TForm1 huge(f.fakes.platform(), f.shell);
+        huge.FormShow();
+        QVERIFY(huge.Image2->pixmap().isNull());
+    }
+};
+
+QTEST_MAIN(TestWebAndMenus)
+#include "TestWebAndMenus.moc"

@@ -1,0 +1,6 @@
+#include "ui/LightWebPane.h"
+
+WebPane* createWebPane(Browser& browser, HttpClient& http, QWidget* parent)
+{
+    return new LightWebPane(browser, http, parent);
+}

@@ -1,0 +1,88 @@
+#include "ui/LightWebPane.h"
+
+#include "platform/Browser.h"
+#include "platform/HttpClient.h"
+#include "ui/WebLinks.h"
+
+#include <QStringDecoder>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+#include <mutex>
+#include <thread>
+
+// The workers reach the pane only through this, under the lock, and only to
+// post to it; the pane clears it before it goes.
+struct LightWebPane::Link
+{
+    std::mutex mutex;
+    LightWebPane* pane;
+};
+
+namespace {
+
+// A page shows its own text only: nothing it names is read, neither from the
+// network nor from local files.
+class TextOnlyBrowser final : public QTextBrowser
+{
+public:
+    using QTextBrowser::QTextBrowser;
+    QVariant loadResource(int, const QUrl&) override { return {}; }
+};
+
+QString decodePage(const QByteArray& page)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(page);
+    return utf8.hasError() ? QString::fromLatin1(page) : text;
+}
+
+} // namespace
+
+LightWebPane::LightWebPane(Browser& browser, HttpClient& http, QWidget* parent)
+    : WebPane(parent), m_browser(browser), m_http(http), m_view(new TextOnlyBrowser(this)),
+      m_link(std::make_shared<Link>())
+{
+    m_link->pane = this;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_view);
+    m_view->setOpenLinks(false);
+    connect(m_view, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
+        const QUrl target = m_pageUrl.resolved(link);
+        if (isWebPageUrl(target))
+            m_browser.openUrl(target.toString());
+    });
+}
+
+LightWebPane::~LightWebPane()
+{
+    // Results posted before this are discarded with the pane's other events.
+    const std::lock_guard lock(m_link->mutex);
+    m_link->pane = nullptr;
+}
+
+void LightWebPane::load(const QString& url)
+{
+    const quint64 load = ++m_loads;
+    const QUrl address = QUrl::fromUserInput(url);
+    // Detached, so that closing the window never waits for a slow server.
+    std::thread([link = m_link, http = &m_http, load, address] {
+        const QByteArray page = http->get(address.toString());
+        const std::lock_guard lock(link->mutex);
+        if (LightWebPane* pane = link->pane)
+            QMetaObject::invokeMethod(
+                pane, [pane, load, address, page] { pane->showPage(load, address, page); },
+                Qt::QueuedConnection);
+    }).detach();
+}
+
+void LightWebPane::showPage(quint64 load, const QUrl& url, const QByteArray& page)
+{
+    // A failed fetch leaves the last page in view.
+    if (load != m_loads || page.isEmpty())
+        return;
+    m_pageUrl = url;
+    m_view->setHtml(decodePage(page));
+    emit titleChanged(m_view->documentTitle());
+}

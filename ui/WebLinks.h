@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QUrl>
+
+// Only web pages leave a pane for the user's browser: a page must not make it
+// open local files or run other schemes' handlers.
+inline bool isWebPageUrl(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https");
+}
