@@ -5,7 +5,8 @@
 // pane_startup_webengine (the pane on the right side, loading a page that a
 // small server of its own serves on 127.0.0.1).
 // Argument "early": create the pane before the window is shown rather than
-// after its first paint.
+// after its first paint. It lingers a second before it exits, so that a memory
+// sampler sees the settled process tree.
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
@@ -59,6 +60,13 @@ double millisSinceStart()
     std::sscanf(field + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %*u %*u %*d %*d %*d %*d %*d %*d %llu",
                 &startTicks);
     return (seconds(CLOCK_BOOTTIME) - double(startTicks) / double(sysconf(_SC_CLK_TCK))) * 1000;
+}
+
+// Time for the memory sampler of pane-startup.sh to see the settled process tree.
+void lingerThenQuit()
+{
+    std::fflush(stdout);
+    QTimer::singleShot(1000, [] { QCoreApplication::exit(0); });
 }
 
 class Window final : public QWidget
@@ -158,7 +166,7 @@ int main(int argc, char* argv[])
             if (title != u"ttt30end")
                 return;
             std::printf("title_ms=%.1f\n", millisSinceStart());
-            QCoreApplication::exit(0);
+            lingerThenQuit();
         });
         pane->load(url);
     };
@@ -173,7 +181,7 @@ int main(int argc, char* argv[])
     });
 #else
     (void)early;
-    window.firstPainted = [] { QCoreApplication::exit(0); };
+    window.firstPainted = lingerThenQuit;
 #endif
     window.show();
     return QApplication::exec();

@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 void TForm1::FormCreate()
 {
@@ -96,7 +97,8 @@ void TForm1::FormShow()
 {
     loadingGuard = false;
     showBanner();
-    createWebPanes();
+    // After the first paint: making a browser engine's view costs it ~80 ms.
+    QTimer::singleShot(0, this, [this] { createWebPanes(); });
 }
 
 void TForm1::showEvent(QShowEvent* event)

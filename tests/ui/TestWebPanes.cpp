@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -24,12 +25,15 @@ using namespace std::chrono_literals;
 class GatedHttpClient final : public HttpClient
 {
 public:
+    std::atomic<int> started = 0;
+    std::atomic<int> finished = 0;
+
     QByteArray get(const QString& url) override
     {
+        ++started;
         std::unique_lock lock(m_mutex);
-        ++m_started;
         m_changed.wait_for(lock, 10s, [&] { return m_released.contains(url); });
-        ++m_finished;
+        ++finished;
         return "<title>" + url.toUtf8() + "</title>";
     }
     WriteResult download(const QString&, const QString&) override { return WriteResult::failure("unused"); }
@@ -40,21 +44,11 @@ public:
         m_released << url;
         m_changed.notify_all();
     }
-    int started() const { return count(m_started); }
-    int finished() const { return count(m_finished); }
 
 private:
-    int count(const int& n) const
-    {
-        const std::lock_guard lock(m_mutex);
-        return n;
-    }
-
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::condition_variable m_changed;
     QStringList m_released;
-    int m_started = 0;
-    int m_finished = 0;
 };
 
 const QByteArray kPage = "<html><head><title>ttt30end</title><link rel=stylesheet href=\"/style.css\"></head>"
@@ -129,7 +123,7 @@ private slots:
         m_gated.release("http://127.0.0.1/new");
         QTRY_COMPARE(titles.count(), 1);
         m_gated.release("http://127.0.0.1/old");
-        QTRY_COMPARE(m_gated.finished(), 2);
+        QTRY_COMPARE(m_gated.finished, 2);
         QTest::qWait(100); // for a stale result to arrive, if it wrongly did
         QCOMPARE(titles.count(), 1);
         QCOMPARE(titles.at(0).at(0).toString(), QStringLiteral("http://127.0.0.1/new"));
@@ -139,12 +133,12 @@ private slots:
     {
         FakeBrowser browser;
         auto* pane = new LightWebPane(browser, m_gated);
-        const int started = m_gated.started();
+        const int started = m_gated.started;
         pane->load("http://127.0.0.1/late");
-        QTRY_COMPARE(m_gated.started(), started + 1);
+        QTRY_COMPARE(m_gated.started, started + 1);
         delete pane;
         m_gated.release("http://127.0.0.1/late");
-        QTRY_COMPARE(m_gated.finished(), started + 1);
+        QTRY_COMPARE(m_gated.finished, started + 1);
         QTest::qWait(100);
     }
 
