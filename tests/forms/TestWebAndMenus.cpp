@@ -7,8 +7,10 @@
 #include "forms/TForm1.h"
 #include "ui/StatusPanels.h"
 #include "ui/WebPane.h"
+#include "ui/WebPaneStartup.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QComboBox>
 #include <QImage>
@@ -160,6 +162,22 @@ private slots:
         QCOMPARE(form.Timer2.interval(), 30000);
     }
 
+    // The pane this build makes, a real page: its title sets the interval.
+    void theConfiguredPaneSetsTheIntervalFromARealPage()
+    {
+        ScriptedHttpServer site;
+        site.answer("/ad.asp", ScriptedHttpServer::ok(
+                                   "<html><head><title>ttt30end</title></head><body>ad</body></html>"));
+        WindowFixture f;
+        CurlHttpClient http;
+        f.shell.makeWebPane = [&](QWidget* parent) { return createWebPane(f.fakes.browser, http, parent); };
+        TForm1 form(f.fakes.platform(), f.shell);
+        form.FormShow();
+        QTRY_VERIFY(form.WebBrowser1);
+        form.WebBrowser1->load(site.url("/ad.asp"));
+        QTRY_COMPARE_WITH_TIMEOUT(form.advertisementInterval, 30000, 20000);
+    }
+
     void downloadsReplaceTheFilesOnlyWhenTheyArrive()
     {
         const QByteArray banner = gifOf({625, 105});
@@ -197,5 +215,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestWebAndMenus)
+int main(int argc, char* argv[])
+{
+    prepareWebPanes();
+    QApplication application(argc, argv);
+    TestWebAndMenus test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "TestWebAndMenus.moc"
