@@ -17,4 +17,8 @@ public:
     // Replaces line `index`, adding empty lines first when the log is shorter.
     void setLine(int index, const QString& text);
     void appendLine(const QString& text);
+
+signals:
+    // Every text written, status or history, for a log without a screen.
+    void lineWritten(const QString& text);
 };

@@ -289,4 +289,11 @@ QString notAWebAddress(LanguageCode language)
                 QStringLiteral("Only http:// and https:// addresses can be opened"));
 }
 
+QString programFolderUnusable(LanguageCode language, const QString& folder, const QString& reason)
+{
+    return pick(language, QStringLiteral("无法使用文件夹 %1：%2"), QStringLiteral("無法使用資料夾 %1：%2"),
+                QStringLiteral("Cannot use the folder %1: %2"))
+        .arg(folder, reason);
+}
+
 } // namespace Messages

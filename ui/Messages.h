@@ -80,6 +80,8 @@ QString loginFailedHistory(LanguageCode language, const QString& date, const QSt
 // follows, for copying), or the address box holds no web address.
 QString browserUnavailable(LanguageCode language, const QString& url);
 QString notAWebAddress(LanguageCode language);
+// The folder an installed program keeps its files in cannot be made or used.
+QString programFolderUnusable(LanguageCode language, const QString& folder, const QString& reason);
 
 // Replaces event-log lines 0 to 3 while the router has not reported its address.
 QStringList routerNotice();

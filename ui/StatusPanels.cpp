@@ -25,6 +25,8 @@ QString StatusPanels::panelText(int index) const
 
 void StatusPanels::setPanelText(int index, const QString& text)
 {
-    if (index == 0 || index == 1)
-        m_panels[index]->setText(text);
+    if (index != 0 && index != 1)
+        return;
+    m_panels[index]->setText(text);
+    emit panelTextChanged(index, text);
 }

@@ -16,6 +16,9 @@ public:
     QString panelText(int index) const;
     void setPanelText(int index, const QString& text);
 
+signals:
+    void panelTextChanged(int index, const QString& text);
+
 private:
     QLabel* m_panels[2];
 };

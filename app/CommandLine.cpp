@@ -1,0 +1,63 @@
+#include "app/CommandLine.h"
+
+#include <QCommandLineParser>
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, {});
+    const QCommandLineOption headless(QStringLiteral("headless"), {});
+    const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
+    const QCommandLineOption saveLogin(QStringLiteral("save-login"), {}, QStringLiteral("domain"));
+    parser.addOptions({help, version, headless, autostart, saveLogin});
+
+    CommandLine result;
+    const auto usageError = [&result](const QString& why) {
+        result.action = CommandLine::Action::UsageError;
+        result.error = why;
+        return result;
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    result.headless = parser.isSet(headless);
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::Help;
+    } else if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Version;
+    } else if (parser.isSet(autostart)) {
+        const QString value = parser.value(autostart);
+        if (value != QStringLiteral("on") && value != QStringLiteral("off"))
+            return usageError(QStringLiteral("--autostart takes on or off, not '%1'").arg(value));
+        result.action = CommandLine::Action::Autostart;
+        result.autostartOn = value == QStringLiteral("on");
+    } else if (parser.isSet(saveLogin)) {
+        result.action = CommandLine::Action::SaveLogin;
+        result.domain = parser.value(saveLogin);
+    }
+    return result;
+}
+
+QString usageText()
+{
+    return QStringLiteral("Usage: kelvane [option]\n"
+                          "Dynamic DNS client with router port mapping. Without options it starts\n"
+                          "in the notification area.\n"
+                          "\n"
+                          "  -h, --help               show this text and exit\n"
+                          "  -v, --version            show the version and exit\n"
+                          "      --headless           run without a display; the event log goes to\n"
+                          "                           standard output (for the systemd user unit)\n"
+                          "      --autostart on|off   start, or no longer start, at login\n"
+                          "      --save-login DOMAIN  save DOMAIN and its password (read from standard\n"
+                          "                           input) for automatic login, and exit\n");
+}
+
+QString versionText()
+{
+    return QStringLiteral("kelvane 2.0");
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// What the command line asks for. Without options the program starts as it
+// always has.
+struct CommandLine
+{
+    enum class Action
+    {
+        Run,
+        Help,
+        Version,
+        Autostart,
+        SaveLogin,
+        UsageError,
+    };
+    Action action = Action::Run;
+    bool headless = false;
+    bool autostartOn = false;
+    QString domain; // of --save-login
+    QString error;  // of a usage error
+};
+
+// `arguments` includes the program name first, as argv does.
+CommandLine parseCommandLine(const QStringList& arguments);
+
+QString usageText();
+QString versionText();

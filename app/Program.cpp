@@ -1,0 +1,124 @@
+#include "app/Program.h"
+
+#include "app/AppTitle.h"
+#include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
+#include "app/WindowSet.h"
+#include "forms/AppShell.h"
+#include "platform/Console.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProgramFolder.h"
+#include "platform/ThreadedHostResolver.h"
+#include "ui/DesktopBrowser.h"
+#include "ui/EventLog.h"
+#include "ui/Messages.h"
+#include "ui/QtMessageBoxes.h"
+#include "ui/StatusPanels.h"
+#include "ui/WebPane.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateTime>
+#include <QDir>
+#include <QSystemTrayIcon>
+
+#include <memory>
+
+namespace {
+
+// A status is usually shown in the status bar and in the log at once: once is enough.
+void printStamped(const QString& text)
+{
+    static QString lastPrinted;
+    if (text.isEmpty() || text == lastPrinted)
+        return;
+    lastPrinted = text;
+    printLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + text);
+}
+
+// Without a screen the event log and the status bar are the journal.
+void printEventLog(TForm1& form)
+{
+    for (int line = 0; line < form.dlrz->lineCount(); ++line)
+        printStamped(form.dlrz->line(line));
+    QObject::connect(form.dlrz, &EventLog::lineWritten, &form, &printStamped);
+    QObject::connect(form.StatusBar1, &StatusPanels::panelTextChanged, &form,
+                     [](int panel, const QString& text) {
+                         if (panel == 0)
+                             printStamped(text);
+                     });
+}
+
+} // namespace
+
+int runProgram(int& argc, char** argv, bool headless)
+{
+    QApplication application(argc, argv);
+
+    LocaleSystemLanguage language;
+    const QString title = applicationTitle(language.languageId());
+    QApplication::setApplicationName(title);
+
+    std::unique_ptr<MessageBoxes> messageBoxes;
+    if (headless)
+        messageBoxes = std::make_unique<ConsoleMessageBoxes>();
+    else
+        messageBoxes = std::make_unique<QtMessageBoxes>();
+    FileInstanceLock instanceLock;
+    const LockOutcome instance = claimSingleInstance(instanceLock, *messageBoxes, title);
+    if (instance == LockOutcome::HeldElsewhere)
+        return headless ? 1 : 0;
+
+    const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
+    if (!folder.error.isEmpty()) {
+        messageBoxes->show(title, Messages::programFolderUnusable(languageCodeFor(language.languageId()),
+                                                                  folder.folder, folder.error));
+        return 1;
+    }
+    // An installed program keeps the port mappings' files there too, wherever it was started.
+    if (folder.installed)
+        QDir::setCurrent(folder.folder);
+
+    // The program lives on in the notification area with no window shown.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    FileKeyStore keyStore(FileKeyStore::defaultPath());
+    ThreadedHostResolver resolver;
+    HostNameLocalAddress localAddress;
+    std::unique_ptr<Browser> browser;
+    if (headless)
+        browser = std::make_unique<ConsoleBrowser>();
+    else
+        browser = std::make_unique<DesktopBrowser>();
+    CurlHttpClient http;
+    SystemClock clock;
+    const Platform platform{language, keyStore,      resolver, localAddress,  *browser,
+                            http,     *messageBoxes, clock,    folder.folder, GatewaySearchAim::multicast()};
+
+    AppShell shell;
+    shell.title = title;
+    shell.trayAvailable = [headless] { return !headless && QSystemTrayIcon::isSystemTrayAvailable(); };
+    if (!headless)
+        shell.makeWebPane = [&browser, &http](QWidget* parent) {
+            return createWebPane(*browser, http, parent);
+        };
+
+    WindowSet windows(platform, shell);
+    const TerminationSignals terminationSignals([&windows] {
+        windows.Form1.WMQueryEndSession();
+        QCoreApplication::exit(0);
+    });
+    if (instance == LockOutcome::Undetectable)
+        windows.Form1.noteSecondCopyUndetectable();
+    if (!headless) {
+        windows.start();
+        return QApplication::exec();
+    }
+    printEventLog(windows.Form1);
+    if (!windows.Form1.zddr->isChecked()) {
+        printErrorLine(QStringLiteral("No saved login: run kelvane --save-login DOMAIN first"));
+        return 1;
+    }
+    windows.Form1.FormShow(); // as after the first show: the option boxes now save
+    return QApplication::exec();
+}
