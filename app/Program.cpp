@@ -36,9 +36,10 @@ void printStamped(const QString& text)
     printLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + text);
 }
 
-// Without a screen the event log and the status bar are the journal.
-void printEventLog(TForm1& form)
+// Without a screen the event log, the status bar and the port mapping log are the journal.
+void printLogs(WindowSet& windows)
 {
+    TForm1& form = windows.Form1;
     for (int line = 0; line < form.dlrz->lineCount(); ++line)
         printStamped(form.dlrz->line(line));
     QObject::connect(form.dlrz, &EventLog::lineWritten, &form, &printStamped);
@@ -47,6 +48,8 @@ void printEventLog(TForm1& form)
                          if (panel == 0)
                              printStamped(text);
                      });
+    QObject::connect(&windows.Form111, &TForm111::logged, &windows.Form111,
+                     [](const QString& line) { printStamped(QStringLiteral("[port mapping] ") + line); });
 }
 
 } // namespace
@@ -114,7 +117,7 @@ int runProgram(int& argc, char** argv, bool headless)
         windows.start();
         return QApplication::exec();
     }
-    printEventLog(windows.Form1);
+    printLogs(windows);
     if (!windows.Form1.zddr->isChecked()) {
         printErrorLine(QStringLiteral("No saved login: run kelvane --save-login DOMAIN first"));
         return 1;

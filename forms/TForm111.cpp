@@ -220,6 +220,7 @@ void TForm111::saveIntervalFile()
 void TForm111::log(const QString& line)
 {
     Memo1->appendPlainText(line);
+    emit logged(line);
 }
 
 void TForm111::showEvent(QShowEvent* event)

@@ -114,6 +114,10 @@ public:
 
     QStringList mappingLines() const;
 
+signals:
+    // Every line of the operation log, for a log without a screen.
+    void logged(const QString& line);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
