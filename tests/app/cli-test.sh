@@ -30,6 +30,8 @@ if [ "$(id -u)" = 0 ]; then
 pid=\$!
 i=0
 while [ \$i -lt 100 ] && ! grep -q "Login success" "$work/out"; do sleep 0.2; i=\$((i + 1)); done
+timeout 20 "$kelvane" --headless > /dev/null 2> "$work/second-err"
+echo \$? > "$work/second-status"
 kill -TERM \$pid
 wait \$pid
 echo \$? > "$work/status"
@@ -37,6 +39,7 @@ SCRIPT
     LANG=C LC_ALL=C timeout 60 unshare --net --mount --uts sh "$namespace_script" sh "$work/headless.sh" >/dev/null 2>&1
     check "--headless logs in and prints the success line" 'grep -q "Login success" "$work/out"'
     check "--headless ends with 0 on SIGTERM" '[ "$(cat "$work/status" 2>/dev/null)" = 0 ]'
+    check "a second --headless is refused on standard error" '[ "$(cat "$work/second-status" 2>/dev/null)" = 1 ] && grep -q "Software has been running" "$work/second-err"'
     rm -f "$work/vkl.ini"
     check "--headless without a saved login exits with 1" 'timeout 20 unshare --net "$kelvane" --headless >/dev/null 2>&1; [ $? -eq 1 ]'
 else
