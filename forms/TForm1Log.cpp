@@ -1,5 +1,6 @@
 #include "forms/TForm1.h"
 
+#include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
 #include "ui/TimeStamps.h"
 
@@ -13,6 +14,12 @@ QString TForm1::timeOfDay() const
 QString TForm1::today() const
 {
     return shortDate(m_platform.clock.now());
+}
+
+// A history line: date and time, then the text.
+void TForm1::appendHistory(const QString& text)
+{
+    dlrz->appendLine(today() + u' ' + timeOfDay() + u' ' + text);
 }
 
 void TForm1::setStatus(const QString& text)

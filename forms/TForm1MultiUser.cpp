@@ -13,11 +13,6 @@
 
 #include <algorithm>
 
-void TForm1::appendHistory(const QString& text)
-{
-    dlrz->appendLine(today() + u' ' + timeOfDay() + u' ' + text);
-}
-
 void TForm1::setListScrollBars()
 {
     Memo2->setVerticalScrollBarPolicy(multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff

@@ -76,8 +76,7 @@ void TForm1::restoreSavedCredentials()
         // real ones for good. The box stays ticked, and nothing is written.
         const QSignalBlocker quiet(zddr);
         zddr->setChecked(true);
-        dlrz->appendLine(today() + u' ' + timeOfDay() + u' ' +
-                         Messages::savedCredentialsIncomplete(languageCode));
+        appendHistory(Messages::savedCredentialsIncomplete(languageCode));
         return;
     }
     case SavedCredentials::Outcome::Restored:
@@ -90,7 +89,7 @@ void TForm1::restoreSavedCredentials()
 
 void TForm1::noteSecondCopyUndetectable()
 {
-    dlrz->appendLine(today() + u' ' + timeOfDay() + u' ' + Messages::secondCopyUndetectable(languageCode));
+    appendHistory(Messages::secondCopyUndetectable(languageCode));
 }
 
 void TForm1::FormShow()
