@@ -42,8 +42,13 @@ void ScriptedHttpServer::serve(QTcpSocket* socket, QByteArray& received)
     m_requests.append(head);
     const QList<QByteArray> requestLine = head.left(head.indexOf("\r\n")).split(' ');
     const QByteArray path = requestLine.value(1);
-    const QByteArray answer = m_answers.value(
-        path, "HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
+    auto found = m_answers.constFind(path);
+    if (found == m_answers.cend())
+        found = m_answers.constFind(path.left(path.indexOf('?')));
+    const QByteArray answer =
+        found != m_answers.cend()
+            ? (*found)()
+            : QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 9\r\nConnection: close\r\n\r\nnot found");
     if (answer.isEmpty())
         return;
     socket->write(answer);

@@ -5,8 +5,12 @@
 #include <QList>
 #include <QTcpServer>
 
+#include <functional>
+
 // An HTTP server on 127.0.0.1 that answers each request path with a fixed,
-// raw answer; an empty answer means: accept and never reply. Unknown paths get 404.
+// raw answer; an empty answer means: accept and never reply. A path with a
+// query that has no answer of its own gets the answer of the bare path.
+// Unknown paths get 404.
 class ScriptedHttpServer : public QObject
 {
     Q_OBJECT
@@ -18,7 +22,15 @@ public:
     bool isListening() const { return m_server.isListening(); }
 
     static QByteArray ok(const QByteArray& body);
-    void answer(const QByteArray& path, const QByteArray& rawAnswer) { m_answers.insert(path, rawAnswer); }
+    void answer(const QByteArray& path, const QByteArray& rawAnswer)
+    {
+        answerEach(path, [rawAnswer] { return rawAnswer; });
+    }
+    // Asks `makeAnswer` again for every request.
+    void answerEach(const QByteArray& path, std::function<QByteArray()> makeAnswer)
+    {
+        m_answers.insert(path, std::move(makeAnswer));
+    }
     QString url(const QByteArray& path) const;
     // The request heads received, in order.
     const QList<QByteArray>& requests() const { return m_requests; }
@@ -27,6 +39,6 @@ private:
     void serve(QTcpSocket* socket, QByteArray& received);
 
     QTcpServer m_server;
-    QHash<QByteArray, QByteArray> m_answers;
+    QHash<QByteArray, std::function<QByteArray()>> m_answers;
     QList<QByteArray> m_requests;
 };

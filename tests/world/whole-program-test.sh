@@ -1,0 +1,142 @@
+#!/bin/bash
+# whole-program-test.sh SCENARIO BUILD
+# Runs the real program of BUILD in the closed world (world.sh) and prints one
+# line per check. Scenarios:
+#   desktop   the windows (offscreen) with a saved login and two stored mappings:
+#             registration with both servers, the account type saved, the mappings
+#             on the router, a second copy refused, hostile datagrams survived,
+#             and a new external address: mappings applied again, logged in again
+#   headless  the same with --headless, which also prints the success line
+#   silent    the primary server leaves the first login unanswered: it is sent again 15 s later
+# Exits 77 (skipped) when not run as root.
+set -uo pipefail
+if [ "$(id -u)" != 0 ]; then
+    echo "SKIPPED: the closed world needs root for its network namespaces"
+    exit 77
+fi
+scenario=$1
+build=$(cd "$2" && pwd)
+world="$(cd "$(dirname "$0")" && pwd)/world.sh"
+export WORLD=kvworld-test WORLD_DIR=/tmp/kvworld-test QT_QPA_PLATFORM=offscreen LC_ALL=C.UTF-8
+domain=demo.second.example
+passed=0
+failed=0
+pid=
+
+check() { if eval "$2"; then echo "ok: $1"; passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi; }
+# wait_for SECONDS CONDITION: true as soon as CONDITION holds, false after SECONDS.
+wait_for() {
+    local tries=$(($1 * 5))
+    while [ "$tries" -gt 0 ]; do
+        eval "$2" && return 0
+        sleep 0.2
+        tries=$((tries - 1))
+    done
+    return 1
+}
+logins() { grep -c "^[0-9]* $1 verarod47$domain&&&" "$WORLD_DIR/provider.log"; }
+mapped() { "$world" run upnpc -l 2>/dev/null | grep -Eq "^ *[0-9]+ $1 +$2->192\.168\.77\.10:$3 "; }
+both_mapped() { mapped TCP 8080 80 && mapped UDP 2222 22; }
+running() { kill -0 "$pid" 2>/dev/null; }
+stop_program() {
+    [ -n "$pid" ] || return 0
+    kill -TERM "$pid" 2>/dev/null
+    local i
+    for i in $(seq 1 50); do running || break; sleep 0.1; done
+    running && kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    status=$?
+    pid=
+}
+trap 'stop_program; "$world" down >/dev/null 2>&1' EXIT
+
+start_world() {
+    "$world" up "$build" "$@" >/dev/null || { echo "FAILED: the closed world did not come up"; exit 1; }
+    printf '11.22.33.2:8080  TCP  192.168.77.10:80\r\n11.22.33.2:2222  UDP  192.168.77.10:22\r\n' \
+        > "$WORLD_DIR/work/jilu.txt"
+    echo secret | "$world" program --save-login "$domain" >/dev/null
+}
+
+start_program() {
+    "$world" program "$@" > "$WORLD_DIR/out" 2> "$WORLD_DIR/err" &
+    pid=$!
+}
+
+hostile_datagrams() {
+    "$world" run bash -c '
+        for port in 9812 8881 8882; do
+            for i in $(seq 1 20); do head -c $((i * 70)) /dev/urandom > /dev/udp/127.0.0.1/$port; done
+            for text in "&&&" "&&&&&&###" "8*888" "8*888###&&&" "&&&99999999999999999999&&&-5###" \
+                "dengluok" "dengluok0&&&&&&sjend###" "nzhuceyonghu"; do
+                printf "%s" "$text" > /dev/udp/127.0.0.1/$port
+            done
+            printf "a\0b&&&1&&&1###" > /dev/udp/127.0.0.1/$port
+            head -c 60000 /dev/zero | tr "\0" "&" > /dev/udp/127.0.0.1/$port
+        done' 2>/dev/null
+}
+
+scenario_registration_and_mappings() {
+    check "logs in with the primary server (port 9715) at start-up" 'wait_for 15 "[ \$(logins 9715) -ge 1 ]"'
+    check "and with the secondary server (port 9725), the same datagram" \
+        'wait_for 5 "[ \$(logins 9725) -ge 1 ]" && [ "$(grep -m1 " 9715 " "$WORLD_DIR/provider.log" | cut -d" " -f3-)" = "$(grep -m1 " 9725 " "$WORLD_DIR/provider.log" | cut -d" " -f3-)" ]'
+    check "account code 0 writes settings line 5 as 6" \
+        'wait_for 10 "[ \"\$(sed -n 6p \"$WORLD_DIR/program/vkl.ini\" | tr -d \"\\r\")\" = 6 ]"'
+    check "the stored mappings are on the router (upnpc -l)" 'wait_for 20 both_mapped'
+
+    timeout 20 "$world" program --headless > /dev/null 2> "$WORLD_DIR/second-err"
+    check "a second copy is refused while the first runs" \
+        '[ $? -eq 1 ] && grep -q "Software has been running" "$WORLD_DIR/second-err"'
+
+    hostile_datagrams
+    sleep 2
+    check "hostile datagrams to 9812, 8881 and 8882 leave it running" running
+    local before
+    before=$(logins 9715)
+    "$world" run bash -c 'printf "203.0.113.9&&&1&&&1###" > /dev/udp/127.0.0.1/8881'
+    check "and answering: a confirmation naming another address makes it log in again" \
+        'wait_for 10 "[ \$(logins 9715) -gt $before ]"'
+
+    "$world" run sh -c 'upnpc -d 8080 TCP; upnpc -d 2222 UDP' > /dev/null 2>&1
+    wait_for 5 '! mapped TCP 8080 80 && ! mapped UDP 2222 22' || echo "note: the mappings could not be removed"
+    before=$(logins 9715)
+    "$world" set-external-address 11.22.33.3
+    check "a new external address: the mappings are applied again" 'wait_for 30 both_mapped'
+    check "and the program logs in again" 'wait_for 25 "[ \$(logins 9715) -gt $before ]"'
+    check "still running at the end" running
+}
+
+case "$scenario" in
+desktop)
+    start_world
+    start_program
+    scenario_registration_and_mappings
+    stop_program
+    check "ends with 0 on SIGTERM" '[ "$status" -eq 0 ]'
+    ;;
+headless)
+    start_world
+    start_program --headless
+    scenario_registration_and_mappings
+    check "prints the success line" 'grep -q "Login success" "$WORLD_DIR/out"'
+    check "prints the port mapping log" '[ "$(grep -c "\[port mapping\] 增加端口成功" "$WORLD_DIR/out")" -ge 4 ]'
+    stop_program
+    check "ends with 0 on SIGTERM" '[ "$status" -eq 0 ]'
+    ;;
+silent)
+    start_world --silent-first 1
+    start_program
+    check "sends the login at start-up" 'wait_for 15 "[ \$(logins 9715) -ge 1 ]"'
+    check "sends it again 15 s later when the server stays silent" 'wait_for 20 "[ \$(logins 9715) -ge 2 ]"'
+    first=$(grep -m1 " 9715 " "$WORLD_DIR/provider.log" | cut -d" " -f1)
+    second=$(grep " 9715 " "$WORLD_DIR/provider.log" | sed -n 2p | cut -d" " -f1)
+    check "after 15 s, not sooner" '[ $((second - first)) -ge 14500 ] && [ $((second - first)) -le 17000 ]'
+    check "and is registered then" \
+        'wait_for 5 "[ \"\$(sed -n 6p \"$WORLD_DIR/program/vkl.ini\" | tr -d \"\\r\")\" = 6 ]"'
+    ;;
+*)
+    echo "unknown scenario $scenario"
+    exit 2
+    ;;
+esac
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
