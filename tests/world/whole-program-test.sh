@@ -103,6 +103,7 @@ scenario_registration_and_mappings() {
     check "a new external address: the mappings are applied again" 'wait_for 30 both_mapped'
     check "and the program logs in again" 'wait_for 25 "[ \$(logins 9715) -gt $before ]"'
     check "still running at the end" running
+    check "no sanitizer report on standard error" '! grep -q "runtime error:\|Sanitizer" "$WORLD_DIR/err"'
 }
 
 case "$scenario" in
