@@ -79,11 +79,11 @@ up() {
     echo $! > "$WORLD_DIR/provider.pid"
     local i
     for i in $(seq 1 50); do
-        grep -q "^fake_provider: DNS" "$WORLD_DIR/provider.out" && break
+        grep -qs "^fake_provider: DNS" "$WORLD_DIR/provider.out" && break
         alive "$(cat "$WORLD_DIR/provider.pid")" || break
         sleep 0.1
     done
-    grep -q "web site on" "$WORLD_DIR/provider.out" || { cat "$WORLD_DIR/provider.out" >&2; down; die "the fake provider did not start"; }
+    grep -qs "web site on" "$WORLD_DIR/provider.out" || { cat "$WORLD_DIR/provider.out" >&2; down; die "the fake provider did not start"; }
     echo "world: up in $WORLD_DIR; router external address $(cat "$WORLD_DIR/published-address")"
 }
 
