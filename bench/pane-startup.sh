@@ -19,43 +19,23 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-if command -v Xvfb >/dev/null; then
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$tmp/display" 2>/dev/null &
-    xvfb=$!
-    tries=0
-    while [ ! -s "$tmp/display" ] && [ $tries -lt 100 ]; do
-        sleep 0.1
-        tries=$((tries + 1))
-    done
-    [ -s "$tmp/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-    export DISPLAY=":$(cat "$tmp/display")" QT_QPA_PLATFORM=xcb
+. "$(dirname "$0")/../scripts/lab/xvfb.sh"
+if start_xvfb "$tmp" 1280x1024; then
     echo "display: Xvfb $DISPLAY"
-else
+elif [ $? -eq 1 ]; then
     export QT_QPA_PLATFORM=offscreen
     echo "display: offscreen (no Xvfb)"
+else
+    echo "Xvfb did not start" >&2
+    exit 1
 fi
 
-python3 - "$build/bench" "$runs" <<'PYTHON'
+PYTHONPATH="$(cd "$(dirname "$0")" && pwd)" python3 - "$build/bench" "$runs" <<'PYTHON'
 import os, signal, statistics, subprocess, sys, time
+from proctree import read, tree
 
 folder, runs = sys.argv[1], int(sys.argv[2])
 page = os.sysconf("SC_PAGE_SIZE")
-
-def read(path):
-    try:
-        with open(path) as f:
-            return f.read()
-    except OSError:
-        return ""
-
-def tree(root):
-    pids, todo = set(), [root]
-    while todo:
-        pid = todo.pop()
-        pids.add(pid)
-        for task in os.listdir(f"/proc/{pid}/task") if os.path.isdir(f"/proc/{pid}/task") else []:
-            todo += [int(c) for c in read(f"/proc/{pid}/task/{task}/children").split() if int(c) not in pids]
-    return pids
 
 def rss(pid):
     fields = read(f"/proc/{pid}/statm").split()
