@@ -11,7 +11,7 @@
 #include "platform/ThreadedHostResolver.h"
 #include "ui/DesktopBrowser.h"
 #include "ui/EventLog.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/StatusPanels.h"
 #include "ui/WebPane.h"

@@ -2,7 +2,7 @@
 
 #include "platform/InstanceLock.h"
 #include "platform/MessageBoxes.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title)
 {

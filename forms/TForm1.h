@@ -6,8 +6,8 @@
 #include "platform/WriteResult.h"
 #include "registration/LoginExchange.h"
 #include "registration/PageThrottle.h"
-#include "ui/LanguageCode.h"
-#include "ui/Messages.h"
+#include "messages/LanguageCode.h"
+#include "messages/Messages.h"
 #include "ui/WriteFailureNotice.h"
 
 #include <QMainWindow>

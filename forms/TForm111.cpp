@@ -6,7 +6,7 @@
 #include "settings/TextFile.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 #include "ui/WebPane.h"
 
 #include <QCheckBox>

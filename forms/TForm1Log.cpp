@@ -2,7 +2,7 @@
 
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
-#include "ui/TimeStamps.h"
+#include "messages/TimeStamps.h"
 
 #include <QLabel>
 

@@ -5,7 +5,7 @@
 #include "registration/LoginExchange.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 #include "ui/StatusPanels.h"
 
 #include <QCheckBox>

@@ -2,7 +2,7 @@
 
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 QString TForm1::fetchPageText(const QString& url)
 {

@@ -5,7 +5,7 @@
 #include "settings/MultiUserList.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

@@ -5,7 +5,7 @@
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 #include "settings/deployment.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 #include <QApplication>
 #include <QCheckBox>

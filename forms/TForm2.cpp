@@ -6,7 +6,7 @@
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
-#include "ui/TimeStamps.h"
+#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 

@@ -5,7 +5,7 @@
 #include "platform/Timer.h"
 #include "registration/LoginExchange.h"
 #include "registration/PageThrottle.h"
-#include "ui/LanguageCode.h"
+#include "messages/LanguageCode.h"
 
 #include <QWidget>
 

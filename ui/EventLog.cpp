@@ -1,6 +1,6 @@
 #include "ui/EventLog.h"
 
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 #include <QScrollBar>
 #include <QTextBlock>

@@ -1,6 +1,6 @@
 #include "ui/WriteFailureNotice.h"
 
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 #include <QFileInfo>
 

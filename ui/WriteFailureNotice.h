@@ -2,7 +2,7 @@
 
 #include "platform/MessageBoxes.h"
 #include "platform/WriteResult.h"
-#include "ui/LanguageCode.h"
+#include "messages/LanguageCode.h"
 
 #include <QString>
 

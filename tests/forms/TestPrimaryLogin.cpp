@@ -4,7 +4,7 @@
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
-#include "ui/TimeStamps.h"
+#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -6,7 +6,7 @@
 #include "fakes/ThreadedWebSite.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "ui/TimeStamps.h"
+#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>

@@ -4,7 +4,7 @@
 #include "forms/TForm2.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "ui/TimeStamps.h"
+#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "ui/TimeStamps.h"
+#include "messages/TimeStamps.h"
 
 namespace {
 

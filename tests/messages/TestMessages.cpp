@@ -1,7 +1,7 @@
+#include "messages/LanguageCode.h"
+#include "messages/Messages.h"
+#include "messages/TimeStamps.h"
 #include "platform/SystemLanguage.h"
-#include "ui/LanguageCode.h"
-#include "ui/Messages.h"
-#include "ui/TimeStamps.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/LanguageCode.h"
+#include "messages/LanguageCode.h"
 
 #include <QString>
 #include <QStringList>

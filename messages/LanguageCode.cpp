@@ -1,4 +1,4 @@
-#include "ui/LanguageCode.h"
+#include "messages/LanguageCode.h"
 
 #include "platform/SystemLanguage.h"
 

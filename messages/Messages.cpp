@@ -1,4 +1,4 @@
-#include "ui/Messages.h"
+#include "messages/Messages.h"
 
 namespace Messages {
 
