@@ -5,19 +5,18 @@
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "forms/AppShell.h"
+#include "messages/Messages.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ThreadedHostResolver.h"
 #include "ui/DesktopBrowser.h"
 #include "ui/EventLog.h"
-#include "messages/Messages.h"
 #include "ui/QtMessageBoxes.h"
 #include "ui/StatusPanels.h"
 #include "ui/WebPane.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
 #include <QSystemTrayIcon>
@@ -118,7 +117,7 @@ int runProgram(int& argc, char** argv, bool headless)
         return QApplication::exec();
     }
     printLogs(windows);
-    if (!windows.Form1.zddr->isChecked()) {
+    if (!windows.session.autoLogin()) {
         printErrorLine(QStringLiteral("No saved login: run kelvane --save-login DOMAIN first"));
         return 1;
     }

@@ -6,9 +6,9 @@
 #include <QSessionManager>
 
 WindowSet::WindowSet(const Platform& platform, AppShell& shell)
-    : Form1(platform, shell), Form2(platform, Form1), Form111(platform, shell), m_shell(shell)
+    : Form1(platform, shell, session), Form2(platform, session), Form111(platform, shell, session),
+      m_shell(shell)
 {
-    Form1.Form2 = &Form2;
     Form1.Form111 = &Form111;
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &Form1, [this](QSessionManager& manager) {
         if (!Form1.WMQueryEndSession())

@@ -3,14 +3,16 @@
 #include "forms/TForm1.h"
 #include "forms/TForm111.h"
 #include "forms/TForm2.h"
+#include "registration/Session.h"
 
 // The three windows, created in this order, each completely (its creation
-// handler included) before the next.
+// handler included) before the next, and the session they share.
 class WindowSet
 {
 public:
     WindowSet(const Platform& platform, AppShell& shell);
 
+    Session session; // first: the windows hold it
     TForm1 Form1;
     TForm2 Form2;
     TForm111 Form111;

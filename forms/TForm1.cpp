@@ -4,13 +4,16 @@
 #include "net/TNMUDP.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
+#include "ui/EventLog.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSystemTrayIcon>
 
-TForm1::TForm1(const Platform& platform, AppShell& shell, QWidget* parent)
-    : QMainWindow(parent), m_platform(platform), m_shell(shell),
+TForm1::TForm1(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
+    : QMainWindow(parent), m_platform(platform), m_shell(shell), m_session(session),
       m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     setWindowIcon(appIcon());
@@ -19,6 +22,7 @@ TForm1::TForm1(const Platform& platform, AppShell& shell, QWidget* parent)
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("Kelvane"));
     connectControls();
+    mirrorSession();
     createEndpoints();
     FormCreate();
 }
@@ -28,11 +32,21 @@ TForm1::~TForm1() = default;
 void TForm1::connectControls()
 {
     // Option boxes react to every change of state, also one made by the program.
-    connect(zddr, &QCheckBox::toggled, this, [this] { zddrClick(); });
+    connect(zddr, &QCheckBox::toggled, this, [this](bool on) {
+        m_session.setAutoLogin(on);
+        zddrClick();
+    });
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(CheckBox7, &QCheckBox::toggled, this, [this] { CheckBox7Click(); });
-    connect(CheckBox5, &QCheckBox::toggled, this, [this] { CheckBox5Click(); });
-    connect(CheckBox2, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
+    connect(CheckBox5, &QCheckBox::toggled, this, [this] {
+        updateAddressOptions();
+        CheckBox5Click();
+    });
+    connect(CheckBox2, &QCheckBox::toggled, this, [this] {
+        updateAddressOptions();
+        CheckBox2Click();
+    });
+    connect(Edit4, &QLineEdit::textChanged, this, [this] { updateAddressOptions(); });
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
     connect(Label9, &ClickableLabel::clicked, this, [this] { Label9Click(); });
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -57,4 +71,28 @@ void TForm1::connectControls()
     Timer9.setOnTimer([this] { Timer9Timer(); });
     Timer14.setOnTimer([this] { Timer14Timer(); });
     Timer15.setOnTimer([this] { Timer15Timer(); });
+}
+
+// The session is what the other windows see; the controls show it. A change
+// that comes back as the same value stops there, so neither side loops.
+void TForm1::mirrorSession()
+{
+    connect(&m_session, &Session::autoLoginChanged, this, [this](bool on) { zddr->setChecked(on); });
+    connect(&m_session, &Session::multiUserLinesChanged, this, [this](const QStringList& lines) {
+        Memo2->setPlainText(lines.join(u'\n'));
+        setListScrollBars();
+    });
+    connect(&m_session, &Session::logLineSet, this,
+            [this](int line, const QString& text) { dlrz->setLine(line, text); });
+    connect(&m_session, &Session::logLineAppended, this,
+            [this](const QString& text) { dlrz->appendLine(text); });
+    connect(&m_session, &Session::pageRequested, this, [this](const QString& url) { openPage(url); });
+    connect(&m_session, &Session::loginSaveRequested, this,
+            [this](const QString& domain, const QString& password) { storeCredentials(domain, password); });
+}
+
+void TForm1::updateAddressOptions()
+{
+    m_session.resolveLocalTicked = CheckBox5->isChecked();
+    m_session.fixedAddress = CheckBox2->isChecked() ? std::optional<QString>(Edit4->text()) : std::nullopt;
 }

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "messages/LanguageCode.h"
+#include "messages/Messages.h"
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
 #include "registration/LoginExchange.h"
 #include "registration/PageThrottle.h"
-#include "messages/LanguageCode.h"
-#include "messages/Messages.h"
+#include "registration/Session.h"
 #include "ui/WriteFailureNotice.h"
 
 #include <QMainWindow>
@@ -18,8 +19,6 @@
 
 class AppShell;
 class ClickableLabel;
-class TForm2;
-class TForm111;
 class TNMUDP;
 class EventLog;
 class StatusPanels;
@@ -38,15 +37,15 @@ class QSystemTrayIcon;
 
 // The primary window: login form, event log, advanced panel, address labels.
 // Controls and handlers are public and keep the names of the window layout, as
-// the other windows and the tests reach into them. The handlers are defined in
-// forms/, one source file per area.
+// the tests reach into them; what the other windows share with it is the
+// session. The handlers are defined in forms/, one source file per area.
 class TForm1 : public QMainWindow
 {
     Q_OBJECT
 
 public:
     // Runs the whole creation handler before returning.
-    TForm1(const Platform& platform, AppShell& shell, QWidget* parent = nullptr);
+    TForm1(const Platform& platform, AppShell& shell, Session& session, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Toolbar strip, address band.
@@ -60,7 +59,7 @@ public:
     QLineEdit* nameedit = nullptr;
     QLineEdit* passedit = nullptr;
     QPushButton* Button4 = nullptr;
-    QCheckBox* zddr = nullptr;
+    QCheckBox* zddr = nullptr;        // mirrors the session's auto-login flag
     ClickableLabel* Label8 = nullptr; // shows the advanced panel
     ClickableLabel* Label9 = nullptr; // shows the event log
 
@@ -78,7 +77,7 @@ public:
     ClickableLabel* Label16 = nullptr;
     ClickableLabel* Label15 = nullptr;
     ClickableLabel* Label14 = nullptr;
-    QPlainTextEdit* Memo2 = nullptr; // multi-user list
+    QPlainTextEdit* Memo2 = nullptr; // shows the session's multi-user list
 
     // Right area.
     QLabel* Image2 = nullptr;
@@ -89,9 +88,6 @@ public:
     StatusPanels* StatusBar1 = nullptr;
 
     // Controls that only hold state.
-    QStringList Memo4; // settings lines of "vkl.ini"
-    QStringList Memo1; // zone list
-    QString iptype = QStringLiteral("0");
     QString wgip = QStringLiteral("wgip");
     QString Edit1;
     QString Edit5;
@@ -102,10 +98,8 @@ public:
     std::unique_ptr<TNMUDP> NMUDP2;
     std::unique_ptr<TNMUDP> NMUDP3;
 
-    // The secondary window, which the login button starts as well.
-    TForm2* Form2 = nullptr;
-    // The port mapping window, shown from the menu; the checks read its Edit3.
-    TForm111* Form111 = nullptr;
+    // The port mapping window, shown from the menu.
+    QWidget* Form111 = nullptr;
 
     Timer Timer1;  // start-up auto-login
     Timer Timer2;  // advertisement page
@@ -154,17 +148,8 @@ public:
     void SaveSettingsLines();
     void SaveMultiUserList();
     void SaveCredentials();
-    // Settings line 0 and the key-store prefixes; the secondary window leaves
-    // the file to the primary's next save.
-    void storeCredentials(const QString& domain, const QString& password, bool saveFile);
     void reportWriteFailure(const QString& file, const WriteResult& result);
-    // The address part of a login datagram by the address options; nothing when
-    // the fixed address is no address.
-    std::optional<LoginExchange::LoginDatagramAddress> datagramAddress(const QString& localAddress) const;
-    // The address as a success history line shows it.
-    QString displayAddress(LanguageCode language, const QString& resolvedAddress);
     void ClearCredentials();
-    QStringList multiUserLines() const;
     void CheckBox1Click();
     void CheckBox7Click();
 
@@ -236,7 +221,6 @@ private:
     std::unique_ptr<TNMUDP> makeEndpoint(int localPort);
     void logInAgain();
     void showCheckStatus(Messages::CheckStatus status, bool inLog = true);
-    QString routerExternalAddress() const;
     QString readCheckDatagram(TNMUDP& channel, int numberBytes);
     bool isMatchingConfirmation(const QString& datagram);
     void sendProbe(TNMUDP& channel, int port);
@@ -249,14 +233,19 @@ private:
     void onSuccessReply(const LoginExchange::Reply& reply);
     void onNotRegisteredReply(const LoginExchange::Reply& reply);
     void armCheckAfterSuccess();
+    void continueListPass();
     QString fetchPageText(const QString& url);
     void loadSettingsFiles();
     std::optional<QStringList> loadProgramFile(const QString& name);
     void saveProgramFile(const QString& name, const QStringList& lines, bool ownerOnly = false);
     void restoreSavedCredentials();
+    void storeCredentials(const QString& domain, const QString& password);
+    void mirrorSession();
+    void updateAddressOptions();
 
     Platform m_platform;
     AppShell& m_shell;
+    Session& m_session;
     CodePage m_codePage;
     QStackedWidget* m_logOrOptions = nullptr;
     QWidget* m_loginPanel = nullptr;

@@ -1,12 +1,13 @@
 #include "forms/TForm111.h"
 
 #include "forms/AppShell.h"
+#include "messages/Messages.h"
 #include "portmap/uAutoNAT.h"
+#include "registration/Session.h"
 #include "settings/ProviderPages.h"
 #include "settings/TextFile.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
-#include "messages/Messages.h"
 #include "ui/WebPane.h"
 
 #include <QCheckBox>
@@ -61,9 +62,9 @@ QPlainTextEdit* memo(QWidget* parent, const QRect& where)
 
 } // namespace
 
-TForm111::TForm111(const Platform& platform, AppShell& shell, QWidget* parent)
+TForm111::TForm111(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform), m_shell(shell),
-      m_codePage(CodePage::forLanguage(platform.language.languageId()))
+      m_session(session), m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     AutoNAT1 = std::make_unique<TAutoNAT>(m_platform.resolver, m_platform.messageBoxes);
     AutoNAT1->aimSearch(m_platform.gatewaySearch.host, m_platform.gatewaySearch.port,
@@ -153,6 +154,9 @@ void TForm111::connectControls()
     connect(Label11, &ClickableLabel::clicked, this, [this] { Label11Click(); });
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
     connect(Edit5, &QLineEdit::textChanged, this, [this] { Edit5Change(); });
+    // The primary window's checks compare with the router's address.
+    connect(Edit3, &QLineEdit::textChanged, this,
+            [this](const QString& address) { m_session.setRouterExternalAddress(address); });
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
             TrayIconLeftClick();

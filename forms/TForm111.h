@@ -14,6 +14,7 @@
 #include <utility>
 
 class AppShell;
+class Session;
 class ClickableLabel;
 class QCheckBox;
 class QLabel;
@@ -37,7 +38,7 @@ class TForm111 : public QWidget
 
 public:
     // Runs the creation handler before returning.
-    TForm111(const Platform& platform, AppShell& shell, QWidget* parent = nullptr);
+    TForm111(const Platform& platform, AppShell& shell, Session& session, QWidget* parent = nullptr);
     ~TForm111() override;
 
     QLabel* Label6 = nullptr;             // router label, or a failure text
@@ -142,6 +143,7 @@ private:
 
     Platform m_platform;
     AppShell& m_shell;
+    Session& m_session;
     CodePage m_codePage;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_thisWasShown = false;

@@ -1,6 +1,5 @@
 #include "forms/TForm1.h"
 
-#include "forms/TForm111.h"
 #include "net/TNMUDP.h"
 #include "platform/DottedIPv4.h"
 #include "registration/CheckDatagram.h"
@@ -15,7 +14,7 @@ using Messages::CheckStatus;
 
 void TForm1::logInAgain()
 {
-    if (zddr->isChecked())
+    if (m_session.autoLogin())
         Button5Click();
     else
         Button4Click();
@@ -27,11 +26,6 @@ void TForm1::showCheckStatus(CheckStatus status, bool inLog)
     setStatus(text);
     if (inLog)
         dlrz->setLine(0, text);
-}
-
-QString TForm1::routerExternalAddress() const
-{
-    return Form111 ? Form111->Edit3->text() : QStringLiteral("0.0.0.0");
 }
 
 // Runs after a list pass; the address options are not consulted here.
@@ -61,7 +55,7 @@ void TForm1::Button10Click()
 {
     showCheckStatus(CheckStatus::ServerCheckStarted);
     Timer5.setInterval(8888);
-    const QString routerAddress = routerExternalAddress();
+    const QString routerAddress = m_session.routerExternalAddress();
     if (routerAddress == QStringLiteral("0.0.0.0")) {
         // Checking stays off until the next success reply.
         Timer5.setInterval(0);

@@ -12,8 +12,8 @@ void TForm1::CheckBox5Click()
         return;
     if (CheckBox5->isChecked())
         CheckBox2->setChecked(false);
-    setOn(Memo4, SettingsLine::ResolveLocal, CheckBox5->isChecked());
-    iptype = isOn(Memo4, SettingsLine::ResolveLocal) ? QStringLiteral("1") : QStringLiteral("0");
+    setOn(m_session.settingsLines, SettingsLine::ResolveLocal, CheckBox5->isChecked());
+    m_session.iptype = isOn(m_session.settingsLines, SettingsLine::ResolveLocal);
     SaveSettingsLines();
 }
 

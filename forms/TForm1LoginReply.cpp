@@ -2,10 +2,10 @@
 
 #include "forms/LoginReplyDatagram.h"
 #include "net/TNMUDP.h"
+#include "registration/AccountRules.h"
 #include "registration/LoginExchange.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "messages/Messages.h"
 #include "ui/StatusPanels.h"
 
 #include <QCheckBox>
@@ -13,24 +13,6 @@
 #include <QLineEdit>
 
 using namespace LoginExchange;
-
-namespace {
-
-// The account code's line-2 message and whether it marks a paying user.
-void applyAccountCode(const QString& code, EventLog& log, QStringList& settings)
-{
-    padSettingsLines(settings, SettingsLine::Count);
-    settings[SettingsLine::AccountType] =
-        code == QStringLiteral("0") ? QStringLiteral("6") : QStringLiteral("0");
-    if (code == QStringLiteral("0"))
-        log.setLine(2, Messages::payingUser());
-    else if (code == QStringLiteral("1"))
-        log.setLine(2, Messages::freeUser());
-    else if (code == QStringLiteral("5"))
-        log.setLine(2, Messages::testUser());
-}
-
-} // namespace
 
 void TForm1::NMUDP1DataReceived(int, const QString& FromIP)
 {
@@ -43,6 +25,7 @@ void TForm1::NMUDP1DataReceived(int, const QString& FromIP)
     case ReplyKind::Disabled:
         Timer4.setInterval(0);
         dlrz->setLine(0, Messages::domainDisabled());
+        continueListPass();
         break;
     case ReplyKind::Success:
         onSuccessReply(reply);
@@ -58,10 +41,10 @@ void TForm1::NMUDP1DataReceived(int, const QString& FromIP)
 void TForm1::onSuccessReply(const Reply& reply)
 {
     Timer4.setInterval(0);
-    QString expiry = reply.expiry;
-    if (!expiry.trimmed().isEmpty() && expiry.trimmed() != QStringLiteral("."))
-        expiry = Messages::expiryPrefix() + expiry;
-    applyAccountCode(reply.accountCode, *dlrz, Memo4);
+    padSettingsLines(m_session.settingsLines, SettingsLine::Count);
+    m_session.settingsLines[SettingsLine::AccountType] = AccountRules::accountTypeFor(reply.accountCode);
+    if (const auto message = AccountRules::accountMessage(reply.accountCode))
+        dlrz->setLine(2, *message);
     SaveSettingsLines();
     armCheckAfterSuccess();
 
@@ -74,15 +57,15 @@ void TForm1::onSuccessReply(const Reply& reply)
         !page.isEmpty() && m_pageThrottle.allow(reply.accountCode, m_platform.clock.now()))
         openPage(page);
 
-    Messages::LoginStamp stamp{reply.replyDomain, displayAddress(languageCode, reply.resolvedAddress),
-                               today(),           time,
-                               nameedit->text(),  {}};
+    const QString address =
+        m_session.displayAddress(languageCode, reply.resolvedAddress, m_platform.localAddress.localAddress());
+    Messages::LoginStamp stamp{reply.replyDomain, address, today(), time, nameedit->text(), {}};
     statusText = Messages::repeatedLoginHistory(languageCode, stamp);
     if (reply.replyDomain.contains(QStringLiteral("Repeat landing"))) {
-        stamp.expiry = reply.hasExpiryMarkers ? Messages::expiryPrefix() + reply.expiry : expiry;
+        stamp.expiry = AccountRules::primaryRepeatedLoginExpiry(reply);
         dlrz->appendLine(Messages::repeatedLoginHistory(languageCode, stamp));
     } else {
-        stamp.expiry = expiry;
+        stamp.expiry = AccountRules::primaryExpiry(reply);
         dlrz->appendLine(Messages::successHistory(languageCode, stamp));
     }
 }
@@ -91,30 +74,30 @@ void TForm1::onSuccessReply(const Reply& reply)
 // equal to the local one means the machine sits on the Internet directly.
 void TForm1::armCheckAfterSuccess()
 {
-    if (isOn(Memo4, SettingsLine::MultiUser)) {
+    if (isOn(m_session.settingsLines, SettingsLine::MultiUser)) {
         Timer7.setInterval(10);
         return;
     }
-    if (CheckBox2->isChecked())
+    if (m_session.fixedAddress)
         return;
-    if (wgip == m_platform.localAddress.localAddress() || CheckBox5->isChecked())
+    if (wgip == m_platform.localAddress.localAddress() || m_session.resolveLocalTicked)
         Timer9.setInterval(3000);
     else
         Timer5.setInterval(15000);
 }
 
-QString TForm1::displayAddress(LanguageCode language, const QString& resolvedAddress)
+// A refused domain is one entry of the list: the rest still log in, and the
+// end of the pass arms the checks.
+void TForm1::continueListPass()
 {
-    if (language == LanguageCode::Jt && CheckBox2->isChecked())
-        return Edit4->text();
-    if (iptype == QStringLiteral("1"))
-        return Messages::localAddressPrefix(language) + m_platform.localAddress.localAddress();
-    return Messages::outsideAddressPrefix(language) + resolvedAddress;
+    if (isOn(m_session.settingsLines, SettingsLine::MultiUser))
+        Timer7.setInterval(10);
 }
 
 void TForm1::onNotRegisteredReply(const Reply& reply)
 {
     Timer4.setInterval(0);
+    continueListPass();
     statusText = Messages::loginFailed(languageCode);
     dlrz->appendLine(Messages::loginFailedHistory(languageCode, today(), timeOfDay(), nameedit->text()));
     StatusBar1->setPanelText(0, Messages::notRegistered(languageCode));

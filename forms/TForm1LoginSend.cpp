@@ -1,11 +1,10 @@
 #include "forms/TForm1.h"
 
+#include "messages/Messages.h"
 #include "net/TNMUDP.h"
-#include "platform/DottedIPv4.h"
 #include "registration/LoginExchange.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "messages/Messages.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -51,29 +50,16 @@ void TForm1::Button1Click()
     if (nameedit->text().trimmed().isEmpty() || passedit->text().trimmed().isEmpty())
         return;
     dlrz->setLine(0, Messages::loginSent(timeOfDay()));
-    primaryServerHost = LoginExchange::primaryServerHost(nameedit->text(), Memo1);
-    const int port = remotePort(primaryServerHost, Memo4.value(SettingsLine::AccountType));
+    primaryServerHost = LoginExchange::primaryServerHost(nameedit->text(), m_session.zoneList);
+    const int port = remotePort(primaryServerHost, m_session.settingsLines.value(SettingsLine::AccountType));
     checkTickCount = 0;
     Timer4.setInterval(15000);
     sendLogin(port);
 }
 
-std::optional<LoginExchange::LoginDatagramAddress> TForm1::datagramAddress(const QString& localAddress) const
-{
-    if (CheckBox2->isChecked()) {
-        // Letters or "&&&" in the fixed address would corrupt the datagram's fields.
-        if (!isDottedIPv4(Edit4->text()))
-            return std::nullopt;
-        return LoginDatagramAddress{AddressMode::Fixed, Edit4->text()};
-    }
-    if (iptype == QStringLiteral("1"))
-        return LoginDatagramAddress{AddressMode::Local, localAddress};
-    return LoginDatagramAddress{AddressMode::Public, {}};
-}
-
 void TForm1::sendLogin(int port)
 {
-    const auto address = datagramAddress(Label5->text());
+    const auto address = m_session.datagramAddress(Label5->text());
     if (!address) {
         const QString why = Messages::fixedAddressInvalid(languageCode);
         setStatus(why);

@@ -1,6 +1,5 @@
 #include "forms/TForm1.h"
 
-#include "forms/TForm111.h"
 #include "settings/ProviderPages.h"
 #include "ui/ClickableLabel.h"
 #include "ui/StatusPanels.h"

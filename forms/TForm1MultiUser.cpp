@@ -15,8 +15,8 @@
 
 void TForm1::setListScrollBars()
 {
-    Memo2->setVerticalScrollBarPolicy(multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff
-                                                                  : Qt::ScrollBarAlwaysOn);
+    Memo2->setVerticalScrollBarPolicy(m_session.multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff
+                                                                            : Qt::ScrollBarAlwaysOn);
     Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
@@ -36,19 +36,18 @@ void TForm1::Label16Click()
     reportWriteFailure({}, written);
     if (!written.ok())
         return;
-    QStringList lines = multiUserLines();
+    QStringList lines = m_session.multiUserLines();
     // A domain already listed keeps its line; its password was just replaced.
     if (MultiUserList::indexOfDomain(lines, domain) < 0) {
         lines << MultiUserList::entryLine(domain);
-        Memo2->setPlainText(lines.join(u'\n'));
+        m_session.setMultiUserLines(lines);
     }
-    setListScrollBars();
     SaveMultiUserList();
 }
 
 void TForm1::Label15Click()
 {
-    QStringList lines = multiUserLines();
+    QStringList lines = m_session.multiUserLines();
     QString taken = Memo2->textCursor().block().text();
     if (taken.isEmpty())
         taken = lines.value(0);
@@ -57,31 +56,32 @@ void TForm1::Label15Click()
     };
     if (const auto found = std::find_if(lines.begin(), lines.end(), equal); found != lines.end())
         lines.erase(found);
-    Memo2->setPlainText(lines.join(u'\n'));
+    m_session.setMultiUserLines(lines);
     reportWriteFailure({}, m_platform.keyStore.removeValue(MultiUserList::entryDomain(taken)));
-    setListScrollBars();
     SaveMultiUserList();
 }
 
 void TForm1::Timer7Timer()
 {
     Timer7.setInterval(0);
-    if (Memo4.value(SettingsLine::MultiUser) == QStringLiteral("0"))
+    if (isOff(m_session.settingsLines, SettingsLine::MultiUser))
         return;
-    const QStringList lines = multiUserLines();
+    const QStringList lines = m_session.multiUserLines();
     if (listIndex >= lines.size()) {
         armCheckAfterListPass();
         return;
     }
-    nameedit->setText(MultiUserList::entryDomain(lines.at(listIndex)));
+    const QString domain = MultiUserList::entryDomain(lines.at(listIndex));
     ++listIndex;
-    const auto stored = m_platform.keyStore.value(nameedit->text());
+    const auto stored = m_platform.keyStore.value(domain);
     if (!stored) {
-        // One entry without its password must not stop the rest of the list.
-        appendHistory(Messages::entryPasswordMissing(languageCode, nameedit->text()));
+        // One entry without its password must not stop the rest of the list,
+        // nor leave its domain beside the previous entry's password.
+        appendHistory(Messages::entryPasswordMissing(languageCode, domain));
         Timer7.setInterval(10);
         return;
     }
+    nameedit->setText(domain);
     passedit->setText(StoredPassword::decode(*stored));
     Timer8.setInterval(100);
 }

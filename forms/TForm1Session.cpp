@@ -1,11 +1,10 @@
 #include "forms/TForm1.h"
 
-#include "forms/TForm2.h"
+#include "messages/Messages.h"
 #include "registration/StoredPassword.h"
 #include "settings/MultiUserList.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "messages/Messages.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -19,18 +18,13 @@ void TForm1::stopSessionTimers()
 
 void TForm1::Button4Click()
 {
-    if (Form2)
-        Form2->Timer2.setInterval(10);
     Label9Click();
     nameedit->setText(nameedit->text().trimmed());
     passedit->setText(passedit->text().trimmed());
-    if (Form2) {
-        Form2->nameedit = nameedit->text();
-        Form2->passedit = passedit->text();
-    }
+    m_session.startLogin(nameedit->text(), passedit->text());
     stopSessionTimers();
     Timer4.setInterval(10);
-    if (zddr->isChecked())
+    if (m_session.autoLogin())
         SaveCredentials();
 }
 
@@ -39,38 +33,37 @@ void TForm1::Button4Click()
 void TForm1::Button5Click()
 {
     stopSessionTimers();
-    if (Form2)
-        Form2->Timer5.setInterval(10);
+    m_session.startAutomaticLogin();
     if (nameedit->text().trimmed().isEmpty() || passedit->text().trimmed().isEmpty())
         return;
     dlrz->setLine(0, Messages::startupLoginSent(timeOfDay()));
-    const bool multiUser = isOn(Memo4, SettingsLine::MultiUser);
+    const bool multiUser = isOn(m_session.settingsLines, SettingsLine::MultiUser);
     if (!multiUser) {
-        if (zddr->isChecked())
+        if (m_session.autoLogin())
             SaveCredentials();
         else
             SaveSettingsLines();
     }
-    if (isOn(Memo4, SettingsLine::ResolveLocal))
-        iptype = QStringLiteral("1");
+    if (isOn(m_session.settingsLines, SettingsLine::ResolveLocal))
+        m_session.iptype = true;
     if (!multiUser) {
         Timer4.setInterval(100);
         return;
     }
-    if (!multiUserLines().isEmpty()) {
+    if (!m_session.multiUserLines().isEmpty()) {
         listIndex = 0;
         Timer7.setInterval(100);
         return;
     }
     // Nothing to log in: the next click logs in the form's own domain.
-    setOn(Memo4, SettingsLine::MultiUser, false);
+    setOn(m_session.settingsLines, SettingsLine::MultiUser, false);
     SaveSettingsLines();
 }
 
 void TForm1::Timer1Timer()
 {
     Timer1.setInterval(0);
-    if (zddr->isChecked())
+    if (m_session.autoLogin())
         Button5Click();
 }
 
@@ -82,15 +75,18 @@ void TForm1::Timer4Timer()
 
 void TForm1::zddrClick()
 {
-    const QStringList entries = multiUserLines();
-    if (isOn(Memo4, SettingsLine::MultiUser) && !entries.isEmpty()) {
-        nameedit->setText(MultiUserList::entryDomain(entries.first()));
-        if (const auto stored = m_platform.keyStore.value(nameedit->text()))
+    const QStringList entries = m_session.multiUserLines();
+    if (isOn(m_session.settingsLines, SettingsLine::MultiUser) && !entries.isEmpty()) {
+        // A domain without its own password must not take the one in the field.
+        const QString domain = MultiUserList::entryDomain(entries.first());
+        if (const auto stored = m_platform.keyStore.value(domain)) {
+            nameedit->setText(domain);
             passedit->setText(StoredPassword::decode(*stored));
+        }
     }
     if (nameedit->text().trimmed().isEmpty() || passedit->text().trimmed().isEmpty())
         return;
-    if (zddr->isChecked())
+    if (m_session.autoLogin())
         SaveCredentials();
     else
         ClearCredentials();

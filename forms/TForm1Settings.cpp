@@ -1,11 +1,11 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
+#include "messages/Messages.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 #include "settings/deployment.h"
-#include "messages/Messages.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -62,68 +62,61 @@ void TForm1::saveProgramFile(const QString& name, const QStringList& lines, bool
 
 void TForm1::loadSettingsFiles()
 {
+    // A blank last line is no entry, as the list has always been read.
     if (const auto list = loadProgramFile(multiUserFileName))
-        Memo2->setPlainText(list->join(u'\n'));
+        m_session.setMultiUserLines(splitLines(list->join(u'\n')));
     else
         SaveMultiUserList();
 
     if (const auto zones = loadProgramFile(zoneListFileName)) {
-        Memo1 = *zones;
+        m_session.zoneList = *zones;
     } else {
-        Memo1 = builtInZoneList();
-        saveProgramFile(zoneListFileName, Memo1);
+        m_session.zoneList = builtInZoneList();
+        saveProgramFile(zoneListFileName, m_session.zoneList);
     }
 
-    Memo4 = loadProgramFile(settingsFileName).value_or(defaultSettingsLines());
-    padSettingsLines(Memo4, SettingsLine::Count);
-}
-
-QStringList TForm1::multiUserLines() const
-{
-    return splitLines(Memo2->toPlainText());
+    m_session.settingsLines = loadProgramFile(settingsFileName).value_or(defaultSettingsLines());
+    padSettingsLines(m_session.settingsLines, SettingsLine::Count);
 }
 
 void TForm1::SaveSettingsLines()
 {
     // Line 0 holds part of the password.
-    saveProgramFile(settingsFileName, Memo4, /*ownerOnly=*/true);
+    saveProgramFile(settingsFileName, m_session.settingsLines, /*ownerOnly=*/true);
 }
 
 void TForm1::SaveMultiUserList()
 {
-    saveProgramFile(multiUserFileName, multiUserLines());
+    saveProgramFile(multiUserFileName, m_session.multiUserLines());
 }
 
 void TForm1::SaveCredentials()
 {
-    if (zddr->isChecked())
-        storeCredentials(nameedit->text(), passedit->text(), /*saveFile=*/true);
+    if (m_session.autoLogin())
+        storeCredentials(nameedit->text(), passedit->text());
 }
 
-void TForm1::storeCredentials(const QString& domain, const QString& password, bool saveFile)
+void TForm1::storeCredentials(const QString& domain, const QString& password)
 {
     // Half of the credentials would not match the other half left in the file.
     if (m_unreadableFiles.contains(settingsFileName))
         return;
     const SavedCredentials::Parts parts = SavedCredentials::split(domain, password);
-    padSettingsLines(Memo4, 1);
-    Memo4[SettingsLine::Credentials] = parts.line0;
-    if (saveFile)
+    padSettingsLines(m_session.settingsLines, 1);
+    m_session.settingsLines[SettingsLine::Credentials] = parts.line0;
+    // The key store first: without its half the line in the file is no login.
+    WriteResult written = m_platform.keyStore.setValue(SavedCredentials::domainPrefixName, parts.vkl01);
+    if (written.ok())
+        written = m_platform.keyStore.setValue(SavedCredentials::passwordPrefixName, parts.vkl02);
+    reportWriteFailure({}, written);
+    if (written.ok())
         SaveSettingsLines();
-    // The key store's error text names the value and the reason; the first
-    // failure ends the save.
-    const WriteResult domainPrefix =
-        m_platform.keyStore.setValue(SavedCredentials::domainPrefixName, parts.vkl01);
-    reportWriteFailure({}, domainPrefix);
-    if (domainPrefix.ok())
-        reportWriteFailure({},
-                           m_platform.keyStore.setValue(SavedCredentials::passwordPrefixName, parts.vkl02));
 }
 
 void TForm1::ClearCredentials()
 {
-    padSettingsLines(Memo4, 1);
-    Memo4[SettingsLine::Credentials].clear();
+    padSettingsLines(m_session.settingsLines, 1);
+    m_session.settingsLines[SettingsLine::Credentials].clear();
     SaveSettingsLines();
 }
 
@@ -131,7 +124,7 @@ void TForm1::CheckBox1Click()
 {
     if (loadingGuard)
         return;
-    setOn(Memo4, SettingsLine::MultiUser, CheckBox1->isChecked());
+    setOn(m_session.settingsLines, SettingsLine::MultiUser, CheckBox1->isChecked());
     SaveSettingsLines();
 }
 
@@ -139,7 +132,7 @@ void TForm1::CheckBox7Click()
 {
     if (loadingGuard)
         return;
-    setOn(Memo4, SettingsLine::RunHidden, CheckBox7->isChecked());
+    setOn(m_session.settingsLines, SettingsLine::RunHidden, CheckBox7->isChecked());
     SaveSettingsLines();
 }
 

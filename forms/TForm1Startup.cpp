@@ -1,12 +1,12 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
+#include "messages/Messages.h"
 #include "net/TNMUDP.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
-#include "messages/Messages.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,7 +30,7 @@ void TForm1::FormCreate()
     defaultPrimaryServerHost = primaryServerHost;
     loadingGuard = true;
     statusText.clear();
-    Memo2->clear();
+    m_session.setMultiUserLines({});
 
     m_savedDomainPrefix = m_platform.keyStore.value(SavedCredentials::domainPrefixName);
     m_savedPasswordPrefix = m_platform.keyStore.value(SavedCredentials::passwordPrefixName);
@@ -38,11 +38,11 @@ void TForm1::FormCreate()
     loadSettingsFiles();
 
     // The guard keeps these ticks from writing the settings back.
-    if (isOn(Memo4, SettingsLine::MultiUser))
+    if (isOn(m_session.settingsLines, SettingsLine::MultiUser))
         CheckBox1->setChecked(true);
-    if (isOn(Memo4, SettingsLine::ResolveLocal)) {
+    if (isOn(m_session.settingsLines, SettingsLine::ResolveLocal)) {
         CheckBox5->setChecked(true);
-        iptype = QStringLiteral("1");
+        m_session.iptype = true;
     }
 
     SaveSettingsLines();
@@ -64,18 +64,21 @@ void TForm1::FormCreate()
 
 void TForm1::restoreSavedCredentials()
 {
-    if (Memo4.isEmpty())
+    if (m_session.settingsLines.isEmpty())
         return;
     const auto restored = SavedCredentials::restore(m_savedDomainPrefix, m_savedPasswordPrefix,
-                                                    Memo4.at(SettingsLine::Credentials));
+                                                    m_session.settingsLines.at(SettingsLine::Credentials));
     switch (restored.outcome) {
     case SavedCredentials::Outcome::Nothing:
         return;
     case SavedCredentials::Outcome::Incomplete: {
         // The tails alone are no credentials; saving them back would destroy the
         // real ones for good. The box stays ticked, and nothing is written.
-        const QSignalBlocker quiet(zddr);
-        zddr->setChecked(true);
+        {
+            const QSignalBlocker quiet(zddr);
+            zddr->setChecked(true);
+        }
+        m_session.setAutoLogin(true);
         appendHistory(Messages::savedCredentialsIncomplete(languageCode));
         return;
     }

@@ -1,22 +1,20 @@
 #include "forms/TForm2.h"
 
-#include "forms/TForm1.h"
+#include "messages/TimeStamps.h"
 #include "net/TNMUDP.h"
+#include "registration/Session.h"
 #include "settings/SavedCredentials.h"
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
-#include "ui/EventLog.h"
-#include "messages/TimeStamps.h"
 
-#include <QCheckBox>
-
-TForm2::TForm2(const Platform& platform, TForm1& form1, QWidget* parent)
-    : QWidget(parent), m_platform(platform), m_form1(form1),
+TForm2::TForm2(const Platform& platform, Session& session, QWidget* parent)
+    : QWidget(parent), m_platform(platform), m_session(session),
       m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     setWindowTitle(QStringLiteral("域名解析"));
     nameedit = QString::fromUtf8(deployment::exampleDomain);
     connectTimers();
+    followPrimaryLogins();
     createEndpoint();
     FormCreate();
 }
@@ -32,6 +30,16 @@ void TForm2::connectTimers()
     Timer7.setOnTimer([this] { Timer7Timer(); });
     Timer8.setOnTimer([this] { Timer8Timer(); });
     Timer9.setOnTimer([this] { Timer9Timer(); });
+}
+
+void TForm2::followPrimaryLogins()
+{
+    connect(&m_session, &Session::loginStarted, this, [this](const QString& domain, const QString& password) {
+        nameedit = domain;
+        passedit = password;
+        Timer2.setInterval(10);
+    });
+    connect(&m_session, &Session::automaticLoginStarted, this, [this] { Timer5.setInterval(10); });
 }
 
 void TForm2::createEndpoint()
@@ -54,12 +62,12 @@ void TForm2::FormCreate()
     const auto restored =
         SavedCredentials::restore(m_platform.keyStore.value(SavedCredentials::domainPrefixName),
                                   m_platform.keyStore.value(SavedCredentials::passwordPrefixName),
-                                  m_form1.Memo4.value(SettingsLine::Credentials));
+                                  m_session.settingsLines.value(SettingsLine::Credentials));
     if (restored.outcome == SavedCredentials::Outcome::Restored) {
         nameedit = restored.credentials.domain;
         passedit = restored.credentials.password;
         // The primary window ticked it under the same condition already.
-        m_form1.zddr->setChecked(true);
+        m_session.setAutoLogin(true);
     }
     languageCode = languageCodeFor(m_platform.language.languageId());
     Timer1.setInterval(1000);
@@ -77,10 +85,10 @@ QString TForm2::today() const
 
 void TForm2::setLine1(const QString& text)
 {
-    m_form1.dlrz->setLine(1, text);
+    m_session.setLogLine(1, text);
 }
 
 void TForm2::appendHistory(const QString& text)
 {
-    m_form1.dlrz->appendLine(text);
+    m_session.appendLogLine(text);
 }

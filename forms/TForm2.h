@@ -1,30 +1,31 @@
 #pragma once
 
+#include "messages/LanguageCode.h"
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "registration/LoginExchange.h"
 #include "registration/PageThrottle.h"
-#include "messages/LanguageCode.h"
 
 #include <QWidget>
 
 #include <memory>
 
-class TForm1;
+class Session;
 class TNMUDP;
 
 // The secondary window: logs the domains that the designated zone serves into
 // the secondary DNS server, following every login of the primary window. It is
-// a hidden window that is never shown; everything it says goes to the primary
-// window's event log (line 1 and history lines). Its fields are plain state.
+// a hidden window that is never shown; everything it says goes to the
+// session's event log (line 1 and history lines). Its fields are plain state.
 class TForm2 : public QWidget
 {
     Q_OBJECT
 
 public:
-    // Runs the creation handler before returning; needs the primary window complete.
-    TForm2(const Platform& platform, TForm1& form1, QWidget* parent = nullptr);
+    // Runs the creation handler before returning; needs the primary window
+    // complete, as the session holds the settings it loaded.
+    TForm2(const Platform& platform, Session& session, QWidget* parent = nullptr);
     ~TForm2() override;
 
     QString nameedit;
@@ -62,6 +63,7 @@ public:
 
 private:
     void connectTimers();
+    void followPrimaryLogins();
     void createEndpoint();
     void setLine1(const QString& text);
     void appendHistory(const QString& text);
@@ -70,9 +72,11 @@ private:
     void storeCredentials();
     void onSuccessReply(const LoginExchange::Reply& reply);
     void onNotRegisteredReply(const LoginExchange::Reply& reply);
+    void continueListPass();
+    void reportSendFailure();
 
     Platform m_platform;
-    TForm1& m_form1;
+    Session& m_session;
     CodePage m_codePage;
     PageThrottle m_pageThrottle;
 };

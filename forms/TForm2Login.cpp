@@ -1,21 +1,20 @@
 #include "forms/TForm2.h"
 
 #include "forms/LoginReplyDatagram.h"
-#include "forms/TForm1.h"
+#include "messages/Messages.h"
 #include "net/TNMUDP.h"
+#include "registration/AccountRules.h"
+#include "registration/Session.h"
 #include "registration/StoredPassword.h"
 #include "settings/MultiUserList.h"
 #include "settings/SettingsLines.h"
-
-#include <QCheckBox>
 
 using namespace LoginExchange;
 
 void TForm2::storeCredentials()
 {
-    // The primary window writes the settings file at its next save.
-    if (m_form1.zddr->isChecked())
-        m_form1.storeCredentials(nameedit, passedit, /*saveFile=*/false);
+    if (m_session.autoLogin())
+        m_session.saveLogin(nameedit, passedit);
 }
 
 void TForm2::Button4Click()
@@ -34,11 +33,11 @@ void TForm2::Button5Click()
 {
     if (nameedit.trimmed().isEmpty() || passedit.trimmed().isEmpty())
         return;
-    const bool multiUser = isOn(m_form1.Memo4, SettingsLine::MultiUser);
+    const bool multiUser = isOn(m_session.settingsLines, SettingsLine::MultiUser);
     if (!multiUser)
         storeCredentials();
-    if (isOn(m_form1.Memo4, SettingsLine::ResolveLocal))
-        m_form1.iptype = QStringLiteral("1");
+    if (isOn(m_session.settingsLines, SettingsLine::ResolveLocal))
+        m_session.iptype = true;
     if (!multiUser) {
         Timer4.setInterval(100);
         return;
@@ -52,12 +51,12 @@ void TForm2::Button1Click()
     Label5 = m_platform.localAddress.localAddress();
     if (nameedit.trimmed().isEmpty() || passedit.trimmed().isEmpty())
         return;
-    pageHost = primaryServerHost(nameedit, m_form1.Memo1);
+    pageHost = primaryServerHost(nameedit, m_session.zoneList);
     if (!isSecondaryEligible(pageHost)) {
         Timer7.setInterval(10);
         return;
     }
-    const auto address = m_form1.datagramAddress(Label5);
+    const auto address = m_session.datagramAddress(Label5);
     if (!address) {
         setLine1(Messages::fixedAddressInvalid(languageCode));
         Timer4.setInterval(15000);
@@ -65,21 +64,28 @@ void TForm2::Button1Click()
     }
     setLine1(Messages::Secondary::loginSent(timeOfDay()));
     Timer4.setInterval(15000);
+    if (!NMUDP1) {
+        reportSendFailure();
+        return;
+    }
     // A retry while the previous send waits for its look-up: that send goes on.
-    if (NMUDP1 && NMUDP1->isSending())
+    if (NMUDP1->isSending())
         return;
     try {
-        if (!NMUDP1)
-            throw UDPSockError(QStringLiteral("Invalid Socket"));
         NMUDP1->RemoteHost = secondaryServerHost();
         NMUDP1->RemotePort = secondaryPort;
         const QByteArray datagram =
             m_codePage.encode(loginDatagram(nameedit, passedit, address->mode, address->text));
         NMUDP1->SendBytes(datagram, int(datagram.size()));
     } catch (const UDPSockError&) {
-        Timer4.setInterval(6000);
-        setLine1(Messages::Secondary::sendFailed(languageCode));
+        reportSendFailure();
     }
+}
+
+void TForm2::reportSendFailure()
+{
+    Timer4.setInterval(6000);
+    setLine1(Messages::Secondary::sendFailed(languageCode));
 }
 
 void TForm2::NMUDP1DataReceived(int, const QString& FromIP)
@@ -91,6 +97,7 @@ void TForm2::NMUDP1DataReceived(int, const QString& FromIP)
     switch (reply.kind) {
     case ReplyKind::Disabled:
         Timer4.setInterval(0);
+        continueListPass();
         break;
     case ReplyKind::Success:
         onSuccessReply(reply);
@@ -106,17 +113,15 @@ void TForm2::NMUDP1DataReceived(int, const QString& FromIP)
 void TForm2::onSuccessReply(const Reply& reply)
 {
     Timer4.setInterval(0);
-    QString expiry = reply.expiry;
-    if (expiry.trimmed() != QStringLiteral("."))
-        expiry = Messages::expiryPrefix() + expiry;
-    if (reply.accountCode == QStringLiteral("0")) {
-        padSettingsLines(m_form1.Memo4, SettingsLine::Count);
-        m_form1.Memo4[SettingsLine::AccountType] = QStringLiteral("6"); // saved with the primary's next save
+    if (AccountRules::isPayingUser(reply.accountCode)) {
+        padSettingsLines(m_session.settingsLines, SettingsLine::Count);
+        // Saved with the primary window's next save.
+        m_session.settingsLines[SettingsLine::AccountType] = AccountRules::accountTypeFor(reply.accountCode);
     }
-    if (isOn(m_form1.Memo4, SettingsLine::MultiUser)) {
+    if (isOn(m_session.settingsLines, SettingsLine::MultiUser)) {
         Timer7.setInterval(10);
-    } else if (!m_form1.CheckBox2->isChecked() &&
-               (wgip == m_platform.localAddress.localAddress() || m_form1.CheckBox5->isChecked())) {
+    } else if (!m_session.fixedAddress &&
+               (wgip == m_platform.localAddress.localAddress() || m_session.resolveLocalTicked)) {
         Timer9.setInterval(3000);
     }
     const QString time = timeOfDay();
@@ -124,30 +129,39 @@ void TForm2::onSuccessReply(const Reply& reply)
     wgip = reply.resolvedAddress;
     if (const QString page = accountPage(pageHost, reply, m_codePage);
         !page.isEmpty() && m_pageThrottle.allow(reply.accountCode, m_platform.clock.now()))
-        m_form1.openPage(page);
+        m_session.openPage(page);
 
+    const QString address =
+        m_session.displayAddress(languageCode, reply.resolvedAddress, m_platform.localAddress.localAddress());
     const Messages::LoginStamp stamp{
-        reply.replyDomain, m_form1.displayAddress(languageCode, reply.resolvedAddress),
-        today(),           time,
-        nameedit,          expiry};
+        reply.replyDomain, address, today(), time, nameedit, AccountRules::secondaryExpiry(reply)};
     if (reply.replyDomain.contains(QStringLiteral("Repeat landing")))
         appendHistory(Messages::Secondary::repeatedLoginHistory(languageCode, stamp));
     else
         appendHistory(Messages::Secondary::successHistory(languageCode, stamp));
 }
 
+// As in the primary session: a refused domain does not end the list pass.
+void TForm2::continueListPass()
+{
+    if (isOn(m_session.settingsLines, SettingsLine::MultiUser))
+        Timer7.setInterval(10);
+}
+
 void TForm2::onNotRegisteredReply(const Reply& reply)
 {
     Timer4.setInterval(0);
+    continueListPass();
     appendHistory(Messages::Secondary::loginFailedHistory(languageCode, today(), timeOfDay(), nameedit));
     if (m_pageThrottle.allow(QStringLiteral("registration"), m_platform.clock.now()))
-        m_form1.openPage(registrationPage(pageHost, reply.registrationCode, nameedit, passedit, m_codePage));
+        m_session.openPage(
+            registrationPage(pageHost, reply.registrationCode, nameedit, passedit, m_codePage));
 }
 
 void TForm2::Timer1Timer()
 {
     Timer1.setInterval(0);
-    if (m_form1.zddr->isChecked())
+    if (m_session.autoLogin())
         Button5Click();
 }
 
@@ -175,24 +189,26 @@ void TForm2::Timer5Timer()
 void TForm2::Timer7Timer()
 {
     Timer7.setInterval(0);
-    if (m_form1.Memo4.value(SettingsLine::MultiUser) == QStringLiteral("0"))
+    if (isOff(m_session.settingsLines, SettingsLine::MultiUser))
         return;
-    const QStringList lines = m_form1.multiUserLines();
+    const QStringList lines = m_session.multiUserLines();
     if (listIndex >= lines.size()) {
         if (wgip == m_platform.localAddress.localAddress())
             Timer9.setInterval(3000);
         return;
     }
-    nameedit = MultiUserList::entryDomain(lines.at(listIndex));
+    const QString domain = MultiUserList::entryDomain(lines.at(listIndex));
     ++listIndex;
-    const auto stored = m_platform.keyStore.value(nameedit);
+    const auto stored = m_platform.keyStore.value(domain);
     if (!stored) {
-        // As in the primary pass: one entry without its password must not stop the rest.
+        // As in the primary pass: one entry without its password must not stop
+        // the rest, nor leave its domain beside another entry's password.
         appendHistory(today() + u' ' + timeOfDay() + u' ' +
-                      Messages::entryPasswordMissing(languageCode, nameedit));
+                      Messages::entryPasswordMissing(languageCode, domain));
         Timer7.setInterval(10);
         return;
     }
+    nameedit = domain;
     passedit = StoredPassword::decode(*stored);
     Timer8.setInterval(100);
 }
@@ -212,7 +228,7 @@ void TForm2::Timer9Timer()
     setLine1(timeOfDay() + Messages::checkStatus(languageCode, Messages::CheckStatus::LocalCheckTick, wgip));
     if (wgip == m_platform.localAddress.localAddress())
         return;
-    if (m_form1.zddr->isChecked())
+    if (m_session.autoLogin())
         Button5Click();
     else
         Button4Click();

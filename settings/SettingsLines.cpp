@@ -12,6 +12,11 @@ bool isOn(const QStringList& lines, int line)
     return lines.value(line) == QStringLiteral("1");
 }
 
+bool isOff(const QStringList& lines, int line)
+{
+    return lines.value(line) == QStringLiteral("0");
+}
+
 void setOn(QStringList& lines, int line, bool on)
 {
     padSettingsLines(lines, line + 1);

@@ -21,5 +21,9 @@ void padSettingsLines(QStringList& lines, int count);
 // An option line is on when it holds exactly "1"; a missing line is off.
 bool isOn(const QStringList& lines, int line);
 
+// The multi-user pass stops only at an explicit "0": a hand-edited line
+// such as "x" keeps it going, as it always has.
+bool isOff(const QStringList& lines, int line);
+
 // Writes "1" or "0", padding the lines first.
 void setOn(QStringList& lines, int line, bool on);

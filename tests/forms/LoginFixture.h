@@ -20,7 +20,7 @@ struct LoginFixture : WindowFixture
         fakes.language.id = languageId;
         for (const char* host : {"main.kelvane.example", "main.vizi.example", "main.second.example"})
             fakes.resolver.hosts.insert(QString::fromLatin1(host), {0x7F000001});
-        form = std::make_unique<TForm1>(fakes.platform(), shell);
+        form = std::make_unique<TForm1>(fakes.platform(), shell, session);
         form->FormShow();
         form->nameedit->setText(QStringLiteral("a.kelvane.example"));
         form->passedit->setText(QStringLiteral("secret"));

@@ -1,10 +1,10 @@
 #include "LoginFixture.h"
 
 #include "forms/TForm111.h"
+#include "messages/TimeStamps.h"
 #include "net/TNMUDP.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
-#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -20,13 +20,11 @@ struct CheckFixture : LoginFixture
 
     CheckFixture()
     {
-        mapping = std::make_unique<TForm111>(fakes.platform(), shell);
-        form->Form111 = mapping.get();
+        mapping = std::make_unique<TForm111>(fakes.platform(), shell, session);
         form->wgip = QStringLiteral("127.0.0.1");
         form->Label7->setText(form->wgip);
         checkHost.bind(QHostAddress::LocalHost, 0);
     }
-    ~CheckFixture() { form->Form111 = nullptr; }
 
     // Sends to a check channel and waits (bounded) until the window has read it.
     void confirm(quint16 channel, const QByteArray& datagram)

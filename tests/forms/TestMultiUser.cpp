@@ -18,8 +18,8 @@ void storeEntries(LoginFixture& f, const QStringList& domains)
     QStringList lines;
     for (const QString& domain : domains)
         lines << domain + "$$$********";
-    f.form->Memo2->setPlainText(lines.join(u'\n'));
-    setOn(f.form->Memo4, SettingsLine::MultiUser, true);
+    f.session.setMultiUserLines(lines);
+    setOn(f.session.settingsLines, SettingsLine::MultiUser, true);
 }
 
 } // namespace
@@ -80,8 +80,8 @@ private slots:
                           : QByteArray("d") + QByteArray::number(i) + QByteArray("$$$\x80\0*\r\n", 8);
         f.write("vkldomain.ini", list);
         f.write("vkl.ini", " \r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
-        TForm1 form(f.fakes.platform(), f.shell);
-        QCOMPARE(form.multiUserLines().size(), 10000);
+        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        QCOMPARE(f.session.multiUserLines().size(), 10000);
         for (int step = 0; step < 20; ++step)
             form.Timer7Timer();
         QCOMPARE(form.listIndex, 20);
@@ -104,7 +104,7 @@ private slots:
         f.form->Edit2->setText("A.KELVANE.example");
         f.form->Edit3->setText("xyz");
         f.form->Label16Click();
-        QCOMPARE(f.form->multiUserLines().size(), 1);
+        QCOMPARE(f.session.multiUserLines().size(), 1);
         QCOMPARE(f.fakes.keyStore.value("a.kelvane.example"), std::optional<QString>("xyz"));
 
         f.form->Edit2->setText(" ");
@@ -114,7 +114,7 @@ private slots:
         f.fakes.keyStore.failWrites = true;
         f.form->Edit2->setText("b.kelvane.example");
         f.form->Label16Click();
-        QCOMPARE(f.form->multiUserLines().size(), 1);
+        QCOMPARE(f.session.multiUserLines().size(), 1);
         QCOMPARE(f.fakes.messageBoxes.shown.size(), 1);
         QVERIFY(f.fakes.messageBoxes.shown.first().second.contains("b.kelvane.example"));
     }
@@ -127,14 +127,15 @@ private slots:
         QTextCursor cursor(f.form->Memo2->document()->findBlockByNumber(1));
         f.form->Memo2->setTextCursor(cursor);
         f.form->Label15Click();
-        QCOMPARE(f.form->multiUserLines(), (QStringList{"a.example$$$********", "b.example$$$********"}));
+        QCOMPARE(f.session.multiUserLines(), (QStringList{"a.example$$$********", "b.example$$$********"}));
         QVERIFY(!f.fakes.keyStore.value("a.example"));
         QCOMPARE(f.read("vkldomain.ini"), QByteArray("a.example$$$********\r\nb.example$$$********\r\n"));
 
-        f.form->Memo2->setPlainText("b.example$$$********\nc.example$$$********\n");
+        f.session.setMultiUserLines({"b.example$$$********", "c.example$$$********"});
+        f.form->Memo2->appendPlainText({});
         f.form->Memo2->moveCursor(QTextCursor::End); // an empty line
         f.form->Label15Click();
-        QCOMPARE(f.form->multiUserLines(), QStringList{"c.example$$$********"});
+        QCOMPARE(f.session.multiUserLines(), QStringList{"c.example$$$********"});
     }
 };
 

@@ -27,7 +27,7 @@ struct MappingFixture : WindowFixture
             write("jilu.txt", storedList);
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
-        form = std::make_unique<TForm111>(fakes.platform(), shell);
+        form = std::make_unique<TForm111>(fakes.platform(), shell, session);
         form->AutoNAT1->setReadPause(std::chrono::milliseconds(0));
     }
 

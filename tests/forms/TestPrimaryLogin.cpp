@@ -1,10 +1,10 @@
 #include "LoginFixture.h"
 
 #include "fakes/ScriptedHostResolver.h"
+#include "messages/TimeStamps.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
-#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -33,7 +33,7 @@ private slots:
                  longTime(f.fakes.clock.time) + QStringLiteral(" 向主DNS发出登录命令"));
         QCOMPARE(f.form->Timer4.interval(), 15000);
 
-        f.form->iptype = "1";
+        f.session.iptype = true;
         f.form->passedit->setText(QStringLiteral("密码"));
         QVERIFY(f.loginWith({}, f.ordinary));
         QCOMPARE(f.ordinary.received.last().bytes,
@@ -51,7 +51,7 @@ private slots:
         f.form->nameedit->setText("x.unlisted.example");
         QVERIFY(f.loginWith({}, f.designated));
         f.form->nameedit->setText("a.kelvane.example");
-        f.form->Memo4[SettingsLine::AccountType] = "6";
+        f.session.settingsLines[SettingsLine::AccountType] = "6";
         QVERIFY(f.loginWith({}, f.paying));
         QCOMPARE(f.form->primaryServerHost, QString("main.kelvane.example"));
     }
@@ -104,7 +104,7 @@ private slots:
     {
         {
             LoginFixture f(3076);
-            f.form->iptype = "1";
+            f.session.iptype = true;
             QVERIFY(f.loginWith("dengluok112a.kelvane.example&&&198.51.100.7&&&sj.end", f.ordinary));
             QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
             const QString time = longTime(f.fakes.clock.time);
@@ -172,7 +172,7 @@ private slots:
         }
         {
             LoginFixture f;
-            f.form->Memo4[SettingsLine::MultiUser] = "1";
+            f.session.settingsLines[SettingsLine::MultiUser] = "1";
             QVERIFY(f.loginWith(reply, f.ordinary));
             QTRY_COMPARE(f.form->Timer7.interval(), 10);
         }
@@ -254,7 +254,7 @@ private slots:
         QVERIFY(f.fakes.browser.opened.isEmpty());
         QCOMPARE(f.form->Timer4.interval(), 15000);
         QCOMPARE(f.form->wgip, QString("wgip"));
-        QCOMPARE(f.form->Memo4.at(SettingsLine::AccountType), QString("0"));
+        QCOMPARE(f.session.settingsLines.at(SettingsLine::AccountType), QString("0"));
         QCOMPARE(f.form->dlrz->lineCount(), 3);
     }
 
@@ -277,7 +277,7 @@ private slots:
     {
         LoginFixture f;
         ScriptedHostResolver resolver; // holds every look-up
-        TForm1 form(f.fakes.platformWith(resolver), f.shell);
+        TForm1 form(f.fakes.platformWith(resolver), f.shell, f.session);
         form.nameedit->setText("a.kelvane.example");
         form.passedit->setText("secret");
         QTimer::singleShot(0, &form, [&] {

@@ -4,9 +4,9 @@
 #include "fakes/HostMappingHttpClient.h"
 #include "fakes/ScriptedHttpServer.h"
 #include "fakes/ThreadedWebSite.h"
+#include "messages/TimeStamps.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -21,8 +21,7 @@ private slots:
     {
         LoginFixture f;
         WindowFixture secondary;
-        TForm2 form2(f.fakes.platform(), *f.form);
-        f.form->Form2 = &form2;
+        TForm2 form2(f.fakes.platform(), f.session);
         f.form->nameedit->setText("  a.kelvane.example ");
         f.form->Timer9.setInterval(3000);
         f.form->Button4Click();
@@ -37,7 +36,6 @@ private slots:
         QTest::qWait(100);
         QCOMPARE(f.ordinary.received.size(), 1);
         QCOMPARE(f.form->Timer4.interval(), 15000); // resent later only when no answer comes
-        f.form->Form2 = nullptr;
     }
 
     void retryTimerResendsTheSameLogin()
@@ -71,11 +69,11 @@ private slots:
         QCOMPARE(f.form->Timer1.interval(), 0);
 
         f.form->zddr->setChecked(true);
-        f.form->Memo4[SettingsLine::ResolveLocal] = "1";
+        f.session.settingsLines[SettingsLine::ResolveLocal] = "1";
         f.form->Timer1.setInterval(1000);
         f.form->Timer1Timer();
         QCOMPARE(f.form->Timer4.interval(), 100);
-        QCOMPARE(f.form->iptype, QString("1"));
+        QVERIFY(f.session.iptype);
         QCOMPARE(f.form->dlrz->line(0), longTime(f.fakes.clock.time) + QStringLiteral(" 发出登录命令"));
     }
 
@@ -85,14 +83,14 @@ private slots:
         f.form->zddr->setChecked(true);
         f.form->CheckBox1->setChecked(true);
         f.form->Button5Click();
-        QCOMPARE(f.form->Memo4.at(SettingsLine::MultiUser), QString("0"));
+        QCOMPARE(f.session.settingsLines.at(SettingsLine::MultiUser), QString("0"));
         QVERIFY(f.read("vkl.ini").contains("\r\n0\r\n"));
         QCOMPARE(f.form->Timer4.interval() + f.form->Timer7.interval(), 0);
         f.form->Button5Click();
         QCOMPARE(f.form->Timer4.interval(), 100); // the form's own domain this time
 
-        f.form->Memo4[SettingsLine::MultiUser] = "1";
-        f.form->Memo2->setPlainText("m.kelvane.example$$$********");
+        f.session.settingsLines[SettingsLine::MultiUser] = "1";
+        f.session.setMultiUserLines({"m.kelvane.example$$$********"});
         f.form->Button5Click();
         QCOMPARE(f.form->Timer7.interval(), 100);
         QCOMPARE(f.form->listIndex, 0);
@@ -167,7 +165,7 @@ private slots:
         WindowFixture f;
         HostMappingHttpClient http({{"www.kelvane.example", provider.hostAndPort()},
                                     {"main.kelvane.example", server.hostAndPort()}});
-        TForm1 form(f.fakes.platformWith(http), f.shell);
+        TForm1 form(f.fakes.platformWith(http), f.shell, f.session);
         form.Timer14Timer();
         QCOMPARE(form.Edit1, QString("198.51.100.7"));
         QCOMPARE(form.Edit5, QString("198.51.100.9"));

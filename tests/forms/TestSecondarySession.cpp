@@ -2,9 +2,9 @@
 
 #include "app/WindowSet.h"
 #include "forms/TForm2.h"
+#include "messages/TimeStamps.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
-#include "messages/TimeStamps.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -20,10 +20,8 @@ struct TwoSessions : LoginFixture
     TwoSessions()
     {
         fakes.resolver.hosts.insert(QStringLiteral("main2.second.example"), {0x7F000001});
-        form2 = std::make_unique<TForm2>(fakes.platform(), *form);
-        form->Form2 = form2.get();
+        form2 = std::make_unique<TForm2>(fakes.platform(), session);
     }
-    ~TwoSessions() { form->Form2 = nullptr; }
 
     QString time() const { return longTime(fakes.clock.time); }
     QString date() const { return shortDate(fakes.clock.time); }
@@ -88,12 +86,13 @@ private slots:
                  "域名:a.second.example  辅DNS登录成功,解析的IP是 外网198.51.100.7 时间 " + f.date() + " " +
                      f.time() + " 用户（a.second.example）域名到期时间是");
         QCOMPARE(f.form2->wgip, QString("198.51.100.7"));
-        QCOMPARE(f.form->Memo4.at(SettingsLine::AccountType), QString("0"));  // code "1" changes nothing
+        QCOMPARE(f.session.settingsLines.at(SettingsLine::AccountType),
+                 QString("0"));                                               // code "1" changes nothing
         QCOMPARE(f.form2->Timer9.interval() + f.form2->Timer7.interval(), 0); // first reply: nothing armed
 
         const QByteArray settings = f.read("vkl.ini");
         QVERIFY(f.secondaryLoginWith("dengluok012Repeat landing&&&198.51.100.7&&&sj2027-01-01end"));
-        QCOMPARE(f.form->Memo4.at(SettingsLine::AccountType), QString("6"));
+        QCOMPARE(f.session.settingsLines.at(SettingsLine::AccountType), QString("6"));
         QCOMPARE(f.read("vkl.ini"), settings); // in memory only
         QCOMPARE(f.form->dlrz->line(4), "辅DNS域名重复登录成功,解析的IP和前次一样 时间 " + f.date() + " " +
                                             f.time() + " 用户（a.second.example）域名到期时间是2027-01-01");
@@ -162,10 +161,10 @@ private slots:
     void multiUserStepsAndTheLine1Rule()
     {
         TwoSessions f;
-        f.form->Memo2->setPlainText("a.kelvane.example$$$********\nb.second.example$$$********");
+        f.session.setMultiUserLines({"a.kelvane.example$$$********", "b.second.example$$$********"});
         (void)f.fakes.keyStore.setValue("a.kelvane.example", "pw1");
         (void)f.fakes.keyStore.setValue("b.second.example", "pw2");
-        f.form->Memo4[SettingsLine::MultiUser] = QStringLiteral("x"); // hand-edited
+        f.session.settingsLines[SettingsLine::MultiUser] = QStringLiteral("x"); // hand-edited
         f.form2->passedit = QStringLiteral("secret");
         f.form2->Button5Click();
         QCOMPARE(f.form2->Timer4.interval(), 100); // single-user for the action

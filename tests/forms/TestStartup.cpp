@@ -5,6 +5,7 @@
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "fakes/ScriptedHostResolver.h"
+#include "registration/StoredPassword.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
@@ -80,19 +81,22 @@ private slots:
         f.write("vkldomain.ini", "x.kelvane.example$$$********\r\n");
         (void)f.fakes.keyStore.setValue("vkl01", "ab***");
         (void)f.fakes.keyStore.setValue("vkl02", "se***");
+        (void)f.fakes.keyStore.setValue("x.kelvane.example", StoredPassword::encode("xpass", u'1', u'2'));
         WindowSet windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
-        QCOMPARE(form.Memo1, (QStringList{"one.example", "two.example"}));
+        QCOMPARE(windows.session.zoneList, (QStringList{"one.example", "two.example"}));
         QCOMPARE(form.Memo2->toPlainText(), QString("x.kelvane.example$$$********"));
-        QCOMPARE(form.Memo4.size(), 7);
+        QCOMPARE(windows.session.settingsLines.size(), 7);
         QVERIFY(form.CheckBox1->isChecked());
         QVERIFY(form.CheckBox5->isChecked());
-        QCOMPARE(form.iptype, QString("1"));
+        QVERIFY(windows.session.iptype);
         // Restoring ticked the auto-login box, which in multi-user mode takes the
-        // list's first domain into the form and saves it as the credentials.
+        // list's first domain and its password into the form and saves them as
+        // the credentials.
         QCOMPARE(form.nameedit->text(), QString("x.kelvane.example"));
+        QCOMPARE(form.passedit->text(), QString("xpass"));
         QCOMPARE(f.read("vkl.ini"),
-                 QByteArray("kelvane.example###*****ret\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
+                 QByteArray("kelvane.example###*****ss\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
     }
 
     void savedCredentialsReachBothWindowsInCreationOrder()
@@ -216,7 +220,7 @@ private slots:
         QVERIFY(!fakes.messageBoxes.shown.isEmpty());
         QCOMPARE(fakes.messageBoxes.shown.first().first, QString("Kelvane2.0"));
         QVERIFY(fakes.messageBoxes.shown.first().second.contains("vkldomain.ini"));
-        QCOMPARE(windows.Form1.Memo1.size(), 21); // the built-in list is still in use
+        QCOMPARE(windows.session.zoneList.size(), 21); // the built-in list is still in use
         QCOMPARE(f.read("plain"), QByteArray("not a folder"));
     }
 
@@ -233,7 +237,7 @@ private slots:
             const UnreadableFiles unreadable(f.folder.path(), {f.path("vkl.ini"), f.path("vkldomain.ini")});
             WindowSet windows(f.fakes.platform(), f.shell);
             TForm1& form = windows.Form1;
-            QCOMPARE(form.Memo4, defaultSettingsLines());
+            QCOMPARE(windows.session.settingsLines, defaultSettingsLines());
             QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
             QVERIFY(
                 f.fakes.messageBoxes.shown.at(0).second.startsWith(QStringLiteral("无法读取 vkldomain.ini")));

@@ -112,7 +112,7 @@ private slots:
     void theAddressBoxOpensOnlyWebAddressesAndAMissingBrowserIsSaid()
     {
         WindowFixture f;
-        TForm1 form(f.fakes.platform(), f.shell);
+        TForm1 form(f.fakes.platform(), f.shell, f.session);
         form.ComboBox1->setEditText("javascript:alert(1)");
         form.Label3Click();
         QVERIFY(f.fakes.browser.opened.isEmpty());
@@ -135,7 +135,7 @@ private slots:
             panes << new RecordingPane(parent);
             return panes.last();
         };
-        TForm1 form(f.fakes.platform(), f.shell);
+        TForm1 form(f.fakes.platform(), f.shell, f.session);
         QVERIFY(!form.WebBrowser1); // not before the window is first shown
         QCOMPARE(form.Timer2.interval(), 1000);
         QCOMPARE(form.Timer13.interval(), 70000);
@@ -171,7 +171,7 @@ private slots:
         WindowFixture f;
         CurlHttpClient http;
         f.shell.makeWebPane = [&](QWidget* parent) { return createWebPane(f.fakes.browser, http, parent); };
-        TForm1 form(f.fakes.platform(), f.shell);
+        TForm1 form(f.fakes.platform(), f.shell, f.session);
         form.FormShow();
         QTRY_VERIFY(form.WebBrowser1);
         form.WebBrowser1->load(site.url("/ad.asp"));
@@ -187,7 +187,7 @@ private slots:
         f.write("ggw.gif", "old banner");
         {
             HostMappingHttpClient refused({}); // no host: a refused connection
-            TForm1 form(f.fakes.platformWith(refused), f.shell);
+            TForm1 form(f.fakes.platformWith(refused), f.shell, f.session);
             form.Timer10Timer();
             QCOMPARE(form.Timer10.interval(), 0);
             QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
@@ -197,19 +197,19 @@ private slots:
         ThreadedWebSite missing({}); // 404 for everything
         for (const QString& host : {missing.hostAndPort(), site.hostAndPort()}) {
             HostMappingHttpClient http({{"www.kelvane.example", host}});
-            TForm1 form(f.fakes.platformWith(http), f.shell);
+            TForm1 form(f.fakes.platformWith(http), f.shell, f.session);
             form.Timer10Timer();
             if (host == missing.hostAndPort())
                 QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
         }
         QCOMPARE(f.read("ggw.gif"), banner);
         QCOMPARE(f.read("yuming.txt"), QByteArray("kelvane.example\r\n"));
-        TForm1 form(f.fakes.platform(), f.shell);
+        TForm1 form(f.fakes.platform(), f.shell, f.session);
         form.FormShow();
         QCOMPARE(form.Image2->pixmap().size(), QSize(625, 105));
 
         f.write("ggw.gif", gifOf({5000, 10}));
-        TForm1 huge(f.fakes.platform(), f.shell);
+        TForm1 huge(f.fakes.platform(), f.shell, f.session);
         huge.FormShow();
         QVERIFY(huge.Image2->pixmap().isNull());
     }

@@ -3,6 +3,7 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
+#include "registration/Session.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -15,6 +16,7 @@ struct WindowFixture
     QTemporaryDir folder;
     FakePlatform fakes{folder.path()};
     AppShell shell;
+    Session session;
     QString savedCurrent = QDir::currentPath();
 
     WindowFixture()

@@ -8,6 +8,7 @@
 #include "forms/TForm111.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
+#include "registration/Session.h"
 
 #include <QDir>
 #include <QLineEdit>
@@ -136,7 +137,8 @@ private slots:
         fakes.localAddress.address = ClientIp;
         fakes.gatewaySearch = GatewaySearchAim::multicast();
         AppShell shell;
-        TForm111 form(fakes.platformWith(m_resolver), shell);
+        Session session;
+        TForm111 form(fakes.platformWith(m_resolver), shell, session);
 
         QVERIFY(QTest::qWaitFor([&] { return form.Edit3->text() == ExternalIp; }, 30000));
         QVERIFY(
