@@ -1,3 +1,4 @@
+#!/bin/sh
 # Sourced by the scripts that show windows on a display of their own.
 # start_xvfb FOLDER WIDTHxHEIGHT: starts an Xvfb, sets $xvfb to its PID (the
 # caller stops it) and exports DISPLAY and QT_QPA_PLATFORM=xcb. Returns 1 when
