@@ -54,6 +54,43 @@ private slots:
         QCOMPARE(f.ordinary.received.at(2).bytes, f.ordinary.received.at(0).bytes);
     }
 
+    void refusedEntriesDoNotEndThePass_data()
+    {
+        QTest::addColumn<QByteArray>("refusal");
+        QTest::newRow("not registered") << QByteArray("nzhuceyonghu1");
+        QTest::newRow("disabled") << QByteArray("stopfuwu");
+    }
+
+    void refusedEntriesDoNotEndThePass()
+    {
+        QFETCH(QByteArray, refusal);
+        LoginFixture f;
+        storeEntries(f, {"a.kelvane.example", "b.kelvane.example"});
+        (void)f.fakes.keyStore.setValue("a.kelvane.example", StoredPassword::encode("first", u'3', u'8'));
+        (void)f.fakes.keyStore.setValue("b.kelvane.example", StoredPassword::encode("second", u'0', u'5'));
+        f.ordinary.answer = [&](const QByteArray& datagram, const QHostAddress&) {
+            return datagram.startsWith("verarod47a.") ? refusal : success;
+        };
+        f.form->Button5Click();
+        QTRY_COMPARE_WITH_TIMEOUT(f.form->Timer5.interval(), 5000, 5000);
+        QCOMPARE(f.ordinary.received.size(), 2);
+        QCOMPARE(f.ordinary.received.at(1).bytes, QByteArray("verarod47b.kelvane.example&&&second&&&no&&&"));
+    }
+
+    // Its domain in the field beside another entry's password would be sent,
+    // and shown in pages, as one login.
+    void anEntryWithoutPasswordLeavesBothFieldsAsTheyWere()
+    {
+        LoginFixture f;
+        storeEntries(f, {"nopass.kelvane.example"});
+        f.form->listIndex = 0;
+        f.form->Timer7Timer();
+        QCOMPARE(f.form->nameedit->text(), QString("a.kelvane.example"));
+        QCOMPARE(f.form->passedit->text(), QString("secret"));
+        f.form->zddr->setChecked(true); // takes the first entry only with its password
+        QCOMPARE(f.form->nameedit->text(), QString("a.kelvane.example"));
+    }
+
     void thePassWaitsForANetworkAddress()
     {
         LoginFixture f;

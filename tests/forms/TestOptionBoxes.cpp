@@ -108,6 +108,16 @@ private slots:
         QCOMPARE(settingsLines(f).at(0), QByteArray(".kelvane.example###*****sword"));
     }
 
+    void theAutoLoginBoxAndTheSessionFollowEachOther()
+    {
+        WindowFixture f;
+        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        form.zddr->setChecked(true);
+        QVERIFY(f.session.autoLogin());
+        f.session.setAutoLogin(false);
+        QVERIFY(!form.zddr->isChecked());
+    }
+
     void keyStoreFailureIsShownAndLeavesTheFileAlone()
     {
         WindowFixture f;

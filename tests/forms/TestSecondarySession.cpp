@@ -180,6 +180,21 @@ private slots:
         QCOMPARE(f.secondary.received.first().bytes, QByteArray("verarod47b.second.example&&&pw2&&&no&&&"));
     }
 
+    void aRefusedOrPasswordlessEntryMovesThePassOn()
+    {
+        TwoSessions f;
+        f.session.setMultiUserLines({"nopass.second.example$$$********", "b.second.example$$$********"});
+        setOn(f.session.settingsLines, SettingsLine::MultiUser, true);
+        f.form2->nameedit = QStringLiteral("a.second.example");
+        f.form2->passedit = QStringLiteral("secret");
+        f.form2->listIndex = 0;
+        f.form2->Timer7Timer();
+        QCOMPARE(f.form2->nameedit, QString("a.second.example")); // the fields stay one login
+        QCOMPARE(f.form2->Timer7.interval(), 10);
+        QVERIFY(f.secondaryLoginWith("nzhuceyonghu1"));
+        QCOMPARE(f.form2->Timer7.interval(), 10);
+    }
+
     void anUnresolvableServerIsASendFailureRetriedInSixSeconds()
     {
         TwoSessions f;

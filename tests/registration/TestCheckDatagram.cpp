@@ -14,20 +14,34 @@ private slots:
         QTest::addColumn<QString>("address"); // "-": none
         QTest::addColumn<int>("port");        // 0: none
         QTest::addColumn<int>("intervalMs");  // -1: none
-        QTest::newRow("full") << "203.0.113.5&&&1234&&&5###" << "203.0.113.5" << 1234 << 10000;
-        QTest::newRow("more text") << "203.0.113.5&&&1234&&&5###x&&&9###" << "203.0.113.5" << 1234 << 10000;
-        QTest::newRow("interval 0") << "a&&&80&&&0###" << "a" << 80 << 0;
-        QTest::newRow("one day") << "a&&&80&&&43200###" << "a" << 80 << 86400000;
-        QTest::newRow("over a day") << "a&&&80&&&43201###" << "a" << 80 << -1;
-        QTest::newRow("negative") << "a&&&-80&&&-5###" << "a" << 0 << -1;
-        QTest::newRow("overflow") << "a&&&99999999999999999999&&&2147483647###" << "a" << 0 << -1;
-        QTest::newRow("port 65536") << "a&&&65536&&&1###" << "a" << 0 << 2000;
-        QTest::newRow("no ###") << "a&&&80&&&5" << "a" << 80 << -1;
-        QTest::newRow("### too early") << "a&&&80###&&&5" << "a" << 0 << -1;
-        QTest::newRow("bare separator") << "&&&" << "" << 0 << -1;
-        QTest::newRow("no separator") << "203.0.113.5" << "-" << 0 << -1;
-        QTest::newRow("letters") << "a&&&eighty&&&five###" << "a" << 0 << -1;
-        QTest::newRow("long address") << QString(10000, u'9') + "&&&1&&&1###" << QString(10000, u'9') << 1 << 2000;
+        QTest::newRow("full") << "203.0.113.5&&&1234&&&5###"
+                              << "203.0.113.5" << 1234 << 10000;
+        QTest::newRow("more text") << "203.0.113.5&&&1234&&&5###x&&&9###"
+                                   << "203.0.113.5" << 1234 << 10000;
+        QTest::newRow("interval 0") << "a&&&80&&&0###"
+                                    << "a" << 80 << 0;
+        QTest::newRow("one day") << "a&&&80&&&43200###"
+                                 << "a" << 80 << 86400000;
+        QTest::newRow("over a day") << "a&&&80&&&43201###"
+                                    << "a" << 80 << -1;
+        QTest::newRow("negative") << "a&&&-80&&&-5###"
+                                  << "a" << 0 << -1;
+        QTest::newRow("overflow") << "a&&&99999999999999999999&&&2147483647###"
+                                  << "a" << 0 << -1;
+        QTest::newRow("port 65536") << "a&&&65536&&&1###"
+                                    << "a" << 0 << 2000;
+        QTest::newRow("no ###") << "a&&&80&&&5"
+                                << "a" << 80 << -1;
+        QTest::newRow("### too early") << "a&&&80###&&&5"
+                                       << "a" << 0 << -1;
+        QTest::newRow("bare separator") << "&&&"
+                                        << "" << 0 << -1;
+        QTest::newRow("no separator") << "203.0.113.5"
+                                      << "-" << 0 << -1;
+        QTest::newRow("letters") << "a&&&eighty&&&five###"
+                                 << "a" << 0 << -1;
+        QTest::newRow("long address")
+            << QString(10000, u'9') + "&&&1&&&1###" << QString(10000, u'9') << 1 << 2000;
     }
 
     void confirmationFields()

@@ -123,12 +123,14 @@ private slots:
         QCOMPARE(three.size(), 7);
     }
 
-    void optionLinesAreOnOnlyWithExactlyOne()
+    void optionLinesAreOnOnlyWithExactlyOneAndOffOnlyWithExactlyZero()
     {
         const QStringList lines{"x", "1", " 1", "1 ", "0", "yes", ""};
         const bool expected[] = {false, true, false, false, false, false, false, false};
-        for (int line = 0; line < 8; ++line)
+        for (int line = 0; line < 8; ++line) {
             QCOMPARE(isOn(lines, line), expected[line]);
+            QCOMPARE(isOff(lines, line), line == 4);
+        }
         QStringList short2{"x"};
         setOn(short2, 3, true);
         QCOMPARE(short2, (QStringList{"x", "0", "0", "1"}));
@@ -163,7 +165,8 @@ private slots:
 
     void multiUserDomainsCompareWithoutCase()
     {
-        const QStringList lines{"no separator", "A.Kelvane.Example$$$********", "a.kelvane.example$$$********"};
+        const QStringList lines{"no separator", "A.Kelvane.Example$$$********",
+                                "a.kelvane.example$$$********"};
         QCOMPARE(MultiUserList::entryLine("b.example"), QString("b.example$$$********"));
         QCOMPARE(MultiUserList::indexOfDomain(lines, "a.kelvane.EXAMPLE"), 1);
         QCOMPARE(MultiUserList::indexOfDomain(lines, "c.example"), -1);
