@@ -153,6 +153,22 @@ QString savedCredentialsIncomplete(LanguageCode language)
                 QStringLiteral("The saved domain and password are incomplete; please type them again"));
 }
 
+QString savedCredentialsUnreadable(LanguageCode language, const QString& reason)
+{
+    return pick(language, QStringLiteral("无法读取保存的域名和密码（%1），请重新输入"),
+                QStringLiteral("無法讀取保存的域名和密碼（%1），請重新輸入"),
+                QStringLiteral("Cannot read the saved domain and password (%1); please type them again"))
+        .arg(reason);
+}
+
+QString savedCredentialsMismatched(LanguageCode language)
+{
+    return pick(language, QStringLiteral("保存的域名和密码前后不一致，没有恢复，请重新输入"),
+                QStringLiteral("保存的域名和密碼前後不一致，沒有恢復，請重新輸入"),
+                QStringLiteral("The saved domain and password do not belong together and were not restored; "
+                               "please type them again"));
+}
+
 QString secondCopyUndetectable(LanguageCode language)
 {
     return pick(language, QStringLiteral("无法检测是否有另一个副本在运行"),

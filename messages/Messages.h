@@ -44,6 +44,10 @@ QString noPublicAddress();
 QString fixedAddressInvalid(LanguageCode language);
 // The key store lacks its part of the saved credentials.
 QString savedCredentialsIncomplete(LanguageCode language);
+// The key store exists but cannot be read; the reason names it.
+QString savedCredentialsUnreadable(LanguageCode language, const QString& reason);
+// An interrupted save left halves of two logins: neither is restored.
+QString savedCredentialsMismatched(LanguageCode language);
 QString secondCopyUndetectable(LanguageCode language);
 QString secondInstance();
 QString readFailed(LanguageCode language, const QString& file, const QString& reason);
