@@ -1,11 +1,13 @@
 #include "app/Program.h"
 
 #include "app/AppTitle.h"
+#include "app/HeadlessLogin.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
+#include "platform/AtomicFile.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
@@ -84,6 +86,8 @@ int runProgram(int& argc, char** argv, bool headless)
     // The program lives on in the notification area with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    removeStaleTemporaries(
+        {QDir(folder.folder).filePath(QStringLiteral("vkl.ini")), FileKeyStore::defaultPath()});
     FileKeyStore keyStore(FileKeyStore::defaultPath());
     ThreadedHostResolver resolver;
     HostNameLocalAddress localAddress;
@@ -105,6 +109,13 @@ int runProgram(int& argc, char** argv, bool headless)
             return createWebPane(*browser, http, parent);
         };
 
+    if (headless) {
+        const QString problem = headlessLoginProblem(keyStore, folder.folder, language.languageId());
+        if (!problem.isEmpty()) {
+            printErrorLine(problem);
+            return 1;
+        }
+    }
     WindowSet windows(platform, shell);
     const TerminationSignals terminationSignals([&windows] {
         windows.Form1.WMQueryEndSession();
@@ -117,10 +128,6 @@ int runProgram(int& argc, char** argv, bool headless)
         return QApplication::exec();
     }
     printLogs(windows);
-    if (!windows.session.autoLogin()) {
-        printErrorLine(QStringLiteral("No saved login: run kelvane --save-login DOMAIN first"));
-        return 1;
-    }
     windows.Form1.FormShow(); // as after the first show: the option boxes now save
     return QApplication::exec();
 }

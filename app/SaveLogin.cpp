@@ -1,12 +1,13 @@
 #include "app/SaveLogin.h"
 
 #include "app/AppTitle.h"
+#include "platform/AtomicFile.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
 #include "platform/KeyStore.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
-#include "settings/SavedCredentials.h"
+#include "settings/SavedLogin.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 
@@ -72,17 +73,12 @@ int saveLogin(const QString& domain)
         return 1;
     }
     QStringList lines = loaded.state == LoadedLines::State::Loaded ? loaded.lines : defaultSettingsLines();
-    padSettingsLines(lines, SettingsLine::Count);
-    const SavedCredentials::Parts parts = SavedCredentials::split(domain, password);
-    lines[SettingsLine::Credentials] = parts.line0;
-
-    // The key store first: without its half the line in the file is no login.
     FileKeyStore keyStore(FileKeyStore::defaultPath());
-    WriteResult written = keyStore.setValue(SavedCredentials::domainPrefixName, parts.vkl01);
-    if (written.ok())
-        written = keyStore.setValue(SavedCredentials::passwordPrefixName, parts.vkl02);
-    if (written.ok())
-        written = saveTextLines(settingsPath, lines, codePage, /*ownerOnly=*/true);
+    removeStaleTemporaries({settingsPath, keyStore.path()});
+    const WriteResult written =
+        SavedLogin::save(keyStore, lines, domain, password, [&](const QStringList& newLines) {
+            return saveTextLines(settingsPath, newLines, codePage, /*ownerOnly=*/true);
+        });
     if (!written.ok()) {
         printErrorLine(written.error);
         return 1;

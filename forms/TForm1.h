@@ -238,7 +238,9 @@ private:
     void loadSettingsFiles();
     std::optional<QStringList> loadProgramFile(const QString& name);
     void saveProgramFile(const QString& name, const QStringList& lines, bool ownerOnly = false);
+    WriteResult writeProgramFile(const QString& name, const QStringList& lines, bool ownerOnly);
     void restoreSavedCredentials();
+    void keepUnusableSavedLogin(const QString& why);
     void storeCredentials(const QString& domain, const QString& password);
     void mirrorSession();
     void updateAddressOptions();
@@ -251,8 +253,6 @@ private:
     QWidget* m_loginPanel = nullptr;
     QWidget* m_webArea = nullptr;
     QSystemTrayIcon* m_trayIcon = nullptr;
-    std::optional<QString> m_savedDomainPrefix;
-    std::optional<QString> m_savedPasswordPrefix;
     WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
     QSet<QString> m_unreadableFiles; // never written in this run
     PageThrottle m_pageThrottle;

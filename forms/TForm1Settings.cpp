@@ -2,7 +2,7 @@
 
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
-#include "settings/SavedCredentials.h"
+#include "settings/SavedLogin.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 #include "settings/deployment.h"
@@ -57,7 +57,14 @@ void TForm1::saveProgramFile(const QString& name, const QStringList& lines, bool
 {
     if (m_unreadableFiles.contains(name))
         return;
-    reportWriteFailure(programFile(name), saveTextLines(programFile(name), lines, m_codePage, ownerOnly));
+    writeProgramFile(name, lines, ownerOnly);
+}
+
+WriteResult TForm1::writeProgramFile(const QString& name, const QStringList& lines, bool ownerOnly)
+{
+    const WriteResult written = saveTextLines(programFile(name), lines, m_codePage, ownerOnly);
+    reportWriteFailure(programFile(name), written);
+    return written;
 }
 
 void TForm1::loadSettingsFiles()
@@ -101,16 +108,15 @@ void TForm1::storeCredentials(const QString& domain, const QString& password)
     // Half of the credentials would not match the other half left in the file.
     if (m_unreadableFiles.contains(settingsFileName))
         return;
-    const SavedCredentials::Parts parts = SavedCredentials::split(domain, password);
-    padSettingsLines(m_session.settingsLines, 1);
-    m_session.settingsLines[SettingsLine::Credentials] = parts.line0;
-    // The key store first: without its half the line in the file is no login.
-    WriteResult written = m_platform.keyStore.setValue(SavedCredentials::domainPrefixName, parts.vkl01);
-    if (written.ok())
-        written = m_platform.keyStore.setValue(SavedCredentials::passwordPrefixName, parts.vkl02);
-    reportWriteFailure({}, written);
-    if (written.ok())
-        SaveSettingsLines();
+    bool fileAttempted = false;
+    const WriteResult saved = SavedLogin::save(m_platform.keyStore, m_session.settingsLines, domain, password,
+                                               [this, &fileAttempted](const QStringList& lines) {
+                                                   fileAttempted = true;
+                                                   return writeProgramFile(settingsFileName, lines, true);
+                                               });
+    // A failure of the file was reported where it happened; one of the key store names its value.
+    if (!fileAttempted)
+        reportWriteFailure({}, saved);
 }
 
 void TForm1::ClearCredentials()

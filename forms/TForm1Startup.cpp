@@ -3,7 +3,7 @@
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
 #include "net/TNMUDP.h"
-#include "settings/SavedCredentials.h"
+#include "settings/SavedLogin.h"
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
@@ -31,9 +31,6 @@ void TForm1::FormCreate()
     loadingGuard = true;
     statusText.clear();
     m_session.setMultiUserLines({});
-
-    m_savedDomainPrefix = m_platform.keyStore.value(SavedCredentials::domainPrefixName);
-    m_savedPasswordPrefix = m_platform.keyStore.value(SavedCredentials::passwordPrefixName);
 
     loadSettingsFiles();
 
@@ -66,28 +63,39 @@ void TForm1::restoreSavedCredentials()
 {
     if (m_session.settingsLines.isEmpty())
         return;
-    const auto restored = SavedCredentials::restore(m_savedDomainPrefix, m_savedPasswordPrefix,
-                                                    m_session.settingsLines.at(SettingsLine::Credentials));
+    const auto restored =
+        SavedLogin::restore(m_platform.keyStore, m_session.settingsLines.at(SettingsLine::Credentials));
     switch (restored.outcome) {
-    case SavedCredentials::Outcome::Nothing:
+    case SavedLogin::Outcome::Nothing:
         return;
-    case SavedCredentials::Outcome::Incomplete: {
-        // The tails alone are no credentials; saving them back would destroy the
-        // real ones for good. The box stays ticked, and nothing is written.
-        {
-            const QSignalBlocker quiet(zddr);
-            zddr->setChecked(true);
-        }
-        m_session.setAutoLogin(true);
-        appendHistory(Messages::savedCredentialsIncomplete(languageCode));
+    case SavedLogin::Outcome::Incomplete:
+        keepUnusableSavedLogin(Messages::savedCredentialsIncomplete(languageCode));
         return;
-    }
-    case SavedCredentials::Outcome::Restored:
+    case SavedLogin::Outcome::Unreadable:
+        keepUnusableSavedLogin(
+            Messages::savedCredentialsUnreadable(languageCode, m_platform.keyStore.unreadableReason()));
+        return;
+    case SavedLogin::Outcome::CannotTell:
+        keepUnusableSavedLogin(Messages::savedCredentialsMismatched(languageCode));
+        return;
+    case SavedLogin::Outcome::Restored:
         nameedit->setText(restored.credentials.domain);
         passedit->setText(restored.credentials.password);
         zddr->setChecked(true);
         return;
     }
+}
+
+// The halves on disk are no login, but saving over them would destroy what is
+// left of the real one for good. The box stays ticked, and nothing is written.
+void TForm1::keepUnusableSavedLogin(const QString& why)
+{
+    {
+        const QSignalBlocker quiet(zddr);
+        zddr->setChecked(true);
+    }
+    m_session.setAutoLogin(true);
+    appendHistory(why);
 }
 
 void TForm1::noteSecondCopyUndetectable()

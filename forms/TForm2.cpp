@@ -3,7 +3,7 @@
 #include "messages/TimeStamps.h"
 #include "net/TNMUDP.h"
 #include "registration/Session.h"
-#include "settings/SavedCredentials.h"
+#include "settings/SavedLogin.h"
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
 
@@ -60,10 +60,8 @@ void TForm2::createEndpoint()
 void TForm2::FormCreate()
 {
     const auto restored =
-        SavedCredentials::restore(m_platform.keyStore.value(SavedCredentials::domainPrefixName),
-                                  m_platform.keyStore.value(SavedCredentials::passwordPrefixName),
-                                  m_session.settingsLines.value(SettingsLine::Credentials));
-    if (restored.outcome == SavedCredentials::Outcome::Restored) {
+        SavedLogin::restore(m_platform.keyStore, m_session.settingsLines.value(SettingsLine::Credentials));
+    if (restored.outcome == SavedLogin::Outcome::Restored) {
         nameedit = restored.credentials.domain;
         passedit = restored.credentials.password;
         // The primary window ticked it under the same condition already.

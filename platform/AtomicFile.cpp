@@ -2,9 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,6 +51,43 @@ void syncFolder(const QString& path)
     }
 }
 
+// The characters with which mkstemp replaces "XXXXXX".
+bool isTemplateCharacter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+using FileId = std::pair<dev_t, ino_t>;
+
+// Every file that a process this user can look into holds open.
+QSet<FileId> openFiles()
+{
+    QSet<FileId> files;
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return files;
+    while (const dirent* process = ::readdir(proc)) {
+        const QByteArray pid(process->d_name);
+        if (pid.isEmpty() ||
+            !std::all_of(pid.cbegin(), pid.cend(), [](char c) { return c >= '0' && c <= '9'; }))
+            continue;
+        const QByteArray fdFolder = "/proc/" + pid + "/fd";
+        DIR* fds = ::opendir(fdFolder.constData());
+        if (!fds)
+            continue;
+        while (const dirent* fd = ::readdir(fds)) {
+            struct stat info
+            {
+            };
+            if (fd->d_name[0] != '.' && ::stat((fdFolder + '/' + fd->d_name).constData(), &info) == 0)
+                files.insert({info.st_dev, info.st_ino});
+        }
+        ::closedir(fds);
+    }
+    ::closedir(proc);
+    return files;
+}
+
 } // namespace
 
 WriteResult writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions)
@@ -59,16 +100,52 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& data, uns
 
     const bool written = ::fchmod(fd, mode_t(permissions)) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
     const int writeError = errno;
-    if (::close(fd) != 0 || !written) {
+    // Renamed while still open, so that removeStaleTemporaries never takes it
+    // for a left-over; fsync has reported any error that close could.
+    if (!written || ::rename(temporary.constData(), target.constData()) != 0) {
         const int error = written ? errno : writeError;
+        ::close(fd);
         ::unlink(temporary.constData());
-        return WriteResult::failure(reason(QStringLiteral("write"), path, error));
+        return WriteResult::failure(
+            reason(written ? QStringLiteral("replace") : QStringLiteral("write"), path, error));
     }
-    if (::rename(temporary.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.constData());
-        return WriteResult::failure(reason(QStringLiteral("replace"), path, error));
-    }
+    ::close(fd);
     syncFolder(path);
     return WriteResult::success();
+}
+
+void removeStaleTemporaries(const QStringList& paths)
+{
+    QList<QByteArray> candidates;
+    for (const QString& path : paths) {
+        const QFileInfo target(path);
+        const QByteArray prefix = QFile::encodeName(target.fileName()) + '.';
+        const QByteArray folder = QFile::encodeName(target.absolutePath());
+        DIR* dir = ::opendir(folder.constData());
+        if (!dir)
+            continue;
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (name.size() != prefix.size() + 6 || !name.startsWith(prefix) ||
+                !std::all_of(name.cend() - 6, name.cend(), isTemplateCharacter))
+                continue;
+            const QByteArray file = folder + '/' + name;
+            struct stat info
+            {
+            };
+            if (::lstat(file.constData(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid())
+                candidates.append(file);
+        }
+        ::closedir(dir);
+    }
+    if (candidates.isEmpty())
+        return;
+    const QSet<FileId> open = openFiles();
+    for (const QByteArray& file : candidates) {
+        struct stat info
+        {
+        };
+        if (::lstat(file.constData(), &info) == 0 && !open.contains({info.st_dev, info.st_ino}))
+            ::unlink(file.constData());
+    }
 }

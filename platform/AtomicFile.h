@@ -4,9 +4,16 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // Replaces the file at `path` with `data` through a temporary file in the same
 // folder, flushed to disk and then renamed over it, so that a crash or a failed
 // write leaves the old content whole. The new file gets `permissions` (such as
 // 0600) whatever the old one had. The error is the reason alone.
 WriteResult writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions);
+
+// Removes the temporary files that an interrupted writeFileAtomically left
+// beside each of `paths` (named after the file, a dot and six characters of
+// mkstemp's), each a copy of what was being written: only regular files of this
+// user that no process holds open, so that a write in progress keeps its own.
+void removeStaleTemporaries(const QStringList& paths);

@@ -2,7 +2,7 @@
 # cli-test.sh KELVANE
 # The program's command line, run on a portable copy in a temporary folder
 # (program folder, key store, runtime folder and autostart entry all there).
-# A headless run with a saved login is a whole-program test (tests/world/).
+# A headless run that logs in is a whole-program test (tests/world/).
 # Prints one line per check.
 set -u
 program=$1
@@ -23,11 +23,35 @@ check "--autostart off removes it" '"$kelvane" --autostart off >/dev/null && [ !
 check "--save-login without a password exits with 2" 'echo "" | "$kelvane" --save-login a.kelvane.example >/dev/null 2>&1; [ $? -eq 2 ] && [ ! -e "$work/vkl.ini" ]'
 check "--save-login stores the login" 'echo secret | "$kelvane" --save-login a.kelvane.example | grep -q "a.kelvane.example" && [ "$(head -n 1 "$work/vkl.ini")" = "$(printf "kelvane.example###*****ret\r")" ] && grep -q "^vkl01=a.\*\*\*$" "$XDG_CONFIG_HOME/Vizivuri"'
 
-rm -f "$work/vkl.ini"
+# A full folder: writes beyond the file size limit (1 KiB) fail, in either file.
+store=$XDG_CONFIG_HOME/Vizivuri
+long_line() { head -c 2000 /dev/zero | tr '\0' "$1"; echo; }
+save_on_full_folder() { (trap '' XFSZ; ulimit -f 2; echo newpassword | "$kelvane" --save-login new.second.example >/dev/null 2>&1); }
+echo oldpassword | "$kelvane" --save-login old.second.example >/dev/null
+long_line '#' >>"$store"
+cp "$store" "$work/store.before" && cp "$work/vkl.ini" "$work/vkl.before"
+check "--save-login on a full folder, the key store failing, keeps both files" 'save_on_full_folder; [ $? -eq 1 ] && cmp -s "$store" "$work/store.before" && cmp -s "$work/vkl.ini" "$work/vkl.before"'
+grep -v '^###' "$work/store.before" >"$store"
+long_line x >>"$work/vkl.ini"
+cp "$work/vkl.ini" "$work/vkl.before"
+check "--save-login on a full folder, vkl.ini failing, keeps vkl.ini" 'save_on_full_folder; [ $? -eq 1 ] && cmp -s "$work/vkl.ini" "$work/vkl.before"'
+
 if [ "$(id -u)" = 0 ]; then
-    check "--headless without a saved login exits with 1" 'timeout 20 unshare --net "$kelvane" --headless >/dev/null 2>&1; [ $? -eq 1 ]'
+    headless() { timeout 20 unshare --net "$kelvane" --headless 2>&1; }
+    # Exits with 1 and prints a line that matches $1.
+    refuses() { out=$(headless) && return 1; [ $? -eq 1 ] && echo "$out" | grep -q "$1"; }
+    # Without a complete saved login it says why and exits at once; with one it starts the login.
+    check "--headless after those saves finds a whole login and starts it" 'headless | grep -q "准备登录"'
+    printf 'garbage\0\377\n=\n' >"$store"
+    check "--headless with a garbage key store says the login is incomplete" 'refuses "login is incomplete"'
+    rm -f "$store" && ln -s Vizivuri "$store"
+    check "--headless with an unreadable key store says so" 'refuses "key store cannot be read.*Vizivuri"'
+    rm -f "$store" && mkdir "$store"
+    check "--headless with a folder for a key store says so" 'refuses "Vizivuri is a folder"'
+    rm -f "$work/vkl.ini"
+    check "--headless without a saved login exits with 1" 'refuses "No saved login in .*vkl.ini"'
 else
-    echo "skipped: the --headless check needs root for its network namespace"
+    echo "skipped: the --headless checks need root for their network namespace"
 fi
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -15,28 +15,40 @@ static QString folded(const QString& name)
 std::optional<QString> FakeKeyStore::value(const QString& name) const
 {
     const auto it = m_values.find(folded(name));
-    if (it == m_values.end())
+    if (!unreadable.isEmpty() || it == m_values.end())
         return std::nullopt;
     return it->second;
 }
 
 WriteResult FakeKeyStore::setValue(const QString& name, const QString& value)
 {
-    if (failWrites)
-        return WriteResult::failure(QStringLiteral("Failed to set data for '%1'").arg(name));
-    auto it = m_values.find(folded(name));
-    if (it == m_values.end())
-        m_values.insert(folded(name), {name, value});
-    else
-        it->second = value;
+    return setValues({{name, value}});
+}
+
+WriteResult FakeKeyStore::setValues(const Values& values)
+{
+    if (failWrites || !unreadable.isEmpty())
+        return WriteResult::failure(QStringLiteral("Failed to set data for '%1'").arg(values.value(0).first));
+    bool changed = false;
+    for (const auto& [name, value] : values) {
+        auto it = m_values.find(folded(name));
+        if (it == m_values.end())
+            m_values.insert(folded(name), {name, value});
+        else if (it->second != value)
+            it->second = value;
+        else
+            continue;
+        changed = true;
+    }
+    writes += changed ? 1 : 0;
     return WriteResult::success();
 }
 
 WriteResult FakeKeyStore::removeValue(const QString& name)
 {
-    if (failWrites)
+    if (failWrites || !unreadable.isEmpty())
         return WriteResult::failure(QStringLiteral("Failed to delete '%1'").arg(name));
-    m_values.remove(folded(name));
+    writes += m_values.remove(folded(name)) > 0 ? 1 : 0;
     return WriteResult::success();
 }
 

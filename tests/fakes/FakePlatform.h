@@ -16,15 +16,21 @@ public:
     int languageId() const override { return id; }
 };
 
-// Case-insensitive like the real store; `failWrites` makes every write fail.
+// Case-insensitive like the real store, and like it writes only on a change,
+// counted in `writes`; `failWrites` makes every write fail, `unreadable` (the
+// reason) makes the store unreadable: no values, every write fails.
 class FakeKeyStore final : public KeyStore
 {
 public:
     bool failWrites = false;
+    QString unreadable;
+    int writes = 0;
 
     std::optional<QString> value(const QString& name) const override;
     WriteResult setValue(const QString& name, const QString& value) override;
+    WriteResult setValues(const Values& values) override;
     WriteResult removeValue(const QString& name) override;
+    QString unreadableReason() const override { return unreadable; }
     int size() const { return int(m_values.size()); }
 
 private:

@@ -126,21 +126,72 @@ private slots:
         QVERIFY(QFileInfo(m_path).isDir());
     }
 
-    void garbageFileKeepsWhatParses()
+    // What it does not understand or change keeps its bytes: random garbage, a
+    // comment, a line without "=", invalid UTF-8, a shadowed duplicate, CR LF.
+    void rewriteChangesOnlyItsOwnLines()
     {
         QDir().mkpath(QFileInfo(m_path).path());
         QByteArray garbage(20000, '\0');
         QRandomGenerator random(7);
         for (char& c : garbage)
             c = char(random.bounded(256));
-        QVERIFY(writeFile(m_path, garbage + "\ngood=1%0A%zz%4\r\nno equals\n#c=2\nGOOD=3\n\xFF\xFE=\x80\n"));
+        const QByteArray kept = garbage + "\n#c=2\nno equals\nbad=\xC3\x28\xFF\x80\n";
+        QVERIFY(writeFile(m_path, kept + "good=1%0A%zz%4\r\nGOOD=3\nlast=x"));
         FileKeyStore store(m_path);
         QCOMPARE(store.value(QStringLiteral("good")), QStringLiteral("1\n%zz%4"));
         QVERIFY(!store.value(QStringLiteral("#c")));
-        QVERIFY(store.value(QStringLiteral("\uFFFD\uFFFD")));
-        QVERIFY(store.setValue(QStringLiteral("new"), QStringLiteral("n")).ok());
-        QCOMPARE(FileKeyStore(m_path).value(QStringLiteral("good")), QStringLiteral("1\n%zz%4"));
-        QVERIFY(!readFile(m_path).contains('\0'));
+        QVERIFY(store.value(QStringLiteral("bad"))->contains(QChar::ReplacementCharacter));
+
+        QVERIFY(store.setValues({{QStringLiteral("Good"), QStringLiteral("=")}, {QStringLiteral("new"), {}}})
+                    .ok());
+        QCOMPARE(readFile(m_path), kept + "good=%3D\r\nGOOD=3\nlast=x\nnew=\n");
+        QVERIFY(store.removeValue(QStringLiteral("GOOD")).ok()); // the duplicate too, or it would come back
+        QCOMPARE(readFile(m_path), kept + "last=x\nnew=\n");
+    }
+
+    void writesOnlyWhenAValueChanges()
+    {
+        FileKeyStore store(m_path);
+        const auto inode = [&] { // a rewrite is a new file
+            struct stat info
+            {
+            };
+            ::stat(QFile::encodeName(m_path).constData(), &info);
+            return info.st_ino;
+        };
+        QVERIFY(store.removeValue(QStringLiteral("a")).ok());
+        QVERIFY(!QFileInfo::exists(m_path));
+        QVERIFY(
+            store.setValues({{QStringLiteral("a"), QStringLiteral("1")}, {QStringLiteral("b"), {}}}).ok());
+        const auto written = inode();
+        QVERIFY(store.setValue(QStringLiteral("A"), QStringLiteral("1")).ok());
+        QVERIFY(
+            store.setValues({{QStringLiteral("b"), {}}, {QStringLiteral("a"), QStringLiteral("1")}}).ok());
+        QVERIFY(store.removeValue(QStringLiteral("c")).ok());
+        QCOMPARE(inode(), written);
+        QVERIFY(store
+                    .setValues({{QStringLiteral("a"), QStringLiteral("1")},
+                                {QStringLiteral("b"), QStringLiteral("2")}})
+                    .ok());
+        QVERIFY(inode() != written);
+    }
+
+    void unreadableStoreSaysWhy()
+    {
+        QVERIFY(FileKeyStore(m_path).unreadableReason().isEmpty()); // missing: empty, readable
+        QDir().mkpath(m_path);
+        QVERIFY(FileKeyStore(m_path).unreadableReason().endsWith(QStringLiteral(" is a folder")));
+        QDir().rmdir(m_path);
+        QVERIFY(writeFile(m_path, "vkl01=ab***\n"));
+        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+        FileKeyStore store(m_path);
+        {
+            UnreadableFiles unreadable(QFileInfo(m_path).path(), {m_path});
+            QVERIFY(store.unreadableReason().startsWith(QStringLiteral("cannot read ")));
+            QVERIFY(!store.value(QStringLiteral("vkl01")));
+            QVERIFY(!store.setValues({{QStringLiteral("vkl01"), QStringLiteral("cd***")}}).ok());
+        }
+        QCOMPARE(readFile(m_path), QByteArray("vkl01=ab***\n"));
     }
 
     void defaultPathFollowsXdgConfigHome()

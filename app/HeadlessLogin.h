@@ -1,0 +1,9 @@
+#pragma once
+
+#include "platform/KeyStore.h"
+
+#include <QString>
+
+// Why a start without a screen, which has nobody to ask, cannot log in: one
+// line naming the file at fault; empty when the saved login is complete.
+QString headlessLoginProblem(const FileKeyStore& keyStore, const QString& programFolder, int languageId);
