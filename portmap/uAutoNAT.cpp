@@ -1,5 +1,6 @@
 #include "portmap/uAutoNAT.h"
 
+#include "messages/PortMappingMessages.h"
 #include "net/TClientSocket.h"
 #include "net/TNMUDP.h"
 #include "platform/MessageBoxes.h"
@@ -60,8 +61,8 @@ TAutoNAT::~TAutoNAT()
 void TAutoNAT::setTimeout(int value)
 {
     if (value < 1000 || value > 30000) {
-        m_messageBoxes.show(QStringLiteral("提示"),
-                            QStringLiteral("对不起，超时值范围1000-30000，重新输入！"));
+        m_messageBoxes.show(Messages::PortMapping::timeoutOutOfRangeCaption(),
+                            Messages::PortMapping::timeoutOutOfRange());
         return;
     }
     m_Timeout = value;

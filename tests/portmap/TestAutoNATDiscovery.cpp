@@ -1,4 +1,5 @@
 #include "AutoNATRig.h"
+#include "messages/PortMappingMessages.h"
 #include "portmap/SsdpSearch.h"
 
 #include <QElapsedTimer>
@@ -37,8 +38,8 @@ private slots:
         QCOMPARE(rig.nat.Timeout(), 1000);
         rig.nat.setTimeout(30000);
         QCOMPARE(rig.nat.Timeout(), 30000);
-        const std::pair<QString, QString> refusal{QStringLiteral("提示"),
-                                                  QStringLiteral("对不起，超时值范围1000-30000，重新输入！")};
+        const std::pair refusal{Messages::PortMapping::timeoutOutOfRangeCaption(),
+                                Messages::PortMapping::timeoutOutOfRange()};
         QCOMPARE(rig.messageBoxes.shown, (QList<std::pair<QString, QString>>{refusal, refusal}));
     }
 
