@@ -19,6 +19,8 @@ namespace Text = Messages::PortMapping;
 
 namespace {
 
+using Task = TAutoNAT::TaskType;
+
 const QString stateReady = QStringLiteral("ok");
 const QString stateAdding = QStringLiteral("on");
 
@@ -92,25 +94,25 @@ void TForm111::BitBtn5Click()
 
 void TForm111::AutoNAT1TaskSuccess()
 {
-    switch (AutoNAT1->TaskType()) {
-    case 1:
+    switch (AutoNAT1->task()) {
+    case Task::Search:
         onSearchSucceeded();
         break;
-    case 2:
+    case Task::ControlPage:
         log(Text::controlPageRead());
         // The client takes the control address only after this handler returns.
         Timer1.setInterval(2000);
         break;
-    case 3:
+    case Task::AddPort:
         log(QString());
         log(Text::portAdded());
         Label10->setText(Text::portAddedLabel());
         endAdd();
         break;
-    case 4:
+    case Task::ExternalAddress:
         onExternalAddress();
         break;
-    case 5:
+    case Task::DeletePort:
         log(QString());
         log(Text::portDeleted());
         Button1->setEnabled(true);
@@ -122,25 +124,25 @@ void TForm111::AutoNAT1TaskSuccess()
 
 void TForm111::AutoNAT1TaskFail()
 {
-    switch (AutoNAT1->TaskType()) {
-    case 1:
+    switch (AutoNAT1->task()) {
+    case Task::Search:
         log(Text::searchFailed());
         Label6->setText(Text::searchFailedLabel());
         break;
-    case 2:
+    case Task::ControlPage:
         log(Text::controlPageFailed());
         break;
-    case 3:
+    case Task::AddPort:
         log(Text::addFailed());
         endAdd();
         break;
-    case 4:
+    case Task::ExternalAddress:
         log(Text::externalAddressFailed());
         // The label of a failed search stays: that failure came first.
         if (Label6->text() != Text::searchFailedLabel())
             Label6->setText(Text::contactDeveloperLabel());
         break;
-    case 5:
+    case Task::DeletePort:
         log(Text::deleteFailed());
         Button1->setEnabled(true);
         break;
