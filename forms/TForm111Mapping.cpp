@@ -1,5 +1,6 @@
 #include "forms/TForm111.h"
 
+#include "messages/PortMappingMessages.h"
 #include "platform/DottedIPv4.h"
 #include "portmap/MappingLine.h"
 #include "portmap/uAutoNAT.h"
@@ -14,9 +15,12 @@
 #include <algorithm>
 #include <limits>
 
+namespace Text = Messages::PortMapping;
+
 namespace {
 
-const QString searchFailedLabel = QStringLiteral("搜索路由器时出现异常，无法设置！  ");
+using Task = TAutoNAT::TaskType;
+
 const QString stateReady = QStringLiteral("ok");
 const QString stateAdding = QStringLiteral("on");
 
@@ -40,24 +44,24 @@ std::optional<std::pair<int, int>> TForm111::typedPorts()
     const auto localPort = MappingLine::port(Edit2->text());
     if (publicPort && localPort)
         return std::pair{*publicPort, *localPort};
-    log(QStringLiteral("端口必须是1到65535之间的整数，未发送请求！"));
+    log(Text::portNotANumber());
     return std::nullopt;
 }
 
 void TForm111::BitBtn1Click()
 {
     if (AutoNAT1->FindDevice()) {
-        log(QStringLiteral("正在搜索路由器，请稍等..."));
+        log(Text::searchStarted());
         return;
     }
-    log(QStringLiteral("搜索路由器时出现异常，搜索失败！"));
-    Label6->setText(searchFailedLabel);
+    log(Text::searchNotStarted());
+    Label6->setText(Text::searchFailedLabel());
 }
 
 void TForm111::BitBtn2Click()
 {
     if (!AutoNAT1->GetControlPage())
-        log(QStringLiteral("取控制页URL出现异常，操作失败！"));
+        log(Text::controlPageNotStarted());
 }
 
 void TForm111::BitBtn3Click()
@@ -66,15 +70,15 @@ void TForm111::BitBtn3Click()
     if (!ports)
         return;
     if (AutoNAT1->AddPort(QStringLiteral("TestUDP"), ports->first, Edit1->text(), ports->second, protocol()))
-        log(QStringLiteral("正在增加端口映射项，请稍等..."));
+        log(Text::addStarted());
     else
-        log(QStringLiteral("增加端口时出现异常，操作失败！"));
+        log(Text::addNotStarted());
 }
 
 void TForm111::BitBtn4Click()
 {
     AutoNAT1->GetExternalIp();
-    log(QStringLiteral("正在取外网IP，请稍等..."));
+    log(Text::externalAddressRequested());
 }
 
 void TForm111::BitBtn5Click()
@@ -83,34 +87,34 @@ void TForm111::BitBtn5Click()
     if (!ports)
         return;
     if (AutoNAT1->DeletePort(ports->first, protocol()))
-        log(QStringLiteral("正在删除端口映射项，请稍等..."));
+        log(Text::deleteStarted());
     else
-        log(QStringLiteral("删除端口时出现异常，操作失败！"));
+        log(Text::deleteNotStarted());
 }
 
 void TForm111::AutoNAT1TaskSuccess()
 {
-    switch (AutoNAT1->TaskType()) {
-    case 1:
+    switch (AutoNAT1->task()) {
+    case Task::Search:
         onSearchSucceeded();
         break;
-    case 2:
-        log(QStringLiteral("取控制页地址成功！"));
+    case Task::ControlPage:
+        log(Text::controlPageRead());
         // The client takes the control address only after this handler returns.
         Timer1.setInterval(2000);
         break;
-    case 3:
+    case Task::AddPort:
         log(QString());
-        log(QStringLiteral("增加端口成功！"));
-        Label10->setText(QStringLiteral("增加端口成功！  "));
+        log(Text::portAdded());
+        Label10->setText(Text::portAddedLabel());
         endAdd();
         break;
-    case 4:
+    case Task::ExternalAddress:
         onExternalAddress();
         break;
-    case 5:
+    case Task::DeletePort:
         log(QString());
-        log(QStringLiteral("删除端口成功！"));
+        log(Text::portDeleted());
         Button1->setEnabled(true);
         break;
     default:
@@ -120,25 +124,26 @@ void TForm111::AutoNAT1TaskSuccess()
 
 void TForm111::AutoNAT1TaskFail()
 {
-    switch (AutoNAT1->TaskType()) {
-    case 1:
-        log(QStringLiteral("搜索路由器失败！"));
-        Label6->setText(searchFailedLabel);
+    switch (AutoNAT1->task()) {
+    case Task::Search:
+        log(Text::searchFailed());
+        Label6->setText(Text::searchFailedLabel());
         break;
-    case 2:
-        log(QStringLiteral("取控制页地址失败！"));
+    case Task::ControlPage:
+        log(Text::controlPageFailed());
         break;
-    case 3:
-        log(QStringLiteral("增加端口失败！"));
+    case Task::AddPort:
+        log(Text::addFailed());
         endAdd();
         break;
-    case 4:
-        log(QStringLiteral("取外网IP失败！"));
-        if (!Label6->text().contains(QStringLiteral("出现异常")))
-            Label6->setText(QStringLiteral("请联系研发者......   "));
+    case Task::ExternalAddress:
+        log(Text::externalAddressFailed());
+        // The label of a failed search stays: that failure came first.
+        if (Label6->text() != Text::searchFailedLabel())
+            Label6->setText(Text::contactDeveloperLabel());
         break;
-    case 5:
-        log(QStringLiteral("删除端口失败！"));
+    case Task::DeletePort:
+        log(Text::deleteFailed());
         Button1->setEnabled(true);
         break;
     default:
@@ -149,18 +154,19 @@ void TForm111::AutoNAT1TaskFail()
 void TForm111::onSearchSucceeded()
 {
     log(QString());
-    log(QStringLiteral("搜索路由器成功！"));
+    log(Text::searchSucceeded());
     BitBtn2Click();
     const QString name = AutoNAT1->RouterName();
     const qsizetype blank = name.indexOf(u' ');
-    Label6->setText((blank < 0 ? QString() : name.left(blank + 1)) + QStringLiteral("   "));
-    log(QStringLiteral("RouterName=") + name);
-    log(QStringLiteral("RouterLocation=") + AutoNAT1->RouterLocation());
-    log(QStringLiteral("RouterUSN=") + AutoNAT1->RouterUSN());
-    log(QStringLiteral("RouterIP=") + AutoNAT1->RouterIp());
-    log(QStringLiteral("RouterPort=") + QString::number(AutoNAT1->RouterPort()));
-    log(QStringLiteral("RouterURL=") + AutoNAT1->RouterURL());
-    log(QStringLiteral("URLBase=") + AutoNAT1->URLBase());
+    Label6->setText(Text::routerLabel(blank < 0 ? QString() : name.left(blank + 1)));
+    using Text::RouterDetail;
+    log(Text::routerDetail(RouterDetail::Name, name));
+    log(Text::routerDetail(RouterDetail::Location, AutoNAT1->RouterLocation()));
+    log(Text::routerDetail(RouterDetail::USN, AutoNAT1->RouterUSN()));
+    log(Text::routerDetail(RouterDetail::IP, AutoNAT1->RouterIp()));
+    log(Text::routerDetail(RouterDetail::Port, QString::number(AutoNAT1->RouterPort())));
+    log(Text::routerDetail(RouterDetail::URL, AutoNAT1->RouterURL()));
+    log(Text::routerDetail(RouterDetail::URLBase, AutoNAT1->URLBase()));
 }
 
 // The address reaches Edit3, the mapping lines, "jilu.txt" and the primary
@@ -169,12 +175,12 @@ void TForm111::onExternalAddress()
 {
     const QString address = AutoNAT1->ExternalIp().trimmed();
     if (!isDottedIPv4(address)) {
-        log(QStringLiteral("路由器返回的外网IP无效"));
+        log(Text::externalAddressInvalid());
         AutoNAT1TaskFail();
         return;
     }
-    log(QStringLiteral("取外网IP成功！"));
-    log(QStringLiteral("外网IP=") + address);
+    log(Text::externalAddressRead());
+    log(Text::externalAddress(address));
     Button1->setEnabled(true);
     BitBtn6->setEnabled(true);
     if (Edit3->text() != address) {
@@ -243,7 +249,7 @@ void TForm111::Timer3Timer()
     const QString line = lines.at(ReapplyIndex);
     const auto ports = MappingLine::ports(line);
     if (!ports) {
-        log(QStringLiteral("跳过不是端口映射项的一行：") + line);
+        log(Text::notAMappingLineSkipped(line));
         finishReapplyStep();
         return;
     }
@@ -283,10 +289,10 @@ void TForm111::reapplyWatchdogTimer()
     ReapplyState = stateReady;
     const QString line = mappingLines().value(m_watchedLine);
     if (m_lineRetried) {
-        log(QStringLiteral("增加端口未完成，跳过：") + line);
+        log(Text::addUnfinishedSkipped(line));
         return;
     }
-    log(QStringLiteral("增加端口未完成，重试：") + line);
+    log(Text::addUnfinishedRetried(line));
     m_lineRetried = true;
     ReapplyIndex = m_watchedLine;
     Timer3.setInterval(1000);

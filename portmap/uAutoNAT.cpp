@@ -1,5 +1,6 @@
 #include "portmap/uAutoNAT.h"
 
+#include "messages/PortMappingMessages.h"
 #include "net/TClientSocket.h"
 #include "net/TNMUDP.h"
 #include "platform/MessageBoxes.h"
@@ -60,8 +61,8 @@ TAutoNAT::~TAutoNAT()
 void TAutoNAT::setTimeout(int value)
 {
     if (value < 1000 || value > 30000) {
-        m_messageBoxes.show(QStringLiteral("提示"),
-                            QStringLiteral("对不起，超时值范围1000-30000，重新输入！"));
+        m_messageBoxes.show(Messages::PortMapping::timeoutOutOfRangeCaption(),
+                            Messages::PortMapping::timeoutOutOfRange());
         return;
     }
     m_Timeout = value;
@@ -79,7 +80,7 @@ void TAutoNAT::aimSearch(const QString& host, int remotePort, int localPort)
     m_udp->setLocalPort(localPort);
 }
 
-void TAutoNAT::startTask(int taskType, QByteArray request)
+void TAutoNAT::startTask(TaskType taskType, QByteArray request)
 {
     dropConnection();
     ++m_taskSerial;
@@ -111,7 +112,7 @@ bool TAutoNAT::FindDevice()
 {
     if (m_taskTimer->isRunning())
         return false;
-    startTask(1, SsdpSearch::request());
+    startTask(TaskType::Search, SsdpSearch::request());
     QByteArray buffer(SsdpSearch::BufferSize, '\0');
     buffer.replace(0, m_request.size(), m_request);
     try {
@@ -127,7 +128,7 @@ bool TAutoNAT::GetControlPage()
 {
     if (m_taskTimer->isRunning())
         return false;
-    startTask(2,
+    startTask(TaskType::ControlPage,
               GatewayHttp::descriptionRequest(m_RouterURL.toLatin1(), m_RouterIp.toLatin1(), m_RouterPort));
     connectTo(m_RouterIp, m_RouterPort);
     return true;
@@ -148,16 +149,17 @@ bool TAutoNAT::AddPort(const QString& Description, int ExternalPort, const QStri
 {
     if (m_taskTimer->isRunning())
         return false;
-    startTask(3, SoapRequest::addPortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
-                                             Description.toUtf8(), ExternalPort, InternalClient.toUtf8(),
-                                             InternalPort, Protocol.toUtf8()));
+    startTask(TaskType::AddPort, SoapRequest::addPortMapping(
+                                     soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), Description.toUtf8(),
+                                     ExternalPort, InternalClient.toUtf8(), InternalPort, Protocol.toUtf8()));
     connectTo(m_lcm, m_lcm2);
     return true;
 }
 
 bool TAutoNAT::GetExternalIp()
 {
-    startTask(4, SoapRequest::getExternalIPAddress(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP)));
+    startTask(TaskType::ExternalAddress,
+              SoapRequest::getExternalIPAddress(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP)));
     connectTo(m_lcm, m_lcm2);
     return true;
 }
@@ -166,8 +168,9 @@ bool TAutoNAT::DeletePort(int ExternalPort, const QString& Protocol)
 {
     if (m_taskTimer->isRunning())
         return false;
-    startTask(5, SoapRequest::deletePortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
-                                                ExternalPort, Protocol.toUtf8()));
+    startTask(TaskType::DeletePort,
+              SoapRequest::deletePortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), ExternalPort,
+                                             Protocol.toUtf8()));
     connectTo(m_lcm, m_lcm2);
     return true;
 }
@@ -201,5 +204,5 @@ void TAutoNAT::timeOut()
     TaskFailed();
     // A task the failure handler started keeps its number.
     if (serial == m_taskSerial)
-        m_TaskType = -1;
+        m_TaskType = TaskType::TimedOut;
 }

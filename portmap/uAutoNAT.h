@@ -17,12 +17,10 @@ class Timer;
 // The UPnP gateway client: finds the Internet gateway by SSDP, reads its
 // device description, and sends port-mapping actions to it. One task runs at
 // a time; each start returns whether it started, and its end is reported by
-// OnTaskSuccess or OnTaskFail, after which TaskType tells which task it was.
-//
-// Task numbers: 1 FindDevice, 2 GetControlPage, 3 AddPort, 4 GetExternalIp,
-// 5 DeletePort; -1 after a time-out. The time limit covers the whole task, the
-// HTTP answer included: when it passes, the task fails and its connection, or
-// the attempt to make one, is dropped.
+// OnTaskSuccess or OnTaskFail, after which task() tells which task it was:
+// TimedOut after a time-out. The time limit covers the whole task, the HTTP
+// answer included: when it passes, the task fails and its connection, or the
+// attempt to make one, is dropped.
 //
 // Rules beyond the usual ones:
 // - Starting a task quietly abandons a connection an earlier task left open
@@ -40,6 +38,18 @@ class Timer;
 class TAutoNAT
 {
 public:
+    // The numbers are those the client has always reported; beside each, the start that runs it.
+    enum class TaskType
+    {
+        None = 0,            // no task yet
+        Search = 1,          // FindDevice
+        ControlPage = 2,     // GetControlPage
+        AddPort = 3,         // AddPort
+        ExternalAddress = 4, // GetExternalIp
+        DeletePort = 5,      // DeletePort
+        TimedOut = -1,
+    };
+
     using TNotifyEvent = std::function<void(TAutoNAT* Sender)>;
 
     TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes);
@@ -50,7 +60,7 @@ public:
     int Timeout() const { return m_Timeout; }
     // 1000 to 30000 ms; any other value is refused with a message box.
     void setTimeout(int value);
-    int TaskType() const { return m_TaskType; }
+    TaskType task() const { return m_TaskType; }
     const QString& RouterIp() const { return m_RouterIp; }
     int RouterPort() const { return m_RouterPort; }
     const QString& RouterLocation() const { return m_RouterLocation; }
@@ -88,7 +98,7 @@ public:
     void setReadPause(std::chrono::milliseconds pause) { m_readPause = pause; }
 
 private:
-    void startTask(int taskType, QByteArray request);
+    void startTask(TaskType taskType, QByteArray request);
     void dropConnection();
     void connectTo(const QString& host, int port);
     void TaskSucceeded();
@@ -103,7 +113,7 @@ private:
     void handleSoapAnswer();
 
     int m_Timeout = 5000;
-    int m_TaskType = 0;
+    TaskType m_TaskType = TaskType::None;
     QString m_RouterIp;
     int m_RouterPort = 0;
     QString m_RouterLocation;

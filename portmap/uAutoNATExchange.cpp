@@ -27,7 +27,7 @@ QString text(const QByteArray& bytes)
 
 void TAutoNAT::searchResponse(int NumberBytes, const QString& FromIP)
 {
-    if (!m_busy || m_TaskType != 1)
+    if (!m_busy || m_TaskType != TaskType::Search)
         return;
     if (NumberBytes < 1 || NumberBytes > SsdpSearch::BufferSize - 1)
         return;
@@ -93,12 +93,12 @@ void TAutoNAT::readResponse(TClientWinSocket* Socket)
 void TAutoNAT::handleResponse()
 {
     switch (m_TaskType) {
-    case 2:
+    case TaskType::ControlPage:
         handleDescription();
         break;
-    case 3:
-    case 4:
-    case 5:
+    case TaskType::AddPort:
+    case TaskType::ExternalAddress:
+    case TaskType::DeletePort:
         handleSoapAnswer();
         break;
     default:
@@ -131,7 +131,7 @@ void TAutoNAT::handleSoapAnswer()
         TaskFailed();
         return;
     }
-    if (m_TaskType == 4)
+    if (m_TaskType == TaskType::ExternalAddress)
         m_ExternalIp = text(SoapAnswer::externalIp(m_response));
     TaskSucceeded();
 }

@@ -2,6 +2,7 @@
 
 #include "fakes/FakeGateway.h"
 #include "forms/TForm111.h"
+#include "messages/PortMappingMessages.h"
 #include "portmap/uAutoNAT.h"
 
 #include <QCheckBox>
@@ -12,6 +13,8 @@
 #include <QRadioButton>
 
 #include <memory>
+
+namespace Text = Messages::PortMapping;
 
 // The port mapping window in a temporary working folder, its gateway client
 // aimed at a fake gateway on 127.0.0.1. Timer handlers are called by the
@@ -91,8 +94,8 @@ private slots:
         MappingFixture f(stored);
         QVERIFY(f.runStartUpChain());
         QCOMPARE(f.form->Label6->text(), QString("Linux/2.6    "));
-        QVERIFY(f.log().contains(QStringLiteral("搜索路由器成功！")));
-        QVERIFY(f.log().contains(QStringLiteral("外网IP=11.22.33.2")));
+        QVERIFY(f.log().contains(Text::searchSucceeded()));
+        QVERIFY(f.log().contains(Text::externalAddress("11.22.33.2")));
         QCOMPARE(f.form->Timer3.interval(), 1000);
         QVERIFY(!f.form->Button1->isEnabled());
 
@@ -108,7 +111,7 @@ private slots:
                  (QStringList{"11.22.33.2:8080  TCP  192.0.2.10:80", "11.22.33.2:5000  UDP  192.0.2.10:5001",
                               "11.22.33.2:2222  TCP  192.0.2.10:22"}));
         QCOMPARE(f.read("jilu.txt"), stored); // the loop never rewrites the file
-        QCOMPARE(f.form->Label10->text(), QStringLiteral("增加端口成功！  "));
+        QCOMPARE(f.form->Label10->text(), Text::portAddedLabel());
         QVERIFY(f.form->Button1->isEnabled());
     }
 
@@ -119,7 +122,7 @@ private slots:
         QVERIFY(f.reapplyStep() && f.reapplyStep());
 
         f.form->Timer5Timer(); // same address: nothing more
-        QTRY_VERIFY(f.log().last().startsWith(QStringLiteral("外网IP=")));
+        QTRY_COMPARE(f.log().last(), Text::externalAddress("11.22.33.2"));
         QCOMPARE(f.form->Timer3.interval(), 0);
 
         f.gateway.externalAddress = "11.22.33.99";
@@ -189,7 +192,7 @@ private slots:
         for (const char* port : {"http", "0", "65536", "+80", ""}) {
             f.form->Edit4->setText(QString::fromLatin1(port));
             f.form->Button1Click();
-            QCOMPARE(f.log().last(), QStringLiteral("端口必须是1到65535之间的整数，未发送请求！"));
+            QCOMPARE(f.log().last(), Text::portNotANumber());
         }
         settle();
         QCOMPARE(f.requestsFor("AddPortMapping"), 0);
@@ -202,13 +205,13 @@ private slots:
                          "1.1.1.1:7000  UDP  10.0.0.5:7000\r\n");
         QVERIFY(f.runStartUpChain());
         f.form->Timer3Timer(); // the note is skipped
-        QVERIFY(f.log().last().startsWith(QStringLiteral("跳过不是端口映射项的一行：hand-typed note")));
+        QCOMPARE(f.log().last(), Text::notAMappingLineSkipped("hand-typed note"));
         QCOMPARE(f.form->ReapplyState, QString("ok"));
 
         // The add of line 1 is taken over by an address check and never ends.
         f.form->Timer3Timer();
         f.form->BitBtn4Click();
-        QTRY_VERIFY(f.log().last().startsWith(QStringLiteral("外网IP=")));
+        QTRY_COMPARE(f.log().last(), Text::externalAddress("11.22.33.2"));
         QCOMPARE(f.form->ReapplyState, QString("on"));
         QCOMPARE(f.form->reapplyWatchdog.interval(), f.form->AutoNAT1->Timeout() + 2000);
         f.form->reapplyWatchdogTimer(); // tried once more
@@ -217,7 +220,7 @@ private slots:
         QCOMPARE(f.requestsFor("AddPortMapping"), 1); // the first never went out
 
         f.form->Timer3Timer(); // port 99999 is no port
-        QVERIFY(f.log().last().contains(QStringLiteral("1.1.1.1:99999")));
+        QCOMPARE(f.log().last(), Text::notAMappingLineSkipped("1.1.1.1:99999  TCP  x:1"));
         QVERIFY(f.reapplyStep());
         QCOMPARE(f.requestsFor("AddPortMapping"), 2);
         QCOMPARE(f.form->Timer3.interval(), 0);
@@ -233,7 +236,7 @@ private slots:
             QCOMPARE(f.form->ReapplyState, QString("on"));
             f.form->reapplyWatchdogTimer();
         }
-        QVERIFY(f.log().last().startsWith(QStringLiteral("增加端口未完成，跳过：")));
+        QCOMPARE(f.log().last(), Text::addUnfinishedSkipped(f.form->mappingLines().at(0)));
         QCOMPARE(f.form->ReapplyIndex, 1);
         QCOMPARE(f.form->ReapplyState, QString("ok"));
     }
@@ -247,8 +250,8 @@ private slots:
             QTRY_COMPARE(f.gateway.searches.size(), 1);
             settle();
             f.form->AutoNAT1->timeOut(); // an answer naming no usable gateway is none
-            QCOMPARE(f.form->Label6->text(), QStringLiteral("搜索路由器时出现异常，无法设置！  "));
-            QVERIFY(f.log().contains(QStringLiteral("搜索路由器失败！")));
+            QCOMPARE(f.form->Label6->text(), Text::searchFailedLabel());
+            QVERIFY(f.log().contains(Text::searchFailed()));
         }
         {
             MappingFixture f;
@@ -256,7 +259,7 @@ private slots:
                 return GatewayReply::whole(FakeGateway::response("404 Not Found", {}));
             };
             f.form->Timer2Timer();
-            QTRY_VERIFY(f.log().contains(QStringLiteral("取控制页地址失败！")));
+            QTRY_VERIFY(f.log().contains(Text::controlPageFailed()));
             QCOMPARE(f.form->Timer1.interval(), 0);
         }
         {
@@ -268,9 +271,9 @@ private slots:
             QTRY_COMPARE(f.form->Timer1.interval(), 2000);
             QCOMPARE(f.form->Label6->text(), QString("Linux/2.4    "));
             f.form->Timer1Timer();
-            QTRY_VERIFY(f.log().contains(QStringLiteral("取外网IP失败！")));
+            QTRY_VERIFY(f.log().contains(Text::externalAddressFailed()));
             QCOMPARE(f.form->Edit3->text(), QString("0.0.0.0"));
-            QCOMPARE(f.form->Label6->text(), QStringLiteral("请联系研发者......   "));
+            QCOMPARE(f.form->Label6->text(), Text::contactDeveloperLabel());
         }
     }
 

@@ -63,7 +63,7 @@ class RealGatewayCheck : public QObject
 private:
     ThreadedHostResolver m_resolver;
     FakeMessageBoxes m_messageBoxes;
-    QList<std::pair<bool, int>> m_events;
+    QList<std::pair<bool, TAutoNAT::TaskType>> m_events;
 
     bool runTask(TAutoNAT& nat, const std::function<bool()>& start)
     {
@@ -72,7 +72,7 @@ private:
             return false;
         if (!QTest::qWaitFor([&] { return m_events.size() > before; }, 15000))
             return false;
-        return m_events.size() == before + 1 && m_events.last() == std::pair(true, nat.TaskType());
+        return m_events.size() == before + 1 && m_events.last() == std::pair(true, nat.task());
     }
 
 private slots:
@@ -93,8 +93,8 @@ private slots:
     void discoverReadMapAndUnmap()
     {
         TAutoNAT nat(m_resolver, m_messageBoxes);
-        nat.OnTaskSuccess = [this](TAutoNAT* sender) { m_events.append({true, sender->TaskType()}); };
-        nat.OnTaskFail = [this](TAutoNAT* sender) { m_events.append({false, sender->TaskType()}); };
+        nat.OnTaskSuccess = [this](TAutoNAT* sender) { m_events.append({true, sender->task()}); };
+        nat.OnTaskFail = [this](TAutoNAT* sender) { m_events.append({false, sender->task()}); };
 
         QVERIFY(runTask(nat, [&] { return nat.FindDevice(); }));
         QCOMPARE(nat.RouterIp(), RouterIp);

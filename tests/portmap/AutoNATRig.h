@@ -15,8 +15,8 @@ struct AutoNATRig
     struct Event
     {
         bool success;
-        int taskType; // as the handler saw it
-        QString lcm;  // as the handler saw it
+        TAutoNAT::TaskType task; // as the handler saw it
+        QString lcm;             // as the handler saw it
         bool operator==(const Event&) const = default;
     };
 
@@ -38,7 +38,7 @@ struct AutoNATRig
     void record(TAutoNAT* sender, bool success)
     {
         QCOMPARE(sender, &nat);
-        events.append({success, sender->TaskType(), sender->lcm()});
+        events.append({success, sender->task(), sender->lcm()});
     }
 
     // Waits (bounded) until `count` events have come.
@@ -51,8 +51,8 @@ struct AutoNATRig
     // that nothing followed from them.
     static void settle() { QTest::qWait(50); }
 
-    static Event success(int taskType, const QString& lcm = {}) { return {true, taskType, lcm}; }
-    static Event failure(int taskType, const QString& lcm = {}) { return {false, taskType, lcm}; }
+    static Event success(TAutoNAT::TaskType task, const QString& lcm = {}) { return {true, task, lcm}; }
+    static Event failure(TAutoNAT::TaskType task, const QString& lcm = {}) { return {false, task, lcm}; }
 
     QString gatewayHost() const { return QStringLiteral("127.0.0.1"); }
 
@@ -72,6 +72,6 @@ inline char* toString(const AutoNATRig::Event& event)
 {
     return QTest::toString(QStringLiteral("%1(%2, lcm \"%3\")")
                                .arg(event.success ? "success" : "failure")
-                               .arg(event.taskType)
+                               .arg(int(event.task))
                                .arg(event.lcm));
 }

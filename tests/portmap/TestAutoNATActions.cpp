@@ -5,6 +5,7 @@
 #include <QTest>
 
 using Rig = AutoNATRig;
+using Task = TAutoNAT::TaskType;
 
 namespace {
 
@@ -26,7 +27,7 @@ private slots:
         QVERIFY(rig.discover());
         QVERIFY(rig.nat.AddPort("TestUDP", 80, "192.168.1.100", 80, "TCP"));
         QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.last(), Rig::success(3, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::success(Task::AddPort, "127.0.0.1"));
         const SoapRequest::Target target{"http://x:1/ctl/IPConn", "127.0.0.1", rig.gateway.httpPort(),
                                          "WANIPConnection"};
         QCOMPARE(rig.gateway.requests.last(),
@@ -44,7 +45,7 @@ private slots:
         QVERIFY(rig.waitForEvents(3));
         QVERIFY(rig.nat.DeletePort(8080, "UDP"));
         QVERIFY(rig.waitForEvents(4));
-        QCOMPARE(rig.events.last(), Rig::success(5, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::success(Task::DeletePort, "127.0.0.1"));
         QVERIFY(rig.gateway.mappings.isEmpty());
         const SoapRequest::Target target{"http://x:1/ctl/IPConn", "127.0.0.1", rig.gateway.httpPort(),
                                          "WANIPConnection"};
@@ -58,7 +59,7 @@ private slots:
         rig.gateway.reply = [](const QByteArray&) { return recorded("get-external-ip-200.http"); };
         QVERIFY(rig.nat.GetExternalIp());
         QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.last(), Rig::success(4, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ExternalAddress, "127.0.0.1"));
         QCOMPARE(rig.nat.ExternalIp(), QString("11.22.33.2"));
         QVERIFY(rig.gateway.requests.last().contains("\r\nContent-Length: 295\r\n"));
     }
@@ -70,7 +71,7 @@ private slots:
         rig.gateway.reply = [](const QByteArray&) { return recorded("get-external-ip-200-empty.http"); };
         rig.nat.GetExternalIp();
         QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.last(), Rig::success(4, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ExternalAddress, "127.0.0.1"));
         QCOMPARE(rig.nat.ExternalIp(), QString());
 
         rig.gateway.reply = [](const QByteArray&) {
@@ -78,7 +79,7 @@ private slots:
         };
         rig.nat.GetExternalIp();
         QVERIFY(rig.waitForEvents(4));
-        QCOMPARE(rig.events.last(), Rig::success(4, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ExternalAddress, "127.0.0.1"));
         QCOMPARE(rig.nat.ExternalIp(), QString("0.0.0.0"));
     }
 
@@ -89,14 +90,14 @@ private slots:
         rig.gateway.reply = [](const QByteArray&) { return recorded("add-port-mapping-500-conflict.http"); };
         rig.nat.AddPort("TestUDP", 80, "127.0.0.1", 80, "TCP");
         QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.last(), Rig::failure(3, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::AddPort, "127.0.0.1"));
 
         rig.gateway.reply = [](const QByteArray&) {
             return recorded("add-port-mapping-500-action-failed.http");
         };
         rig.nat.GetExternalIp();
         QVERIFY(rig.waitForEvents(4));
-        QCOMPARE(rig.events.last(), Rig::failure(4, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ExternalAddress, "127.0.0.1"));
         QCOMPARE(rig.nat.ExternalIp(), QString("0.0.0.0")); // unchanged
     }
 
@@ -129,9 +130,9 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.nat.AddPort("TestUDP", 80, "127.0.0.1", 80, "TCP"));
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(3)}); // before AddPort returned
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(Task::AddPort)}); // before AddPort returned
         QVERIFY(rig.nat.GetExternalIp());
-        QCOMPARE(rig.events.last(), Rig::failure(4));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ExternalAddress));
         QVERIFY(!rig.nat.taskTimerRunning());
     }
 
@@ -143,13 +144,13 @@ private slots:
         QVERIFY(rig.nat.FindDevice());
         QTRY_COMPARE(rig.gateway.searches.size(), 2);
         QVERIFY(rig.nat.GetExternalIp());
-        QCOMPARE(rig.nat.TaskType(), 4);
+        QCOMPARE(rig.nat.task(), Task::ExternalAddress);
         QVERIFY(rig.waitForEvents(3));
         rig.gateway.sendToSearcher(FakeGateway::ssdpAnswer(rig.gateway.url("/rootDesc.xml")));
         rig.gateway.sendToSearcher("junk");
         QCoreApplication::processEvents();
         QTRY_VERIFY(!rig.nat.busy());
-        QCOMPARE(rig.events.mid(2), QList<Rig::Event>{Rig::success(4, "127.0.0.1")});
+        QCOMPARE(rig.events.mid(2), QList<Rig::Event>{Rig::success(Task::ExternalAddress, "127.0.0.1")});
     }
 
     void externalAddressTakesOverAWaitingAction()
@@ -166,7 +167,7 @@ private slots:
         QVERIFY(rig.nat.busy());
         QVERIFY(rig.nat.GetExternalIp());
         QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.mid(2), QList<Rig::Event>{Rig::success(4, "127.0.0.1")});
+        QCOMPARE(rig.events.mid(2), QList<Rig::Event>{Rig::success(Task::ExternalAddress, "127.0.0.1")});
         QTRY_COMPARE(rig.gateway.openConnections(), 0); // the abandoned one included
         QCOMPARE(rig.events.size(), 3);
     }
@@ -179,7 +180,7 @@ private slots:
         QVERIFY(rig.nat.GetExternalIp());
         QVERIFY(rig.waitForEvents(3));
         QTRY_COMPARE(rig.gateway.openConnections(), 0);
-        QCOMPARE(rig.events.mid(2), QList<Rig::Event>{Rig::success(4, "127.0.0.1")});
+        QCOMPARE(rig.events.mid(2), QList<Rig::Event>{Rig::success(Task::ExternalAddress, "127.0.0.1")});
         QCOMPARE(rig.gateway.requests.size(), 2); // the add was never sent
     }
 
@@ -189,8 +190,8 @@ private slots:
         QVERIFY(rig.discover());
         rig.nat.AddPort("TestUDP", 80, "127.0.0.1", 80, "TCP");
         rig.nat.timeOut(); // before the look-up has come back
-        QCOMPARE(rig.events.last(), Rig::failure(3, "127.0.0.1"));
-        QCOMPARE(rig.nat.TaskType(), -1);
+        QCOMPARE(rig.events.last(), Rig::failure(Task::AddPort, "127.0.0.1"));
+        QCOMPARE(rig.nat.task(), Task::TimedOut);
         Rig::settle();
         QCOMPARE(rig.gateway.connections, 1); // the description's only
         QVERIFY(rig.gateway.mappings.isEmpty());

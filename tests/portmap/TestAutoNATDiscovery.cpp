@@ -1,10 +1,12 @@
 #include "AutoNATRig.h"
+#include "messages/PortMappingMessages.h"
 #include "portmap/SsdpSearch.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 
 using Rig = AutoNATRig;
+using Task = TAutoNAT::TaskType;
 
 class TestAutoNATDiscovery : public QObject
 {
@@ -16,7 +18,7 @@ private slots:
         Rig rig;
         const TAutoNAT& nat = rig.nat;
         QCOMPARE(nat.Timeout(), 5000);
-        QCOMPARE(nat.TaskType(), 0);
+        QCOMPARE(nat.task(), Task::None);
         QCOMPARE(nat.ExternalIp(), QString("0.0.0.0"));
         QCOMPARE(nat.RouterPort(), 0);
         QCOMPARE(nat.lcm2(), 0);
@@ -37,8 +39,8 @@ private slots:
         QCOMPARE(rig.nat.Timeout(), 1000);
         rig.nat.setTimeout(30000);
         QCOMPARE(rig.nat.Timeout(), 30000);
-        const std::pair<QString, QString> refusal{QStringLiteral("提示"),
-                                                  QStringLiteral("对不起，超时值范围1000-30000，重新输入！")};
+        const std::pair refusal{Messages::PortMapping::timeoutOutOfRangeCaption(),
+                                Messages::PortMapping::timeoutOutOfRange()};
         QCOMPARE(rig.messageBoxes.shown, (QList<std::pair<QString, QString>>{refusal, refusal}));
     }
 
@@ -48,7 +50,7 @@ private slots:
         QVERIFY(rig.nat.FindDevice());
         QVERIFY(rig.nat.busy());
         QVERIFY(rig.waitForEvents(1));
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(Task::Search)});
         QCOMPARE(rig.gateway.searches, QList<QByteArray>{SsdpSearch::request()});
         const QString port = QString::number(rig.gateway.httpPort());
         QCOMPARE(rig.nat.RouterLocation(), "http://127.0.0.1:" + port + "/rootDesc.xml");
@@ -58,7 +60,7 @@ private slots:
         QCOMPARE(rig.nat.RouterPort(), int(rig.gateway.httpPort()));
         QCOMPARE(rig.nat.RouterURL(), QString("/rootDesc.xml"));
         QCOMPARE(rig.nat.URLBase(), "http://127.0.0.1:" + port);
-        QCOMPARE(rig.nat.TaskType(), 1);
+        QCOMPARE(rig.nat.task(), Task::Search);
         QVERIFY(!rig.nat.busy());
         QVERIFY(!rig.nat.taskTimerRunning());
     }
@@ -69,7 +71,7 @@ private slots:
         rig.gateway.ssdpAnswers = {"HTTP/1.1 200 OK\r\nLocation: http://127.0.0.1:1900/igd.xml\r\n\r\n"};
         rig.nat.FindDevice();
         QVERIFY(rig.waitForEvents(1));
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(Task::Search)});
         QCOMPARE(rig.nat.RouterIp(), QString("127.0.0.1"));
         QCOMPARE(rig.nat.RouterPort(), 1900);
         QCOMPARE(rig.nat.RouterURL(), QString("/igd.xml"));
@@ -83,7 +85,7 @@ private slots:
         rig.gateway.ssdpAnswers = {QByteArray(2048, 'H')};
         rig.nat.FindDevice();
         QVERIFY(rig.waitForEvents(1));
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(1)});
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(Task::Search)});
     }
 
     void hostileDatagramsAreIgnoredWhileTheSearchGoesOn()
@@ -101,7 +103,7 @@ private slots:
         rig.gateway.sendToSearcher(SsdpSearch::request());
         rig.gateway.sendToSearcher("junk"); // the first datagram that ends the search
         QVERIFY(rig.waitForEvents(1));
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(1)});
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(Task::Search)});
         QVERIFY(rig.nat.RouterLocation().isEmpty());
         QVERIFY(rig.nat.RouterIp().isEmpty());
         QCOMPARE(rig.nat.RouterPort(), 0);
@@ -114,7 +116,7 @@ private slots:
         rig.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer("http://127.0.0.1:80")};
         rig.nat.FindDevice();
         QVERIFY(rig.waitForEvents(1));
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(Task::Search)});
         QCOMPARE(rig.nat.RouterURL(), QString("/"));
     }
 
@@ -126,7 +128,7 @@ private slots:
         rig.nat.FindDevice();
         QVERIFY(rig.waitForEvents(1));
         Rig::settle();
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(Task::Search)});
         QCOMPARE(rig.nat.RouterPort(), 1);
     }
 
@@ -147,7 +149,7 @@ private slots:
         };
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::success(2));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ControlPage));
         QCOMPARE(rig.nat.RouterPort(), int(rig.gateway.httpPort()));
         QCOMPARE(rig.nat.lcm2(), int(rig.gateway.httpPort()));
     }
@@ -165,7 +167,7 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(rig.gateway.searches.size(), 1);
         QCOMPARE(rig.gateway.connections, 0);
-        QCOMPARE(rig.nat.TaskType(), 1);
+        QCOMPARE(rig.nat.task(), Task::Search);
         QVERIFY(rig.events.isEmpty());
     }
 
@@ -177,8 +179,8 @@ private slots:
         QTRY_COMPARE(rig.gateway.searches.size(), 1);
         QCOMPARE(rig.nat.taskTimerRunning(), true);
         rig.nat.timeOut();
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(1)});
-        QCOMPARE(rig.nat.TaskType(), -1);
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::failure(Task::Search)});
+        QCOMPARE(rig.nat.task(), Task::TimedOut);
         QVERIFY(!rig.nat.busy());
         QVERIFY(!rig.nat.taskTimerRunning());
         // A late answer is not read.
@@ -199,7 +201,7 @@ private slots:
         };
         rig.nat.FindDevice();
         rig.nat.timeOut();
-        QCOMPARE(rig.nat.TaskType(), 1);
+        QCOMPARE(rig.nat.task(), Task::Search);
         QVERIFY(rig.nat.taskTimerRunning());
     }
 
@@ -211,7 +213,7 @@ private slots:
         QVERIFY(rig.nat.GetControlPage());
         QVERIFY(rig.waitForEvents(2));
         // lcm is set only after the success handler has run
-        QCOMPARE(rig.events.last(), Rig::success(2, QString()));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ControlPage, QString()));
         const QString base = "http://127.0.0.1:" + QString::number(rig.gateway.httpPort());
         QCOMPARE(rig.nat.ControlURL(), base + "/ctl/IPConn");
         QCOMPARE(rig.nat.IPPPP(), QString("WANIPConnection"));
@@ -242,7 +244,7 @@ private slots:
         QCOMPARE(rig.nat.URLBase(), base + "/dyndev");
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::success(2));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ControlPage));
         QCOMPARE(rig.nat.URLBase(), base);
         QCOMPARE(rig.nat.ControlURL(), base + "/ctl/IPConn");
     }
@@ -257,7 +259,7 @@ private slots:
         QCOMPARE(rig.nat.lcm(), QString("127.0.0.1"));
         rig.nat.GetExternalIp();
         QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.last(), Rig::success(4, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ExternalAddress, "127.0.0.1"));
         QVERIFY(rig.gateway.requests.last().startsWith("POST /ctl/IPConn HTTP/1.0\r\nHost: 127.0.0.1:"));
     }
 
@@ -294,7 +296,7 @@ private slots:
         };
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage));
         QTRY_COMPARE(rig.gateway.openConnections(), 0);
         QVERIFY(rig.nat.ControlURL().isEmpty());
         QVERIFY(rig.nat.lcm().isEmpty());
@@ -332,7 +334,7 @@ private slots:
         };
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.last(), Rig::failure(2, "127.0.0.1"));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage, "127.0.0.1"));
     }
 
     void datagramsTooLongForTheEndpointAreIgnored()
@@ -342,7 +344,7 @@ private slots:
         rig.nat.FindDevice();
         QVERIFY(rig.waitForEvents(1));
         QCoreApplication::processEvents();
-        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(1)});
+        QCOMPARE(rig.events, QList<Rig::Event>{Rig::success(Task::Search)});
     }
 
     void answerShorterThanItsLengthFailsWhenTheGatewayCloses()
@@ -362,7 +364,7 @@ private slots:
         QCOMPARE(rig.events.size(), 1);
         rig.gateway.closeConnections();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage));
     }
 
     void answerThatNeverCompletesFailsWhenTheTimeoutPasses()
@@ -378,8 +380,8 @@ private slots:
         };
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::failure(2));
-        QCOMPARE(rig.nat.TaskType(), -1);
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage));
+        QCOMPARE(rig.nat.task(), Task::TimedOut);
         QTRY_COMPARE(rig.gateway.openConnections(), 0);
     }
 
@@ -402,8 +404,8 @@ private slots:
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
         QVERIFY(clock.elapsed() < 10000); // the pause was cut at the deadline
-        QCOMPARE(rig.events.last(), Rig::failure(2));
-        QCOMPARE(rig.nat.TaskType(), -1);
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage));
+        QCOMPARE(rig.nat.task(), Task::TimedOut);
         QTRY_COMPARE(rig.gateway.openConnections(), 0);
     }
 
@@ -417,7 +419,7 @@ private slots:
         QVERIFY(rig.waitForEvents(1));
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage));
         QCOMPARE(rig.events.size(), 2);
     }
 
@@ -429,7 +431,8 @@ private slots:
         QVERIFY(rig.waitForEvents(1));
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events, (QList<Rig::Event>{Rig::success(1), Rig::failure(2)}));
+        QCOMPARE(rig.events,
+                 (QList<Rig::Event>{Rig::success(Task::Search), Rig::failure(Task::ControlPage)}));
     }
 
     void endlessAnswerFailsAtTheCap()
@@ -446,7 +449,7 @@ private slots:
         QVERIFY(rig.waitForEvents(1));
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage));
         QTRY_COMPARE(rig.gateway.openConnections(), 0);
         QCOMPARE(rig.events.size(), 2);
     }
@@ -460,7 +463,7 @@ private slots:
         QVERIFY(rig.waitForEvents(1));
         rig.nat.GetControlPage();
         QVERIFY(rig.waitForEvents(2));
-        QCOMPARE(rig.events.last(), Rig::failure(2));
+        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage));
         QVERIFY(!rig.nat.taskTimerRunning());
     }
 };

@@ -1,0 +1,176 @@
+#include "messages/PortMappingMessages.h"
+
+namespace Messages::PortMapping {
+
+QString timeoutOutOfRangeCaption()
+{
+    return QStringLiteral("提示");
+}
+
+QString timeoutOutOfRange()
+{
+    return QStringLiteral("对不起，超时值范围1000-30000，重新输入！");
+}
+
+QString portNotANumber()
+{
+    return QStringLiteral("端口必须是1到65535之间的整数，未发送请求！");
+}
+
+QString searchStarted()
+{
+    return QStringLiteral("正在搜索路由器，请稍等...");
+}
+
+QString searchNotStarted()
+{
+    return QStringLiteral("搜索路由器时出现异常，搜索失败！");
+}
+
+QString searchSucceeded()
+{
+    return QStringLiteral("搜索路由器成功！");
+}
+
+QString routerLabel(const QString& firstWord)
+{
+    return firstWord + QStringLiteral("   ");
+}
+
+QString searchFailed()
+{
+    return QStringLiteral("搜索路由器失败！");
+}
+
+QString searchFailedLabel()
+{
+    return QStringLiteral("搜索路由器时出现异常，无法设置！  ");
+}
+
+QString controlPageNotStarted()
+{
+    return QStringLiteral("取控制页URL出现异常，操作失败！");
+}
+
+QString controlPageRead()
+{
+    return QStringLiteral("取控制页地址成功！");
+}
+
+QString controlPageFailed()
+{
+    return QStringLiteral("取控制页地址失败！");
+}
+
+QString addStarted()
+{
+    return QStringLiteral("正在增加端口映射项，请稍等...");
+}
+
+QString addNotStarted()
+{
+    return QStringLiteral("增加端口时出现异常，操作失败！");
+}
+
+QString portAdded()
+{
+    return QStringLiteral("增加端口成功！");
+}
+
+QString portAddedLabel()
+{
+    return portAdded() + QStringLiteral("  ");
+}
+
+QString addFailed()
+{
+    return QStringLiteral("增加端口失败！");
+}
+
+QString deleteStarted()
+{
+    return QStringLiteral("正在删除端口映射项，请稍等...");
+}
+
+QString deleteNotStarted()
+{
+    return QStringLiteral("删除端口时出现异常，操作失败！");
+}
+
+QString portDeleted()
+{
+    return QStringLiteral("删除端口成功！");
+}
+
+QString deleteFailed()
+{
+    return QStringLiteral("删除端口失败！");
+}
+
+QString externalAddressRequested()
+{
+    return QStringLiteral("正在取外网IP，请稍等...");
+}
+
+QString externalAddressRead()
+{
+    return QStringLiteral("取外网IP成功！");
+}
+
+QString externalAddress(const QString& address)
+{
+    return QStringLiteral("外网IP=") + address;
+}
+
+QString externalAddressInvalid()
+{
+    return QStringLiteral("路由器返回的外网IP无效");
+}
+
+QString externalAddressFailed()
+{
+    return QStringLiteral("取外网IP失败！");
+}
+
+QString contactDeveloperLabel()
+{
+    return QStringLiteral("请联系研发者......   ");
+}
+
+QString routerDetail(RouterDetail detail, const QString& value)
+{
+    switch (detail) {
+    case RouterDetail::Name:
+        return QStringLiteral("RouterName=") + value;
+    case RouterDetail::Location:
+        return QStringLiteral("RouterLocation=") + value;
+    case RouterDetail::USN:
+        return QStringLiteral("RouterUSN=") + value;
+    case RouterDetail::IP:
+        return QStringLiteral("RouterIP=") + value;
+    case RouterDetail::Port:
+        return QStringLiteral("RouterPort=") + value;
+    case RouterDetail::URL:
+        return QStringLiteral("RouterURL=") + value;
+    case RouterDetail::URLBase:
+        return QStringLiteral("URLBase=") + value;
+    }
+    return {};
+}
+
+QString notAMappingLineSkipped(const QString& line)
+{
+    return QStringLiteral("跳过不是端口映射项的一行：") + line;
+}
+
+QString addUnfinishedRetried(const QString& line)
+{
+    return QStringLiteral("增加端口未完成，重试：") + line;
+}
+
+QString addUnfinishedSkipped(const QString& line)
+{
+    return QStringLiteral("增加端口未完成，跳过：") + line;
+}
+
+} // namespace Messages::PortMapping

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QString>
+
+// Every run-time message of the port mapping window and its gateway client:
+// log lines, status labels and message boxes. Leading and trailing blanks are
+// part of the messages.
+namespace Messages::PortMapping {
+
+// The gateway client refuses a time limit outside 1000 to 30000 ms.
+QString timeoutOutOfRangeCaption();
+QString timeoutOutOfRange();
+
+QString portNotANumber();
+
+QString searchStarted();
+QString searchNotStarted();
+QString searchSucceeded();
+// The router label after a search: the first word of the router's name, blank included.
+QString routerLabel(const QString& firstWord);
+QString searchFailed();
+// The router label after a search that failed or could not start.
+QString searchFailedLabel();
+
+QString controlPageNotStarted();
+QString controlPageRead();
+QString controlPageFailed();
+
+QString addStarted();
+QString addNotStarted();
+QString portAdded();
+QString portAddedLabel();
+QString addFailed();
+
+QString deleteStarted();
+QString deleteNotStarted();
+QString portDeleted();
+QString deleteFailed();
+
+QString externalAddressRequested();
+QString externalAddressRead();
+QString externalAddress(const QString& address);
+QString externalAddressInvalid();
+QString externalAddressFailed();
+// The router label when the address cannot be read from a router that was found.
+QString contactDeveloperLabel();
+
+// What the router said about itself, one log line per field.
+enum class RouterDetail
+{
+    Name,
+    Location,
+    USN,
+    IP,
+    Port,
+    URL,
+    URLBase,
+};
+QString routerDetail(RouterDetail detail, const QString& value);
+
+// The re-apply loop passes over a line of the list.
+QString notAMappingLineSkipped(const QString& line);
+QString addUnfinishedRetried(const QString& line);
+QString addUnfinishedSkipped(const QString& line);
+
+} // namespace Messages::PortMapping
