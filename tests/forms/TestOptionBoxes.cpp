@@ -1,5 +1,6 @@
 #include "WindowFixture.h"
 
+#include "fakes/SavedLoginFiles.h"
 #include "forms/TForm1.h"
 
 #include <QCheckBox>
@@ -84,9 +85,7 @@ private slots:
     void clearingTheBoxWithAnEmptyPasswordChangesNothing()
     {
         WindowFixture f;
-        f.write("vkl.ini", ".kelvane.example###*****234\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
-        (void)f.fakes.keyStore.setValue("vkl01", "ab***");
-        (void)f.fakes.keyStore.setValue("vkl02", "pw1***");
+        QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "ab.kelvane.example", "pw1234"));
         TForm1 form(f.fakes.platform(), f.shell, f.session);
         QVERIFY(form.zddr->isChecked());
         const QByteArray before = f.read("vkl.ini");

@@ -1,6 +1,7 @@
 #include "LoginFixture.h"
 
 #include "app/WindowSet.h"
+#include "fakes/SavedLoginFiles.h"
 #include "forms/TForm2.h"
 #include "messages/TimeStamps.h"
 #include "settings/SettingsLines.h"
@@ -128,9 +129,7 @@ private slots:
     void startUpWithSavedCredentialsRegistersWithBothServers()
     {
         WindowFixture f;
-        f.write("vkl.ini", ".second.example###*****ret\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
-        (void)f.fakes.keyStore.setValue("vkl01", "ab***");
-        (void)f.fakes.keyStore.setValue("vkl02", "sec***");
+        QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "ab.second.example", "secret"));
         for (const char* host : {"main.second.example", "main2.second.example"})
             f.fakes.resolver.hosts.insert(QString::fromLatin1(host), {0x7F000001});
         FakeDnsServer designated(LoginExchange::designatedZonePort);

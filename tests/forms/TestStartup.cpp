@@ -4,7 +4,9 @@
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
+#include "fakes/SavedLoginFiles.h"
 #include "fakes/ScriptedHostResolver.h"
+#include "messages/Messages.h"
 #include "registration/StoredPassword.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
@@ -102,9 +104,7 @@ private slots:
     void savedCredentialsReachBothWindowsInCreationOrder()
     {
         WindowFixture f;
-        f.write("vkl.ini", ".kelvane.example###*****cret\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
-        (void)f.fakes.keyStore.setValue("VKL01", "ab***");
-        (void)f.fakes.keyStore.setValue("vkl02", "se***");
+        QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "ab.kelvane.example", "secret"));
         WindowSet windows(f.fakes.platform(), f.shell);
         QCOMPARE(windows.Form1.nameedit->text(), QString("ab.kelvane.example"));
         QCOMPARE(windows.Form1.passedit->text(), QString("secret"));
@@ -130,6 +130,35 @@ private slots:
         form.Timer1Timer(); // the start-up auto-login
         QCOMPARE(f.read("vkl.ini"), settings);
         QVERIFY(!f.fakes.keyStore.value("vkl01"));
+        QCOMPARE(windows.Form2.nameedit, QString("yourname.kelvane.example"));
+    }
+
+    void anUnusableSavedLoginIsToldAndKept_data()
+    {
+        QTest::addColumn<QString>("unreadable");
+        QTest::addColumn<QString>("told");
+        QTest::newRow("key store unreadable")
+            << "cannot read /k: denied"
+            << Messages::savedCredentialsUnreadable(LanguageCode::Jt, "cannot read /k: denied");
+        QTest::newRow("halves of two logins") << "" << Messages::savedCredentialsMismatched(LanguageCode::Jt);
+    }
+
+    void anUnusableSavedLoginIsToldAndKept()
+    {
+        QFETCH(QString, unreadable);
+        WindowFixture f;
+        QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "ab.kelvane.example", "secret"));
+        const QByteArray settings("ample.kelvane.example###*****sword\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
+        f.write("vkl.ini", settings); // line 0 of another login, as a cut-short save leaves it
+        f.fakes.keyStore.unreadable = unreadable;
+        WindowSet windows(f.fakes.platform(), f.shell);
+        TForm1& form = windows.Form1;
+        QVERIFY(form.nameedit->text().isEmpty());
+        QVERIFY(form.zddr->isChecked());
+        QFETCH(QString, told);
+        QVERIFY(form.dlrz->line(3).endsWith(told));
+        form.Timer1Timer();
+        QCOMPARE(f.read("vkl.ini"), settings);
         QCOMPARE(windows.Form2.nameedit, QString("yourname.kelvane.example"));
     }
 
