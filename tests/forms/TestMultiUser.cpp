@@ -1,5 +1,6 @@
 #include "LoginFixture.h"
 
+#include "messages/Messages.h"
 #include "registration/StoredPassword.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
@@ -43,7 +44,7 @@ private slots:
         QCOMPARE(f.ordinary.received.at(0).bytes, QByteArray("verarod47a.kelvane.example&&&first&&&no&&&"));
         QCOMPARE(f.ordinary.received.at(1).bytes, QByteArray("verarod47b.kelvane.example&&&second&&&no&&&"));
         QVERIFY(f.form->dlrz->toPlainText().contains(
-            QStringLiteral("nopass.kelvane.example 的密码没有保存，已跳过")));
+            Messages::entryPasswordMissing(LanguageCode::Jt, "nopass.kelvane.example")));
         QCOMPARE(f.form->nameedit->text(), QString("b.kelvane.example"));
         QCOMPARE(f.form->Timer9.interval(), 0);
 
@@ -146,7 +147,7 @@ private slots:
 
         f.form->Edit2->setText(" ");
         f.form->Label16Click();
-        QVERIFY(f.form->dlrz->line(3).endsWith(QStringLiteral("域名和密码都不能为空，没有添加")));
+        QVERIFY(f.form->dlrz->line(3).endsWith(Messages::entryNotAdded(LanguageCode::Jt)));
 
         f.fakes.keyStore.failWrites = true;
         f.form->Edit2->setText("b.kelvane.example");

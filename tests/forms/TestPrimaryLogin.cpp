@@ -1,6 +1,7 @@
 #include "LoginFixture.h"
 
 #include "fakes/ScriptedHostResolver.h"
+#include "messages/Messages.h"
 #include "messages/TimeStamps.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
@@ -11,6 +12,19 @@
 #include <QRandomGenerator>
 #include <QTimer>
 #include <QUdpSocket>
+
+namespace {
+
+// The history stamp of a login by a.kelvane.example, timed by the fake clock.
+Messages::LoginStamp stampOf(const LoginFixture& f, const QString& replyDomain, const QString& displayAddress,
+                             const QString& expiry)
+{
+    const QDateTime& now = f.fakes.clock.time;
+    return {replyDomain, displayAddress, shortDate(now), longTime(now), QStringLiteral("a.kelvane.example"),
+            expiry};
+}
+
+} // namespace
 
 class TestPrimaryLogin : public QObject
 {
@@ -29,8 +43,7 @@ private slots:
         QVERIFY(f.loginWith({}, f.ordinary));
         QCOMPARE(f.ordinary.received.last().bytes, QByteArray("verarod47a.kelvane.example&&&secret&&&no&&&"));
         QCOMPARE(f.form->Label5->text(), QString("192.0.2.10"));
-        QCOMPARE(f.form->dlrz->line(0),
-                 longTime(f.fakes.clock.time) + QStringLiteral(" 向主DNS发出登录命令"));
+        QCOMPARE(f.form->dlrz->line(0), Messages::loginSent(longTime(f.fakes.clock.time)));
         QCOMPARE(f.form->Timer4.interval(), 15000);
 
         f.session.iptype = true;
@@ -65,7 +78,7 @@ private slots:
         QTest::qWait(50);
         QVERIFY(f.ordinary.received.isEmpty());
         QCOMPARE(f.form->StatusBar1->panelText(0), f.form->dlrz->line(0));
-        QVERIFY(f.form->dlrz->line(0).contains("IPv4"));
+        QCOMPARE(f.form->dlrz->line(0), Messages::fixedAddressInvalid(LanguageCode::Jt));
         QCOMPARE(f.form->Timer4.interval(), 15000); // tried again later, once the field may be fixed
     }
 
@@ -74,8 +87,8 @@ private slots:
         LoginFixture f;
         f.fakes.resolver.hosts.clear();
         f.form->Button1Click();
-        QCOMPARE(f.form->StatusBar1->panelText(0), QStringLiteral("主DNS登录失败，线路不通！"));
-        QCOMPARE(f.form->dlrz->line(0), QStringLiteral("主DNS登录失败，线路不通！"));
+        QCOMPARE(f.form->StatusBar1->panelText(0), Messages::sendFailed(LanguageCode::Jt));
+        QCOMPARE(f.form->dlrz->line(0), Messages::sendFailed(LanguageCode::Jt));
         QCOMPARE(f.form->Timer4.interval(), 6000);
     }
 
@@ -85,16 +98,17 @@ private slots:
         QVERIFY(f.loginWith("dengluok012a.kelvane.example&&&198.51.100.7&&&sj2027-01-01end", f.ordinary));
         QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
         const QString time = longTime(f.fakes.clock.time);
-        const QString date = shortDate(f.fakes.clock.time);
         QCOMPARE(f.form->Timer4.interval(), 0);
         QCOMPARE(f.form->Label7->text(), QString("198.51.100.7"));
-        QCOMPARE(f.form->dlrz->line(2), QStringLiteral("您是我们的收费用户，有问题可以随时咨询！"));
-        QCOMPARE(f.form->StatusBar1->panelText(0), time + QStringLiteral("  主DNS登录成功！    "));
-        QCOMPARE(f.form->dlrz->line(0), time + QStringLiteral("  主DNS登录成功！    "));
-        QCOMPARE(f.form->dlrz->line(3),
-                 QStringLiteral("域名:a.kelvane.example  主DNS登录成功,解析的IP是 外网198.51.100.7 时间 ") +
-                     date + " " + time +
-                     QStringLiteral(" 用户（a.kelvane.example）域名到期时间是2027-01-01"));
+        QCOMPARE(f.form->dlrz->line(2), Messages::payingUser());
+        QCOMPARE(f.form->StatusBar1->panelText(0), Messages::loginSucceeded(LanguageCode::Jt, time));
+        QCOMPARE(f.form->dlrz->line(0), Messages::loginSucceeded(LanguageCode::Jt, time));
+        QCOMPARE(
+            f.form->dlrz->line(3),
+            Messages::successHistory(
+                LanguageCode::Jt, stampOf(f, "a.kelvane.example",
+                                          Messages::outsideAddressPrefix(LanguageCode::Jt) + "198.51.100.7",
+                                          Messages::expiryPrefix() + "2027-01-01")));
         QVERIFY(f.read("vkl.ini").contains("\r\n6\r\n0\r\n"));
         QCOMPARE(f.form->Timer5.interval(), 15000); // the previous public address was not ours
         QCOMPARE(f.form->Timer9.interval(), 0);
@@ -107,26 +121,26 @@ private slots:
             f.session.iptype = true;
             QVERIFY(f.loginWith("dengluok112a.kelvane.example&&&198.51.100.7&&&sj.end", f.ordinary));
             QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
-            const QString time = longTime(f.fakes.clock.time);
-            QCOMPARE(f.form->StatusBar1->panelText(0), time + QStringLiteral("  登錄成功！ "));
-            QCOMPARE(f.form->dlrz->line(2),
-                     QStringLiteral("您是我们的免费用户，收费用户可以享受更全面服务！"));
-            QVERIFY(f.form->dlrz->line(3).startsWith(
-                QStringLiteral("域名:a.kelvane.example 登錄成功,解析的IP是 內網192.0.2.10 時間 ")));
-            QVERIFY(f.form->dlrz->line(3).endsWith(
-                QStringLiteral(" 用戶（a.kelvane.example）."))); // "." has no prefix
+            QCOMPARE(f.form->StatusBar1->panelText(0),
+                     Messages::loginSucceeded(LanguageCode::Ft, longTime(f.fakes.clock.time)));
+            QCOMPARE(f.form->dlrz->line(2), Messages::freeUser());
+            QCOMPARE(
+                f.form->dlrz->line(3),
+                Messages::successHistory(
+                    LanguageCode::Ft, stampOf(f, "a.kelvane.example",
+                                              Messages::localAddressPrefix(LanguageCode::Ft) + "192.0.2.10",
+                                              "."))); // "." has no prefix
         }
         {
             LoginFixture f(1033);
             QVERIFY(f.loginWith("dengluok512a.kelvane.example&&&198.51.100.7&&&", f.ordinary));
             QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
-            QCOMPARE(
-                f.form->dlrz->line(3),
-                QStringLiteral(" domain: a.kelvane.example  Login successful, the IP is the analytical  Net "
-                               "198.51.100.7 Time ") +
-                    shortDate(f.fakes.clock.time) + " " + longTime(f.fakes.clock.time) +
-                    " User (a.kelvane.example)");
-            QCOMPARE(f.form->dlrz->line(2), QStringLiteral("欢迎测试，有问题可以随时咨询！"));
+            QCOMPARE(f.form->dlrz->line(3),
+                     Messages::successHistory(
+                         LanguageCode::Et,
+                         stampOf(f, "a.kelvane.example",
+                                 Messages::outsideAddressPrefix(LanguageCode::Et) + "198.51.100.7", {})));
+            QCOMPARE(f.form->dlrz->line(2), Messages::testUser());
         }
     }
 
@@ -137,19 +151,13 @@ private slots:
             LoginFixture f(id);
             QVERIFY(f.loginWith(reply, f.ordinary));
             QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
-            const QString line = f.form->dlrz->line(3);
+            const LanguageCode language = languageCodeFor(id);
+            QCOMPARE(f.form->dlrz->line(3),
+                     Messages::repeatedLoginHistory(
+                         language, stampOf(f, "Repeat landing",
+                                           Messages::outsideAddressPrefix(language) + "198.51.100.7",
+                                           Messages::expiryPrefix() + "2027")));
             const QString when = shortDate(f.fakes.clock.time) + " " + longTime(f.fakes.clock.time);
-            if (id == 2052)
-                QCOMPARE(line, QStringLiteral("主DNS域名重复登录成功,解析的IP 外网198.51.100.7 时间 ") +
-                                   when + QStringLiteral(" 用户（a.kelvane.example）域名到期时间是2027"));
-            else if (id == 1028)
-                QCOMPARE(line, QStringLiteral("域名重復登錄成功,解析的IP和前次一樣 時間 ") + when +
-                                   QStringLiteral(" 用戶a.kelvane.example）域名到期时间是2027"));
-            else
-                QCOMPARE(
-                    line,
-                    "Login to repeat the success domain names, IP and analysis of the previous same time " +
-                        when + QStringLiteral(" User (a.kelvane.example) 域名到期时间是2027"));
             QVERIFY(f.form->statusText.contains(when)); // the repeat line, without the expiry
             QVERIFY(!f.form->statusText.contains("2027"));
         }
@@ -183,8 +191,10 @@ private slots:
             QVERIFY(f.loginWith(reply, f.ordinary));
             QTRY_COMPARE(f.form->wgip, QString("198.51.100.7"));
             QCOMPARE(f.form->Timer5.interval() + f.form->Timer7.interval() + f.form->Timer9.interval(), 0);
-            QVERIFY(f.form->dlrz->line(3).contains(
-                QStringLiteral("解析的IP是 203.0.113.5 时间"))); // no prefix in jt
+            QCOMPARE(
+                f.form->dlrz->line(3),
+                Messages::successHistory(LanguageCode::Jt, stampOf(f, "a.kelvane.example", "203.0.113.5",
+                                                                   {}))); // a fixed address has no prefix
         }
     }
 
@@ -208,7 +218,7 @@ private slots:
     {
         LoginFixture f;
         QVERIFY(f.loginWith("stopfuwu", f.ordinary));
-        QTRY_COMPARE(f.form->dlrz->line(0), QStringLiteral("你的域名被禁用，请联系管理员"));
+        QTRY_COMPARE(f.form->dlrz->line(0), Messages::domainDisabled());
         QCOMPARE(f.form->Timer4.interval(), 0);
         QCOMPARE(f.form->wgip, QString("wgip"));
     }
@@ -224,19 +234,14 @@ private slots:
                      QString("http://main.kelvane.example/"
                              "kaitong1.asp?aaa=4&login=a.kelvane.example&passwd=p%26q%20%23"));
             QCOMPARE(f.form->Timer4.interval(), 0);
-            const QString prefix =
-                shortDate(f.fakes.clock.time) + " " + longTime(f.fakes.clock.time) + " a.kelvane.example";
-            const QString expectedLine[] = {QStringLiteral(" 主DNS登录失败！"), QStringLiteral(" 登錄失敗！"),
-                                            QStringLiteral(" Login failed")};
-            const QString expectedPanel[] = {QStringLiteral("  输入有误或没注册"),
-                                             QStringLiteral("  輸入有誤或沒註冊"),
-                                             QStringLiteral(" Entered incorrectly")};
-            const int i = id == 2052 ? 0 : id == 3076 ? 1 : 2;
-            QCOMPARE(f.form->dlrz->line(3), prefix + expectedLine[i]);
-            QCOMPARE(f.form->StatusBar1->panelText(0), expectedPanel[i]);
-            QCOMPARE(f.form->statusText, expectedLine[i]);
-            QCOMPARE(f.form->dlrz->line(0),
-                     longTime(f.fakes.clock.time) + QStringLiteral(" 向主DNS发出登录命令"));
+            const LanguageCode language = languageCodeFor(id);
+            const QString time = longTime(f.fakes.clock.time);
+            QCOMPARE(f.form->dlrz->line(3),
+                     Messages::loginFailedHistory(language, shortDate(f.fakes.clock.time), time,
+                                                  "a.kelvane.example"));
+            QCOMPARE(f.form->StatusBar1->panelText(0), Messages::notRegistered(language));
+            QCOMPARE(f.form->statusText, Messages::loginFailed(language));
+            QCOMPARE(f.form->dlrz->line(0), Messages::loginSent(time));
         }
     }
 
@@ -284,7 +289,7 @@ private slots:
             QTimer::singleShot(0, &form, [&] {
                 form.Timer4Timer(); // fires while the first send waits
                 QCOMPARE(form.Timer4.interval(), 15000);
-                QVERIFY(!form.dlrz->line(0).contains(QStringLiteral("线路不通")));
+                QVERIFY(!form.dlrz->line(0).contains(Messages::sendFailed(LanguageCode::Jt)));
                 resolver.release(ScriptedHostResolver::address(0x7F000001));
             });
             form.Button1Click();

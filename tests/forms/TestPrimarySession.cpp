@@ -4,6 +4,7 @@
 #include "fakes/HostMappingHttpClient.h"
 #include "fakes/ScriptedHttpServer.h"
 #include "fakes/ThreadedWebSite.h"
+#include "messages/Messages.h"
 #include "messages/TimeStamps.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
@@ -74,7 +75,7 @@ private slots:
         f.form->Timer1Timer();
         QCOMPARE(f.form->Timer4.interval(), 100);
         QVERIFY(f.session.iptype);
-        QCOMPARE(f.form->dlrz->line(0), longTime(f.fakes.clock.time) + QStringLiteral(" 发出登录命令"));
+        QCOMPARE(f.form->dlrz->line(0), Messages::startupLoginSent(longTime(f.fakes.clock.time)));
     }
 
     void startUpLoginWithAnEmptyMultiUserListSwitchesMultiUserOff()
@@ -149,7 +150,7 @@ private slots:
             QCOMPARE(f.form->Timer4.interval(), 0);
             QCOMPARE(f.form->Timer15.interval(), 50);
             f.form->Timer15Timer();
-            QCOMPARE(f.form->dlrz->line(0), QStringLiteral("你可能没有自己的外网IP"));
+            QCOMPARE(f.form->dlrz->line(0), Messages::noPublicAddress());
             QCOMPARE(f.form->Timer15.interval(), 5000);
             f.form->Button4Click(); // a login started meanwhile is cut off at the next tick
             QCOMPARE(f.form->Timer4.interval(), 10);

@@ -3,6 +3,7 @@
 #include "app/WindowSet.h"
 #include "fakes/SavedLoginFiles.h"
 #include "forms/TForm2.h"
+#include "messages/Messages.h"
 #include "messages/TimeStamps.h"
 #include "settings/SettingsLines.h"
 #include "ui/EventLog.h"
@@ -26,6 +27,12 @@ struct TwoSessions : LoginFixture
 
     QString time() const { return longTime(fakes.clock.time); }
     QString date() const { return shortDate(fakes.clock.time); }
+    // The history stamp of a secondary login by a.second.example from 198.51.100.7.
+    Messages::LoginStamp stamp(const QString& replyDomain, const QString& expiry) const
+    {
+        const QString address = Messages::outsideAddressPrefix(LanguageCode::Jt) + "198.51.100.7";
+        return {replyDomain, address, date(), time(), QStringLiteral("a.second.example"), expiry};
+    }
 
     // Sends one secondary login and waits (bounded) until its reply is handled.
     bool secondaryLoginWith(const QByteArray& reply)
@@ -71,7 +78,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(f.secondary.received.size(), 1, 5000);
         QCOMPARE(f.secondary.received.first().bytes, primary.received.first().bytes);
         QVERIFY(f.secondary.received.first().sourcePort != LoginExchange::localPort);
-        QCOMPARE(f.form->dlrz->line(1), f.time() + QStringLiteral(" 向辅DNS发出登录命令"));
+        QCOMPARE(f.form->dlrz->line(1), Messages::Secondary::loginSent(f.time()));
         QCOMPARE(f.form2->Timer4.interval(), 15000);
     }
 
@@ -82,10 +89,11 @@ private slots:
         f.form2->passedit = QStringLiteral("secret");
         QVERIFY(f.secondaryLoginWith("dengluok112a.second.example&&&198.51.100.7&&&"));
         QCOMPARE(f.form2->Timer4.interval(), 0);
-        QCOMPARE(f.form->dlrz->line(1), f.time() + QStringLiteral("  辅DNS登录成功！    "));
+        QCOMPARE(f.form->dlrz->line(1), Messages::Secondary::loginSucceeded(LanguageCode::Jt, f.time()));
+        // The reply has no expiry field, yet the prefix is written.
         QCOMPARE(f.form->dlrz->line(3),
-                 "域名:a.second.example  辅DNS登录成功,解析的IP是 外网198.51.100.7 时间 " + f.date() + " " +
-                     f.time() + " 用户（a.second.example）域名到期时间是");
+                 Messages::Secondary::successHistory(LanguageCode::Jt,
+                                                     f.stamp("a.second.example", Messages::expiryPrefix())));
         QCOMPARE(f.form2->wgip, QString("198.51.100.7"));
         QCOMPARE(f.session.settingsLines.at(SettingsLine::AccountType),
                  QString("0"));                                               // code "1" changes nothing
@@ -95,8 +103,9 @@ private slots:
         QVERIFY(f.secondaryLoginWith("dengluok012Repeat landing&&&198.51.100.7&&&sj2027-01-01end"));
         QCOMPARE(f.session.settingsLines.at(SettingsLine::AccountType), QString("6"));
         QCOMPARE(f.read("vkl.ini"), settings); // in memory only
-        QCOMPARE(f.form->dlrz->line(4), "辅DNS域名重复登录成功,解析的IP和前次一样 时间 " + f.date() + " " +
-                                            f.time() + " 用户（a.second.example）域名到期时间是2027-01-01");
+        QCOMPARE(f.form->dlrz->line(4),
+                 Messages::Secondary::repeatedLoginHistory(
+                     LanguageCode::Jt, f.stamp("Repeat landing", Messages::expiryPrefix() + "2027-01-01")));
         f.fakes.localAddress.address = QStringLiteral("198.51.100.7");
         QVERIFY(f.secondaryLoginWith("dengluok112a.second.example&&&198.51.100.7&&&"));
         QCOMPARE(f.form2->Timer9.interval(), 3000); // now the addresses agree
@@ -122,8 +131,8 @@ private slots:
         const QString page(
             "http://main.second.example/kaitong1.asp?aaa=4&login=a.second.example&passwd=secret");
         QCOMPARE(f.fakes.browser.opened, (QStringList{page, page}));
-        QVERIFY(f.form->dlrz->toPlainText().contains(f.date() + " " + f.time() +
-                                                     " a.second.example 辅DNS登录失败！"));
+        QVERIFY(f.form->dlrz->toPlainText().contains(Messages::Secondary::loginFailedHistory(
+            LanguageCode::Jt, f.date(), f.time(), "a.second.example")));
     }
 
     void startUpWithSavedCredentialsRegistersWithBothServers()
@@ -202,7 +211,7 @@ private slots:
         f.form2->passedit = QStringLiteral("secret");
         f.form2->Button1Click();
         QCOMPARE(f.form2->Timer4.interval(), 6000);
-        QCOMPARE(f.form->dlrz->line(1), QStringLiteral("辅DNS登录失败，线路不通！"));
+        QCOMPARE(f.form->dlrz->line(1), Messages::Secondary::sendFailed(LanguageCode::Jt));
     }
 };
 

@@ -30,6 +30,15 @@ protected:
     void closeEvent(QCloseEvent* event) override { event->ignore(); }
 };
 
+// The reason comes from the file system; the window picks the message, its language and the file.
+static bool toldUnreadable(const QString& told, const QString& file)
+{
+    const QString marker(QChar(0x1));
+    const QStringList around = Messages::readFailed(LanguageCode::Jt, file, marker).split(marker);
+    return around.size() == 2 && told.startsWith(around.first()) && told.endsWith(around.last()) &&
+           told.size() > around.first().size() + around.last().size();
+}
+
 class TestStartup : public QObject
 {
     Q_OBJECT
@@ -53,7 +62,7 @@ private slots:
         QCOMPARE(claimSingleInstance(lock, boxes, "Kelvane2.0"), LockOutcome::HeldElsewhere);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown.first().first, QString("Kelvane2.0"));
-        QCOMPARE(boxes.shown.first().second, QString("Software has been running..."));
+        QCOMPARE(boxes.shown.first().second, Messages::secondInstance());
     }
 
     void firstStartCreatesTheThreeFiles()
@@ -126,7 +135,7 @@ private slots:
         QVERIFY(form.passedit->text().isEmpty());
         QVERIFY(form.zddr->isChecked());
         QCOMPARE(form.dlrz->lineCount(), 4);
-        QVERIFY(form.dlrz->line(3).endsWith(QStringLiteral("保存的域名和密码不完整，请重新输入")));
+        QVERIFY(form.dlrz->line(3).endsWith(Messages::savedCredentialsIncomplete(LanguageCode::Jt)));
         form.Timer1Timer(); // the start-up auto-login
         QCOMPARE(f.read("vkl.ini"), settings);
         QVERIFY(!f.fakes.keyStore.value("vkl01"));
@@ -187,7 +196,7 @@ private slots:
         QCOMPARE(form.Timer1.interval(), 1000);
         QCOMPARE(form.Timer2.interval(), 1000);
         QCOMPARE(form.Timer3.interval(), 1000);
-        QCOMPARE(form.dlrz->line(0), QStringLiteral("准备登录"));
+        QCOMPARE(form.dlrz->line(0), Messages::initial());
         QCOMPARE(form.StatusBar1->panelText(1), QString("Kelvane DDNS 2.0"));
         QVERIFY(form.Label18->text().endsWith("    "));
         QCOMPARE(form.Label5->text(), QString("127.0.0.1   "));
@@ -268,9 +277,8 @@ private slots:
             TForm1& form = windows.Form1;
             QCOMPARE(windows.session.settingsLines, defaultSettingsLines());
             QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
-            QVERIFY(
-                f.fakes.messageBoxes.shown.at(0).second.startsWith(QStringLiteral("无法读取 vkldomain.ini")));
-            QVERIFY(f.fakes.messageBoxes.shown.at(1).second.startsWith(QStringLiteral("无法读取 vkl.ini")));
+            QVERIFY(toldUnreadable(f.fakes.messageBoxes.shown.at(0).second, "vkldomain.ini"));
+            QVERIFY(toldUnreadable(f.fakes.messageBoxes.shown.at(1).second, "vkl.ini"));
             form.FormShow();
             form.CheckBox1->setChecked(true); // writes the settings, were they writable
             form.nameedit->setText("a.kelvane.example");

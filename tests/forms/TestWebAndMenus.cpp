@@ -5,6 +5,7 @@
 #include "fakes/ScriptedHttpServer.h"
 #include "fakes/ThreadedWebSite.h"
 #include "forms/TForm1.h"
+#include "messages/Messages.h"
 #include "ui/StatusPanels.h"
 #include "ui/WebPane.h"
 #include "ui/WebPaneStartup.h"
@@ -116,7 +117,7 @@ private slots:
         form.ComboBox1->setEditText("javascript:alert(1)");
         form.Label3Click();
         QVERIFY(f.fakes.browser.opened.isEmpty());
-        QCOMPARE(form.StatusBar1->panelText(0), QStringLiteral("只能打开以 http:// 或 https:// 开头的地址"));
+        QCOMPARE(form.StatusBar1->panelText(0), Messages::notAWebAddress(LanguageCode::Jt));
         form.ComboBox1->setEditText("https://a.example/page");
         form.Label3Click();
         QCOMPARE(f.fakes.browser.opened, QStringList{"https://a.example/page"});
@@ -124,7 +125,7 @@ private slots:
         f.fakes.browser.fails = true;
         form.Label14Click();
         QCOMPARE(form.StatusBar1->panelText(0),
-                 QStringLiteral("无法启动浏览器，请手动打开：http://www.kelvane.example/help2010.asp"));
+                 Messages::browserUnavailable(LanguageCode::Jt, "http://www.kelvane.example/help2010.asp"));
     }
 
     void advertisementPanesFollowTheTitleRule()

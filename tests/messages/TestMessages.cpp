@@ -71,6 +71,98 @@ private slots:
         QCOMPARE(secondInstance(), QStringLiteral("Software has been running..."));
     }
 
+    void windowTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const QString& text, const QString& expected) {
+            QTest::newRow(name) << text << expected;
+        };
+        const auto stamp = [](const QString& replyDomain, const QString& address, const QString& expiry) {
+            return LoginStamp{replyDomain, address, "2026/12/7", "9:05:03", "a.kelvane.example", expiry};
+        };
+        const QString outsideJt = outsideAddressPrefix(LanguageCode::Jt) + "198.51.100.7";
+        row("initial", initial(), QStringLiteral("准备登录"));
+        row("login sent", loginSent("9:05:03"), QStringLiteral("9:05:03 向主DNS发出登录命令"));
+        row("start-up login sent", startupLoginSent("9:05:03"), QStringLiteral("9:05:03 发出登录命令"));
+        row("send failed jt", sendFailed(LanguageCode::Jt), QStringLiteral("主DNS登录失败，线路不通！"));
+        row("free user", freeUser(), QStringLiteral("您是我们的免费用户，收费用户可以享受更全面服务！"));
+        row("test user", testUser(), QStringLiteral("欢迎测试，有问题可以随时咨询！"));
+        row("disabled", domainDisabled(), QStringLiteral("你的域名被禁用，请联系管理员"));
+        row("success jt outside with expiry",
+            successHistory(LanguageCode::Jt,
+                           stamp("a.kelvane.example", outsideJt, expiryPrefix() + "2027-01-01")),
+            QStringLiteral("域名:a.kelvane.example  主DNS登录成功,解析的IP是 外网198.51.100.7 时间 2026/12/7 "
+                           "9:05:03 用户（a.kelvane.example）域名到期时间是2027-01-01"));
+        row("success ft inside, bare expiry",
+            successHistory(LanguageCode::Ft, stamp("a.kelvane.example",
+                                                   localAddressPrefix(LanguageCode::Ft) + "192.0.2.10", ".")),
+            QStringLiteral("域名:a.kelvane.example 登錄成功,解析的IP是 內網192.0.2.10 時間 2026/12/7 9:05:03 "
+                           "用戶（a.kelvane.example）."));
+        row("success et outside",
+            successHistory(
+                LanguageCode::Et,
+                stamp("a.kelvane.example", outsideAddressPrefix(LanguageCode::Et) + "198.51.100.7", {})),
+            QStringLiteral(" domain: a.kelvane.example  Login successful, the IP is the analytical  Net "
+                           "198.51.100.7 Time 2026/12/7 9:05:03 User (a.kelvane.example)"));
+        row("repeated jt",
+            repeatedLoginHistory(LanguageCode::Jt,
+                                 stamp("Repeat landing", outsideJt, expiryPrefix() + "2027")),
+            QStringLiteral("主DNS域名重复登录成功,解析的IP 外网198.51.100.7 时间 2026/12/7 9:05:03 "
+                           "用户（a.kelvane.example）域名到期时间是2027"));
+        row("repeated et",
+            repeatedLoginHistory(LanguageCode::Et, stamp("Repeat landing", {}, expiryPrefix() + "2027")),
+            QStringLiteral(
+                "Login to repeat the success domain names, IP and analysis of the previous same time "
+                "2026/12/7 9:05:03 User (a.kelvane.example) 域名到期时间是2027"));
+        row("failed jt", loginFailed(LanguageCode::Jt), QStringLiteral(" 主DNS登录失败！"));
+        row("failed et", loginFailed(LanguageCode::Et), QStringLiteral(" Login failed"));
+        row("not registered jt", notRegistered(LanguageCode::Jt), QStringLiteral("  输入有误或没注册"));
+        row("not registered ft", notRegistered(LanguageCode::Ft), QStringLiteral("  輸入有誤或沒註冊"));
+        row("no public address", noPublicAddress(), QStringLiteral("你可能没有自己的外网IP"));
+        row("no change jt", checkStatus(LanguageCode::Jt, CheckStatus::ServerCheckNoChange, "127.0.0.1"),
+            QStringLiteral("  IP没有改变 127.0.0.1"));
+        row("router notice 0", routerNotice().at(0), QStringLiteral("这个版本是支持路由器端口映射的版本"));
+        row("router notice 2", routerNotice().at(2),
+            QStringLiteral("如果你一直看到这个提示，说明这个版本不适合你"));
+        row("password missing", entryPasswordMissing(LanguageCode::Jt, "nopass.kelvane.example"),
+            QStringLiteral("nopass.kelvane.example 的密码没有保存，已跳过"));
+        row("not added", entryNotAdded(LanguageCode::Jt), QStringLiteral("域名和密码都不能为空，没有添加"));
+        row("incomplete", savedCredentialsIncomplete(LanguageCode::Jt),
+            QStringLiteral("保存的域名和密码不完整，请重新输入"));
+        row("read failed", readFailed(LanguageCode::Jt, "vkl.ini", "denied"),
+            QStringLiteral("无法读取 vkl.ini：denied。本次运行不会改写它"));
+        row("not a web address", notAWebAddress(LanguageCode::Jt),
+            QStringLiteral("只能打开以 http:// 或 https:// 开头的地址"));
+        row("no browser", browserUnavailable(LanguageCode::Jt, "http://www.kelvane.example/help2010.asp"),
+            QStringLiteral("无法启动浏览器，请手动打开：http://www.kelvane.example/help2010.asp"));
+        row("secondary sent", Secondary::loginSent("9:05:03"), QStringLiteral("9:05:03 向辅DNS发出登录命令"));
+        row("secondary succeeded", Secondary::loginSucceeded(LanguageCode::Jt, "9:05:03"),
+            QStringLiteral("9:05:03  辅DNS登录成功！    "));
+        row("secondary success",
+            Secondary::successHistory(LanguageCode::Jt,
+                                      stamp("a.kelvane.example", outsideJt, expiryPrefix())),
+            QStringLiteral("域名:a.kelvane.example  辅DNS登录成功,解析的IP是 外网198.51.100.7 时间 2026/12/7 "
+                           "9:05:03 用户（a.kelvane.example）域名到期时间是"));
+        row("secondary repeated",
+            Secondary::repeatedLoginHistory(
+                LanguageCode::Jt, stamp("Repeat landing", outsideJt, expiryPrefix() + "2027-01-01")),
+            QStringLiteral("辅DNS域名重复登录成功,解析的IP和前次一样 时间 2026/12/7 9:05:03 "
+                           "用户（a.kelvane.example）域名到期时间是2027-01-01"));
+        row("secondary failed",
+            Secondary::loginFailedHistory(LanguageCode::Jt, "2026/12/7", "9:05:03", "a.kelvane.example"),
+            QStringLiteral("2026/12/7 9:05:03 a.kelvane.example 辅DNS登录失败！"));
+        row("secondary send failed", Secondary::sendFailed(LanguageCode::Jt),
+            QStringLiteral("辅DNS登录失败，线路不通！"));
+    }
+
+    void windowTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(text, expected);
+    }
+
     void portMappingTexts_data()
     {
         namespace P = PortMapping;
