@@ -1,16 +1,21 @@
 #pragma once
 
+#include "forms/AwaitedReply.h"
 #include "messages/LanguageCode.h"
 #include "messages/Messages.h"
+#include "platform/AsyncHttp.h"
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
 #include "registration/LoginExchange.h"
 #include "registration/PageThrottle.h"
+#include "registration/ReloginBackoff.h"
 #include "registration/Session.h"
 #include "ui/WriteFailureNotice.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QMainWindow>
 #include <QSet>
 #include <QStringList>
@@ -161,13 +166,15 @@ public:
 
     // Login exchange, session, addresses (TForm1Login*.cpp, TForm1Session.cpp, TForm1Address*.cpp).
     void Button1Click();
-    void NMUDP1DataReceived(int NumberBytes, const QString& FromIP);
+    void NMUDP1DataReceived(int NumberBytes, const QString& FromIP, int Port);
     void Button4Click();
     void Button5Click();
     void Timer1Timer();
     void Timer4Timer();
     void Timer14Timer();
     void Timer15Timer();
+    // A page or download is still under way off the window's thread.
+    bool webRequestsPending() const { return m_http.pending() > 0; }
     void zddrClick();
     void Label8Click();
     void Label9Click();
@@ -189,8 +196,8 @@ public:
     void Timer5Timer();
     void Button10Click();
     void Timer9Timer();
-    void NMUDP2DataReceived(int NumberBytes);
-    void NMUDP3DataReceived(int NumberBytes);
+    void NMUDP2DataReceived(int NumberBytes, const QString& FromIP);
+    void NMUDP3DataReceived(int NumberBytes, const QString& FromIP);
     void Timer6Timer();
     void Button2Click();
 
@@ -220,6 +227,9 @@ private:
     void closeEndpoints();
     std::unique_ptr<TNMUDP> makeEndpoint(int localPort);
     void logInAgain();
+    bool reloginAllowed();
+    bool routerAddressProvesAnything(const QString& routerAddress);
+    void checkAgainstProviderPage(const QString& routerAddress);
     void showCheckStatus(Messages::CheckStatus status, bool inLog = true);
     QString readCheckDatagram(TNMUDP& channel, int numberBytes);
     bool isMatchingConfirmation(const QString& datagram);
@@ -234,7 +244,8 @@ private:
     void onNotRegisteredReply(const LoginExchange::Reply& reply);
     void armCheckAfterSuccess();
     void continueListPass();
-    QString fetchPageText(const QString& url);
+    static QString providerAddressPage();
+    void compareProviderPages();
     void loadSettingsFiles();
     std::optional<QStringList> loadProgramFile(const QString& name);
     void saveProgramFile(const QString& name, const QStringList& lines, bool ownerOnly = false);
@@ -248,6 +259,15 @@ private:
     Platform m_platform;
     AppShell& m_shell;
     Session& m_session;
+    AsyncHttp m_http{m_platform.http, this};
+    ReloginBackoff m_reloginBackoff;
+    AwaitedReply m_awaitedReply;
+    // After a success the first server check compares the router's address
+    // with the resolved one; differing then, the router sits behind another NAT.
+    bool m_firstServerCheckAfterLogin = false;
+    bool m_routerBehindAnotherNat = false;
+    QDateTime m_providerPageChecked;
+    QHash<QString, QStringList> m_savedContent; // what each program file holds
     CodePage m_codePage;
     QStackedWidget* m_logOrOptions = nullptr;
     QWidget* m_loginPanel = nullptr;

@@ -4,6 +4,7 @@
 #include "platform/DottedIPv4.h"
 #include "portmap/MappingLine.h"
 #include "portmap/uAutoNAT.h"
+#include "registration/Session.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -137,6 +138,8 @@ void TForm111::AutoNAT1TaskFail()
         endAdd();
         break;
     case Task::ExternalAddress:
+        // Its last address may be stale now: the checks stop trusting it.
+        m_session.setRouterAnswering(false);
         log(Text::externalAddressFailed());
         // The label of a failed search stays: that failure came first.
         if (Label6->text() != Text::searchFailedLabel())
@@ -179,6 +182,7 @@ void TForm111::onExternalAddress()
         AutoNAT1TaskFail();
         return;
     }
+    m_session.setRouterAnswering(true);
     log(Text::externalAddressRead());
     log(Text::externalAddress(address));
     Button1->setEnabled(true);

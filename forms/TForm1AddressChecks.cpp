@@ -12,6 +12,13 @@
 
 using Messages::CheckStatus;
 
+// Whatever finds the address changed, a re-login that changes nothing waits
+// longer each time (see ReloginBackoff).
+bool TForm1::reloginAllowed()
+{
+    return m_reloginBackoff.allow(m_platform.clock.now());
+}
+
 void TForm1::logInAgain()
 {
     if (m_session.autoLogin())
@@ -64,7 +71,14 @@ void TForm1::Button10Click()
             dlrz->setLine(line, notice.at(line));
         return;
     }
+    if (!routerAddressProvesAnything(routerAddress)) {
+        checkAgainstProviderPage(routerAddress);
+        return;
+    }
     if (Label7->text() != routerAddress) {
+        // Not yet: the next check, 8.9 s on, asks again.
+        if (!reloginAllowed())
+            return;
         confirmationCount = 0;
         if (advertisementCounter2 > 10)
             advertisementCounter2 = 0;
@@ -75,10 +89,44 @@ void TForm1::Button10Click()
     showCheckStatus(CheckStatus::ServerCheckNoChange);
 }
 
+// The router's address is what the provider sees only when the router answers,
+// holds a public address, and held the published one right after the login.
+bool TForm1::routerAddressProvesAnything(const QString& routerAddress)
+{
+    if (m_firstServerCheckAfterLogin) {
+        m_firstServerCheckAfterLogin = false;
+        m_routerBehindAnotherNat = Label7->text() != routerAddress;
+    }
+    return m_session.routerAnswering() && isPublicIPv4(routerAddress) && !m_routerBehindAnotherNat;
+}
+
+// Compares the published address with the one the provider's page sees, at
+// most once a minute; the page comes off the window's thread.
+void TForm1::checkAgainstProviderPage(const QString& routerAddress)
+{
+    const QString why = m_session.routerAnswering()
+                            ? Messages::routerBehindAnotherNat(languageCode, routerAddress)
+                            : Messages::routerNotAnswering(languageCode);
+    setStatus(timeOfDay() + why);
+    dlrz->setLine(0, statusText);
+    const QDateTime now = m_platform.clock.now();
+    if (m_providerPageChecked.isValid() && m_providerPageChecked.secsTo(now) < 60)
+        return;
+    m_providerPageChecked = now;
+    m_http.get(providerAddressPage(), [this](const QByteArray& page) {
+        const QString seen = m_codePage.decodeUpToNul(page).trimmed();
+        if (!isDottedIPv4(seen) || seen == Label7->text() || !reloginAllowed())
+            return;
+        confirmationCount = 0;
+        Timer5.setInterval(0);
+        logInAgain();
+    });
+}
+
 void TForm1::Timer9Timer()
 {
     showCheckStatus(CheckStatus::LocalCheckTick);
-    if (m_platform.localAddress.localAddress() == wgip)
+    if (m_platform.localAddress.localAddress() == wgip || !reloginAllowed())
         return;
     logInAgain();
     showCheckStatus(CheckStatus::LocalCheckChangeFound);
@@ -100,17 +148,20 @@ bool TForm1::isMatchingConfirmation(const QString& datagram)
         return false;
     if (*address == wgip)
         return true;
+    if (!reloginAllowed())
+        return false;
     confirmationCount = 0;
     Timer5.setInterval(0);
     logInAgain();
     return false;
 }
 
-// Confirmations come from any sender, as intended: every field is checked
-// before it arms a timer or names a port.
-void TForm1::NMUDP2DataReceived(int NumberBytes)
+// Confirmations count only from the provider's servers: from anyone else they
+// could switch the checks off, put them off, or turn them into a login flood.
+// Every field is still checked before it arms a timer or names a port.
+void TForm1::NMUDP2DataReceived(int NumberBytes, const QString& FromIP)
 {
-    if (NumberBytes < 0)
+    if (NumberBytes < 0 || !m_session.isProviderServer(FromIP))
         return;
     const QString datagram = readCheckDatagram(*NMUDP2, NumberBytes);
     if (!isMatchingConfirmation(datagram))
@@ -123,7 +174,9 @@ void TForm1::NMUDP2DataReceived(int NumberBytes)
         Timer5.setInterval(*interval);
 }
 
-void TForm1::NMUDP3DataReceived(int NumberBytes)
+// The loopback probe comes back through the router from our own address, so
+// it counts from any sender; a confirmation only from the provider.
+void TForm1::NMUDP3DataReceived(int NumberBytes, const QString& FromIP)
 {
     if (NumberBytes < 0)
         return;
@@ -134,7 +187,7 @@ void TForm1::NMUDP3DataReceived(int NumberBytes)
         ++loopbackCount;
         return;
     }
-    if (!isMatchingConfirmation(datagram))
+    if (!m_session.isProviderServer(FromIP) || !isMatchingConfirmation(datagram))
         return;
     if (const auto port = CheckDatagram::port(datagram)) {
         learnedPort = *port;
@@ -167,6 +220,9 @@ void TForm1::Timer6Timer()
 
 void TForm1::Button2Click()
 {
+    // A login under way may change the public address the probes go to.
+    if (m_awaitedReply.awaited())
+        return;
     showCheckStatus(CheckStatus::InternalCheckSent);
     if (NMUDP2)
         sendProbe(*NMUDP2, learnedPort);

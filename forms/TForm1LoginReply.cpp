@@ -14,13 +14,13 @@
 
 using namespace LoginExchange;
 
-void TForm1::NMUDP1DataReceived(int, const QString& FromIP)
+void TForm1::NMUDP1DataReceived(int, const QString& FromIP, int Port)
 {
-    // Only the server the login went to may answer it: anyone else could open
-    // pages carrying the password, stop the retries or switch the port.
-    if (FromIP != NMUDP1->lastRemoteIP())
+    if (!m_awaitedReply.accepts(FromIP, Port))
         return;
     const Reply reply = receiveLoginReply(*NMUDP1, m_codePage);
+    if (reply.kind != ReplyKind::Unrecognised)
+        m_awaitedReply.answered();
     switch (reply.kind) {
     case ReplyKind::Disabled:
         Timer4.setInterval(0);
@@ -41,6 +41,11 @@ void TForm1::NMUDP1DataReceived(int, const QString& FromIP)
 void TForm1::onSuccessReply(const Reply& reply)
 {
     Timer4.setInterval(0);
+    // The login changed what is published: the checks may log in at once again.
+    if (reply.resolvedAddress != wgip)
+        m_reloginBackoff.reset();
+    m_firstServerCheckAfterLogin = true;
+    m_routerBehindAnotherNat = false;
     padSettingsLines(m_session.settingsLines, SettingsLine::Count);
     m_session.settingsLines[SettingsLine::AccountType] = AccountRules::accountTypeFor(reply.accountCode);
     if (const auto message = AccountRules::accountMessage(reply.accountCode))

@@ -28,19 +28,21 @@ std::unique_ptr<TNMUDP> TForm1::makeEndpoint(int port)
 void TForm1::createEndpoints()
 {
     NMUDP1 = makeEndpoint(localPort);
-    if (NMUDP1)
-        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int) {
-            NMUDP1DataReceived(numberBytes, fromIP);
+    if (NMUDP1) {
+        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int port) {
+            NMUDP1DataReceived(numberBytes, fromIP, port);
         };
+        m_awaitedReply.watch(*NMUDP1, m_session);
+    }
     NMUDP2 = makeEndpoint(8881);
     if (NMUDP2)
-        NMUDP2->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString&, int) {
-            NMUDP2DataReceived(numberBytes);
+        NMUDP2->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int) {
+            NMUDP2DataReceived(numberBytes, fromIP);
         };
     NMUDP3 = makeEndpoint(8882);
     if (NMUDP3)
-        NMUDP3->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString&, int) {
-            NMUDP3DataReceived(numberBytes);
+        NMUDP3->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int) {
+            NMUDP3DataReceived(numberBytes, fromIP);
         };
 }
 

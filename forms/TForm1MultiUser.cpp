@@ -57,8 +57,10 @@ void TForm1::Label15Click()
     if (const auto found = std::find_if(lines.begin(), lines.end(), equal); found != lines.end())
         lines.erase(found);
     m_session.setMultiUserLines(lines);
-    reportWriteFailure({}, m_platform.keyStore.removeValue(MultiUserList::entryDomain(taken)));
+    // The list first: a password without its line is harmless, a line without
+    // its password is skipped on every pass.
     SaveMultiUserList();
+    reportWriteFailure({}, m_platform.keyStore.removeValue(MultiUserList::entryDomain(taken)));
 }
 
 void TForm1::Timer7Timer()

@@ -1,21 +1,32 @@
 #include "forms/TForm1.h"
 
+#include "messages/Messages.h"
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
-#include "messages/Messages.h"
 
-QString TForm1::fetchPageText(const QString& url)
+QString TForm1::providerAddressPage()
 {
-    return m_codePage.decodeUpToNul(m_platform.http.get(url));
+    return QString::fromUtf8(deployment::providerWebSite) + QStringLiteral("/ips.asp");
 }
 
 // Compares the public address as two of the provider's pages see it; when they
 // differ, the machine probably shares a public address and logins are stopped.
+// The pages come one after the other, off the window's thread.
 void TForm1::Timer14Timer()
 {
     Timer14.setInterval(0);
-    Edit1 = fetchPageText(QString::fromUtf8(deployment::providerWebSite) + QStringLiteral("/ips.asp"));
-    Edit5 = fetchPageText(QStringLiteral("http://") + defaultPrimaryServerHost + QStringLiteral("/ips.asp"));
+    m_http.get(providerAddressPage(), [this](const QByteArray& first) {
+        Edit1 = m_codePage.decodeUpToNul(first);
+        m_http.get(QStringLiteral("http://") + defaultPrimaryServerHost + QStringLiteral("/ips.asp"),
+                   [this](const QByteArray& second) {
+                       Edit5 = m_codePage.decodeUpToNul(second);
+                       compareProviderPages();
+                   });
+    });
+}
+
+void TForm1::compareProviderPages()
+{
     if (Edit1.isEmpty() || Edit5.isEmpty()) {
         Edit1.clear();
         Edit5.clear();

@@ -40,6 +40,7 @@ std::optional<QStringList> TForm1::loadProgramFile(const QString& name)
     const LoadedLines loaded = loadTextLines(programFile(name), m_codePage);
     switch (loaded.state) {
     case LoadedLines::State::Loaded:
+        m_savedContent.insert(name, loaded.lines);
         return loaded.lines;
     case LoadedLines::State::Unreadable:
         m_unreadableFiles.insert(name);
@@ -53,9 +54,13 @@ std::optional<QStringList> TForm1::loadProgramFile(const QString& name)
     return std::nullopt;
 }
 
+// A file is written only when its content changes: every success reply saves
+// the settings, and a flood of them must not become a flood of writes.
 void TForm1::saveProgramFile(const QString& name, const QStringList& lines, bool ownerOnly)
 {
     if (m_unreadableFiles.contains(name))
+        return;
+    if (const auto saved = m_savedContent.constFind(name); saved != m_savedContent.cend() && *saved == lines)
         return;
     writeProgramFile(name, lines, ownerOnly);
 }
@@ -64,6 +69,8 @@ WriteResult TForm1::writeProgramFile(const QString& name, const QStringList& lin
 {
     const WriteResult written = saveTextLines(programFile(name), lines, m_codePage, ownerOnly);
     reportWriteFailure(programFile(name), written);
+    if (written.ok())
+        m_savedContent.insert(name, lines);
     return written;
 }
 

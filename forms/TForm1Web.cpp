@@ -70,7 +70,9 @@ void TForm1::WebBrowser1TitleChange(const QString& title)
 void TForm1::Timer10Timer()
 {
     Timer10.setInterval(0);
-    (void)m_platform.http.download(ProviderPages::zoneListDownload(),
-                                   programFile(QStringLiteral("yuming.txt")));
-    (void)m_platform.http.download(ProviderPages::bannerDownload(), programFile(QStringLiteral("ggw.gif")));
+    // A failed download leaves the old file; nothing else depends on it now.
+    m_http.download(ProviderPages::zoneListDownload(), programFile(QStringLiteral("yuming.txt")),
+                    [](const WriteResult&) {});
+    m_http.download(ProviderPages::bannerDownload(), programFile(QStringLiteral("ggw.gif")),
+                    [](const WriteResult&) {});
 }

@@ -48,9 +48,10 @@ void TForm2::createEndpoint()
         NMUDP1 = std::make_unique<TNMUDP>(m_platform.resolver);
         NMUDP1->RemotePort = LoginExchange::localPort;
         NMUDP1->setLocalPort(LoginExchange::localPort);
-        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int) {
-            NMUDP1DataReceived(numberBytes, fromIP);
+        NMUDP1->OnDataReceived = [this](TNMUDP*, int numberBytes, const QString& fromIP, int port) {
+            NMUDP1DataReceived(numberBytes, fromIP, port);
         };
+        m_awaitedReply.watch(*NMUDP1, m_session);
     } catch (const UDPSockError&) {
         // Every send then reports the line as down and retries.
         NMUDP1.reset();

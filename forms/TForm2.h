@@ -1,5 +1,6 @@
 #pragma once
 
+#include "forms/AwaitedReply.h"
 #include "messages/LanguageCode.h"
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
@@ -52,7 +53,7 @@ public:
     void Button4Click();
     void Button5Click();
     void Button1Click();
-    void NMUDP1DataReceived(int NumberBytes, const QString& FromIP);
+    void NMUDP1DataReceived(int NumberBytes, const QString& FromIP, int Port);
     void Timer1Timer();
     void Timer2Timer();
     void Timer4Timer();
@@ -77,6 +78,7 @@ private:
 
     Platform m_platform;
     Session& m_session;
+    AwaitedReply m_awaitedReply;
     CodePage m_codePage;
     PageThrottle m_pageThrottle;
 };

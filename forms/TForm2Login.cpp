@@ -88,12 +88,13 @@ void TForm2::reportSendFailure()
     setLine1(Messages::Secondary::sendFailed(languageCode));
 }
 
-void TForm2::NMUDP1DataReceived(int, const QString& FromIP)
+void TForm2::NMUDP1DataReceived(int, const QString& FromIP, int Port)
 {
-    // Only the server the login went to may answer it.
-    if (FromIP != NMUDP1->lastRemoteIP())
+    if (!m_awaitedReply.accepts(FromIP, Port))
         return;
     const Reply reply = receiveLoginReply(*NMUDP1, m_codePage);
+    if (reply.kind != ReplyKind::Unrecognised)
+        m_awaitedReply.answered();
     switch (reply.kind) {
     case ReplyKind::Disabled:
         Timer4.setInterval(0);

@@ -153,6 +153,28 @@ QString savedCredentialsIncomplete(LanguageCode language)
                 QStringLiteral("The saved domain and password are incomplete; please type them again"));
 }
 
+QString routerBehindAnotherNat(LanguageCode language, const QString& routerAddress)
+{
+    return pick(language,
+                QStringLiteral(
+                    "  路由器的外网IP %1 不是公网IP，外面还有一层NAT，改为对照服务商网页上的公网IP检查"),
+                QStringLiteral(
+                    "  路由器的外網IP %1 不是公網IP，外面還有一層NAT，改為對照服務商網頁上的公網IP檢查"),
+                QStringLiteral(
+                    "  The router's external address %1 is not a public address: another NAT lies "
+                    "beyond it, so the check compares with the public address on the provider's page"))
+        .arg(routerAddress);
+}
+
+QString routerNotAnswering(LanguageCode language)
+{
+    return pick(
+        language, QStringLiteral("  路由器没有回应，改为对照服务商网页上的公网IP检查"),
+        QStringLiteral("  路由器沒有回應，改為對照服務商網頁上的公網IP檢查"),
+        QStringLiteral("  The router does not answer, so the check compares with the public address on "
+                       "the provider's page"));
+}
+
 QString savedCredentialsUnreadable(LanguageCode language, const QString& reason)
 {
     return pick(language, QStringLiteral("无法读取保存的域名和密码（%1），请重新输入"),

@@ -89,6 +89,10 @@ QString programFolderUnusable(LanguageCode language, const QString& folder, cons
 
 // Replaces event-log lines 0 to 3 while the router has not reported its address.
 QStringList routerNotice();
+// The server check's status when the router's address proves nothing; a time
+// stamp goes in front. Behind another NAT it names the router's address.
+QString routerBehindAnotherNat(LanguageCode language, const QString& routerAddress);
+QString routerNotAnswering(LanguageCode language);
 
 // History texts of the multi-user list; date and time go in front.
 QString entryPasswordMissing(LanguageCode language, const QString& domain);

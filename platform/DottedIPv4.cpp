@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <cstdint>
+
 bool isDottedIPv4(const QString& text)
 {
     const QStringList parts = text.split(u'.');
@@ -16,5 +18,27 @@ bool isDottedIPv4(const QString& text)
         if (part.toInt() > 255)
             return false;
     }
+    return true;
+}
+
+bool isPublicIPv4(const QString& text)
+{
+    if (!isDottedIPv4(text))
+        return false;
+    std::uint32_t address = 0;
+    for (const QString& part : text.split(u'.'))
+        address = address << 8 | std::uint32_t(part.toUInt());
+    struct Block
+    {
+        std::uint32_t network;
+        int prefix;
+    };
+    static constexpr Block notPublic[] = {
+        {0x00000000, 8},  {0x0A000000, 8},  {0x64400000, 10}, {0x7F000000, 8},
+        {0xA9FE0000, 16}, {0xAC100000, 12}, {0xC0A80000, 16}, {0xE0000000, 3},
+    };
+    for (const Block& block : notPublic)
+        if (address >> (32 - block.prefix) == block.network >> (32 - block.prefix))
+            return false;
     return true;
 }

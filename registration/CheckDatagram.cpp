@@ -1,5 +1,7 @@
 #include "registration/CheckDatagram.h"
 
+#include <algorithm>
+
 namespace CheckDatagram {
 
 namespace {
@@ -62,10 +64,9 @@ std::optional<int> intervalMs(const QString& datagram)
         return std::nullopt;
     const qsizetype start = separator + fieldSeparator.size();
     const auto value = wholeNumber(rest->mid(start, end - start));
-    constexpr qint64 oneDayMs = 86'400'000;
-    if (!value || *value < 0 || *value > oneDayMs / 2000)
+    if (!value || *value < 0)
         return std::nullopt;
-    return int(*value * 2000);
+    return int(std::min(*value, maxIntervalNumber) * 2000);
 }
 
 } // namespace CheckDatagram

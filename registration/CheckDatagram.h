@@ -21,9 +21,13 @@ std::optional<QString> address(const QString& datagram);
 // The port field, between the first and the second "&&&": 1 to 65535 only.
 std::optional<int> port(const QString& datagram);
 
+// Above this the interval number counts as this: 15 minutes between checks,
+// so that no datagram can put the checks off for longer.
+constexpr qint64 maxIntervalNumber = 450;
+
 // The interval number (third field, up to "###") times 2,000 ms. Only a whole
-// number n with 0 <= n * 2000 <= one day counts: anything else is no number,
-// so a hostile datagram cannot arm a timer with a negative or huge interval.
+// number n >= 0 counts (anything else is no number), and at most
+// maxIntervalNumber of it.
 std::optional<int> intervalMs(const QString& datagram);
 
 } // namespace CheckDatagram

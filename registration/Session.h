@@ -4,6 +4,7 @@
 #include "registration/LoginExchange.h"
 
 #include <QObject>
+#include <QSet>
 #include <QStringList>
 
 #include <optional>
@@ -37,6 +38,15 @@ public:
     // "0.0.0.0" until the router has reported its address.
     QString routerExternalAddress() const { return m_routerExternalAddress; }
     void setRouterExternalAddress(const QString& address) { m_routerExternalAddress = address; }
+    // False once the router stopped answering, until it answers again: its
+    // last address is then no proof of anything.
+    bool routerAnswering() const { return m_routerAnswering; }
+    void setRouterAnswering(bool answering) { m_routerAnswering = answering; }
+
+    // The provider's servers that this run sent a login to: only they may
+    // send confirmations to the check channels.
+    void addProviderServer(const QString& address) { m_providerServers.insert(address); }
+    bool isProviderServer(const QString& address) const { return m_providerServers.contains(address); }
 
     // The address part of a login datagram by the address options; nothing when
     // the fixed address is no address.
@@ -71,4 +81,6 @@ private:
     bool m_autoLogin = false;
     QStringList m_multiUserLines;
     QString m_routerExternalAddress = QStringLiteral("0.0.0.0");
+    bool m_routerAnswering = true;
+    QSet<QString> m_providerServers;
 };

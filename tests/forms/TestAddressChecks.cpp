@@ -24,12 +24,16 @@ struct CheckFixture : LoginFixture
         mapping = std::make_unique<TForm111>(fakes.platform(), shell, session);
         form->wgip = QStringLiteral("127.0.0.1");
         form->Label7->setText(form->wgip);
+        // The provider's servers are played on 127.0.0.1: as if a login went there.
+        session.addProviderServer(QStringLiteral("127.0.0.1"));
         checkHost.bind(QHostAddress::LocalHost, 0);
     }
 
-    // Sends to a check channel and waits (bounded) until the window has read it.
-    void confirm(quint16 channel, const QByteArray& datagram)
+    // Sends to a check channel, from the provider or `from`, and waits (bounded)
+    // until the window has read it.
+    void confirm(quint16 channel, const QByteArray& datagram, QUdpSocket* from = nullptr)
     {
+        QUdpSocket& sender = from ? *from : checkHost;
         TNMUDP* endpoint = channel == 8881 ? form->NMUDP2.get() : form->NMUDP3.get();
         bool read = false;
         auto handler = endpoint->OnDataReceived;
@@ -37,7 +41,7 @@ struct CheckFixture : LoginFixture
             read = true;
             handler(sender, bytes, from, port);
         };
-        checkHost.writeDatagram(datagram, QHostAddress::LocalHost, channel);
+        sender.writeDatagram(datagram, QHostAddress::LocalHost, channel);
         QVERIFY(QTest::qWaitFor([&] { return read; }, 5000));
         endpoint->OnDataReceived = handler;
     }
@@ -70,7 +74,8 @@ private slots:
         QCOMPARE(f.form->dlrz->line(2), Messages::routerNotice().at(2));
         QCOMPARE(f.form->dlrz->lineCount(), 3); // a missing fourth line is not made
 
-        f.mapping->Edit3->setText("127.0.0.1");
+        f.form->Label7->setText("198.51.100.7");
+        f.mapping->Edit3->setText("198.51.100.7");
         f.form->Timer5Timer();
         QCOMPARE(f.form->Timer5.interval(), 8888);
         QCOMPARE(f.form->dlrz->line(0), f.status(Messages::CheckStatus::ServerCheckNoChange));
@@ -100,6 +105,7 @@ private slots:
             QCOMPARE(f.form->Timer4.interval(), 10); // through the login button
             QCOMPARE(f.form->dlrz->line(0), f.status(Messages::CheckStatus::LocalCheckChangeFound));
             f.form->Timer9.setInterval(3000);
+            f.fakes.clock.time = f.fakes.clock.time.addSecs(ReloginBackoff::firstDelaySeconds);
         }
     }
 
@@ -113,8 +119,7 @@ private slots:
         QTest::newRow("loopback ignored") << QByteArray("8*888###") << 8888;
         QTest::newRow("bare separator") << QByteArray("&&&") << -1;
         QTest::newRow("negative") << QByteArray("127.0.0.1&&&1&&&-5###") << 8888;
-        QTest::newRow("huge") << QByteArray("127.0.0.1&&&1&&&2147483647###") << 8888;
-        QTest::newRow("overflowing") << QByteArray("127.0.0.1&&&1&&&1073742###") << 8888;
+        QTest::newRow("huge counts as 15 minutes") << QByteArray("127.0.0.1&&&1&&&2147483647###") << 900000;
         QTest::newRow("NUL") << QByteArray("127.0.0.1&&&1&&&5\0###", 21) << 8888;
         QTest::newRow("2048 bytes") << QByteArray(2048, '&') << -1;
     }
@@ -161,6 +166,83 @@ private slots:
 
         f.confirm(8882, "198.51.100.9&&&4000&&&1###");
         QVERIFY(f.loggingInAgain());
+    }
+
+    void onlyTheProviderMayConfirm()
+    {
+        CheckFixture f;
+        QUdpSocket stranger;
+        QVERIFY(stranger.bind(QHostAddress("127.0.0.2"), 0));
+        f.form->Timer5.setInterval(8888);
+        for (quint16 channel : {8881, 8882}) {
+            f.confirm(channel, "127.0.0.1&&&1234&&&0###", &stranger);
+            f.confirm(channel, "198.51.100.9&&&1234&&&5###", &stranger);
+        }
+        QCOMPARE(f.form->Timer5.interval(), 8888);
+        QVERIFY(!f.loggingInAgain());
+        QCOMPARE(f.form->confirmationCount, 0);
+        f.confirm(8882, "8*888###", &stranger); // the probe comes back from anywhere
+        QCOMPARE(f.form->loopbackCount, 1);
+        f.confirm(8881, "127.0.0.1&&&1234&&&0###");
+        QCOMPARE(f.form->Timer5.interval(), 0);
+    }
+
+    void aFloodOfMismatchingConfirmationsLogsInOnce()
+    {
+        CheckFixture f;
+        for (int i = 0; i < 50; ++i)
+            f.confirm(i % 2 ? 8881 : 8882, "198.51.100." + QByteArray::number(i) + "&&&1234&&&5###");
+        QTRY_COMPARE_WITH_TIMEOUT(f.ordinary.received.size(), 1, 5000);
+        QTest::qWait(200);
+        QCOMPARE(f.ordinary.received.size(), 1);
+    }
+
+    // Another NAT beyond the router: its address is not the one the provider
+    // sees, so the check compares with the provider's page, once a minute.
+    void behindAnotherNatTheProviderPageDecides()
+    {
+        CheckFixture f;
+        const QString page = "http://www.kelvane.example/ips.asp";
+        f.fakes.http.pages.insert(page, "127.0.0.1");
+        f.mapping->Edit3->setText("100.64.1.2");
+        const QDateTime start = f.fakes.clock.time;
+        for (int second = 0; second < 600; second += 9) {
+            f.fakes.clock.time = start.addSecs(second);
+            f.form->Timer5Timer();
+            QTRY_VERIFY(!f.form->webRequestsPending());
+        }
+        QCOMPARE(f.fakes.http.requested.size(), 10);
+        QVERIFY(f.ordinary.received.isEmpty());
+        QCOMPARE(f.form->dlrz->line(0), longTime(f.fakes.clock.time) +
+                                            Messages::routerBehindAnotherNat(LanguageCode::Jt, "100.64.1.2"));
+
+        f.fakes.http.pages.insert(page, "198.51.100.9"); // the public address changed
+        f.fakes.clock.time = f.fakes.clock.time.addSecs(60);
+        f.form->Timer5Timer();
+        QTRY_COMPARE_WITH_TIMEOUT(f.ordinary.received.size(), 1, 5000);
+    }
+
+    void aRouterThatStoppedAnsweringProvesNothing()
+    {
+        CheckFixture f;
+        f.form->Label7->setText("198.51.100.7");
+        f.mapping->Edit3->setText("198.51.100.9");
+        f.session.setRouterAnswering(false);
+        f.form->Timer5Timer();
+        QTRY_VERIFY(!f.form->webRequestsPending());
+        QVERIFY(!f.loggingInAgain());
+        QCOMPARE(f.form->dlrz->line(0),
+                 longTime(f.fakes.clock.time) + Messages::routerNotAnswering(LanguageCode::Jt));
+    }
+
+    void noProbeWhileALoginAwaitsItsReply()
+    {
+        CheckFixture f;
+        f.form->learnedPort = 4000;
+        f.form->Button1Click(); // the fake server stays silent
+        QTRY_COMPARE_WITH_TIMEOUT(f.ordinary.received.size(), 1, 5000);
+        f.form->Button2Click();
+        QVERIFY(f.form->dlrz->line(0) != f.status(Messages::CheckStatus::InternalCheckSent));
     }
 
     void internalCheckSendsTheProbeToTheLearnedAndPartnerPorts()

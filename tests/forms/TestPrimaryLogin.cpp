@@ -263,6 +263,27 @@ private slots:
         QCOMPARE(f.form->dlrz->lineCount(), 3);
     }
 
+    // A flood of replies from the server's own address must not become a flood
+    // of history lines and settings writes: one login, one reply.
+    void aLoginCountsOneReplyFromTheServersPortOnly()
+    {
+        LoginFixture f;
+        const QByteArray reply("dengluok112a.kelvane.example&&&198.51.100.7&&&");
+        QVERIFY(f.loginWith({}, f.ordinary));
+        QUdpSocket otherPort;
+        QVERIFY(otherPort.bind(QHostAddress::LocalHost, 0));
+        otherPort.writeDatagram(reply, QHostAddress::LocalHost, LoginExchange::localPort);
+        QTest::qWait(100);
+        QCOMPARE(f.form->Timer4.interval(), 15000);
+
+        const quint16 port = f.ordinary.received.last().sourcePort;
+        for (int i = 0; i < 20; ++i)
+            f.ordinary.sendTo(port, reply);
+        QTRY_COMPARE(f.form->Timer4.interval(), 0);
+        QTest::qWait(200);
+        QCOMPARE(f.form->dlrz->lineCount(), 4);
+    }
+
     void aRepeatedReplyOpensItsPageOnceInTenSeconds()
     {
         LoginFixture f;

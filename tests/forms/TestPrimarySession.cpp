@@ -126,6 +126,7 @@ private slots:
             QCOMPARE(f.form->Timer14.interval(), 30000);
             f.fakes.http.pages.insert(first, "198.51.100.7");
             f.form->Timer14Timer();
+            QTRY_VERIFY(!f.form->webRequestsPending());
             QCOMPARE(f.fakes.http.requested, (QStringList{first, second}));
             QVERIFY(f.form->Edit1.isEmpty() && f.form->Edit5.isEmpty());
             QCOMPARE(f.form->Timer14.interval(), 900000);
@@ -136,6 +137,7 @@ private slots:
             f.fakes.http.pages.insert(second, "198.51.100.7");
             f.form->Timer4.setInterval(15000);
             f.form->Timer14Timer();
+            QTRY_VERIFY(!f.form->webRequestsPending());
             QCOMPARE(f.form->Edit1, QString("198.51.100.7"));
             QCOMPARE(f.form->Timer14.interval(), 0);
             QCOMPARE(f.form->Timer15.interval(), 0);
@@ -147,6 +149,7 @@ private slots:
             f.fakes.http.pages.insert(second, "198.51.100.8");
             f.form->Timer4.setInterval(15000);
             f.form->Timer14Timer();
+            QTRY_VERIFY(!f.form->webRequestsPending());
             QCOMPARE(f.form->Timer4.interval(), 0);
             QCOMPARE(f.form->Timer15.interval(), 50);
             f.form->Timer15Timer();
@@ -168,6 +171,7 @@ private slots:
                                     {"main.kelvane.example", server.hostAndPort()}});
         TForm1 form(f.fakes.platformWith(http), f.shell, f.session);
         form.Timer14Timer();
+        QTRY_VERIFY(!form.webRequestsPending());
         QCOMPARE(form.Edit1, QString("198.51.100.7"));
         QCOMPARE(form.Edit5, QString("198.51.100.9"));
         QCOMPARE(form.Timer15.interval(), 50);

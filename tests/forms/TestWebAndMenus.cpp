@@ -191,6 +191,7 @@ private slots:
             TForm1 form(f.fakes.platformWith(refused), f.shell, f.session);
             form.Timer10Timer();
             QCOMPARE(form.Timer10.interval(), 0);
+            QTRY_VERIFY(!form.webRequestsPending());
             QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
             form.FormShow(); // not an image: no banner
             QVERIFY(form.Image2->pixmap().isNull());
@@ -200,6 +201,7 @@ private slots:
             HostMappingHttpClient http({{"www.kelvane.example", host}});
             TForm1 form(f.fakes.platformWith(http), f.shell, f.session);
             form.Timer10Timer();
+            QTRY_VERIFY(!form.webRequestsPending());
             if (host == missing.hostAndPort())
                 QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
         }

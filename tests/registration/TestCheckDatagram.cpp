@@ -20,14 +20,16 @@ private slots:
                                    << "203.0.113.5" << 1234 << 10000;
         QTest::newRow("interval 0") << "a&&&80&&&0###"
                                     << "a" << 80 << 0;
-        QTest::newRow("one day") << "a&&&80&&&43200###"
-                                 << "a" << 80 << 86400000;
-        QTest::newRow("over a day") << "a&&&80&&&43201###"
-                                    << "a" << 80 << -1;
+        QTest::newRow("15 minutes") << "a&&&80&&&450###"
+                                    << "a" << 80 << 900000;
+        QTest::newRow("a day counts as 15 minutes") << "a&&&80&&&43200###"
+                                                    << "a" << 80 << 900000;
         QTest::newRow("negative") << "a&&&-80&&&-5###"
                                   << "a" << 0 << -1;
         QTest::newRow("overflow") << "a&&&99999999999999999999&&&2147483647###"
-                                  << "a" << 0 << -1;
+                                  << "a" << 0 << 900000;
+        QTest::newRow("too long for a number") << "a&&&80&&&99999999999999999999###"
+                                               << "a" << 80 << -1;
         QTest::newRow("port 65536") << "a&&&65536&&&1###"
                                     << "a" << 0 << 2000;
         QTest::newRow("no ###") << "a&&&80&&&5"

@@ -87,6 +87,17 @@ private slots:
             QVERIFY2(!isDottedIPv4(bad), bad);
     }
 
+    void onlyAnAddressTheInternetReachesIsPublic()
+    {
+        for (const char* reachable : {"11.22.33.2", "100.63.255.255", "100.128.0.1", "172.15.0.1",
+                                      "172.32.0.1", "198.51.100.7", "223.255.255.255"})
+            QVERIFY2(isPublicIPv4(reachable), reachable);
+        for (const char* behindNat :
+             {"10.1.2.3", "100.64.0.1", "100.127.255.254", "172.16.0.1", "172.31.255.1", "192.168.1.1",
+              "169.254.3.4", "127.0.0.1", "0.0.0.0", "224.0.0.1", "255.255.255.255", "1.2.3.4&&&"})
+            QVERIFY2(!isPublicIPv4(behindNat), behindNat);
+    }
+
     void successReplyFields()
     {
         const Reply r = parseReply("dengluok012a.kelvane.example&&&198.51.100.7&&&x&&&sj2027-01-01end###q");
