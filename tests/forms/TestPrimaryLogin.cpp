@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The history stamp of a login by a.kelvane.example, timed by the fake clock.
@@ -282,6 +284,15 @@ private slots:
         QTRY_COMPARE(f.form->Timer4.interval(), 0);
         QTest::qWait(200);
         QCOMPARE(f.form->dlrz->lineCount(), 4);
+
+        // The next success saves the same settings: the file is left as it is.
+        struct stat before = {};
+        QCOMPARE(::stat(QFile::encodeName(f.path("vkl.ini")).constData(), &before), 0);
+        QVERIFY(f.loginWith(reply, f.ordinary));
+        QTRY_COMPARE(f.form->dlrz->lineCount(), 5);
+        struct stat after = {};
+        QCOMPARE(::stat(QFile::encodeName(f.path("vkl.ini")).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
     }
 
     void aRepeatedReplyOpensItsPageOnceInTenSeconds()
