@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdlib>
+#include <utility>
 
 namespace {
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <utility>
+
 // The running copy's status file: in $XDG_RUNTIME_DIR (else the instance
 // lock's private folder), one per settings folder, as the lock is.
 QString statusFilePath(const QString& settingsFolder);
