@@ -2,6 +2,5 @@
 
 #include <QString>
 
-// The application title, also the single-instance lock name:
-// "Kelvane2.0" on Chinese systems, "RARA2.0" on every other.
+// The application title: "Kelvane2.0" on Chinese systems, "RARA2.0" on every other.
 QString applicationTitle(int languageId);

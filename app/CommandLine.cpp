@@ -11,7 +11,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption headless(QStringLiteral("headless"), {});
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
     const QCommandLineOption saveLogin(QStringLiteral("save-login"), {}, QStringLiteral("domain"));
-    parser.addOptions({help, version, headless, autostart, saveLogin});
+    const QCommandLineOption status(QStringLiteral("status"), {});
+    parser.addOptions({help, version, headless, autostart, saveLogin, status});
 
     CommandLine result;
     const auto usageError = [&result](const QString& why) {
@@ -38,6 +39,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     } else if (parser.isSet(saveLogin)) {
         result.action = CommandLine::Action::SaveLogin;
         result.domain = parser.value(saveLogin);
+    } else if (parser.isSet(status)) {
+        result.action = CommandLine::Action::Status;
     }
     return result;
 }
@@ -54,7 +57,10 @@ QString usageText()
                           "                           standard output (for the systemd user unit)\n"
                           "      --autostart on|off   start, or no longer start, at login\n"
                           "      --save-login DOMAIN  save DOMAIN and its password (read from standard\n"
-                          "                           input) for automatic login, and exit\n");
+                          "                           input) for automatic login, and exit\n"
+                          "      --status             whether a copy runs, its logins, addresses and\n"
+                          "                           mappings; exit status 0 when it runs and its last\n"
+                          "                           logins succeeded, 1 when one failed, 3 when none runs\n");
 }
 
 QString versionText()

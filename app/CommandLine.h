@@ -14,6 +14,7 @@ struct CommandLine
         Version,
         Autostart,
         SaveLogin,
+        Status,
         UsageError,
     };
     Action action = Action::Run;

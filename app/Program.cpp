@@ -1,8 +1,13 @@
 #include "app/Program.h"
 
 #include "app/AppTitle.h"
+#include "app/HeadlessConsole.h"
 #include "app/HeadlessLogin.h"
+#include "app/HeadlessOutput.h"
+#include "app/NoDisplay.h"
 #include "app/SingleInstance.h"
+#include "app/StatusFile.h"
+#include "app/StatusWatch.h"
 #include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "forms/AppShell.h"
@@ -19,7 +24,6 @@
 #include "ui/WebPane.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QSystemTrayIcon>
 
@@ -27,58 +31,51 @@
 
 namespace {
 
-// A status is usually shown in the status bar and in the log at once: once is enough.
-void printStamped(const QString& text)
-{
-    static QString lastPrinted;
-    if (text.isEmpty() || text == lastPrinted)
-        return;
-    lastPrinted = text;
-    printLine(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + text);
-}
-
 // Without a screen the event log, the status bar and the port mapping log are the journal.
-void printLogs(WindowSet& windows)
+void printLogs(WindowSet& windows, HeadlessOutput& output)
 {
     TForm1& form = windows.Form1;
     for (int line = 0; line < form.dlrz->lineCount(); ++line)
-        printStamped(form.dlrz->line(line));
-    QObject::connect(form.dlrz, &EventLog::lineWritten, &form, &printStamped);
+        output.eventLogLine(line, form.dlrz->line(line));
+    QObject::connect(form.dlrz, &EventLog::lineWritten, &form,
+                     [&output](int line, const QString& text) { output.eventLogLine(line, text); });
     QObject::connect(form.StatusBar1, &StatusPanels::panelTextChanged, &form,
-                     [](int panel, const QString& text) {
+                     [&output](int panel, const QString& text) {
                          if (panel == 0)
-                             printStamped(text);
+                             output.statusBar(text);
                      });
     QObject::connect(&windows.Form111, &TForm111::logged, &windows.Form111,
-                     [](const QString& line) { printStamped(QStringLiteral("[port mapping] ") + line); });
+                     [&output](const QString& line) { output.portMappingLine(line); });
 }
 
 } // namespace
 
 int runProgram(int& argc, char** argv, bool headless)
 {
+    auto displayGuard = headless ? nullptr : std::make_unique<NoDisplayGuard>();
     QApplication application(argc, argv);
+    displayGuard.reset();
 
     LocaleSystemLanguage language;
     const QString title = applicationTitle(language.languageId());
     QApplication::setApplicationName(title);
 
+    HeadlessOutput output(standardOutputIsJournal(), languageCodeFor(language.languageId()));
     std::unique_ptr<MessageBoxes> messageBoxes;
     if (headless)
-        messageBoxes = std::make_unique<ConsoleMessageBoxes>();
+        messageBoxes = std::make_unique<HeadlessMessageBoxes>(output);
     else
         messageBoxes = std::make_unique<QtMessageBoxes>();
-    FileInstanceLock instanceLock;
-    const LockOutcome instance = claimSingleInstance(instanceLock, *messageBoxes, title);
-    if (instance == LockOutcome::HeldElsewhere)
-        return headless ? 1 : 0;
-
     const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
     if (!folder.error.isEmpty()) {
         messageBoxes->show(title, Messages::programFolderUnusable(languageCodeFor(language.languageId()),
                                                                   folder.folder, folder.error));
         return 1;
     }
+    FileInstanceLock instanceLock;
+    const LockOutcome instance = claimSingleInstance(instanceLock, *messageBoxes, title, folder.folder);
+    if (instance == LockOutcome::HeldElsewhere)
+        return headless ? 1 : 0;
     // An installed program keeps the port mappings' files there too, wherever it was started.
     if (folder.installed)
         QDir::setCurrent(folder.folder);
@@ -86,14 +83,13 @@ int runProgram(int& argc, char** argv, bool headless)
     // The program lives on in the notification area with no window shown.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    removeStaleTemporaries(
-        {QDir(folder.folder).filePath(QStringLiteral("vkl.ini")), FileKeyStore::defaultPath()});
-    FileKeyStore keyStore(FileKeyStore::defaultPath());
+    FileKeyStore keyStore(FileKeyStore::pathFor(folder));
+    removeStaleTemporaries({QDir(folder.folder).filePath(QStringLiteral("vkl.ini")), keyStore.path()});
     ThreadedHostResolver resolver;
     HostNameLocalAddress localAddress;
     std::unique_ptr<Browser> browser;
     if (headless)
-        browser = std::make_unique<ConsoleBrowser>();
+        browser = std::make_unique<HeadlessBrowser>(output);
     else
         browser = std::make_unique<DesktopBrowser>();
     CurlHttpClient http;
@@ -117,17 +113,24 @@ int runProgram(int& argc, char** argv, bool headless)
         }
     }
     WindowSet windows(platform, shell);
-    const TerminationSignals terminationSignals([&windows] {
-        windows.Form1.WMQueryEndSession();
-        QCoreApplication::exit(0);
-    });
+    const TerminationSignals terminationSignals(
+        [&windows] {
+            windows.Form1.WMQueryEndSession();
+            QCoreApplication::exit(0);
+        },
+        [&windows] {
+            windows.Form1.reloadSettingsFiles();
+            windows.Form111.reloadFiles();
+        });
+    const StatusWatch statusWatch(windows, CodePage::forLanguage(language.languageId()),
+                                  statusFilePath(folder.folder));
     if (instance == LockOutcome::Undetectable)
         windows.Form1.noteSecondCopyUndetectable();
     if (!headless) {
         windows.start();
         return QApplication::exec();
     }
-    printLogs(windows);
+    printLogs(windows, output);
     windows.Form1.FormShow(); // as after the first show: the option boxes now save
     return QApplication::exec();
 }

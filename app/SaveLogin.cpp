@@ -1,6 +1,5 @@
 #include "app/SaveLogin.h"
 
-#include "app/AppTitle.h"
 #include "platform/AtomicFile.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
@@ -53,18 +52,18 @@ int saveLogin(const QString& domain)
         printErrorLine(QStringLiteral("No password given: nothing was saved"));
         return 2;
     }
-    LocaleSystemLanguage language;
-    FileInstanceLock lock;
-    if (lock.acquire(applicationTitle(language.languageId())) == LockOutcome::HeldElsewhere) {
-        printErrorLine(
-            QStringLiteral("Kelvane is running: close it first, as it would write over the saved login"));
-        return 1;
-    }
     const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
     if (!folder.error.isEmpty()) {
         printErrorLine(QStringLiteral("Cannot use the folder %1: %2").arg(folder.folder, folder.error));
         return 1;
     }
+    FileInstanceLock lock;
+    if (lock.acquire(FileInstanceLock::nameFor(folder.folder)) == LockOutcome::HeldElsewhere) {
+        printErrorLine(
+            QStringLiteral("Kelvane is running: close it first, as it would write over the saved login"));
+        return 1;
+    }
+    LocaleSystemLanguage language;
     const CodePage codePage = CodePage::forLanguage(language.languageId());
     const QString settingsPath = QDir(folder.folder).filePath(QStringLiteral("vkl.ini"));
     const LoadedLines loaded = loadTextLines(settingsPath, codePage);
@@ -73,7 +72,7 @@ int saveLogin(const QString& domain)
         return 1;
     }
     QStringList lines = loaded.state == LoadedLines::State::Loaded ? loaded.lines : defaultSettingsLines();
-    FileKeyStore keyStore(FileKeyStore::defaultPath());
+    FileKeyStore keyStore(FileKeyStore::pathFor(folder));
     removeStaleTemporaries({settingsPath, keyStore.path()});
     const WriteResult written =
         SavedLogin::save(keyStore, lines, domain, password, [&](const QStringList& newLines) {

@@ -4,9 +4,10 @@
 #include "platform/MessageBoxes.h"
 #include "messages/Messages.h"
 
-LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title)
+LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title,
+                                const QString& settingsFolder)
 {
-    const LockOutcome outcome = lock.acquire(title);
+    const LockOutcome outcome = lock.acquire(FileInstanceLock::nameFor(settingsFolder));
     if (outcome == LockOutcome::HeldElsewhere)
         messageBoxes.show(title, Messages::secondInstance());
     return outcome;

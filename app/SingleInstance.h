@@ -6,6 +6,7 @@
 
 class MessageBoxes;
 
-// This copy may run unless another holds the lock named by the title
+// This copy may run unless another holds the lock of its settings folder
 // (HeldElsewhere): the user is then told so, with the title as caption.
-LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title);
+LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title,
+                                const QString& settingsFolder);

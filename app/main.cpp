@@ -2,6 +2,7 @@
 #include "app/CommandLine.h"
 #include "app/Program.h"
 #include "app/SaveLogin.h"
+#include "app/StatusFile.h"
 #include "platform/Console.h"
 #include "ui/WebPaneStartup.h"
 
@@ -28,6 +29,10 @@ int main(int argc, char* argv[])
     case CommandLine::Action::SaveLogin: {
         const QCoreApplication application(argc, argv);
         return saveLogin(commandLine.domain);
+    }
+    case CommandLine::Action::Status: {
+        const QCoreApplication application(argc, argv);
+        return printStatus();
     }
     case CommandLine::Action::Run:
         break;

@@ -150,6 +150,9 @@ public:
 
     // Settings store (TForm1Settings.cpp).
     QString programFile(const QString& name) const;
+    // Reads the settings files again, as at creation: a service takes edited
+    // files without a restart. The option boxes follow them without writing.
+    void reloadSettingsFiles();
     void SaveSettingsLines();
     void SaveMultiUserList();
     void SaveCredentials();

@@ -179,11 +179,23 @@ void TForm111::FormCreate()
     Timer2.setInterval(1000);
     m_shell.OnMinimize = [this] { ApplicationMinimize(); };
     Edit1->setText(m_platform.localAddress.localAddress());
+    loadFiles();
+    dailyReapply.setInterval(24 * 60 * 60 * 1000);
+}
+
+void TForm111::loadFiles()
+{
     loadOrCreate(mappingFileName,
                  [this](const QStringList& lines) { Memo2->setPlainText(lines.join(u'\n')); }, {});
     loadOrCreate(
         intervalFileName, [this](const QStringList& lines) { Memo3 = lines; }, Memo3);
-    dailyReapply.setInterval(24 * 60 * 60 * 1000);
+}
+
+void TForm111::reloadFiles()
+{
+    loadFiles();
+    if (Edit3->text() != QStringLiteral("0.0.0.0") && !Timer3.isRunning())
+        BitBtn6Click();
 }
 
 // Both files live in the current folder. Only a missing file is created; one

@@ -115,9 +115,16 @@ public:
 
     QStringList mappingLines() const;
 
+    // Reads both files again and applies the list again once the router's
+    // address is known: a service takes edited files without a restart.
+    void reloadFiles();
+
 signals:
     // Every line of the operation log, for a log without a screen.
     void logged(const QString& line);
+    // A mapping line the router took, or let go of.
+    void mappingAdded(const QString& line);
+    void mappingDeleted(const QString& line);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -134,9 +141,11 @@ private:
     void onSearchSucceeded();
     void onExternalAddress();
     void endAdd();
+    QString typedMappingLine() const;
     void finishReapplyStep();
     void setMappingLines(const QStringList& lines);
     std::optional<std::pair<int, int>> typedPorts();
+    void loadFiles();
     void loadOrCreate(const QString& name, const std::function<void(const QStringList&)>& take,
                       const QStringList& initial);
     void writeLines(const QString& name, const QStringList& lines);

@@ -107,6 +107,7 @@ void TForm111::AutoNAT1TaskSuccess()
     case Task::AddPort:
         log(QString());
         log(Text::portAdded());
+        emit mappingAdded(typedMappingLine());
         Label10->setText(Text::portAddedLabel());
         endAdd();
         break;
@@ -116,6 +117,7 @@ void TForm111::AutoNAT1TaskSuccess()
     case Task::DeletePort:
         log(QString());
         log(Text::portDeleted());
+        emit mappingDeleted(typedMappingLine());
         Button1->setEnabled(true);
         break;
     default:
@@ -201,14 +203,20 @@ void TForm111::endAdd()
     reapplyWatchdog.setInterval(0);
 }
 
+// The fields hold the mapping of the add or delete under way until it ends.
+QString TForm111::typedMappingLine() const
+{
+    return MappingLine::make(Edit3->text(), Edit4->text().trimmed(), protocol(), Edit1->text(),
+                             Edit2->text().trimmed());
+}
+
 void TForm111::Button1Click()
 {
     Timer5.setInterval(0);
     Label10->clear();
     Button1->setEnabled(false);
     if (typedPorts()) {
-        const QString line = MappingLine::make(Edit3->text(), Edit4->text().trimmed(), protocol(),
-                                               Edit1->text(), Edit2->text().trimmed());
+        const QString line = typedMappingLine();
         QStringList lines = mappingLines();
         if (RadioButton3->isChecked()) {
             BitBtn3Click();

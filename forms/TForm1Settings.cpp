@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <utility>
+
 namespace {
 
 const QString settingsFileName = QStringLiteral("vkl.ini");
@@ -91,6 +93,18 @@ void TForm1::loadSettingsFiles()
 
     m_session.settingsLines = loadProgramFile(settingsFileName).value_or(defaultSettingsLines());
     padSettingsLines(m_session.settingsLines, SettingsLine::Count);
+}
+
+void TForm1::reloadSettingsFiles()
+{
+    m_unreadableFiles.clear();
+    loadSettingsFiles();
+    const bool guard = std::exchange(loadingGuard, true);
+    CheckBox1->setChecked(isOn(m_session.settingsLines, SettingsLine::MultiUser));
+    CheckBox5->setChecked(isOn(m_session.settingsLines, SettingsLine::ResolveLocal));
+    m_session.iptype = isOn(m_session.settingsLines, SettingsLine::ResolveLocal);
+    restoreSavedCredentials();
+    loadingGuard = guard;
 }
 
 void TForm1::SaveSettingsLines()

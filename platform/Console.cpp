@@ -1,6 +1,8 @@
 #include "platform/Console.h"
 
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,13 +25,13 @@ void printErrorLine(const QString& line)
     writeLine(stderr, line);
 }
 
-bool ConsoleBrowser::openUrl(const QString& url)
+bool standardOutputIsJournal()
 {
-    printLine(QStringLiteral("page: ") + url);
-    return true;
-}
-
-void ConsoleMessageBoxes::show(const QString& caption, const QString& text)
-{
-    printErrorLine(caption + QStringLiteral(": ") + text);
+    const QByteArray stream = qgetenv("JOURNAL_STREAM");
+    struct stat info
+    {
+    };
+    if (stream.isEmpty() || ::fstat(STDOUT_FILENO, &info) != 0)
+        return false;
+    return stream == QByteArray::number(quint64(info.st_dev)) + ':' + QByteArray::number(quint64(info.st_ino));
 }

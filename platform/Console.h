@@ -1,8 +1,5 @@
 #pragma once
 
-#include "platform/Browser.h"
-#include "platform/MessageBoxes.h"
-
 #include <QString>
 
 // Writes one UTF-8 line to standard output (or standard error) at once, so that
@@ -10,16 +7,6 @@
 void printLine(const QString& line);
 void printErrorLine(const QString& line);
 
-// Without a desktop a page cannot be shown: its address is printed instead.
-class ConsoleBrowser final : public Browser
-{
-public:
-    bool openUrl(const QString& url) override;
-};
-
-// Without a desktop a message goes to standard error.
-class ConsoleMessageBoxes final : public MessageBoxes
-{
-public:
-    void show(const QString& caption, const QString& text) override;
-};
+// Standard output is the systemd journal (JOURNAL_STREAM names it), which
+// stamps every line itself and reads a "<N>" priority prefix.
+bool standardOutputIsJournal();

@@ -79,8 +79,10 @@ WriteResult rewrite(const QString& path, const QString& action,
 
 FileKeyStore::FileKeyStore(QString path) : m_path(std::move(path)) {}
 
-QString FileKeyStore::defaultPath()
+QString FileKeyStore::pathFor(const ProgramFolderChoice& folder)
 {
+    if (!folder.installed)
+        return QDir(folder.folder).filePath(QStringLiteral("Vizivuri"));
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (!QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.config");

@@ -1,7 +1,9 @@
 #include "platform/InstanceLock.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -35,6 +37,14 @@ FileInstanceLock::~FileInstanceLock()
 QString FileInstanceLock::privateFolder()
 {
     return QDir::tempPath() + QStringLiteral("/kelvane-") + QString::number(::geteuid());
+}
+
+QString FileInstanceLock::nameFor(const QString& settingsFolder)
+{
+    const QString canonical = QFileInfo(settingsFolder).canonicalFilePath();
+    const QString folder = canonical.isEmpty() ? QDir::cleanPath(settingsFolder) : canonical;
+    const QByteArray digest = QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256);
+    return QStringLiteral("kelvane-") + QString::fromLatin1(digest.toHex().left(16)) + QStringLiteral(".lock");
 }
 
 LockOutcome FileInstanceLock::acquire(const QString& name)

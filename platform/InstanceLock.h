@@ -32,6 +32,9 @@ public:
 
     // The per-user fallback folder.
     static QString privateFolder();
+    // One name per settings folder, whatever the language: two copies that
+    // share their files exclude each other, copies with files of their own do not.
+    static QString nameFor(const QString& settingsFolder);
 
 private:
     LockOutcome acquireIn(const QString& folder, const QString& name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProgramFolder.h"
 #include "platform/WriteResult.h"
 
 #include <QList>
@@ -27,13 +28,16 @@ public:
     virtual QString unreadableReason() const = 0;
 };
 
-// The values in one file ("$XDG_CONFIG_HOME/Vizivuri" by default), mode 0600,
-// rewritten atomically, and only when a value changes (see KeyStoreText).
+// The values in one file, mode 0600, rewritten atomically, and only when a
+// value changes (see KeyStoreText).
 class FileKeyStore final : public KeyStore
 {
 public:
     explicit FileKeyStore(QString path);
-    static QString defaultPath();
+    // Beside the settings files it completes, so that two copies never mix
+    // their saved logins; an installed copy keeps "$XDG_CONFIG_HOME/Vizivuri",
+    // where it always was.
+    static QString pathFor(const ProgramFolderChoice& folder);
 
     QString path() const { return m_path; }
     std::optional<QString> value(const QString& name) const override;

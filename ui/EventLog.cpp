@@ -50,7 +50,7 @@ void EventLog::setLine(int index, const QString& text)
     QTextCursor cursor(document()->findBlockByNumber(index));
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
     cursor.insertText(text);
-    emit lineWritten(text);
+    emit lineWritten(index, text);
 }
 
 void EventLog::appendLine(const QString& text)
@@ -60,5 +60,5 @@ void EventLog::appendLine(const QString& text)
         QTextCursor(document()).insertText(text);
     else
         appendPlainText(text);
-    emit lineWritten(text);
+    emit lineWritten(lineCount() - 1, text);
 }

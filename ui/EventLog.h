@@ -19,6 +19,6 @@ public:
     void appendLine(const QString& text);
 
 signals:
-    // Every text written, status or history, for a log without a screen.
-    void lineWritten(const QString& text);
+    // Every text written, status (index 0 to 2) or history, for a log without a screen.
+    void lineWritten(int index, const QString& text);
 };

@@ -23,6 +23,7 @@ private slots:
         QTest::newRow("save-login") << QStringList{"--save-login", "a.example"} << int(A::SaveLogin)
                                     << "a.example";
         QTest::newRow("save-login bare") << QStringList{"--save-login"} << int(A::UsageError) << "";
+        QTest::newRow("status") << QStringList{"--status"} << int(A::Status) << "";
         QTest::newRow("unknown") << QStringList{"--bogus"} << int(A::UsageError) << "";
         QTest::newRow("stray argument") << QStringList{"extra"} << int(A::UsageError) << "";
     }

@@ -1,7 +1,7 @@
 #!/bin/sh
 # cli-test.sh KELVANE
-# The program's command line, run on a portable copy in a temporary folder
-# (program folder, key store, runtime folder and autostart entry all there).
+# The program's command line, run on portable copies in a temporary folder
+# (program folders, key stores, runtime folder and autostart entry all there).
 # A headless run that logs in is a whole-program test (tests/world/).
 # Prints one line per check.
 set -u
@@ -21,10 +21,16 @@ check "an unknown option exits with 2" '"$kelvane" --bogus >/dev/null 2>&1; [ $?
 check "--autostart on writes the entry" '"$kelvane" --autostart on >/dev/null && grep -q "^Exec=\"$work/kelvane\"$" "$XDG_CONFIG_HOME/autostart/kelvane.desktop"'
 check "--autostart off removes it" '"$kelvane" --autostart off >/dev/null && [ ! -e "$XDG_CONFIG_HOME/autostart/kelvane.desktop" ]'
 check "--save-login without a password exits with 2" 'echo "" | "$kelvane" --save-login a.kelvane.example >/dev/null 2>&1; [ $? -eq 2 ] && [ ! -e "$work/vkl.ini" ]'
-check "--save-login stores the login" 'echo secret | "$kelvane" --save-login a.kelvane.example | grep -q "a.kelvane.example" && [ "$(head -n 1 "$work/vkl.ini")" = "$(printf "kelvane.example###*****ret\r")" ] && grep -q "^vkl01=a.\*\*\*$" "$XDG_CONFIG_HOME/Vizivuri"'
+check "--save-login stores the login" 'echo secret | "$kelvane" --save-login a.kelvane.example | grep -q "a.kelvane.example" && [ "$(head -n 1 "$work/vkl.ini")" = "$(printf "kelvane.example###*****ret\r")" ] && grep -q "^vkl01=a.\*\*\*$" "$work/Vizivuri" && [ ! -e "$XDG_CONFIG_HOME/Vizivuri" ]'
+
+# Two portable copies side by side keep their own logins.
+mkdir "$work/second" && cp "$program" "$work/second/kelvane"
+echo bravo2 | "$work/second/kelvane" --save-login bravo.second.example >/dev/null
+check "a second copy keeps its login beside itself, the first copy's stays whole" 'grep -q "^vkl01=br" "$work/second/Vizivuri" && grep -q "^vkl01=a.\*\*\*$" "$work/Vizivuri" && head -n 1 "$work/second/vkl.ini" | grep -q "second\.example###"'
+check "--status without a running copy exits with 3" '"$kelvane" --status | grep -q "not running"; [ $? -eq 0 ] && { "$kelvane" --status >/dev/null; [ $? -eq 3 ]; }'
 
 # A full folder: writes beyond the file size limit (1 KiB) fail, in either file.
-store=$XDG_CONFIG_HOME/Vizivuri
+store=$work/Vizivuri
 long_line() { head -c 2000 /dev/zero | tr '\0' "$1"; echo; }
 save_on_full_folder() { (trap '' XFSZ; ulimit -f 2; echo newpassword | "$kelvane" --save-login new.second.example >/dev/null 2>&1); }
 echo oldpassword | "$kelvane" --save-login old.second.example >/dev/null
@@ -42,6 +48,18 @@ if [ "$(id -u)" = 0 ]; then
     refuses() { out=$(headless) && return 1; [ $? -eq 1 ] && echo "$out" | grep -q "$1"; }
     # Without a complete saved login it says why and exits at once; with one it starts the login.
     check "--headless after those saves finds a whole login and starts it" 'headless | grep -q "准备登录"'
+    check "without a display: one line, exit status 1" 'out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 unshare --net "$kelvane" 2>&1); [ $? -eq 1 ] && [ "$(echo "$out" | wc -l)" -eq 1 ] && echo "$out" | grep -q "no display.*--headless"'
+    # One lock per settings folder, whatever the language.
+    env -u LC_ALL -u LC_MESSAGES LANG=C timeout 60 unshare --net "$kelvane" --headless >"$work/first.out" 2>&1 &
+    first=$!
+    tries=50
+    while [ "$tries" -gt 0 ] && ! "$kelvane" --status 2>/dev/null | grep -q "^router: "; do sleep 0.2; tries=$((tries - 1)); done
+    check "--status with a running copy exits with 0 and says so" 'out=$("$kelvane" --status) && echo "$out" | grep -q "^Kelvane is running" && echo "$out" | grep -q "^router: "'
+    check "a copy under another language is refused while it runs" 'echo x | env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.UTF-8 "$kelvane" --save-login c.second.example >/dev/null 2>&1; [ $? -eq 1 ] && out=$(env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.UTF-8 timeout 20 unshare --net "$kelvane" --headless 2>&1); [ $? -eq 1 ]'
+    check "a copy with its own settings folder is not" 'echo charlie3 | "$work/second/kelvane" --save-login c.second.example >/dev/null'
+    kill -TERM "$first" 2>/dev/null
+    wait "$first"
+    check "the running copy ended with 0 on SIGTERM and removed its status file" '[ $? -eq 0 ] && [ -z "$(ls "$XDG_RUNTIME_DIR" | grep "\.status$")" ]'
     printf 'garbage\0\377\n=\n' >"$store"
     check "--headless with a garbage key store says the login is incomplete" 'refuses "login is incomplete"'
     rm -f "$store" && ln -s Vizivuri "$store"

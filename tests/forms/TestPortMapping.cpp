@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 
 #include <memory>
 
@@ -138,6 +139,35 @@ private slots:
         f.form->dailyReapplyTimer();
         QCOMPARE(f.form->Timer3.interval(), 1000);
         QCOMPARE(f.form->ReapplyIndex, 0);
+    }
+
+    void reloadedFilesAreAppliedAndEveryMappingTheRouterTookIsReported()
+    {
+        MappingFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n");
+        QSignalSpy added(f.form.get(), &TForm111::mappingAdded);
+        QVERIFY(f.runStartUpChain());
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(added.size(), 1);
+        QCOMPARE(added.at(0).at(0).toString(), QString("11.22.33.2:8080  TCP  192.0.2.10:80"));
+
+        f.write("jilu.txt", "1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:53  UDP  10.0.0.5:53\r\n");
+        f.write("shijian.txt", "90\r\n");
+        f.form->reloadFiles();
+        QCOMPARE(f.form->Memo3, QStringList{"90"});
+        QCOMPARE(f.form->Timer3.interval(), 1000);
+        QVERIFY(f.reapplyStep() && f.reapplyStep());
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"53 UDP", "8080 TCP"}));
+        QCOMPARE(added.size(), 3);
+        QCOMPARE(added.at(2).at(0).toString(), QString("11.22.33.2:53  UDP  192.0.2.10:53"));
+
+        QSignalSpy deleted(f.form.get(), &TForm111::mappingDeleted);
+        f.form->RadioButton2->setChecked(true);
+        f.form->RadioButton4->setChecked(true);
+        f.form->Edit4->setText("53");
+        f.form->Edit2->setText("53");
+        f.form->Button1Click();
+        QTRY_COMPARE(deleted.size(), 1);
+        QCOMPARE(deleted.at(0).at(0).toString(), QString("11.22.33.2:53  UDP  192.0.2.10:53"));
     }
 
     void aLargeGarbledListLoadsAndOnlyItsMappingLinesAreApplied()

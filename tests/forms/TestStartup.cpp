@@ -56,10 +56,11 @@ private slots:
     {
         FakeInstanceLock lock;
         FakeMessageBoxes boxes;
-        QCOMPARE(claimSingleInstance(lock, boxes, "RARA2.0"), LockOutcome::Taken);
+        const QString folder = QStringLiteral("/home/u/.local/share/kelvane");
+        QCOMPARE(claimSingleInstance(lock, boxes, "RARA2.0", folder), LockOutcome::Taken);
         QVERIFY(boxes.shown.isEmpty());
-        lock.held << "Kelvane2.0";
-        QCOMPARE(claimSingleInstance(lock, boxes, "Kelvane2.0"), LockOutcome::HeldElsewhere);
+        lock.held << FileInstanceLock::nameFor(folder);
+        QCOMPARE(claimSingleInstance(lock, boxes, "Kelvane2.0", folder), LockOutcome::HeldElsewhere);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown.first().first, QString("Kelvane2.0"));
         QCOMPARE(boxes.shown.first().second, Messages::secondInstance());
@@ -314,16 +315,21 @@ private slots:
         QVERIFY(other.isVisible());
     }
 
-    void terminationSignalEndsTheLoopLikeClosing()
+    void terminationSignalEndsTheLoopLikeClosingAndHangUpReloads()
     {
-        int calls = 0;
-        const TerminationSignals termination([&calls] {
-            ++calls;
-            QApplication::quit();
-        });
-        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        int terminations = 0;
+        int reloads = 0;
+        const TerminationSignals termination(
+            [&terminations] {
+                ++terminations;
+                QApplication::quit();
+            },
+            [&reloads] { ++reloads; });
+        QTimer::singleShot(0, [] { ::raise(SIGHUP); });
+        QTimer::singleShot(50, [] { ::raise(SIGTERM); });
         QCOMPARE(QApplication::exec(), 0);
-        QCOMPARE(calls, 1);
+        QCOMPARE(reloads, 1);
+        QCOMPARE(terminations, 1);
     }
 
     void closingWhileALoginWaitsForItsLookUpStillEndsCleanly()

@@ -194,14 +194,17 @@ private slots:
         QCOMPARE(readFile(m_path), QByteArray("vkl01=ab***\n"));
     }
 
-    void defaultPathFollowsXdgConfigHome()
+    void aPortableCopyKeepsItsStoreBesideItsSettingsAnInstalledOneInXdgConfigHome()
     {
+        QCOMPARE(FileKeyStore::pathFor({QStringLiteral("/opt/copy"), false, {}}),
+                 QStringLiteral("/opt/copy/Vizivuri"));
+        const ProgramFolderChoice installed{QStringLiteral("/home/u/.local/share/kelvane"), true, {}};
         qputenv("XDG_CONFIG_HOME", "/somewhere/config");
-        QCOMPARE(FileKeyStore::defaultPath(), QStringLiteral("/somewhere/config/Vizivuri"));
+        QCOMPARE(FileKeyStore::pathFor(installed), QStringLiteral("/somewhere/config/Vizivuri"));
         qputenv("XDG_CONFIG_HOME", "relative/is/ignored");
-        QCOMPARE(FileKeyStore::defaultPath(), QDir::homePath() + QStringLiteral("/.config/Vizivuri"));
+        QCOMPARE(FileKeyStore::pathFor(installed), QDir::homePath() + QStringLiteral("/.config/Vizivuri"));
         qunsetenv("XDG_CONFIG_HOME");
-        QCOMPARE(FileKeyStore::defaultPath(), QDir::homePath() + QStringLiteral("/.config/Vizivuri"));
+        QCOMPARE(FileKeyStore::pathFor(installed), QDir::homePath() + QStringLiteral("/.config/Vizivuri"));
     }
 };
 

@@ -64,6 +64,20 @@ private slots:
         QVERIFY(QFileInfo::exists(m_runtime.filePath(QStringLiteral("Kelvane2.0"))));
     }
 
+    void oneNamePerSettingsFolder()
+    {
+        QTemporaryDir first;
+        QTemporaryDir second;
+        const QString name = FileInstanceLock::nameFor(first.path());
+        QVERIFY(name.startsWith(QStringLiteral("kelvane-")));
+        QVERIFY(!name.contains(u'/'));
+        QVERIFY(QDir(first.path()).mkdir(QStringLiteral("sub")));
+        QCOMPARE(FileInstanceLock::nameFor(first.path() + QStringLiteral("/sub/..")), name);
+        QVERIFY(QFile::link(first.path(), second.filePath(QStringLiteral("link"))));
+        QCOMPARE(FileInstanceLock::nameFor(second.filePath(QStringLiteral("link"))), name);
+        QVERIFY(FileInstanceLock::nameFor(second.path()) != name);
+    }
+
     void lockEndsWithTheObjectAndIsNotInherited()
     {
         auto first = std::make_unique<FileInstanceLock>();

@@ -120,8 +120,17 @@ headless)
     scenario_registration_and_mappings
     check "prints the success line" 'grep -q "Login success" "$WORLD_DIR/out"'
     check "prints the port mapping log" '[ "$(grep -c "\[port mapping\] 增加端口成功" "$WORLD_DIR/out")" -ge 4 ]'
+    check "one time stamp per line, no line without a word, no status twice in a row" \
+        '! grep -Eq "^[0-9-]+ [0-9:]+ ([0-9/.-]+ )?[0-9]{1,2}:[0-9]{2}" "$WORLD_DIR/out" && ! grep -Eq "^[0-9-]+ [0-9:]+ (\[port mapping\] *)?[.,:;!！。 ]*$" "$WORLD_DIR/out" && [ -z "$(cut -d" " -f3- "$WORLD_DIR/out" | uniq -d | grep -v "^\[port mapping\]")" ]'
+    check "--status: running, registered, the router, its address and the mappings" \
+        '"$world" program --status > "$WORLD_DIR/status" && grep -q "^login: $domain .* registered$" "$WORLD_DIR/status" && grep -q "^router external address: 11.22.33.3$" "$WORLD_DIR/status" && grep -q "^mapping: 11.22.33.3:8080  TCP  192.168.77.10:80$" "$WORLD_DIR/status"'
+    printf '11.22.33.3:3333  TCP  192.168.77.10:33\r\n' >> "$WORLD_DIR/work/jilu.txt"
+    kill -HUP "$pid"
+    check "SIGHUP reads the mapping list again and applies its new line" 'wait_for 20 "mapped TCP 3333 33" && running'
     stop_program
     check "ends with 0 on SIGTERM" '[ "$status" -eq 0 ]'
+    "$world" program --status > /dev/null
+    check "--status after the end exits with 3" '[ $? -eq 3 ]'
     ;;
 silent)
     start_world --silent-first 1

@@ -1,0 +1,74 @@
+#include "app/LogLine.h"
+#include "app/RunStatus.h"
+#include "messages/Messages.h"
+#include "messages/PortMappingMessages.h"
+
+#include <QTest>
+
+class TestHeadlessLog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oneTimeStampPerLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("bare");
+        QTest::newRow("time") << "13:29:13 发出登录命令" << "发出登录命令";
+        QTest::newRow("date and time") << "2024/5/1 13:29:13 demo.example 主DNS登录失败！"
+                                       << "demo.example 主DNS登录失败！";
+        QTest::newRow("iso date") << "2024-05-01 1:29:13 PM text" << "text";
+        QTest::newRow("chinese morning") << "上午9:05:00 text" << "text";
+        QTest::newRow("time and a dot") << "13:29:13." << ".";
+        QTest::newRow("no time") << "准备登录" << "准备登录";
+        QTest::newRow("an address is no time") << "11.22.33.2:8080  TCP" << "11.22.33.2:8080  TCP";
+    }
+
+    void oneTimeStampPerLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, bare);
+        QCOMPARE(withoutLeadingTime(text), bare);
+    }
+
+    void linesThatSayNothing()
+    {
+        QVERIFY(saysNothing(QString()));
+        QVERIFY(saysNothing(QStringLiteral(" . ")));
+        QVERIFY(!saysNothing(QStringLiteral("登录")));
+        QVERIFY(!saysNothing(QStringLiteral("0")));
+    }
+
+    void prioritiesOfFailures()
+    {
+        const LanguageCode c = LanguageCode::Et;
+        QCOMPARE(priorityOf(Messages::sendFailed(c), c), LogPriority::Warning);
+        QCOMPARE(priorityOf(Messages::loginFailedHistory(c, "2024-05-01", "13:00:00", "a.example"), c),
+                 LogPriority::Warning);
+        QCOMPARE(priorityOf(Messages::notRegistered(c), c), LogPriority::Warning);
+        QCOMPARE(priorityOf(Messages::PortMapping::addFailed(), c), LogPriority::Warning);
+        QCOMPARE(priorityOf(Messages::loginSucceeded(c, "13:00:00"), c), LogPriority::Information);
+        QCOMPARE(priorityOf(Messages::PortMapping::portAdded(), c), LogPriority::Information);
+    }
+
+    void statusTextAndTheLoginsItReports()
+    {
+        RunStatus status;
+        QVERIFY(lastLoginsSucceeded(status.text()));
+        QVERIFY(status.text().contains("login: none yet\n"));
+        const QDateTime when(QDate(2024, 5, 1), QTime(13, 0));
+        status.logins.insert("a.example", {when, true, "registered"});
+        status.publishedAddress = "11.22.33.2";
+        status.mappings.insert("8080 TCP", "11.22.33.2:8080  TCP  192.168.1.10:80");
+        const QString text = status.text();
+        QVERIFY(text.startsWith("login: a.example 2024-05-01T13:00:00 registered\n"));
+        QVERIFY(text.contains("\npublished address: 11.22.33.2\npublic address: unknown\nrouter: unknown\n"));
+        QVERIFY(text.endsWith("\nmapping: 11.22.33.2:8080  TCP  192.168.1.10:80\n"));
+        QVERIFY(lastLoginsSucceeded(text));
+        status.logins.insert("b.example", {when, false, "not-registered"});
+        QVERIFY(!lastLoginsSucceeded(status.text()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHeadlessLog)
+#include "TestHeadlessLog.moc"
