@@ -122,8 +122,7 @@ int runProgram(int& argc, char** argv, bool headless)
             windows.Form1.reloadSettingsFiles();
             windows.Form111.reloadFiles();
         });
-    const StatusWatch statusWatch(windows, CodePage::forLanguage(language.languageId()),
-                                  statusFilePath(folder.folder));
+    const StatusWatch statusWatch(windows, statusFilePath(folder.folder));
     if (instance == LockOutcome::Undetectable)
         windows.Form1.noteSecondCopyUndetectable();
     if (!headless) {

@@ -1,8 +1,6 @@
 #include "app/StatusWatch.h"
 
 #include "app/WindowSet.h"
-#include "forms/LoginReplyDatagram.h"
-#include "net/TNMUDP.h"
 #include "portmap/MappingLine.h"
 #include "portmap/uAutoNAT.h"
 #include "ui/EventLog.h"
@@ -34,20 +32,13 @@ QString resultOf(LoginExchange::ReplyKind kind)
 
 } // namespace
 
-StatusWatch::StatusWatch(WindowSet& windows, const CodePage& codePage, const QString& statusPath)
-    : m_windows(windows), m_codePage(codePage), m_file(statusPath)
+StatusWatch::StatusWatch(WindowSet& windows, const QString& statusPath)
+    : m_windows(windows), m_file(statusPath)
 {
     TForm1& form = windows.Form1;
-    // The window reads the reply first; the endpoint keeps it for a second reader.
-    if (form.NMUDP1) {
-        auto windowsHandler = form.NMUDP1->OnDataReceived;
-        form.NMUDP1->OnDataReceived = [this, windowsHandler](TNMUDP* sender, int bytes, const QString& fromIP,
-                                                             int port) {
-            if (windowsHandler)
-                windowsHandler(sender, bytes, fromIP, port);
-            onLoginReply(fromIP);
-        };
-    }
+    QObject::connect(&windows.session, &Session::loginReplied, &form,
+                     [this](const QString& domain, LoginExchange::ReplyKind kind,
+                            const QString& resolvedAddress) { onLoginReply(domain, kind, resolvedAddress); });
     TForm111& mapping = windows.Form111;
     QObject::connect(&mapping, &TForm111::mappingAdded, &mapping, [this](const QString& line) {
         m_status.mappings.insert(mappingKey(line), line);
@@ -62,20 +53,16 @@ StatusWatch::StatusWatch(WindowSet& windows, const CodePage& codePage, const QSt
     update();
 }
 
-void StatusWatch::onLoginReply(const QString& fromIP)
+void StatusWatch::onLoginReply(const QString& domain, LoginExchange::ReplyKind kind,
+                               const QString& resolvedAddress)
 {
-    TForm1& form = m_windows.Form1;
-    if (!form.NMUDP1 || fromIP != form.NMUDP1->lastRemoteIP())
-        return;
-    const LoginExchange::Reply reply = receiveLoginReply(*form.NMUDP1, m_codePage);
-    const QString result = resultOf(reply.kind);
+    const QString result = resultOf(kind);
     if (result.isEmpty())
         return;
-    const bool registered = reply.kind == LoginExchange::ReplyKind::Success;
-    m_status.logins.insert(form.nameedit->text().trimmed(),
-                           {QDateTime::currentDateTime(), registered, result});
+    const bool registered = kind == LoginExchange::ReplyKind::Success;
+    m_status.logins.insert(domain, {QDateTime::currentDateTime(), registered, result});
     if (registered)
-        m_status.publishedAddress = reply.resolvedAddress;
+        m_status.publishedAddress = resolvedAddress;
     update();
 }
 
@@ -85,7 +72,8 @@ void StatusWatch::update()
     const TForm111& mapping = m_windows.Form111;
     m_status.publicAddress = form.Edit1;
     const QString router = mapping.AutoNAT1->RouterName();
-    m_status.router = router.isEmpty() ? QString() : router + QStringLiteral(" at ") + mapping.AutoNAT1->RouterIp();
+    m_status.router =
+        router.isEmpty() ? QString() : router + QStringLiteral(" at ") + mapping.AutoNAT1->RouterIp();
     const QString external = m_windows.session.routerExternalAddress();
     m_status.routerExternalAddress = external == QStringLiteral("0.0.0.0") ? QString() : external;
     m_file.write(m_status.text());

@@ -2,7 +2,7 @@
 
 #include "app/RunStatus.h"
 #include "app/StatusFile.h"
-#include "platform/CodePage.h"
+#include "registration/LoginExchange.h"
 
 class WindowSet;
 
@@ -12,16 +12,15 @@ class WindowSet;
 class StatusWatch
 {
 public:
-    StatusWatch(WindowSet& windows, const CodePage& codePage, const QString& statusPath);
+    StatusWatch(WindowSet& windows, const QString& statusPath);
     StatusWatch(const StatusWatch&) = delete;
     StatusWatch& operator=(const StatusWatch&) = delete;
 
 private:
-    void onLoginReply(const QString& fromIP);
+    void onLoginReply(const QString& domain, LoginExchange::ReplyKind kind, const QString& resolvedAddress);
     void update();
 
     WindowSet& m_windows;
-    CodePage m_codePage;
     RunStatus m_status;
     StatusFile m_file;
 };

@@ -19,8 +19,10 @@ void TForm1::NMUDP1DataReceived(int, const QString& FromIP, int Port)
     if (!m_awaitedReply.accepts(FromIP, Port))
         return;
     const Reply reply = receiveLoginReply(*NMUDP1, m_codePage);
-    if (reply.kind != ReplyKind::Unrecognised)
-        m_awaitedReply.answered();
+    if (reply.kind == ReplyKind::Unrecognised)
+        return;
+    m_awaitedReply.answered();
+    m_session.reportLoginReply(nameedit->text().trimmed(), reply.kind, reply.resolvedAddress);
     switch (reply.kind) {
     case ReplyKind::Disabled:
         Timer4.setInterval(0);

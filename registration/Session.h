@@ -66,6 +66,12 @@ public:
     // The secondary session follows every login of the primary one.
     void startLogin(const QString& domain, const QString& password) { emit loginStarted(domain, password); }
     void startAutomaticLogin() { emit automaticLoginStarted(); }
+    // A reply that the primary session took as the answer to its login.
+    void reportLoginReply(const QString& domain, LoginExchange::ReplyKind kind,
+                          const QString& resolvedAddress)
+    {
+        emit loginReplied(domain, kind, resolvedAddress);
+    }
 
 signals:
     void autoLoginChanged(bool on);
@@ -76,6 +82,7 @@ signals:
     void loginSaveRequested(const QString& domain, const QString& password);
     void loginStarted(const QString& domain, const QString& password);
     void automaticLoginStarted();
+    void loginReplied(const QString& domain, LoginExchange::ReplyKind kind, const QString& resolvedAddress);
 
 private:
     bool m_autoLogin = false;

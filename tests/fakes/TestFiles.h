@@ -53,8 +53,8 @@ public:
     UnreadableFiles(const QString& folder, const QStringList& files) : m_folder(folder), m_files(files)
     {
         if (::geteuid() == 0) {
-            ::chown(QFile::encodeName(folder).constData(), kNobody, kNobody);
-            m_droppedRoot = ::seteuid(kNobody) == 0;
+            m_droppedRoot = ::chown(QFile::encodeName(folder).constData(), kNobody, kNobody) == 0 &&
+                            ::seteuid(kNobody) == 0;
         } else {
             for (const QString& file : files)
                 QFile::setPermissions(file, {});
@@ -63,8 +63,9 @@ public:
     ~UnreadableFiles()
     {
         if (m_droppedRoot) {
-            (void)::seteuid(0);
-            ::chown(QFile::encodeName(m_folder).constData(), 0, 0);
+            // Handing the temporary folder back is all that is left to do.
+            [[maybe_unused]] const bool root = ::seteuid(0) == 0;
+            [[maybe_unused]] const bool handedBack = ::chown(QFile::encodeName(m_folder).constData(), 0, 0) == 0;
         } else {
             for (const QString& file : m_files)
                 QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
