@@ -62,17 +62,26 @@ start_program() {
     pid=$!
 }
 
+# From another host of the LAN (127.0.0.2 here): random bytes, broken markers,
+# a NUL and 60,000 "&" to the reply port and both check channels.
 hostile_datagrams() {
-    "$world" run bash -c '
-        for port in 9812 8881 8882; do
-            for i in $(seq 1 20); do head -c $((i * 70)) /dev/urandom > /dev/udp/127.0.0.1/$port; done
-            for text in "&&&" "&&&&&&###" "8*888" "8*888###&&&" "&&&99999999999999999999&&&-5###" \
-                "dengluok" "dengluok0&&&&&&sjend###" "nzhuceyonghu"; do
-                printf "%s" "$text" > /dev/udp/127.0.0.1/$port
-            done
-            printf "a\0b&&&1&&&1###" > /dev/udp/127.0.0.1/$port
-            head -c 60000 /dev/zero | tr "\0" "&" > /dev/udp/127.0.0.1/$port
-        done' 2>/dev/null
+    "$world" run python3 -c '
+import os, socket
+sender = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+sender.bind(("127.0.0.2", 0))
+texts = [b"&&&", b"&&&&&&###", b"8*888", b"8*888###&&&", b"&&&99999999999999999999&&&-5###",
+         b"dengluok", b"dengluok0&&&&&&sjend###", b"nzhuceyonghu", b"a\0b&&&1&&&1###",
+         b"203.0.113.7&&&1&&&0###"]
+for port in (9812, 8881, 8882):
+    for i in range(1, 21):
+        sender.sendto(os.urandom(i * 70), ("127.0.0.1", port))
+    for text in texts:
+        sender.sendto(text, ("127.0.0.1", port))
+    try:
+        sender.sendto(b"&" * 60000, ("127.0.0.1", port))
+    except OSError:
+        pass
+' 2>/dev/null
 }
 
 scenario_registration_and_mappings() {
