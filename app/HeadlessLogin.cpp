@@ -5,11 +5,9 @@
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 
-#include <QDir>
-
 QString headlessLoginProblem(const FileKeyStore& keyStore, const QString& programFolder, int languageId)
 {
-    const QString settingsPath = QDir(programFolder).filePath(QStringLiteral("vkl.ini"));
+    const QString settingsPath = settingsFilePath(programFolder);
     const LoadedLines loaded = loadTextLines(settingsPath, CodePage::forLanguage(languageId));
     if (loaded.state == LoadedLines::State::Unreadable)
         return QStringLiteral("Cannot read %1: %2").arg(settingsPath, loaded.error);

@@ -17,6 +17,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ThreadedHostResolver.h"
+#include "settings/SettingsLines.h"
 #include "ui/DesktopBrowser.h"
 #include "ui/EventLog.h"
 #include "ui/QtMessageBoxes.h"
@@ -84,7 +85,7 @@ int runProgram(int& argc, char** argv, bool headless)
     QApplication::setQuitOnLastWindowClosed(false);
 
     FileKeyStore keyStore(FileKeyStore::pathFor(folder));
-    removeStaleTemporaries({QDir(folder.folder).filePath(QStringLiteral("vkl.ini")), keyStore.path()});
+    removeStaleTemporaries({settingsFilePath(folder.folder), keyStore.path()});
     ThreadedHostResolver resolver;
     HostNameLocalAddress localAddress;
     std::unique_ptr<Browser> browser;

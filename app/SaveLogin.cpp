@@ -10,8 +10,6 @@
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 
-#include <QDir>
-
 #include <cstdio>
 #include <termios.h>
 #include <unistd.h>
@@ -65,7 +63,7 @@ int saveLogin(const QString& domain)
     }
     LocaleSystemLanguage language;
     const CodePage codePage = CodePage::forLanguage(language.languageId());
-    const QString settingsPath = QDir(folder.folder).filePath(QStringLiteral("vkl.ini"));
+    const QString settingsPath = settingsFilePath(folder.folder);
     const LoadedLines loaded = loadTextLines(settingsPath, codePage);
     if (loaded.state == LoadedLines::State::Unreadable) {
         printErrorLine(QStringLiteral("Cannot read %1: %2").arg(settingsPath, loaded.error));

@@ -16,7 +16,6 @@
 
 namespace {
 
-const QString settingsFileName = QStringLiteral("vkl.ini");
 const QString zoneListFileName = QStringLiteral("yuming.ini");
 const QString multiUserFileName = QStringLiteral("vkldomain.ini");
 

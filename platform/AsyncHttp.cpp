@@ -30,31 +30,26 @@ AsyncHttp::~AsyncHttp()
 
 void AsyncHttp::get(const QString& url, std::function<void(const QByteArray&)> done)
 {
-    ++m_pending;
-    run([this, link = m_link, &http = m_http, url, done = std::move(done)] {
-        const QByteArray body = http.get(url);
-        link->post([this, done, body] {
-            --m_pending;
-            done(body);
-        });
-    });
+    run<QByteArray>([&http = m_http, url] { return http.get(url); }, std::move(done));
 }
 
 void AsyncHttp::download(const QString& url, const QString& filePath,
                          std::function<void(const WriteResult&)> done)
 {
+    run<WriteResult>([&http = m_http, url, filePath] { return http.download(url, filePath); },
+                     std::move(done));
+}
+
+// Detached, so that closing the window never waits for a slow server.
+template <typename Result>
+void AsyncHttp::run(std::function<Result()> request, std::function<void(const Result&)> done)
+{
     ++m_pending;
-    run([this, link = m_link, &http = m_http, url, filePath, done = std::move(done)] {
-        const WriteResult result = http.download(url, filePath);
+    std::thread([this, link = m_link, request = std::move(request), done = std::move(done)] {
+        const Result result = request();
         link->post([this, done, result] {
             --m_pending;
             done(result);
         });
-    });
-}
-
-// Detached, so that closing the window never waits for a slow server.
-void AsyncHttp::run(std::function<void()> request)
-{
-    std::thread(std::move(request)).detach();
+    }).detach();
 }

@@ -28,7 +28,8 @@ public:
 
 private:
     struct Link;
-    void run(std::function<void()> request);
+    template <typename Result>
+    void run(std::function<Result()> request, std::function<void(const Result&)> done);
 
     HttpClient& m_http;
     std::shared_ptr<Link> m_link;

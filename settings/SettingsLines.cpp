@@ -1,5 +1,12 @@
 #include "settings/SettingsLines.h"
 
+#include <QDir>
+
+QString settingsFilePath(const QString& programFolder)
+{
+    return QDir(programFolder).filePath(settingsFileName);
+}
+
 QStringList defaultSettingsLines()
 {
     QStringList lines{QStringLiteral(" ")};

@@ -2,6 +2,10 @@
 
 #include <QStringList>
 
+// The settings file, in the program folder.
+inline const QString settingsFileName = QStringLiteral("vkl.ini");
+QString settingsFilePath(const QString& programFolder);
+
 // The lines of "vkl.ini", by number.
 namespace SettingsLine {
 constexpr int Credentials = 0;  // tail of the saved credentials

@@ -7,8 +7,6 @@
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 
-#include <QDir>
-
 // A login saved for automatic login as the program itself saves it: the key
 // store's half, then "vkl.ini" in `folder` with default option lines.
 inline bool saveLoginFiles(KeyStore& store, const QString& folder, const QString& domain,
@@ -18,8 +16,7 @@ inline bool saveLoginFiles(KeyStore& store, const QString& folder, const QString
     const CodePage codePage = CodePage::forLanguage(LanguageId::SimplifiedChinese);
     return SavedLogin::save(store, settings, domain, password,
                             [&](const QStringList& lines) {
-                                return saveTextLines(QDir(folder).filePath(QStringLiteral("vkl.ini")), lines,
-                                                     codePage, true);
+                                return saveTextLines(settingsFilePath(folder), lines, codePage, true);
                             })
         .ok();
 }
