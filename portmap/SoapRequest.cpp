@@ -17,9 +17,24 @@ QByteArray request(const Target& target, const char* version, const QByteArray& 
            "Content-Length: " + QByteArray::number(body.size()) + "\r\n" + "\r\n" + body;
 }
 
-QByteArray envelopeOneLine()
+// The envelope's start tag on one line, then one line for each argument element.
+QByteArray oneLineEnvelope(const QByteArray& service, const QByteArray& action, const QByteArray& arguments)
 {
-    return "<s:Envelope xmlns:s=" + EnvelopeNamespace + " s:encodingStyle=" + EncodingNamespace + ">\r\n";
+    return "<?xml version=\"1.0\"?>\r\n<s:Envelope xmlns:s=" + EnvelopeNamespace +
+           " s:encodingStyle=" + EncodingNamespace + ">\r\n" + "<s:Body>\r\n" + "<u:" + action +
+           " xmlns:u=\"" + ServicePrefix + service + ":1\">\r\n" + arguments + "</u:" + action + ">\r\n" +
+           "</s:Body>\r\n" + "</s:Envelope>\r\n";
+}
+
+QByteArray element(const char* name, const QByteArray& value)
+{
+    return QByteArray("<") + name + '>' + value + "</" + name + ">\r\n";
+}
+
+QByteArray mappingKey(int externalPort, const QByteArray& protocol)
+{
+    return element("NewRemoteHost", {}) + element("NewExternalPort", QByteArray::number(externalPort)) +
+           element("NewProtocol", protocol);
 }
 
 } // namespace
@@ -50,22 +65,28 @@ QByteArray addPortMapping(const Target& target, const QByteArray& description, i
 
 QByteArray getExternalIPAddress(const Target& target)
 {
-    const QByteArray body = "<?xml version=\"1.0\"?>\r\n" + envelopeOneLine() + "<s:Body>\r\n" +
-                            "<u:GetExternalIPAddress xmlns:u=\"" + ServicePrefix +
-                            "WANIPConnection:1\">\r\n" + "</u:GetExternalIPAddress>\r\n" + "</s:Body>\r\n" +
-                            "</s:Envelope>\r\n";
-    return request(target, "HTTP/1.0", "GetExternalIPAddress", body);
+    return request(target, "HTTP/1.0", "GetExternalIPAddress",
+                   oneLineEnvelope("WANIPConnection", "GetExternalIPAddress", {}));
 }
 
 QByteArray deletePortMapping(const Target& target, int externalPort, const QByteArray& protocol)
 {
-    const QByteArray body = "<?xml version=\"1.0\"?>\r\n" + envelopeOneLine() + "<s:Body>\r\n" +
-                            "<u:DeletePortMapping xmlns:u=\"" + ServicePrefix + target.service + ":1\">\r\n" +
-                            "<NewRemoteHost></NewRemoteHost>\r\n" + "<NewExternalPort>" +
-                            QByteArray::number(externalPort) + "</NewExternalPort>\r\n" + "<NewProtocol>" +
-                            protocol + "</NewProtocol>\r\n" + "</u:DeletePortMapping>\r\n" + "</s:Body>\r\n" +
-                            "</s:Envelope>\r\n";
-    return request(target, "HTTP/1.0", "DeletePortMapping", body);
+    return request(target, "HTTP/1.0", "DeletePortMapping",
+                   oneLineEnvelope(target.service, "DeletePortMapping", mappingKey(externalPort, protocol)));
+}
+
+QByteArray getSpecificPortMappingEntry(const Target& target, int externalPort, const QByteArray& protocol)
+{
+    return request(
+        target, "HTTP/1.0", "GetSpecificPortMappingEntry",
+        oneLineEnvelope(target.service, "GetSpecificPortMappingEntry", mappingKey(externalPort, protocol)));
+}
+
+QByteArray getGenericPortMappingEntry(const Target& target, int index)
+{
+    return request(target, "HTTP/1.0", "GetGenericPortMappingEntry",
+                   oneLineEnvelope(target.service, "GetGenericPortMappingEntry",
+                                   element("NewPortMappingIndex", QByteArray::number(index))));
 }
 
 } // namespace SoapRequest

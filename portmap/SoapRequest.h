@@ -2,7 +2,7 @@
 
 #include <QByteArray>
 
-// The three SOAP actions sent to the gateway's WAN connection service. Values
+// The SOAP actions sent to the gateway's WAN connection service. Values
 // go in as given, without XML escaping: callers pass numbers, addresses and
 // plain names.
 namespace SoapRequest {
@@ -27,5 +27,10 @@ QByteArray addPortMapping(const Target& target, const QByteArray& description, i
 QByteArray getExternalIPAddress(const Target& target);
 
 QByteArray deletePortMapping(const Target& target, int externalPort, const QByteArray& protocol);
+
+// The body names the service's version 1, which version 2 services accept too.
+QByteArray getSpecificPortMappingEntry(const Target& target, int externalPort, const QByteArray& protocol);
+
+QByteArray getGenericPortMappingEntry(const Target& target, int index);
 
 } // namespace SoapRequest

@@ -114,6 +114,60 @@ private slots:
         QCOMPARE(deletePortMapping(IpTarget, 80, "TCP"), expected);
     }
 
+    void entryRequestsByteForByte_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("expected");
+        const QByteArray envelope = "<?xml version=\"1.0\"?>\r\n"
+                                    "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                                    "s:encodingStyle=\"http://schemas.xmlsoap.org/soap/encoding/\">\r\n"
+                                    "<s:Body>\r\n";
+        Target ppp = IpTarget;
+        ppp.service = "WANPPPConnection";
+        QTest::newRow("specific entry, PPP")
+            << getSpecificPortMappingEntry(ppp, 8080, "UDP")
+            << "POST /upnp/control/WANIPConn1 HTTP/1.0\r\n"
+               "Host: 192.168.1.1:1900\r\n"
+               "SoapAction: "
+               "\"urn:schemas-upnp-org:service:WANPPPConnection:1#GetSpecificPortMappingEntry\"\r\n"
+               "Content-Type: text/xml; charset=\"utf-8\"\r\n"
+               "Content-Length: 416\r\n"
+               "\r\n" +
+                   envelope +
+                   "<u:GetSpecificPortMappingEntry "
+                   "xmlns:u=\"urn:schemas-upnp-org:service:WANPPPConnection:1\">\r\n"
+                   "<NewRemoteHost></NewRemoteHost>\r\n"
+                   "<NewExternalPort>8080</NewExternalPort>\r\n"
+                   "<NewProtocol>UDP</NewProtocol>\r\n"
+                   "</u:GetSpecificPortMappingEntry>\r\n"
+                   "</s:Body>\r\n"
+                   "</s:Envelope>\r\n";
+        QTest::newRow("generic entry")
+            << getGenericPortMappingEntry(IpTarget, 12)
+            << "POST /upnp/control/WANIPConn1 HTTP/1.0\r\n"
+               "Host: 192.168.1.1:1900\r\n"
+               "SoapAction: \"urn:schemas-upnp-org:service:WANIPConnection:1#GetGenericPortMappingEntry\"\r\n"
+               "Content-Type: text/xml; charset=\"utf-8\"\r\n"
+               "Content-Length: 354\r\n"
+               "\r\n" +
+                   envelope +
+                   "<u:GetGenericPortMappingEntry "
+                   "xmlns:u=\"urn:schemas-upnp-org:service:WANIPConnection:1\">\r\n"
+                   "<NewPortMappingIndex>12</NewPortMappingIndex>\r\n"
+                   "</u:GetGenericPortMappingEntry>\r\n"
+                   "</s:Body>\r\n"
+                   "</s:Envelope>\r\n";
+    }
+
+    void entryRequestsByteForByte()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(request, expected);
+        const qsizetype at = request.indexOf("Content-Length: ") + 16;
+        QCOMPARE(request.mid(at, request.indexOf("\r\n", at) - at).toInt(), bodyOf(request).size());
+    }
+
     void hostHeaderNamesTheTargetNotTheControlUrl()
     {
         const Target other{"http://10.9.9.9:7/ctl", "192.168.77.1", 5000, "WANIPConnection"};
