@@ -95,8 +95,18 @@ int runProgram(int& argc, char** argv, bool headless)
         browser = std::make_unique<DesktopBrowser>();
     CurlHttpClient http;
     SystemClock clock;
-    const Platform platform{language, keyStore,      resolver, localAddress,  *browser,
-                            http,     *messageBoxes, clock,    folder.folder, GatewaySearchAim::multicast()};
+    NetlinkAddressWatch addressWatch;
+    const Platform platform{language,
+                            keyStore,
+                            resolver,
+                            localAddress,
+                            *browser,
+                            http,
+                            *messageBoxes,
+                            clock,
+                            addressWatch,
+                            folder.folder,
+                            GatewaySearchAim::multicast()};
 
     AppShell shell;
     shell.title = title;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/AddressWatch.h"
 #include "platform/Browser.h"
 #include "platform/Clock.h"
 #include "platform/HostResolver.h"
@@ -34,6 +35,7 @@ struct Platform
     HttpClient& http;
     MessageBoxes& messageBoxes;
     Clock& clock;
+    AddressWatch& addressWatch;
     QString programFolder;
     // Tests aim the search at 127.0.0.1 so that nothing leaves the machine.
     GatewaySearchAim gatewaySearch;

@@ -3,6 +3,8 @@
 #include "platform/DottedIPv4.h"
 #include "portmap/GatewayText.h"
 
+#include <utility>
+
 using namespace GatewayText;
 
 namespace SoapAnswer {

@@ -104,6 +104,13 @@ public:
     QDateTime now() const override { return time; }
 };
 
+class FakeAddressWatch final : public AddressWatch
+{
+    Q_OBJECT
+public:
+    void announce() { emit changed(); }
+};
+
 // Every fake, bundled, with a program folder of the test's choosing.
 class FakePlatform
 {
@@ -118,6 +125,7 @@ public:
     FakeHttpClient http;
     FakeMessageBoxes messageBoxes;
     FakeClock clock;
+    FakeAddressWatch addressWatch;
     QString programFolder;
 
     // Nothing listens on the discard port of 127.0.0.1: a gateway search started
@@ -132,7 +140,7 @@ public:
 private:
     Platform platformWith(HostResolver& anyResolver, HttpClient& anyHttp)
     {
-        return Platform{language, keyStore,     anyResolver, localAddress,  browser,
-                        anyHttp,  messageBoxes, clock,       programFolder, gatewaySearch};
+        return Platform{language,     keyStore, anyResolver,  localAddress,  browser,      anyHttp,
+                        messageBoxes, clock,    addressWatch, programFolder, gatewaySearch};
     }
 };

@@ -1,4 +1,5 @@
 #include "GatewayData.h"
+#include "platform/DottedIPv4.h"
 #include "portmap/DeviceDescription.h"
 #include "portmap/GatewayHttp.h"
 #include "portmap/SoapAnswer.h"
@@ -8,6 +9,8 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QTest>
+
+#include <algorithm>
 
 namespace {
 
@@ -41,6 +44,17 @@ const QList<QByteArray> Tokens = {
     "<serviceType>urn:schemas-upnp-org:service:WANIPConnection:2</serviceType>",
     "<NewExternalIPAddress>",
     "</NewExternalIPAddress>",
+    "<m:NewInternalClient>",
+    "</m:NewInternalClient>",
+    "<NewInternalPort>",
+    "</NewInternalPort>",
+    "<NewPortMappingDescription>",
+    "</NewPortMappingDescription>",
+    "&amp;",
+    "<errorCode>",
+    "</errorCode>",
+    "<errorDescription>",
+    "</errorDescription>",
     "200 OK",
     QByteArray("\0", 1),
     "\xff"};
@@ -91,6 +105,12 @@ private:
     QRandomGenerator m_random;
 };
 
+bool hasControlCharacter(const QByteArray& text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
 // Every parser once; results may never outgrow what went in.
 void feedAll(const QByteArray& input)
 {
@@ -114,6 +134,19 @@ void feedAll(const QByteArray& input)
     SoapAnswer::succeeded(input);
     QVERIFY(SoapAnswer::externalIp(input).size() <= bound);
     QVERIFY(SoapRequest::requestPath(input).size() <= input.size());
+    if (const auto entry = SoapAnswer::mappingEntry(input)) {
+        QVERIFY(isDottedIPv4(QString::fromLatin1(entry->internalClient)));
+        QVERIFY(entry->remoteHost.isEmpty() || isDottedIPv4(QString::fromLatin1(entry->remoteHost)));
+        QVERIFY(entry->internalPort >= 1 && entry->internalPort <= 65535);
+        QVERIFY(entry->externalPort >= 0 && entry->externalPort <= 65535);
+        QVERIFY(entry->protocol.isEmpty() || entry->protocol == "TCP" || entry->protocol == "UDP");
+        QVERIFY(entry->description.size() <= 256 && !hasControlCharacter(entry->description));
+        QVERIFY(entry->leaseDuration >= 0);
+    }
+    if (const auto fault = SoapAnswer::fault(input)) {
+        QVERIFY(fault->code >= 1 && fault->code <= 9999);
+        QVERIFY(fault->description.size() <= 200 && !hasControlCharacter(fault->description));
+    }
 }
 
 } // namespace
@@ -125,10 +158,13 @@ class TestGatewayParsersRandom : public QObject
 private slots:
     void anyBytesAndMutatedRecordings()
     {
-        const QList<QByteArray> seeds = {
-            gatewayData("ssdp-answer-rootdevice.bin"), gatewayData("description-igd1.http"),
-            gatewayData("description-igd2.http"), gatewayData("get-external-ip-200.http"),
-            gatewayData("add-port-mapping-500-conflict.http")};
+        const QList<QByteArray> seeds = {gatewayData("ssdp-answer-rootdevice.bin"),
+                                         gatewayData("description-igd1.http"),
+                                         gatewayData("description-igd2.http"),
+                                         gatewayData("get-external-ip-200.http"),
+                                         gatewayData("add-port-mapping-500-conflict.http"),
+                                         gatewayData("get-generic-entry-200.http"),
+                                         gatewayData("get-specific-entry-500-no-such-entry.http")};
         Mutator mutator(20261207);
         QElapsedTimer clock;
         clock.start();
@@ -163,6 +199,11 @@ private slots:
             text += "<deviceType>urn:schemas-upnp-org:device:InternetGatewayDevice:<controlURL><URLBASE>";
         feedAll(text);
         feedAll("HTTP/1.1 200 OK\r\n" + text);
+        QByteArray elements;
+        while (elements.size() < 1024 * 1024)
+            elements += "<m:NewInternalPort>1<:NewInternalPort x<NewInternalClient/<errorCode>&am";
+        feedAll("HTTP/1.1 200 OK\r\n\r\n" + elements);
+        feedAll("HTTP/1.1 500 Internal Server Error\r\n\r\n" + elements);
     }
 
     void elementsInTheWrongOrder()
