@@ -10,6 +10,7 @@ WindowSet::WindowSet(const Platform& platform, AppShell& shell)
       m_shell(shell)
 {
     Form1.Form111 = &Form111;
+    QObject::connect(&Form1, &TForm1::routerMappingsRequested, &Form111, &TForm111::showRouterMappings);
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &Form1, [this](QSessionManager& manager) {
         if (!Form1.WMQueryEndSession())
             manager.cancel();

@@ -210,6 +210,10 @@ public:
     void Timer7Timer();
     void Timer8Timer();
 
+signals:
+    // "端口映射" › "路由器上的端口映射": the port mapping window lists them.
+    void routerMappingsRequested();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -69,6 +69,7 @@ TForm111::TForm111(const Platform& platform, AppShell& shell, Session& session, 
     AutoNAT1 = std::make_unique<TAutoNAT>(m_platform.resolver, m_platform.messageBoxes);
     AutoNAT1->aimSearch(m_platform.gatewaySearch.host, m_platform.gatewaySearch.port,
                         m_platform.gatewaySearch.localPort);
+    m_listing = std::make_unique<RouterMappingList>(*AutoNAT1);
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("vore2008"));
@@ -170,8 +171,19 @@ void TForm111::connectControls()
     Timer3.setOnTimer([this] { Timer3Timer(); });
     Timer4.setOnTimer([this] { Timer4Timer(); });
     Timer5.setOnTimer([this] { Timer5Timer(); });
-    reapplyWatchdog.setOnTimer([this] { reapplyWatchdogTimer(); });
     dailyReapply.setOnTimer([this] { dailyReapplyTimer(); });
+    researchTimer.setOnTimer([this] { researchTimerTimer(); });
+    mappingCheck.setOnTimer([this] { mappingCheckTimer(); });
+    checkStep.setOnTimer([this] { checkStepTimer(); });
+    deferredPoll.setOnTimer([this] {
+        deferredPoll.setInterval(0);
+        pollExternalAddress();
+    });
+    // An address the user typed stays; the one this machine has on the way
+    // to the router replaces any other.
+    connect(Edit1, &QLineEdit::textEdited, this,
+            [this](const QString& text) { m_clientTyped = !text.trimmed().isEmpty(); });
+    connect(&m_platform.addressWatch, &AddressWatch::changed, this, [this] { addressesChanged(); });
 }
 
 void TForm111::FormCreate()
@@ -181,6 +193,7 @@ void TForm111::FormCreate()
     Edit1->setText(m_platform.localAddress.localAddress());
     loadFiles();
     dailyReapply.setInterval(24 * 60 * 60 * 1000);
+    mappingCheck.setInterval(5 * 60 * 1000);
 }
 
 void TForm111::loadFiles()

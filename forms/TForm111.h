@@ -3,6 +3,8 @@
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
+#include "portmap/RouterMappingList.h"
+#include "portmap/RouterRecovery.h"
 #include "ui/WriteFailureNotice.h"
 
 #include <QStringList>
@@ -71,12 +73,19 @@ public:
     Timer Timer3; // one re-apply step
     Timer Timer4; // automatic address check
     Timer Timer5; // address polling
-    // An add of the re-apply loop that never ends (another task took it over)
-    // must not stall the loop: its line is tried once more, then skipped.
-    Timer reapplyWatchdog;
     // A gateway may let "permanent" mappings lapse (IGD:2 makes them 7-day
     // leases): the whole list is applied again once a day as well.
     Timer dailyReapply;
+    // The next search while no router answers, or the next look at the
+    // devices that answered the last search.
+    Timer researchTimer;
+    // A router that restarted, or whose mappings were deleted from outside,
+    // keeps its address: its mappings are looked at every 5 minutes.
+    Timer mappingCheck;
+    // Steps of the mapping check, and a poll that waited for another task;
+    // they start router tasks from a tick, never from inside a task's handler.
+    Timer checkStep;
+    Timer deferredPoll;
 
     QString ReapplyState; // "ok": the loop may take the next line; "on": an add of the loop runs
     int ReapplyIndex = 0;
@@ -96,8 +105,22 @@ public:
     void Timer3Timer();
     void Timer4Timer();
     void Timer5Timer();
-    void reapplyWatchdogTimer();
     void dailyReapplyTimer();
+    void researchTimerTimer();
+    void mappingCheckTimer();
+    void checkStepTimer();
+    // The external address step of the polling timers: it waits while
+    // another task of the router runs, and needs a router.
+    void pollExternalAddress();
+    // The machine's addresses changed: a router may have come into reach.
+    void addressesChanged();
+    bool routerKnown() const { return m_routerKnown; }
+
+    // Lists every mapping the router holds; `done` gets the lines to show,
+    // or the reason there are none.
+    void listRouterMappings(std::function<void(const QStringList& lines)> done);
+    // The same in a window of its own.
+    void showRouterMappings();
     void CheckBox1Click();
     void Edit5Change();
     void Label7Click();
@@ -141,6 +164,18 @@ private:
     void onSearchSucceeded();
     void onExternalAddress();
     void endAdd();
+    void retryUnansweredAdd();
+    void showAddRefusal();
+    void onControlPageFailed();
+    void tryNextDevice();
+    void routerLost();
+    void refreshInternalClient();
+    void afterTask();
+    void startMappingCheck();
+    void onMappingEntry(bool found);
+    void finishMappingCheck();
+    void reapplyLines(const QList<int>& indexes);
+    void logUnlessRetrying(const QString& line);
     QString typedMappingLine() const;
     void finishReapplyStep();
     void setMappingLines(const QStringList& lines);
@@ -156,7 +191,19 @@ private:
     CodePage m_codePage;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_thisWasShown = false;
-    int m_watchedLine = -1;     // the line whose add the watchdog covers
+    bool m_loopAdd = false;     // the running add is the re-apply loop's
+    int m_watchedLine = -1;     // the line of the loop's last add
     bool m_lineRetried = false; // that line was tried a second time
+    RouterRecovery m_recovery;
+    bool m_routerKnown = false;    // its control address answered: polls may run
+    bool m_awaitingDevice = false; // more answers to the search may still come
+    bool m_pollWaiting = false;    // a poll waits for the running task
+    bool m_clientTyped = false;    // the user typed the internal client
+    std::optional<QString> m_pendingAddLine; // stored once the router takes it
+    std::optional<QList<int>> m_reapplyOnly;  // lines the loop re-applies; all when empty
+    int m_checkIndex = -1;                    // the line the mapping check asks about
+    QList<int> m_checkMissing;
+    std::unique_ptr<RouterMappingList> m_listing;
+    QPlainTextEdit* m_routerMappingsView = nullptr;
     WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
 };

@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace Text = Messages::PortMapping;
 
@@ -52,11 +53,12 @@ std::optional<std::pair<int, int>> TForm111::typedPorts()
 void TForm111::BitBtn1Click()
 {
     if (AutoNAT1->FindDevice()) {
-        log(Text::searchStarted());
+        logUnlessRetrying(Text::searchStarted());
         return;
     }
-    log(Text::searchNotStarted());
+    logUnlessRetrying(Text::searchNotStarted());
     Label6->setText(Text::searchFailedLabel());
+    routerLost();
 }
 
 void TForm111::BitBtn2Click()
@@ -70,10 +72,12 @@ void TForm111::BitBtn3Click()
     const auto ports = typedPorts();
     if (!ports)
         return;
-    if (AutoNAT1->AddPort(QStringLiteral("TestUDP"), ports->first, Edit1->text(), ports->second, protocol()))
+    if (AutoNAT1->AddPort(QStringLiteral("TestUDP"), ports->first, Edit1->text(), ports->second, protocol())) {
         log(Text::addStarted());
-    else
-        log(Text::addNotStarted());
+        return;
+    }
+    log(Text::addNotStarted());
+    m_pendingAddLine.reset();
 }
 
 void TForm111::BitBtn4Click()
@@ -101,14 +105,26 @@ void TForm111::AutoNAT1TaskSuccess()
         break;
     case Task::ControlPage:
         log(Text::controlPageRead());
+        m_awaitingDevice = false;
+        refreshInternalClient();
         // The client takes the control address only after this handler returns.
         Timer1.setInterval(2000);
         break;
     case Task::AddPort:
         log(QString());
         log(Text::portAdded());
+        if (m_pendingAddLine) {
+            QStringList lines = mappingLines();
+            if (!lines.contains(*m_pendingAddLine)) {
+                lines << *m_pendingAddLine;
+                setMappingLines(lines);
+                saveMappingList();
+            }
+            m_pendingAddLine.reset();
+        }
         emit mappingAdded(typedMappingLine());
         Label10->setText(Text::portAddedLabel());
+        m_loopAdd = false;
         endAdd();
         break;
     case Task::ExternalAddress:
@@ -120,25 +136,39 @@ void TForm111::AutoNAT1TaskSuccess()
         emit mappingDeleted(typedMappingLine());
         Button1->setEnabled(true);
         break;
+    case Task::MappingEntry:
+        onMappingEntry(true);
+        break;
+    case Task::MappingAt:
+        m_listing->taskEnded(true);
+        break;
     default:
         break;
     }
+    afterTask();
 }
 
 void TForm111::AutoNAT1TaskFail()
 {
     switch (AutoNAT1->task()) {
     case Task::Search:
-        log(Text::searchFailed());
+        logUnlessRetrying(Text::searchFailed());
         Label6->setText(Text::searchFailedLabel());
+        routerLost();
         break;
     case Task::ControlPage:
-        log(Text::controlPageFailed());
+        logUnlessRetrying(Text::controlPageFailed());
+        onControlPageFailed();
         break;
-    case Task::AddPort:
-        log(Text::addFailed());
+    case Task::AddPort: {
+        const bool ofTheLoop = std::exchange(m_loopAdd, false);
+        showAddRefusal();
+        m_pendingAddLine.reset();
         endAdd();
+        if (ofTheLoop && !AutoNAT1->answered())
+            retryUnansweredAdd();
         break;
+    }
     case Task::ExternalAddress:
         // Its last address may be stale now: the checks stop trusting it.
         m_session.setRouterAnswering(false);
@@ -146,14 +176,38 @@ void TForm111::AutoNAT1TaskFail()
         // The label of a failed search stays: that failure came first.
         if (Label6->text() != Text::searchFailedLabel())
             Label6->setText(Text::contactDeveloperLabel());
+        if (m_recovery.pollFailed(AutoNAT1->answered()))
+            routerLost();
         break;
     case Task::DeletePort:
         log(Text::deleteFailed());
         Button1->setEnabled(true);
         break;
+    case Task::MappingEntry:
+        onMappingEntry(false);
+        break;
+    case Task::MappingAt:
+        m_listing->taskEnded(false);
+        break;
     default:
         break;
     }
+    afterTask();
+}
+
+// The router's own words on a refused add go where the user looks, not only
+// into the log beneath the list.
+void TForm111::showAddRefusal()
+{
+    const auto& fault = AutoNAT1->fault();
+    if (!fault) {
+        log(Text::addFailed());
+        Label10->setText(Text::addFailed());
+        return;
+    }
+    const QString description = QString::fromUtf8(fault->description);
+    log(Text::addRefused(fault->code, description));
+    Label10->setText(Text::addRefusedLabel(fault->code, description));
 }
 
 void TForm111::onSearchSucceeded()
@@ -184,14 +238,29 @@ void TForm111::onExternalAddress()
         AutoNAT1TaskFail();
         return;
     }
-    m_session.setRouterAnswering(true);
-    log(Text::externalAddressRead());
-    log(Text::externalAddress(address));
+    const bool wasLost = m_recovery.found();
+    if (wasLost)
+        log(Text::routerBack());
+    refreshInternalClient();
     Button1->setEnabled(true);
     BitBtn6->setEnabled(true);
+    log(Text::externalAddressRead());
+    log(Text::externalAddress(address));
+    // Not yet: the router's own link is still coming up. Polling goes on.
+    if (address == QStringLiteral("0.0.0.0")) {
+        m_session.setRouterAnswering(false);
+        log(Text::externalAddressNotYet());
+        if (!Timer5.isRunning())
+            Timer5.setInterval(11111);
+        return;
+    }
+    m_session.setRouterAnswering(true);
     if (Edit3->text() != address) {
         Edit3->setText(address);
         BitBtn6Click();
+    } else if (wasLost) {
+        // Back after an outage with the same address: it may have forgotten.
+        startMappingCheck();
     }
 }
 
@@ -200,7 +269,6 @@ void TForm111::endAdd()
     Button1->setEnabled(true);
     BitBtn6->setEnabled(true);
     ReapplyState = stateReady;
-    reapplyWatchdog.setInterval(0);
 }
 
 // The fields hold the mapping of the add or delete under way until it ends.
@@ -219,12 +287,9 @@ void TForm111::Button1Click()
         const QString line = typedMappingLine();
         QStringList lines = mappingLines();
         if (RadioButton3->isChecked()) {
+            // Stored once the router has taken it.
+            m_pendingAddLine = line;
             BitBtn3Click();
-            if (!lines.contains(line)) {
-                lines << line;
-                setMappingLines(lines);
-                saveMappingList();
-            }
         } else if (lines.removeAll(line) > 0) {
             setMappingLines(lines);
             BitBtn5Click();
@@ -241,6 +306,7 @@ void TForm111::BitBtn6Click()
         return;
     }
     Label10->clear();
+    m_reapplyOnly.reset();
     ReapplyState = stateReady;
     ReapplyIndex = 0;
     m_watchedLine = -1;
@@ -251,9 +317,12 @@ void TForm111::BitBtn6Click()
 
 void TForm111::Timer3Timer()
 {
-    if (ReapplyState != stateReady)
-        return; // the previous add has not ended yet
+    // The previous add, or another task of the router, has not ended yet.
+    if (ReapplyState != stateReady || AutoNAT1->busy())
+        return;
     const QStringList lines = mappingLines();
+    while (m_reapplyOnly && ReapplyIndex < lines.size() && !m_reapplyOnly->contains(ReapplyIndex))
+        ++ReapplyIndex;
     if (ReapplyIndex >= lines.size()) {
         finishReapplyStep();
         return;
@@ -279,7 +348,7 @@ void TForm111::Timer3Timer()
     if (ReapplyIndex != m_watchedLine)
         m_lineRetried = false;
     m_watchedLine = ReapplyIndex;
-    reapplyWatchdog.setInterval(AutoNAT1->Timeout() + 2000);
+    m_loopAdd = true;
     BitBtn3Click();
     finishReapplyStep();
 }
@@ -290,15 +359,14 @@ void TForm111::finishReapplyStep()
     if (ReapplyIndex < mappingLines().size())
         return;
     Timer3.setInterval(0);
+    m_reapplyOnly.reset();
     Timer5.setInterval(1000);
 }
 
-void TForm111::reapplyWatchdogTimer()
+// An add of the loop that got no answer at all (the router did not take the
+// connection in time, or never answered) is tried once more, then skipped.
+void TForm111::retryUnansweredAdd()
 {
-    reapplyWatchdog.setInterval(0);
-    if (ReapplyState != stateAdding)
-        return;
-    ReapplyState = stateReady;
     const QString line = mappingLines().value(m_watchedLine);
     if (m_lineRetried) {
         log(Text::addUnfinishedSkipped(line));
@@ -319,7 +387,8 @@ void TForm111::dailyReapplyTimer()
 void TForm111::Timer1Timer()
 {
     Timer1.setInterval(0);
-    BitBtn4Click();
+    m_routerKnown = true;
+    pollExternalAddress();
 }
 
 void TForm111::Timer2Timer()
@@ -330,13 +399,13 @@ void TForm111::Timer2Timer()
 
 void TForm111::Timer4Timer()
 {
-    BitBtn4Click();
+    pollExternalAddress();
 }
 
 void TForm111::Timer5Timer()
 {
     Timer5.setInterval(11111);
-    BitBtn4Click();
+    pollExternalAddress();
 }
 
 void TForm111::CheckBox1Click()

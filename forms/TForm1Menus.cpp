@@ -99,6 +99,8 @@ void TForm1::buildMenus(QToolBar* toolbar)
     QMenu* N13 = menuBar()->addMenu(QStringLiteral("端口映射"));
     N13->addAction(QStringLiteral("设置端口映射"), this, [this] { N14Click(); })
         ->setObjectName(QStringLiteral("N14"));
+    N13->addAction(QStringLiteral("路由器上的端口映射"), this, [this] { emit routerMappingsRequested(); })
+        ->setObjectName(QStringLiteral("routerMappings"));
     addPageAction(N13, "N15", "换不自动映射版本", ProviderPages::page(QStringLiteral("/ddnskhd.asp")));
     QMenu* H1 = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     for (const PageEntry& item : helpMenu)

@@ -173,4 +173,77 @@ QString addUnfinishedSkipped(const QString& line)
     return QStringLiteral("增加端口未完成，跳过：") + line;
 }
 
+QString routerLostRetrying()
+{
+    return QStringLiteral("路由器无应答，将自动重新搜索...");
+}
+
+QString routerBack()
+{
+    return QStringLiteral("路由器已恢复应答！");
+}
+
+QString tryingNextDevice(const QString& location)
+{
+    return QStringLiteral("该设备不是路由器，试下一个：") + location;
+}
+
+QString externalAddressNotYet()
+{
+    return QStringLiteral("路由器尚无外网IP，稍后再取...");
+}
+
+QString mappingsMissing(int count)
+{
+    return QStringLiteral("路由器上缺少%1项端口映射，重新增加...").arg(count);
+}
+
+QString addRefused(int code, const QString& description)
+{
+    return QStringLiteral("增加端口失败！路由器错误：%1 %2").arg(code).arg(description);
+}
+
+QString addRefusedLabel(int code, const QString& description)
+{
+    return QStringLiteral("增加端口失败：%1 %2  ").arg(code).arg(description);
+}
+
+QString routerMappingsTitle()
+{
+    return QStringLiteral("路由器上的端口映射");
+}
+
+QString routerMappingsNone()
+{
+    return QStringLiteral("路由器上没有端口映射。");
+}
+
+QString routerMappingsNoRouter()
+{
+    return QStringLiteral("未找到路由器，无法列出端口映射。");
+}
+
+QString routerMappingsIncomplete()
+{
+    return QStringLiteral("路由器中途停止应答，列表可能不全。");
+}
+
+QString routerMappingLine(const RouterMapping& mapping)
+{
+    QString line = QStringLiteral("%1 %2 -> %3:%4")
+                       .arg(mapping.protocol)
+                       .arg(mapping.externalPort)
+                       .arg(mapping.internalClient)
+                       .arg(mapping.internalPort);
+    if (!mapping.enabled)
+        line += QStringLiteral("  [已停用]");
+    if (mapping.thisMachine)
+        line += QStringLiteral("  [本机]");
+    if (mapping.stored)
+        line += QStringLiteral("  [已保存]");
+    if (!mapping.description.isEmpty())
+        line += QStringLiteral("  ") + mapping.description;
+    return line;
+}
+
 } // namespace Messages::PortMapping

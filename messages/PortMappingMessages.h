@@ -63,4 +63,37 @@ QString notAMappingLineSkipped(const QString& line);
 QString addUnfinishedRetried(const QString& line);
 QString addUnfinishedSkipped(const QString& line);
 
+// No router answers: searching goes on by itself, and stops being logged
+// until the router is back.
+QString routerLostRetrying();
+QString routerBack();
+// A device answered the search but holds no WAN connection service.
+QString tryingNextDevice(const QString& location);
+// The router has no external address yet (it answered "0.0.0.0").
+QString externalAddressNotYet();
+// The router lost mappings of the list (restarted, or deleted from outside).
+QString mappingsMissing(int count);
+// The router refused an add: its UPnP error code and text, when it gave them.
+QString addRefused(int code, const QString& description);
+QString addRefusedLabel(int code, const QString& description);
+
+// The mappings the router holds.
+QString routerMappingsTitle();
+QString routerMappingsNone();
+QString routerMappingsNoRouter();
+QString routerMappingsIncomplete();
+struct RouterMapping
+{
+    QString protocol;
+    int externalPort = 0;
+    QString internalClient;
+    int internalPort = 0;
+    QString description;
+    bool enabled = true;
+    bool thisMachine = false; // points to this machine
+    bool stored = false;      // in this program's list
+};
+// One line a mapping: protocol, public port, where it leads, the marks, then its description.
+QString routerMappingLine(const RouterMapping& mapping);
+
 } // namespace Messages::PortMapping

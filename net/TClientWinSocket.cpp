@@ -1,6 +1,7 @@
 #include "net/TClientWinSocket.h"
 
 #include "net/TClientSocket.h"
+#include "platform/LocalAddress.h"
 
 int TClientWinSocket::WriteBytes(const QByteArray& bytes)
 {
@@ -15,4 +16,9 @@ QByteArray TClientWinSocket::ReadText()
 void TClientWinSocket::Close()
 {
     m_client.closeConnection();
+}
+
+QString TClientWinSocket::LocalAddress() const
+{
+    return m_client.m_fd < 0 ? QString() : socketLocalAddress(m_client.m_fd);
 }

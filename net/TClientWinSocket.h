@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 
 class TClientSocket;
 
@@ -19,6 +20,8 @@ public:
     // Every byte that has arrived and not been read yet, as received.
     // Further OnRead events wait until this has been called.
     QByteArray ReadText();
+    // This machine's dotted address on the connection; empty without one.
+    QString LocalAddress() const;
     // Ends the connection, raising OnDisconnect before the socket is released;
     // abandons an attempt that is still looking up or connecting.
     void Close();

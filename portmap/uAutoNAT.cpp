@@ -11,7 +11,8 @@
 
 TAutoNAT::TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes)
     : m_messageBoxes(messageBoxes), m_udp(std::make_unique<TNMUDP>(resolver)),
-      m_taskTimer(std::make_unique<Timer>()), m_client(std::make_unique<TClientSocket>(resolver))
+      m_taskTimer(std::make_unique<Timer>()), m_readPauseTimer(std::make_unique<Timer>()),
+      m_client(std::make_unique<TClientSocket>(resolver))
 {
     m_udp->RemoteHost = QString::fromLatin1(SsdpSearch::MulticastAddress);
     m_udp->RemotePort = SsdpSearch::Port;
@@ -43,18 +44,17 @@ TAutoNAT::TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes)
             TaskFailed();
         ErrorCode = 0;
     };
-    m_client->OnDisconnect = [this](TClientSocket*, TClientWinSocket*) {
-        if (m_busy)
-            TaskFailed();
-    };
+    m_client->OnDisconnect = [this](TClientSocket*, TClientWinSocket*) { peerClosed(); };
 
     m_taskTimer->setOnTimer([this] { timeOut(); });
+    m_readPauseTimer->setOnTimer([this] { readAfterPause(); });
 }
 
 TAutoNAT::~TAutoNAT()
 {
     m_udp.reset();
     m_taskTimer.reset();
+    m_readPauseTimer.reset();
     m_client.reset();
 }
 
@@ -88,6 +88,10 @@ void TAutoNAT::startTask(TaskType taskType, QByteArray request)
     m_TaskType = taskType;
     m_busy = true;
     m_requestSent = false;
+    m_pausedOnce = false;
+    m_answered = false;
+    m_entry.reset();
+    m_fault.reset();
     m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_Timeout);
     m_taskTimer->setInterval(m_Timeout);
 }
@@ -96,6 +100,7 @@ void TAutoNAT::dropConnection()
 {
     // Busy is cleared first, so that the close fails nothing by itself.
     m_busy = false;
+    m_readPauseTimer->setInterval(0);
     m_client->Socket()->Close();
 }
 
@@ -113,6 +118,9 @@ bool TAutoNAT::FindDevice()
     if (m_taskTimer->isRunning())
         return false;
     startTask(TaskType::Search, SsdpSearch::request());
+    m_devices.clear();
+    m_devicesTried = 0;
+    m_searchUntil = m_deadline;
     QByteArray buffer(SsdpSearch::BufferSize, '\0');
     buffer.replace(0, m_request.size(), m_request);
     try {
@@ -144,16 +152,22 @@ SoapRequest::Target soapTarget(const QString& controlURL, const QString& host, i
 
 } // namespace
 
-bool TAutoNAT::AddPort(const QString& Description, int ExternalPort, const QString& InternalClient,
-                       int InternalPort, const QString& Protocol)
+bool TAutoNAT::startSoapTask(TaskType taskType, QByteArray request)
 {
     if (m_taskTimer->isRunning())
         return false;
-    startTask(TaskType::AddPort, SoapRequest::addPortMapping(
-                                     soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), Description.toUtf8(),
-                                     ExternalPort, InternalClient.toUtf8(), InternalPort, Protocol.toUtf8()));
+    startTask(taskType, std::move(request));
     connectTo(m_lcm, m_lcm2);
     return true;
+}
+
+bool TAutoNAT::AddPort(const QString& Description, int ExternalPort, const QString& InternalClient,
+                       int InternalPort, const QString& Protocol)
+{
+    return startSoapTask(TaskType::AddPort, SoapRequest::addPortMapping(
+                                                soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
+                                                Description.toUtf8(), ExternalPort, InternalClient.toUtf8(),
+                                                InternalPort, Protocol.toUtf8()));
 }
 
 bool TAutoNAT::GetExternalIp()
@@ -166,18 +180,28 @@ bool TAutoNAT::GetExternalIp()
 
 bool TAutoNAT::DeletePort(int ExternalPort, const QString& Protocol)
 {
-    if (m_taskTimer->isRunning())
-        return false;
-    startTask(TaskType::DeletePort,
-              SoapRequest::deletePortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), ExternalPort,
-                                             Protocol.toUtf8()));
-    connectTo(m_lcm, m_lcm2);
-    return true;
+    return startSoapTask(TaskType::DeletePort,
+                         SoapRequest::deletePortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
+                                                        ExternalPort, Protocol.toUtf8()));
+}
+
+bool TAutoNAT::GetPortMapping(int ExternalPort, const QString& Protocol)
+{
+    return startSoapTask(TaskType::MappingEntry, SoapRequest::getSpecificPortMappingEntry(
+                                                     soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
+                                                     ExternalPort, Protocol.toUtf8()));
+}
+
+bool TAutoNAT::GetPortMappingAt(int index)
+{
+    return startSoapTask(TaskType::MappingAt, SoapRequest::getGenericPortMappingEntry(
+                                                  soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), index));
 }
 
 void TAutoNAT::TaskSucceeded()
 {
     m_taskTimer->setInterval(0);
+    m_readPauseTimer->setInterval(0);
     m_busy = false;
     raise(OnTaskSuccess);
 }
@@ -185,6 +209,7 @@ void TAutoNAT::TaskSucceeded()
 void TAutoNAT::TaskFailed()
 {
     m_taskTimer->setInterval(0);
+    m_readPauseTimer->setInterval(0);
     m_busy = false;
     raise(OnTaskFail);
 }
@@ -197,8 +222,21 @@ void TAutoNAT::raise(const TNotifyEvent& event)
     handler(this);
 }
 
+bool TAutoNAT::searchListening() const
+{
+    return std::chrono::steady_clock::now() < m_searchUntil;
+}
+
 void TAutoNAT::timeOut()
 {
+    if (m_busy && m_requestSent) {
+        // An answer that runs until the gateway closes is taken as it stands.
+        m_response += m_client->Socket()->ReadText();
+        if (GatewayHttp::ResponseComplete(m_response) == GatewayHttp::Completeness::CompleteAtClose) {
+            finishAnswer();
+            return;
+        }
+    }
     const quint64 serial = m_taskSerial;
     dropConnection();
     TaskFailed();

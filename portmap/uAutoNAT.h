@@ -1,11 +1,16 @@
 #pragma once
 
+#include "portmap/SoapAnswer.h"
+#include "portmap/SsdpSearch.h"
+
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class HostResolver;
 class MessageBoxes;
@@ -28,13 +33,17 @@ class Timer;
 //   new task's.
 // - An answer that grows past GatewayHttp::MaxResponseBytes without being
 //   complete fails its task.
-// - Only a running search reads answers, and only answers whose location
-//   names their sender (SsdpSearch::readDatagram); the first such answer ends
-//   it. Anything else of the network could move the target of later tasks.
+// - Only answers whose location names their sender count
+//   (SsdpSearch::readDatagram). The first one ends the search; later ones,
+//   until Timeout has passed since the search began, are kept as further
+//   devices to try (takeNextDevice): a TV or a NAS may answer before the
+//   router. Anything else of the network could move the target of later tasks.
 // - An HTTP task connects to the host and port fixed when it started.
-// - The pause before each read never runs past the task's deadline, and a
-//   read after it fails the task as its timer would: a gateway that drips its
-//   answer cannot hold the task, or the window, much longer than Timeout.
+// - The first read of an answer waits for the read pause (a timer: the thread
+//   never waits), then reading goes on until the answer is whole or the
+//   task's deadline passes. An answer without a length that is not chunked
+//   is whole when the gateway closes, or is taken as it stands at the
+//   deadline.
 class TAutoNAT
 {
 public:
@@ -47,6 +56,8 @@ public:
         AddPort = 3,         // AddPort
         ExternalAddress = 4, // GetExternalIp
         DeletePort = 5,      // DeletePort
+        MappingEntry = 6,    // GetPortMapping
+        MappingAt = 7,       // GetPortMappingAt
         TimedOut = -1,
     };
 
@@ -84,6 +95,27 @@ public:
     // Never refused: takes over whatever task runs.
     bool GetExternalIp();
     bool DeletePort(int ExternalPort, const QString& Protocol);
+    // The router's entry for one mapping, or for the index-th of all it holds;
+    // refused like AddPort. The entry, when the answer held a valid one, is
+    // then in mappingEntry().
+    bool GetPortMapping(int ExternalPort, const QString& Protocol);
+    bool GetPortMappingAt(int index);
+
+    // What the last HTTP task learnt beyond its success: the entry of a
+    // mapping task, the UPnP error of a refusal, and whether the gateway
+    // answered at all (false after a refused connection or a time-out).
+    const std::optional<SoapAnswer::MappingEntry>& mappingEntry() const { return m_entry; }
+    const std::optional<SoapAnswer::Fault>& fault() const { return m_fault; }
+    bool answered() const { return m_answered; }
+    // This machine's address on the last connection to the gateway: the
+    // address the gateway sees, so the one mappings must point to.
+    const QString& LocalIp() const { return m_localIp; }
+
+    // Moves the Router* values to the next device that answered the last
+    // search and has not been tried; false when there is none (yet).
+    bool takeNextDevice();
+    // Whether answers to the last search are still taken.
+    bool searchListening() const;
 
     bool busy() const { return m_busy; }
     bool taskTimerRunning() const;
@@ -99,6 +131,8 @@ public:
 
 private:
     void startTask(TaskType taskType, QByteArray request);
+    bool startSoapTask(TaskType taskType, QByteArray request);
+    void useDevice(const SsdpSearch::Reading& device);
     void dropConnection();
     void connectTo(const QString& host, int port);
     void TaskSucceeded();
@@ -108,6 +142,10 @@ private:
     void searchResponse(int NumberBytes, const QString& FromIP);
     void sendRequest(TClientWinSocket* Socket);
     void readResponse(TClientWinSocket* Socket);
+    void readAfterPause();
+    void readAvailable();
+    void peerClosed();
+    void finishAnswer();
     void handleResponse();
     void handleDescription();
     void handleSoapAnswer();
@@ -140,8 +178,17 @@ private:
     // task is noticed before the old connection is closed under the new one.
     quint64 m_taskSerial = 0;
     std::chrono::milliseconds m_readPause{1000};
+    bool m_pausedOnce = false;
+    bool m_answered = false;
+    std::optional<SoapAnswer::MappingEntry> m_entry;
+    std::optional<SoapAnswer::Fault> m_fault;
+    QString m_localIp;
+    QList<SsdpSearch::Reading> m_devices; // in order of arrival, the first in use
+    qsizetype m_devicesTried = 0;
+    std::chrono::steady_clock::time_point m_searchUntil;
 
     std::unique_ptr<TNMUDP> m_udp;
     std::unique_ptr<Timer> m_taskTimer;
+    std::unique_ptr<Timer> m_readPauseTimer;
     std::unique_ptr<TClientSocket> m_client;
 };

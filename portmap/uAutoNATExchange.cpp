@@ -4,17 +4,19 @@
 
 #include "net/TClientSocket.h"
 #include "net/TNMUDP.h"
+#include "platform/Timer.h"
 #include "portmap/DeviceDescription.h"
 #include "portmap/GatewayHttp.h"
 #include "portmap/SoapAnswer.h"
 #include "portmap/SsdpSearch.h"
 
-#include <QThread>
-
 #include <algorithm>
 #include <chrono>
 
 namespace {
+
+// A network with more devices than this answering one search is not a home.
+constexpr qsizetype MaxDevices = 16;
 
 // Gateway texts are bytes; Latin-1 keeps every byte, so what came from the
 // gateway goes back to it unchanged.
@@ -27,7 +29,8 @@ QString text(const QByteArray& bytes)
 
 void TAutoNAT::searchResponse(int NumberBytes, const QString& FromIP)
 {
-    if (!m_busy || m_TaskType != TaskType::Search)
+    const bool searching = m_busy && m_TaskType == TaskType::Search;
+    if (!searching && !searchListening())
         return;
     if (NumberBytes < 1 || NumberBytes > SsdpSearch::BufferSize - 1)
         return;
@@ -38,18 +41,40 @@ void TAutoNAT::searchResponse(int NumberBytes, const QString& FromIP)
     if (reading.verdict == SsdpSearch::Reading::Ignore)
         return;
     if (reading.verdict == SsdpSearch::Reading::Fail) {
-        TaskFailed();
+        if (searching)
+            TaskFailed();
         return;
     }
-    const SsdpSearch::Location& location = reading.location;
-    m_RouterLocation = text(reading.answer.location);
-    m_RouterName = text(reading.answer.server);
-    m_RouterUSN = text(reading.answer.usn);
+    const bool known = std::any_of(m_devices.cbegin(), m_devices.cend(), [&](const SsdpSearch::Reading& device) {
+        return device.answer.location == reading.answer.location;
+    });
+    if (known || m_devices.size() >= MaxDevices)
+        return;
+    m_devices.append(reading);
+    if (!searching)
+        return;
+    takeNextDevice();
+    TaskSucceeded();
+}
+
+bool TAutoNAT::takeNextDevice()
+{
+    if (m_devicesTried >= m_devices.size())
+        return false;
+    useDevice(m_devices.at(m_devicesTried++));
+    return true;
+}
+
+void TAutoNAT::useDevice(const SsdpSearch::Reading& device)
+{
+    const SsdpSearch::Location& location = device.location;
+    m_RouterLocation = text(device.answer.location);
+    m_RouterName = text(device.answer.server);
+    m_RouterUSN = text(device.answer.usn);
     m_RouterIp = text(*location.routerIp);
     m_RouterPort = location.routerPort;
     m_RouterURL = text(location.routerURL);
     m_URLBase = text(SsdpSearch::urlBase(*location.routerIp, location.routerPort, location.routerURL));
-    TaskSucceeded();
 }
 
 void TAutoNAT::sendRequest(TClientWinSocket* Socket)
@@ -57,41 +82,81 @@ void TAutoNAT::sendRequest(TClientWinSocket* Socket)
     if (m_requestSent)
         return;
     m_response.clear();
+    m_localIp = Socket->LocalAddress();
     Socket->WriteBytes(m_request);
     m_requestSent = true;
 }
 
 void TAutoNAT::readResponse(TClientWinSocket* Socket)
 {
+    if (!m_busy) {
+        Socket->ReadText(); // nothing waits for it
+        return;
+    }
+    if (m_pausedOnce) {
+        readAvailable();
+        return;
+    }
+    // The first read waits a moment, as the gateway client always has, so
+    // that it usually takes the whole answer; never past the deadline.
     using namespace std::chrono;
+    m_pausedOnce = true;
     const auto left = ceil<milliseconds>(m_deadline - steady_clock::now());
-    if (m_busy && left.count() <= 0) {
-        timeOut();
+    const milliseconds pause = std::min(m_readPause, std::max(left, milliseconds(0)));
+    if (pause.count() <= 0) {
+        readAvailable();
         return;
     }
-    // Blocks the thread, as the gateway client always has: one read then
-    // usually takes the whole answer. Never past the deadline, though.
-    const milliseconds pause = m_busy ? std::min(m_readPause, left) : m_readPause;
-    QThread::msleep(static_cast<unsigned long>(pause.count()));
-    m_response += Socket->ReadText();
-    const quint64 serial = m_taskSerial;
-    if (GatewayHttp::ResponseComplete(m_response)) {
-        handleResponse();
+    m_readPauseTimer->setInterval(int(pause.count()));
+}
+
+void TAutoNAT::readAfterPause()
+{
+    m_readPauseTimer->setInterval(0);
+    if (m_busy)
+        readAvailable();
+}
+
+void TAutoNAT::readAvailable()
+{
+    m_response += m_client->Socket()->ReadText();
+    m_answered = m_answered || !m_response.isEmpty();
+    if (GatewayHttp::ResponseComplete(m_response) == GatewayHttp::Completeness::Complete) {
+        finishAnswer();
     } else if (m_response.size() > GatewayHttp::MaxResponseBytes) {
-        if (m_busy)
-            TaskFailed();
-    } else if (m_busy && steady_clock::now() >= m_deadline) {
-        timeOut(); // drops the connection itself
+        const quint64 serial = m_taskSerial;
+        TaskFailed();
+        if (serial == m_taskSerial)
+            m_client->Socket()->Close();
+    } else if (std::chrono::steady_clock::now() >= m_deadline) {
+        timeOut();
+    }
+}
+
+void TAutoNAT::peerClosed()
+{
+    if (!m_busy)
         return;
-    } else {
+    if (m_requestSent &&
+        GatewayHttp::ResponseComplete(m_response) == GatewayHttp::Completeness::CompleteAtClose) {
+        handleResponse();
         return;
     }
+    TaskFailed();
+}
+
+void TAutoNAT::finishAnswer()
+{
+    const quint64 serial = m_taskSerial;
+    handleResponse();
     if (serial == m_taskSerial)
-        Socket->Close();
+        m_client->Socket()->Close();
 }
 
 void TAutoNAT::handleResponse()
 {
+    m_answered = true;
+    m_response = GatewayHttp::joinedChunks(m_response);
     switch (m_TaskType) {
     case TaskType::ControlPage:
         handleDescription();
@@ -99,6 +164,8 @@ void TAutoNAT::handleResponse()
     case TaskType::AddPort:
     case TaskType::ExternalAddress:
     case TaskType::DeletePort:
+    case TaskType::MappingEntry:
+    case TaskType::MappingAt:
         handleSoapAnswer();
         break;
     default:
@@ -128,10 +195,18 @@ void TAutoNAT::handleDescription()
 void TAutoNAT::handleSoapAnswer()
 {
     if (!SoapAnswer::succeeded(m_response)) {
+        m_fault = SoapAnswer::fault(m_response);
         TaskFailed();
         return;
     }
     if (m_TaskType == TaskType::ExternalAddress)
         m_ExternalIp = text(SoapAnswer::externalIp(m_response));
+    if (m_TaskType == TaskType::MappingEntry || m_TaskType == TaskType::MappingAt) {
+        m_entry = SoapAnswer::mappingEntry(m_response);
+        if (!m_entry) {
+            TaskFailed();
+            return;
+        }
+    }
     TaskSucceeded();
 }

@@ -134,10 +134,32 @@ QByteArray FakeGateway::description() const
            "</serviceList></device></deviceList></device></deviceList></device></root>";
 }
 
+QByteArray FakeGateway::upnpError(int code, const QByteArray& description)
+{
+    return response("500 Internal Server Error",
+                    "<?xml version=\"1.0\"?>\r\n<s:Envelope><s:Body><s:Fault><faultcode>s:Client</faultcode>"
+                    "<faultstring>UPnPError</faultstring><detail><UPnPError><errorCode>" +
+                        QByteArray::number(code) + "</errorCode><errorDescription>" + description +
+                        "</errorDescription></UPnPError></detail></s:Fault></s:Body></s:Envelope>\r\n");
+}
+
+namespace {
+
+// The output arguments of an entry action, from the stored AddPortMapping body.
+QByteArray entryArguments(const QByteArray& added)
+{
+    QByteArray arguments;
+    for (const char* name : {"NewInternalPort", "NewInternalClient", "NewEnabled", "NewPortMappingDescription",
+                             "NewLeaseDuration"})
+        arguments += QByteArray("<") + name + '>' + between(added, QByteArray("<") + name + '>', "<") + "</" +
+                     name + '>';
+    return arguments;
+}
+
+} // namespace
+
 GatewayReply FakeGateway::standardReply(const QByteArray& request)
 {
-    const QByteArray fault = "<s:Envelope><s:Body><s:Fault><detail><UPnPError><errorCode>401</errorCode>"
-                             "</UPnPError></detail></s:Fault></s:Body></s:Envelope>";
     if (request.startsWith("GET " + descriptionPath + ' '))
         return GatewayReply::whole(response("200 OK", description()));
     if (!request.startsWith("POST /ctl/IPConn "))
@@ -147,14 +169,30 @@ GatewayReply FakeGateway::standardReply(const QByteArray& request)
         "<u:" + action + "Response xmlns:u=\"urn:schemas-upnp-org:service:WANIPConnection:1\">";
     const QByteArray key =
         between(request, "<NewExternalPort>", "<") + ' ' + between(request, "<NewProtocol>", "<");
-    if (action == "GetExternalIPAddress")
+    if (action == "GetExternalIPAddress") {
         answer += "<NewExternalIPAddress>" + externalAddress + "</NewExternalIPAddress>";
-    else if (action == "AddPortMapping")
+    } else if (action == "AddPortMapping") {
+        if (refusedAdds.contains(key))
+            return GatewayReply::whole(upnpError(718, "ConflictInMappingEntry"));
         mappings.insert(key, request.mid(request.indexOf("\r\n\r\n") + 4));
-    else if (action == "DeletePortMapping")
+    } else if (action == "DeletePortMapping") {
         mappings.remove(key);
-    else
-        return GatewayReply::whole(response("500 Internal Server Error", fault));
+    } else if (action == "GetSpecificPortMappingEntry") {
+        if (!mappings.contains(key))
+            return GatewayReply::whole(upnpError(714, "NoSuchEntryInArray"));
+        answer += entryArguments(mappings.value(key));
+    } else if (action == "GetGenericPortMappingEntry") {
+        const int index = between(request, "<NewPortMappingIndex>", "<").toInt();
+        if (index < 0 || index >= mappings.size())
+            return GatewayReply::whole(upnpError(713, "SpecifiedArrayIndexInvalid"));
+        const auto entry = std::next(mappings.cbegin(), index);
+        const QList<QByteArray> portAndProtocol = entry.key().split(' ');
+        answer += "<NewRemoteHost></NewRemoteHost><NewExternalPort>" + portAndProtocol.value(0) +
+                  "</NewExternalPort><NewProtocol>" + portAndProtocol.value(1) + "</NewProtocol>" +
+                  entryArguments(entry.value());
+    } else {
+        return GatewayReply::whole(upnpError(401, "Invalid Action"));
+    }
     const QByteArray body = "<?xml version=\"1.0\"?>\r\n<s:Envelope><s:Body>" + answer + "</u:" + action +
                             "Response></s:Body></s:Envelope>\r\n";
     return GatewayReply::whole(response("200 OK", body));

@@ -38,7 +38,8 @@ struct GatewayReply
 // A UPnP gateway on 127.0.0.1: an SSDP responder that answers every datagram
 // it receives with the scripted answers, and an HTTP server that answers each
 // request as `reply` says. By default it behaves like a small gateway: a
-// description at /rootDesc.xml and the three SOAP actions at /ctl/IPConn.
+// description at /rootDesc.xml and the SOAP actions (address, add, delete and
+// the two entry queries) at /ctl/IPConn.
 class FakeGateway : public QObject
 {
     Q_OBJECT
@@ -77,11 +78,14 @@ public:
     QByteArray descriptionPath = "/rootDesc.xml";
     QByteArray externalAddress = "11.22.33.2";
     QMap<QByteArray, QByteArray> mappings; // "80 TCP" -> whole AddPortMapping body
+    QList<QByteArray> refusedAdds;         // keys whose add fails with 718, as a mapping of another host does
     GatewayReply standardReply(const QByteArray& request);
 
     static QByteArray ssdpAnswer(const QByteArray& location,
                                  const QByteArray& server = "Linux/2.6 UPnP/1.0 FakeGateway/1.0");
     static QByteArray response(const QByteArray& status, const QByteArray& body, bool withLength = true);
+    // A SOAP fault carrying a UPnP error.
+    static QByteArray upnpError(int code, const QByteArray& description);
     QByteArray description() const;
 
 private:

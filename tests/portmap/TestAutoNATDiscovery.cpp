@@ -132,6 +132,31 @@ private slots:
         QCOMPARE(rig.nat.RouterPort(), 1);
     }
 
+    // A TV answers first; the router's answer, and a repeat of the TV's,
+    // come after. Each device is tried once, in the order they answered.
+    void laterAnswersAreFurtherDevicesToTry()
+    {
+        Rig rig;
+        const QByteArray tv = FakeGateway::ssdpAnswer(rig.gateway.url("/tv.xml"), "Linux UPnP/1.0 TV/1.0");
+        rig.gateway.ssdpAnswers = {tv, tv, FakeGateway::ssdpAnswer(rig.gateway.url("/rootDesc.xml"))};
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
+        QVERIFY(QTest::qWaitFor([&] { return rig.nat.takeNextDevice(); }, 3000));
+        QCOMPARE(rig.nat.RouterURL(), QString("/rootDesc.xml"));
+        QVERIFY(!rig.nat.takeNextDevice());
+        QVERIFY(rig.nat.GetControlPage());
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ControlPage));
+        QCOMPARE(rig.nat.LocalIp(), QString("127.0.0.1"));
+        // A new search forgets the devices of the last one.
+        rig.gateway.ssdpAnswers = {tv};
+        QVERIFY(rig.nat.FindDevice());
+        QVERIFY(rig.waitForEvents(3));
+        QCOMPARE(rig.nat.RouterURL(), QString("/tv.xml"));
+        Rig::settle();
+        QVERIFY(!rig.nat.takeNextDevice());
+    }
+
     void answerDuringTheDescriptionFetchMovesNothing()
     {
         Rig rig;
@@ -317,24 +342,45 @@ private slots:
         QVERIFY(rig.nat.ControlURL().endsWith("/ctl/IPConn"));
     }
 
-    void withoutLengthTheAnswerEndsAtTheBlankLine()
+    // A body that comes well after its header, after the read pause, is read
+    // whole: without a length until the gateway closes, chunked until its
+    // last chunk, and without a length from a gateway that keeps the
+    // connection open, as it stands at the deadline.
+    void lateBodiesAreReadWhole_data()
     {
-        Rig rig;
-        const QByteArray whole = FakeGateway::response("200 OK", rig.gateway.description(), false);
-        rig.gateway.reply = [&](const QByteArray&) { return GatewayReply::whole(whole); };
-        QVERIFY(rig.discover());
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<bool>("closes");
+        QTest::newRow("no length, closed") << false << true;
+        QTest::newRow("chunked, left open") << true << false;
+        QTest::newRow("no length, left open") << false << false;
+    }
 
-        // The body of a later segment is not waited for.
-        const qsizetype head = whole.indexOf("\r\n\r\n") + 4;
+    void lateBodiesAreReadWhole()
+    {
+        QFETCH(bool, chunked);
+        QFETCH(bool, closes);
+        Rig rig;
+        rig.nat.setTimeout(3000);
+        rig.nat.setReadPause(std::chrono::milliseconds(1000));
+        const QByteArray body = rig.gateway.description();
+        const QByteArray head = chunked ? "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                        : "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n";
+        const QByteArray rest =
+            chunked ? QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n0\r\n\r\n" : body;
         rig.gateway.reply = [&](const QByteArray&) {
             GatewayReply reply;
-            reply.segments = {whole.left(head), whole.mid(head)};
-            reply.gapMs = 200;
+            reply.segments = {head, rest};
+            reply.gapMs = 1500;
+            reply.closeAfter = closes;
             return reply;
         };
+        rig.nat.FindDevice();
+        QVERIFY(rig.waitForEvents(1));
         rig.nat.GetControlPage();
-        QVERIFY(rig.waitForEvents(3));
-        QCOMPARE(rig.events.last(), Rig::failure(Task::ControlPage, "127.0.0.1"));
+        QVERIFY(rig.waitForEvents(2));
+        QCOMPARE(rig.events.last(), Rig::success(Task::ControlPage));
+        QVERIFY(rig.nat.ControlURL().endsWith("/ctl/IPConn"));
+        QTRY_COMPARE(rig.gateway.openConnections(), 0);
     }
 
     void datagramsTooLongForTheEndpointAreIgnored()

@@ -127,6 +127,7 @@ void feedAll(const QByteArray& input)
     const SsdpSearch::Location parts = SsdpSearch::splitLocation(input);
     QVERIFY(parts.routerURL.size() <= input.size() + 1);
     GatewayHttp::ResponseComplete(input);
+    QVERIFY(GatewayHttp::joinedChunks(input).size() <= input.size());
     const DeviceDescription::Walk walk = DeviceDescription::walk(input, "http://192.168.1.1:5431/dyndev");
     QVERIFY(walk.urlBase.size() <= bound);
     if (walk.controlURL)
@@ -185,7 +186,7 @@ private slots:
         QByteArray huge = "HTTP/1.1 200 OK\r\nContent-Length: 1048576\r\n\r\n<root>";
         const QByteArray tail = gatewayData("description-igd1.http").mid(200);
         huge += QByteArray(1024 * 1024 - tail.size() - 6, ' ') + tail;
-        QVERIFY(GatewayHttp::ResponseComplete(huge));
+        QCOMPARE(GatewayHttp::ResponseComplete(huge), GatewayHttp::Completeness::Complete);
         const DeviceDescription::Walk walk = DeviceDescription::walk(huge, "http://192.168.77.1:5000");
         QCOMPARE(walk.controlURL.value_or("-"), QByteArray("http://192.168.77.1:5000/ctl/IPConn"));
         feedAll(huge);
