@@ -12,7 +12,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
     const QCommandLineOption saveLogin(QStringLiteral("save-login"), {}, QStringLiteral("domain"));
     const QCommandLineOption status(QStringLiteral("status"), {});
-    parser.addOptions({help, version, headless, autostart, saveLogin, status});
+    const QCommandLineOption routerMappings(QStringLiteral("router-mappings"), {});
+    parser.addOptions({help, version, headless, autostart, saveLogin, status, routerMappings});
 
     CommandLine result;
     const auto usageError = [&result](const QString& why) {
@@ -41,6 +42,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.domain = parser.value(saveLogin);
     } else if (parser.isSet(status)) {
         result.action = CommandLine::Action::Status;
+    } else if (parser.isSet(routerMappings)) {
+        result.action = CommandLine::Action::RouterMappings;
     }
     return result;
 }
@@ -60,7 +63,9 @@ QString usageText()
                           "                           input) for automatic login, and exit\n"
                           "      --status             whether a copy runs, its logins, addresses and\n"
                           "                           mappings; exit status 0 when it runs and its last\n"
-                          "                           logins succeeded, 1 when one failed, 3 when none runs\n");
+                          "                           logins succeeded, 1 when one failed, 3 when none runs\n"
+                          "      --router-mappings    every port mapping the router holds, one a line,\n"
+                          "                           marking this machine's and the stored ones\n");
 }
 
 QString versionText()

@@ -15,6 +15,7 @@ struct CommandLine
         Autostart,
         SaveLogin,
         Status,
+        RouterMappings,
         UsageError,
     };
     Action action = Action::Run;

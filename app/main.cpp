@@ -1,6 +1,7 @@
 #include "app/Autostart.h"
 #include "app/CommandLine.h"
 #include "app/Program.h"
+#include "app/RouterMappings.h"
 #include "app/SaveLogin.h"
 #include "app/StatusFile.h"
 #include "platform/Console.h"
@@ -33,6 +34,10 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Status: {
         const QCoreApplication application(argc, argv);
         return printStatus();
+    }
+    case CommandLine::Action::RouterMappings: {
+        const QCoreApplication application(argc, argv);
+        return printRouterMappings();
     }
     case CommandLine::Action::Run:
         break;

@@ -3,16 +3,29 @@
 // 1000 ms pause before each HTTP read), with those pauses set to 0, and with
 // `upnpc -s`, five times each. Prints the medians and their ratios.
 //
+// With "stall [SECONDS]" instead: the port mapping window as the program runs
+// it, finding the router and polling its address for SECONDS (default 60),
+// and the longest pause of the window's thread, measured by a 1 ms timer.
+//
 // Run as root: the program brings the lab up, runs itself inside its LAN
 // namespace, and takes the lab down again. Argument: 1 or 2 (IGD version,
-// default 2).
+// default 2), or "stall [SECONDS]" (IGD:2).
 
+#include "fakes/FakePlatform.h"
+#include "forms/AppShell.h"
+#include "forms/TForm111.h"
 #include "gateway/LabNamespace.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
+#include "registration/Session.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -133,8 +146,44 @@ int measure()
     return 0;
 }
 
+int measureStall(int seconds)
+{
+    QTemporaryDir folder;
+    QDir::setCurrent(folder.path());
+    FakePlatform fakes(folder.path());
+    fakes.gatewaySearch = GatewaySearchAim::multicast();
+    ThreadedHostResolver resolver;
+    AppShell shell;
+    Session session;
+    TForm111 form(fakes.platformWith(resolver), shell, session);
+
+    QElapsedTimer clock;
+    qint64 last = 0;
+    qint64 longest = 0;
+    QTimer tick;
+    tick.setInterval(1);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        longest = std::max(longest, now - last);
+        last = now;
+    });
+    clock.start();
+    tick.start();
+    QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
+    qApp->exec();
+    if (form.Edit3->text() != QLatin1String("11.22.33.2")) {
+        std::fprintf(stderr, "gateway: the window did not read the router's address\n");
+        return 1;
+    }
+    const qsizetype polls = form.Memo1->toPlainText().count(QStringLiteral("外网IP="));
+    std::printf("port mapping window against miniupnpd, %d s, %lld address polls: "
+                "longest pause of the window's thread %lld ms\n",
+                seconds, static_cast<long long>(polls), static_cast<long long>(longest));
+    return 0;
+}
+
 // Outside the lab: bring it up, run this program in its LAN namespace, take it down.
-int hostLab(const QString& version)
+int hostLab(const QString& version, const QStringList& arguments)
 {
     if (geteuid() != 0) {
         std::fprintf(stderr, "gateway: needs root to build its network namespaces\n");
@@ -153,8 +202,9 @@ int hostLab(const QString& version)
     };
     int result = lab({QStringLiteral("up"), version});
     if (result == 0)
-        result = lab({QStringLiteral("lan"), QStringLiteral("env"), "KELVANE_IGD_NETNS=" + Lab + "-lan",
-                      "KELVANE_IGD_VERSION=" + version, QCoreApplication::applicationFilePath()});
+        result = lab(QStringList{QStringLiteral("lan"), QStringLiteral("env"), "KELVANE_IGD_NETNS=" + Lab + "-lan",
+                                 "KELVANE_IGD_VERSION=" + version, QCoreApplication::applicationFilePath()} +
+                     arguments);
     lab({QStringLiteral("down")});
     return result;
 }
@@ -163,18 +213,23 @@ int hostLab(const QString& version)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const QString version = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("2");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    const bool stall = arguments.value(0) == QLatin1String("stall");
+    const int seconds = stall ? std::max(1, arguments.value(1, QStringLiteral("60")).toInt()) : 0;
+    const QString version = stall ? QStringLiteral("2") : arguments.value(0, QStringLiteral("2"));
     if (version != QLatin1String("1") && version != QLatin1String("2")) {
-        std::fprintf(stderr, "usage: gateway [1|2]\n");
+        std::fprintf(stderr, "usage: gateway [1|2] | gateway stall [SECONDS]\n");
         return 2;
     }
     QString why;
     if (!qEnvironmentVariableIsSet("KELVANE_IGD_NETNS"))
-        return hostLab(version);
+        return hostLab(version, arguments);
     if (!insideLabNamespace(&why)) {
         std::fprintf(stderr, "gateway: refusing to search for gateways: %s\n", qPrintable(why));
         return 1;
     }
-    return measure();
+    return stall ? measureStall(seconds) : measure();
 }

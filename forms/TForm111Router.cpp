@@ -13,8 +13,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include <algorithm>
-
 namespace Text = Messages::PortMapping;
 
 namespace {
@@ -198,29 +196,7 @@ void TForm111::listRouterMappings(std::function<void(const QStringList& lines)> 
     if (m_listing->running())
         return;
     m_listing->start([this, done](const RouterMappingList::Result& result) {
-        const QStringList stored = mappingLines();
-        QStringList lines;
-        for (const SoapAnswer::MappingEntry& entry : result.entries) {
-            Text::RouterMapping mapping;
-            mapping.protocol = QString::fromLatin1(entry.protocol);
-            mapping.externalPort = entry.externalPort;
-            mapping.internalClient = QString::fromLatin1(entry.internalClient);
-            mapping.internalPort = entry.internalPort;
-            mapping.description = QString::fromUtf8(entry.description);
-            mapping.enabled = entry.enabled;
-            mapping.thisMachine = mapping.internalClient == AutoNAT1->LocalIp();
-            mapping.stored = std::any_of(stored.cbegin(), stored.cend(), [&](const QString& line) {
-                const auto ports = MappingLine::ports(line);
-                return ports && ports->publicPort == entry.externalPort &&
-                       ports->protocol == mapping.protocol;
-            });
-            lines << Text::routerMappingLine(mapping);
-        }
-        if (lines.isEmpty() && result.complete)
-            lines << Text::routerMappingsNone();
-        if (!result.complete)
-            lines << Text::routerMappingsIncomplete();
-        done(lines);
+        done(RouterMappingList::describe(result, AutoNAT1->LocalIp(), mappingLines()));
     });
 }
 

@@ -1,6 +1,10 @@
 #include "portmap/RouterMappingList.h"
 
+#include "messages/PortMappingMessages.h"
+#include "portmap/MappingLine.h"
 #include "portmap/uAutoNAT.h"
+
+#include <algorithm>
 
 #include <utility>
 
@@ -58,4 +62,31 @@ void RouterMappingList::finish(bool complete)
     m_result.complete = complete;
     const Done done = std::exchange(m_done, {});
     done(m_result);
+}
+
+QStringList RouterMappingList::describe(const Result& result, const QString& localIp,
+                                        const QStringList& storedLines)
+{
+    namespace Text = Messages::PortMapping;
+    QStringList lines;
+    for (const SoapAnswer::MappingEntry& entry : result.entries) {
+        Text::RouterMapping mapping;
+        mapping.protocol = QString::fromLatin1(entry.protocol);
+        mapping.externalPort = entry.externalPort;
+        mapping.internalClient = QString::fromLatin1(entry.internalClient);
+        mapping.internalPort = entry.internalPort;
+        mapping.description = QString::fromUtf8(entry.description);
+        mapping.enabled = entry.enabled;
+        mapping.thisMachine = mapping.internalClient == localIp;
+        mapping.stored = std::any_of(storedLines.cbegin(), storedLines.cend(), [&](const QString& line) {
+            const auto ports = MappingLine::ports(line);
+            return ports && ports->publicPort == entry.externalPort && ports->protocol == mapping.protocol;
+        });
+        lines << Text::routerMappingLine(mapping);
+    }
+    if (lines.isEmpty() && result.complete)
+        lines << Text::routerMappingsNone();
+    if (!result.complete)
+        lines << Text::routerMappingsIncomplete();
+    return lines;
 }

@@ -4,6 +4,7 @@
 #include "portmap/SoapAnswer.h"
 
 #include <QList>
+#include <QStringList>
 
 #include <functional>
 
@@ -33,6 +34,10 @@ public:
     bool running() const { return bool(m_done); }
     // The end of a GetPortMappingAt task.
     void taskEnded(bool succeeded);
+
+    // The lines that show a result: one a mapping, marked when it leads to
+    // `localIp` or is one of the stored mapping lines; or why there are none.
+    static QStringList describe(const Result& result, const QString& localIp, const QStringList& storedLines);
 
 private:
     void askNext();

@@ -24,6 +24,7 @@ private slots:
                                     << "a.example";
         QTest::newRow("save-login bare") << QStringList{"--save-login"} << int(A::UsageError) << "";
         QTest::newRow("status") << QStringList{"--status"} << int(A::Status) << "";
+        QTest::newRow("router mappings") << QStringList{"--router-mappings"} << int(A::RouterMappings) << "";
         QTest::newRow("unknown") << QStringList{"--bogus"} << int(A::UsageError) << "";
         QTest::newRow("stray argument") << QStringList{"extra"} << int(A::UsageError) << "";
     }

@@ -6,24 +6,41 @@
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
 #include "forms/TForm111.h"
+#include "messages/PortMappingMessages.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
 #include "registration/Session.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QElapsedTimer>
+#include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
 
 namespace {
 
 const QString RouterIp = QStringLiteral("192.168.77.1");
 const QString ClientIp = QStringLiteral("192.168.77.10");
 const QString ExternalIp = QStringLiteral("11.22.33.2");
+const QString MediaDeviceIp = QStringLiteral("192.168.77.2");
 constexpr int RouterPort = 5000;
 constexpr int MappedPort = 8080;
 
@@ -40,6 +57,110 @@ QString listedMappings()
     }
     return QString::fromLocal8Bit(upnpc.readAll());
 }
+
+// Runs a command here, in the LAN namespace, or the lab script; true when it ended with 0.
+bool run(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return false;
+    }
+    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool lab(const QString& command)
+{
+    return run(QStringLiteral(IGD_LAB_SCRIPT), {command});
+}
+
+bool ip(const QString& arguments)
+{
+    return run(QStringLiteral("ip"), arguments.split(u' '));
+}
+
+// A TV on the LAN at 192.168.77.2 that describes itself as a media renderer.
+// Its answer to a search comes from a thread of its own, at once, so that it
+// reaches the window before the router's.
+class MediaDevice
+{
+public:
+    MediaDevice()
+    {
+        m_server.listen(QHostAddress(MediaDeviceIp), 0);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    socket->readAll();
+                    const QByteArray body = "<?xml version=\"1.0\"?><root><device><deviceType>"
+                                            "urn:schemas-upnp-org:device:MediaRenderer:1</deviceType>"
+                                            "</device></root>";
+                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body.size()) +
+                                  "\r\n\r\n" + body);
+                    socket->disconnectFromHost();
+                });
+            }
+        });
+        const QByteArray answer = "HTTP/1.1 200 OK\r\nST: upnp:rootdevice\r\nSERVER: Linux UPnP/1.0 TV/1\r\n"
+                                  "LOCATION: http://" +
+                                  MediaDeviceIp.toLatin1() + ':' + QByteArray::number(m_server.serverPort()) +
+                                  "/tv.xml\r\n\r\n";
+        // Bound before the window starts: it takes port 1900 itself when it is free.
+        m_group = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        m_reply = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(m_group, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in any{};
+        any.sin_family = AF_INET;
+        any.sin_port = htons(1900);
+        ::bind(m_group, reinterpret_cast<sockaddr*>(&any), sizeof any);
+        ip_mreq membership{};
+        ::inet_pton(AF_INET, "239.255.255.250", &membership.imr_multiaddr);
+        ::inet_pton(AF_INET, "192.168.77.2", &membership.imr_interface);
+        ::setsockopt(m_group, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
+        sockaddr_in own{};
+        own.sin_family = AF_INET;
+        ::inet_pton(AF_INET, "192.168.77.2", &own.sin_addr);
+        ::bind(m_reply, reinterpret_cast<sockaddr*>(&own), sizeof own);
+        m_responder = std::thread([this, answer] { respond(answer); });
+    }
+
+    ~MediaDevice()
+    {
+        m_stop = true;
+        m_responder.join();
+        ::close(m_group);
+        ::close(m_reply);
+    }
+
+private:
+    void respond(const QByteArray& answer)
+    {
+        // Bounded by the test's life: polled every 100 ms for the stop flag.
+        while (!m_stop) {
+            pollfd wait{m_group, POLLIN, 0};
+            if (::poll(&wait, 1, 100) <= 0)
+                continue;
+            char datagram[2048];
+            sockaddr_in from{};
+            socklen_t fromLength = sizeof from;
+            const ssize_t got = ::recvfrom(m_group, datagram, sizeof datagram, 0,
+                                           reinterpret_cast<sockaddr*>(&from), &fromLength);
+            if (got > 8 && QByteArray(datagram, int(got)).startsWith("M-SEARCH"))
+                ::sendto(m_reply, answer.constData(), size_t(answer.size()), 0, reinterpret_cast<sockaddr*>(&from),
+                         fromLength);
+        }
+    }
+
+    QTcpServer m_server;
+    int m_group = -1;
+    int m_reply = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_responder;
+};
 
 QByteArray description()
 {
@@ -64,6 +185,39 @@ private:
     ThreadedHostResolver m_resolver;
     FakeMessageBoxes m_messageBoxes;
     QList<std::pair<bool, TAutoNAT::TaskType>> m_events;
+
+    // The port mapping window as the program runs it, in a folder of its own.
+    struct Window
+    {
+        QTemporaryDir folder;
+        QString savedCurrent = QDir::currentPath();
+        std::unique_ptr<FakePlatform> fakes;
+        AppShell shell;
+        Session session;
+        std::unique_ptr<TForm111> form;
+
+        Window(HostResolver& resolver, const QByteArray& stored, const QString& hostNameAddress = ClientIp)
+        {
+            QDir::setCurrent(folder.path());
+            writeFile(folder.filePath("jilu.txt"), stored);
+            fakes = std::make_unique<FakePlatform>(folder.path());
+            fakes->localAddress.address = hostNameAddress;
+            fakes->gatewaySearch = GatewaySearchAim::multicast();
+            form = std::make_unique<TForm111>(fakes->platformWith(resolver), shell, session);
+        }
+        ~Window()
+        {
+            form.reset();
+            QDir::setCurrent(savedCurrent);
+        }
+        bool applied(int timeoutMs = 30000)
+        {
+            return QTest::qWaitFor([&] { return form->Edit3->text() == ExternalIp; }, timeoutMs) &&
+                   QTest::qWaitFor([&] { return !form->Timer3.isRunning() && form->ReapplyState == "ok"; },
+                                   30000);
+        }
+        QString log() const { return form->Memo1->toPlainText(); }
+    };
 
     bool runTask(TAutoNAT& nat, const std::function<bool()>& start)
     {
@@ -127,32 +281,51 @@ private slots:
     // The whole window, timers and all, as the program runs it at start-up.
     void windowReappliesItsStoredList()
     {
-        QTemporaryDir folder;
-        const QString savedCurrent = QDir::currentPath();
-        QDir::setCurrent(folder.path());
         const QByteArray stored(
             "0.0.0.0:8081  TCP  192.168.77.10:81\r\n0.0.0.0:5353  UDP  192.168.77.10:53\r\n");
-        QVERIFY(writeFile(folder.filePath("jilu.txt"), stored));
-        FakePlatform fakes(folder.path());
-        fakes.localAddress.address = ClientIp;
-        fakes.gatewaySearch = GatewaySearchAim::multicast();
-        AppShell shell;
-        Session session;
-        TForm111 form(fakes.platformWith(m_resolver), shell, session);
-
-        QVERIFY(QTest::qWaitFor([&] { return form.Edit3->text() == ExternalIp; }, 30000));
-        QVERIFY(
-            QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.ReapplyState == "ok"; }, 30000));
+        Window window(m_resolver, stored);
+        TForm111& form = *window.form;
+        QVERIFY(window.applied());
         const QString listed = listedMappings();
         for (const QString& expected :
              {QStringLiteral("TCP +8081->%1:81 +'TestUDP'"), QStringLiteral("UDP +5353->%1:53 +'TestUDP'")})
             QVERIFY2(listed.contains(QRegularExpression(expected.arg(ClientIp))), qPrintable(listed));
         QCOMPARE(form.mappingLines(), (QStringList{"11.22.33.2:8081  TCP  192.168.77.10:81",
                                                    "11.22.33.2:5353  UDP  192.168.77.10:53"}));
-        QCOMPARE(readFile(folder.filePath("jilu.txt")), stored);
-        QVERIFY(fakes.messageBoxes.shown.isEmpty());
+        QCOMPARE(readFile(window.folder.filePath("jilu.txt")), stored);
+        QVERIFY(window.fakes->messageBoxes.shown.isEmpty());
+
+        // What the router holds, another program's mapping included.
+        QVERIFY(run(QStringLiteral("upnpc"), {"-e", "other", "-a", ClientIp, "90", "8090", "TCP"}));
+        QStringList routerHolds;
+        form.listRouterMappings([&](const QStringList& lines) { routerHolds = lines; });
+        QVERIFY(QTest::qWaitFor([&] { return !routerHolds.isEmpty(); }, 15000));
+        routerHolds.sort();
+        QCOMPARE(routerHolds, (QStringList{"TCP 8081 -> 192.168.77.10:81  [本机]  [已保存]  TestUDP",
+                                           "TCP 8090 -> 192.168.77.10:90  [本机]  other",
+                                           "UDP 5353 -> 192.168.77.10:53  [本机]  [已保存]  TestUDP"}));
+        // The same from a terminal, the stored list read from the working folder.
+        QProcess program;
+        program.start(QStringLiteral(KELVANE_PROGRAM), {QStringLiteral("--router-mappings")});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 0);
+        QStringList printed = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        printed.sort();
+        QCOMPARE(printed, routerHolds);
+
+        // The router restarts with an empty table and the same address: the
+        // next check of its mappings puts them back.
+        QVERIFY(lab(QStringLiteral("start")));
+        QVERIFY(!listedMappings().contains("TestUDP"));
+        form.mappingCheckTimer();
+        QVERIFY2(QTest::qWaitFor(
+                     [&] { return window.log().contains(Messages::PortMapping::mappingsMissing(2)); }, 15000),
+                 qPrintable(window.log()));
+        QVERIFY(QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.ReapplyState == "ok"; }, 30000));
+        QCOMPARE(listedMappings().count("'TestUDP'"), 2);
 
         // Deleting through the window takes the lines out of the list and the daemon.
+        QVERIFY(QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.Button1->isEnabled(); }, 15000));
         form.RadioButton4->setChecked(true);
         const std::pair<const char*, const char*> deletions[] = {{"8081", "81"}, {"5353", "53"}};
         for (const auto& [publicPort, localPort] : deletions) {
@@ -164,8 +337,60 @@ private slots:
         }
         const QString after = listedMappings();
         QVERIFY2(!after.contains("TestUDP"), qPrintable(after));
-        QCOMPARE(readFile(folder.filePath("jilu.txt")), QByteArray());
-        QDir::setCurrent(savedCurrent);
+        QCOMPARE(readFile(window.folder.filePath("jilu.txt")), QByteArray());
+    }
+
+    // A machine with a docker0 and a TV on the LAN that answers first: the
+    // router is still found, and mappings go to the address the router sees.
+    void windowPassesOverATvAndMapsToTheLanAddress()
+    {
+        QVERIFY(ip("link add docker0 type bridge") && ip("addr add 172.17.0.1/16 dev docker0") &&
+                ip("link set docker0 up") && ip("addr add 192.168.77.2/24 dev lan0"));
+        const auto cleanUp = qScopeGuard([] {
+            ip("link del docker0");
+            ip("addr del 192.168.77.2/24 dev lan0");
+        });
+        MediaDevice tv;
+        Window window(m_resolver, "0.0.0.0:8082  TCP  172.17.0.1:82\r\n", QStringLiteral("172.17.0.1"));
+        QVERIFY(window.applied());
+        QVERIFY2(window.log().contains(Messages::PortMapping::controlPageFailed()), qPrintable(window.log()));
+        QCOMPARE(window.form->Edit1->text(), ClientIp);
+        const QString listed = listedMappings();
+        QVERIFY2(listed.contains(QRegularExpression(QStringLiteral("TCP +8082->%1:82 ").arg(ClientIp))),
+                 qPrintable(listed));
+
+        // The router refuses a mapping to another host (miniupnpd's secure
+        // mode): the refusal is shown, and the line not stored.
+        QLineEdit& client = *window.form->Edit1;
+        client.selectAll();
+        QTest::keyClicks(&client, MediaDeviceIp);
+        window.form->Edit4->setText("8083");
+        window.form->Button1Click();
+        QVERIFY(QTest::qWaitFor([&] { return window.form->Button1->isEnabled(); }, 15000));
+        QCOMPARE(window.form->Label10->text(),
+                 Messages::PortMapping::addRefusedLabel(718, "ConflictInMappingEntry"));
+        QCOMPARE(window.form->mappingLines().size(), 1);
+        QVERIFY(run(QStringLiteral("upnpc"), {"-d", "8082", "TCP"}));
+    }
+
+    // The program starts before the router (at login, before the link is up):
+    // the router is found, and the list applied, soon after it comes up.
+    void aRouterSwitchedOnLateIsFound()
+    {
+        if (qgetenv("KELVANE_IGD_VERSION") != "2")
+            QSKIP("once is enough: it takes half a minute");
+        QVERIFY(lab(QStringLiteral("stop")));
+        Window window(m_resolver, "0.0.0.0:8084  TCP  192.168.77.10:84\r\n");
+        QTest::qWait(10000);
+        QVERIFY(window.log().contains(Messages::PortMapping::routerLostRetrying()));
+        QVERIFY(lab(QStringLiteral("start")));
+        QElapsedTimer sinceSwitchedOn;
+        sinceSwitchedOn.start();
+        QVERIFY(window.applied(25000));
+        qInfo("mapped %lld ms after the router came up", static_cast<long long>(sinceSwitchedOn.elapsed()));
+        QVERIFY(window.log().contains(Messages::PortMapping::routerBack()));
+        QVERIFY(listedMappings().contains(QRegularExpression(QStringLiteral("TCP +8084->%1:84 ").arg(ClientIp))));
+        QVERIFY(run(QStringLiteral("upnpc"), {"-d", "8084", "TCP"}));
     }
 };
 

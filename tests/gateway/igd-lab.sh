@@ -10,6 +10,9 @@
 #   igd-lab.sh up [1|2]    fresh lab (runs down first); 1 = IGD:1 description, 2 (default) = IGD:2
 #   igd-lab.sh down        stops the daemon by its recorded PID, deletes the namespaces; safe to repeat
 #   igd-lab.sh lan CMD...  runs CMD inside the LAN namespace
+#   igd-lab.sh stop        stops the daemon only: a router that is off
+#   igd-lab.sh start       starts it again with an empty table, as a router
+#                          that restarted or was switched on late
 #
 # Settings from the environment: LAB (namespace prefix, default kvigd),
 # RUN_DIR (default /tmp/$LAB-run), HTTP_PORT (default 5000),
@@ -53,19 +56,23 @@ stop_pid() {
 
 has_netns() { ip netns list | awk '{print $1}' | grep -qxF "$1"; }
 
-down() {
+stop_daemon() {
     if [ -f "$PIDS_FILE" ]; then
         stop_pid "$(sed -n 's/^miniupnpd=//p' "$PIDS_FILE")" miniupnpd
         stop_pid "$(sed -n 's/^timeout=//p' "$PIDS_FILE")" timeout
         rm -f "$PIDS_FILE"
     fi
+    rm -f "$RUN_DIR/miniupnpd.pid"
+}
+
+down() {
+    stop_daemon
     local ns
     for ns in "$NS_LAN" "$NS_ROUTER" "$NS_WAN"; do
         if has_netns "$ns"; then
             ip netns del "$ns"
         fi
     done
-    rm -f "$RUN_DIR/miniupnpd.pid"
 }
 
 up() {
@@ -151,6 +158,17 @@ allow 1-65535 192.168.77.0/24 1-65535
 deny 0-65535 0.0.0.0/0 0-65535
 CONF
 
+    start_daemon
+}
+
+start_daemon() {
+    [ -f "$CONF" ] && has_netns "$NS_ROUTER" || die "no lab is up"
+    stop_daemon >/dev/null
+    rm -f "$RUN_DIR/upnp.leases"
+    # The rules of the last run go with it, as on a router that restarts.
+    ip netns exec "$NS_ROUTER" nft flush chain inet filter miniupnpd
+    ip netns exec "$NS_ROUTER" nft flush chain inet filter prerouting_miniupnpd
+    ip netns exec "$NS_ROUTER" nft flush chain inet filter postrouting_miniupnpd
     # `ip netns exec` execs timeout, so $! is timeout's PID; miniupnpd is its child.
     ip netns exec "$NS_ROUTER" timeout --signal=TERM "$MAX_LIFETIME" \
         /usr/sbin/miniupnpd -f "$CONF" -d -P "$RUN_DIR/miniupnpd.pid" \
@@ -172,17 +190,19 @@ CONF
         exit 1
     fi
     printf 'miniupnpd=%s\ntimeout=%s\n' "$daemon_pid" "$timeout_pid" > "$PIDS_FILE"
-    echo "igd-lab: miniupnpd PID $daemon_pid, IGD:$version at http://$ROUTER_LAN_IP:$HTTP_PORT/rootDesc.xml," \
+    echo "igd-lab: miniupnpd PID $daemon_pid at http://$ROUTER_LAN_IP:$HTTP_PORT/rootDesc.xml," \
         "external address $EXT_IP, LAN namespace $NS_LAN"
 }
 
 case "${1:-}" in
 up) up "${2:-2}" ;;
 down) down ;;
+stop) stop_daemon ;;
+start) start_daemon ;;
 lan)
     shift
     has_netns "$NS_LAN" || die "no lab is up (namespace $NS_LAN missing)"
     exec ip netns exec "$NS_LAN" "$@"
     ;;
-*) die "usage: igd-lab.sh up [1|2] | down | lan CMD..." ;;
+*) die "usage: igd-lab.sh up [1|2] | down | stop | start | lan CMD..." ;;
 esac

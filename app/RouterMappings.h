@@ -1,0 +1,7 @@
+#pragma once
+
+// Finds the router by SSDP, reads every port mapping it holds and prints one
+// line a mapping, marking those of this machine and those of the stored list
+// ("jilu.txt"). The exit status of the program: 0 when the router answered
+// to the end, 1 when no router was found or it stopped answering.
+int printRouterMappings();
