@@ -11,6 +11,7 @@
 // namespace, and takes the lab down again. Argument: 1 or 2 (IGD version,
 // default 2), or "stall [SECONDS]" (IGD:2).
 
+#include "LongestPause.h"
 #include "fakes/FakePlatform.h"
 #include "forms/AppShell.h"
 #include "forms/TForm111.h"
@@ -21,15 +22,15 @@
 #include "registration/Session.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -157,18 +158,7 @@ int measureStall(int seconds)
     Session session;
     TForm111 form(fakes.platformWith(resolver), shell, session);
 
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    clock.start();
-    tick.start();
+    const LongestPause pause;
     QTimer::singleShot(seconds * 1000, qApp, &QCoreApplication::quit);
     qApp->exec();
     if (form.Edit3->text() != QLatin1String("11.22.33.2")) {
@@ -178,7 +168,7 @@ int measureStall(int seconds)
     const qsizetype polls = form.Memo1->toPlainText().count(QStringLiteral("外网IP="));
     std::printf("port mapping window against miniupnpd, %d s, %lld address polls: "
                 "longest pause of the window's thread %lld ms\n",
-                seconds, static_cast<long long>(polls), static_cast<long long>(longest));
+                seconds, static_cast<long long>(polls), static_cast<long long>(pause.milliseconds()));
     return 0;
 }
 
@@ -202,9 +192,10 @@ int hostLab(const QString& version, const QStringList& arguments)
     };
     int result = lab({QStringLiteral("up"), version});
     if (result == 0)
-        result = lab(QStringList{QStringLiteral("lan"), QStringLiteral("env"), "KELVANE_IGD_NETNS=" + Lab + "-lan",
-                                 "KELVANE_IGD_VERSION=" + version, QCoreApplication::applicationFilePath()} +
-                     arguments);
+        result =
+            lab(QStringList{QStringLiteral("lan"), QStringLiteral("env"), "KELVANE_IGD_NETNS=" + Lab + "-lan",
+                            "KELVANE_IGD_VERSION=" + version, QCoreApplication::applicationFilePath()} +
+                arguments);
     lab({QStringLiteral("down")});
     return result;
 }

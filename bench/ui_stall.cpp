@@ -5,6 +5,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/ui_stall [SECONDS]    (default 5)
 
+#include "LongestPause.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/HostMappingHttpClient.h"
 #include "forms/AppShell.h"
@@ -12,7 +13,6 @@
 #include "registration/Session.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -46,18 +46,7 @@ int main(int argc, char** argv)
     Session session;
     TForm1 form(fakes.platformWith(http), shell, session);
 
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer tick;
-    tick.setInterval(1);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    clock.start();
-    tick.start();
+    const LongestPause pause;
     form.Timer14Timer();
     form.Timer10Timer();
     QTimer::singleShot(seconds * 1000, &application, &QApplication::quit);
@@ -65,7 +54,7 @@ int main(int argc, char** argv)
 
     std::printf("ui_stall: %d s against a site that never answers, %s requests still waiting: "
                 "longest pause of the window's thread %lld ms\n",
-                seconds, form.webRequestsPending() ? "its" : "no", static_cast<long long>(longest));
+                seconds, form.webRequestsPending() ? "its" : "no", static_cast<long long>(pause.milliseconds()));
     // The requests run on detached threads until their own time-outs; none waits for them.
     std::fflush(stdout);
     std::_Exit(0);

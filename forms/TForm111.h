@@ -195,13 +195,13 @@ private:
     int m_watchedLine = -1;     // the line of the loop's last add
     bool m_lineRetried = false; // that line was tried a second time
     RouterRecovery m_recovery;
-    bool m_routerKnown = false;    // its control address answered: polls may run
-    bool m_awaitingDevice = false; // more answers to the search may still come
-    bool m_pollWaiting = false;    // a poll waits for the running task
-    bool m_clientTyped = false;    // the user typed the internal client
+    bool m_routerKnown = false;              // its control address answered: polls may run
+    bool m_awaitingDevice = false;           // more answers to the search may still come
+    bool m_pollWaiting = false;              // a poll waits for the running task
+    bool m_clientTyped = false;              // the user typed the internal client
     std::optional<QString> m_pendingAddLine; // stored once the router takes it
-    std::optional<QList<int>> m_reapplyOnly;  // lines the loop re-applies; all when empty
-    int m_checkIndex = -1;                    // the line the mapping check asks about
+    std::optional<QList<int>> m_reapplyOnly; // lines the loop re-applies; all when empty
+    int m_checkIndex = -1;                   // the line the mapping check asks about
     QList<int> m_checkMissing;
     std::unique_ptr<RouterMappingList> m_listing;
     QPlainTextEdit* m_routerMappingsView = nullptr;

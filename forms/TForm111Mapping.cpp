@@ -72,7 +72,8 @@ void TForm111::BitBtn3Click()
     const auto ports = typedPorts();
     if (!ports)
         return;
-    if (AutoNAT1->AddPort(QStringLiteral("TestUDP"), ports->first, Edit1->text(), ports->second, protocol())) {
+    if (AutoNAT1->AddPort(QStringLiteral("TestUDP"), ports->first, Edit1->text(), ports->second,
+                          protocol())) {
         log(Text::addStarted());
         return;
     }

@@ -213,5 +213,6 @@ void TForm111::showRouterMappings()
     m_routerMappingsView->setPlainText(Text::routerMappingsTitle() + QStringLiteral("..."));
     m_routerMappingsView->show();
     m_routerMappingsView->raise();
-    listRouterMappings([this](const QStringList& lines) { m_routerMappingsView->setPlainText(lines.join(u'\n')); });
+    listRouterMappings(
+        [this](const QStringList& lines) { m_routerMappingsView->setPlainText(lines.join(u'\n')); });
 }

@@ -164,10 +164,10 @@ bool TAutoNAT::startSoapTask(TaskType taskType, QByteArray request)
 bool TAutoNAT::AddPort(const QString& Description, int ExternalPort, const QString& InternalClient,
                        int InternalPort, const QString& Protocol)
 {
-    return startSoapTask(TaskType::AddPort, SoapRequest::addPortMapping(
-                                                soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP),
-                                                Description.toUtf8(), ExternalPort, InternalClient.toUtf8(),
-                                                InternalPort, Protocol.toUtf8()));
+    return startSoapTask(
+        TaskType::AddPort,
+        SoapRequest::addPortMapping(soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), Description.toUtf8(),
+                                    ExternalPort, InternalClient.toUtf8(), InternalPort, Protocol.toUtf8()));
 }
 
 bool TAutoNAT::GetExternalIp()

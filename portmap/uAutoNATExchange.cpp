@@ -45,9 +45,10 @@ void TAutoNAT::searchResponse(int NumberBytes, const QString& FromIP)
             TaskFailed();
         return;
     }
-    const bool known = std::any_of(m_devices.cbegin(), m_devices.cend(), [&](const SsdpSearch::Reading& device) {
-        return device.answer.location == reading.answer.location;
-    });
+    const bool known =
+        std::any_of(m_devices.cbegin(), m_devices.cend(), [&](const SsdpSearch::Reading& device) {
+            return device.answer.location == reading.answer.location;
+        });
     if (known || m_devices.size() >= MaxDevices)
         return;
     m_devices.append(reading);

@@ -149,8 +149,8 @@ namespace {
 QByteArray entryArguments(const QByteArray& added)
 {
     QByteArray arguments;
-    for (const char* name : {"NewInternalPort", "NewInternalClient", "NewEnabled", "NewPortMappingDescription",
-                             "NewLeaseDuration"})
+    for (const char* name : {"NewInternalPort", "NewInternalClient", "NewEnabled",
+                             "NewPortMappingDescription", "NewLeaseDuration"})
         arguments += QByteArray("<") + name + '>' + between(added, QByteArray("<") + name + '>', "<") + "</" +
                      name + '>';
     return arguments;

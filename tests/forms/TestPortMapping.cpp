@@ -374,7 +374,8 @@ private slots:
         f.gateway.ssdpAnswers.prepend(FakeGateway::ssdpAnswer(f.gateway.url("/tv.xml")));
         QVERIFY(f.runStartUpChain());
         QVERIFY(f.log().contains(Text::controlPageFailed()));
-        QVERIFY(f.log().contains(Text::tryingNextDevice(QString::fromLatin1(f.gateway.url("/rootDesc.xml")))));
+        QVERIFY(
+            f.log().contains(Text::tryingNextDevice(QString::fromLatin1(f.gateway.url("/rootDesc.xml")))));
         QCOMPARE(f.form->Label6->text(), QString("Linux/2.6    "));
     }
 
@@ -388,7 +389,8 @@ private slots:
         QVERIFY(f.reapplyStep() && f.reapplyStep() && f.reapplyStep());
         QCOMPARE(f.form->mappingCheck.interval(), 5 * 60 * 1000);
         f.gateway.mappings.remove("8080 TCP");
-        f.gateway.mappings["22 TCP"].replace("<NewInternalClient>127.0.0.1<", "<NewInternalClient>127.0.0.9<");
+        f.gateway.mappings["22 TCP"].replace("<NewInternalClient>127.0.0.1<",
+                                             "<NewInternalClient>127.0.0.9<");
         f.form->mappingCheckTimer();
         QTRY_COMPARE(f.form->Timer3.interval(), 1000);
         QCOMPARE(f.requestsFor("GetSpecificPortMappingEntry"), 3);
@@ -408,9 +410,10 @@ private slots:
         QCOMPARE(listed, QStringList{Text::routerMappingsNoRouter()});
         QVERIFY(f.runStartUpChain());
         QVERIFY(f.reapplyStep());
-        f.gateway.mappings.insert("3389 TCP", "<NewInternalPort>3389</NewInternalPort><NewInternalClient>"
-                                              "127.0.0.50</NewInternalClient><NewEnabled>1</NewEnabled>"
-                                              "<NewPortMappingDescription>desk\x1b[2J</NewPortMappingDescription>");
+        f.gateway.mappings.insert("3389 TCP",
+                                  "<NewInternalPort>3389</NewInternalPort><NewInternalClient>"
+                                  "127.0.0.50</NewInternalClient><NewEnabled>1</NewEnabled>"
+                                  "<NewPortMappingDescription>desk\x1b[2J</NewPortMappingDescription>");
         listed.clear();
         f.form->listRouterMappings([&](const QStringList& lines) { listed = lines; });
         QTRY_COMPARE(listed.size(), 2);

@@ -12,6 +12,7 @@
 #include "registration/Session.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -20,7 +21,6 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
-#include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -150,8 +150,8 @@ private:
             const ssize_t got = ::recvfrom(m_group, datagram, sizeof datagram, 0,
                                            reinterpret_cast<sockaddr*>(&from), &fromLength);
             if (got > 8 && QByteArray(datagram, int(got)).startsWith("M-SEARCH"))
-                ::sendto(m_reply, answer.constData(), size_t(answer.size()), 0, reinterpret_cast<sockaddr*>(&from),
-                         fromLength);
+                ::sendto(m_reply, answer.constData(), size_t(answer.size()), 0,
+                         reinterpret_cast<sockaddr*>(&from), fromLength);
         }
     }
 
@@ -309,7 +309,8 @@ private slots:
         program.start(QStringLiteral(KELVANE_PROGRAM), {QStringLiteral("--router-mappings")});
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitCode(), 0);
-        QStringList printed = QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        QStringList printed =
+            QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         printed.sort();
         QCOMPARE(printed, routerHolds);
 
@@ -321,11 +322,13 @@ private slots:
         QVERIFY2(QTest::qWaitFor(
                      [&] { return window.log().contains(Messages::PortMapping::mappingsMissing(2)); }, 15000),
                  qPrintable(window.log()));
-        QVERIFY(QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.ReapplyState == "ok"; }, 30000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.ReapplyState == "ok"; }, 30000));
         QCOMPARE(listedMappings().count("'TestUDP'"), 2);
 
         // Deleting through the window takes the lines out of the list and the daemon.
-        QVERIFY(QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.Button1->isEnabled(); }, 15000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.Button1->isEnabled(); }, 15000));
         form.RadioButton4->setChecked(true);
         const std::pair<const char*, const char*> deletions[] = {{"8081", "81"}, {"5353", "53"}};
         for (const auto& [publicPort, localPort] : deletions) {
@@ -389,7 +392,8 @@ private slots:
         QVERIFY(window.applied(25000));
         qInfo("mapped %lld ms after the router came up", static_cast<long long>(sinceSwitchedOn.elapsed()));
         QVERIFY(window.log().contains(Messages::PortMapping::routerBack()));
-        QVERIFY(listedMappings().contains(QRegularExpression(QStringLiteral("TCP +8084->%1:84 ").arg(ClientIp))));
+        QVERIFY(
+            listedMappings().contains(QRegularExpression(QStringLiteral("TCP +8084->%1:84 ").arg(ClientIp))));
         QVERIFY(run(QStringLiteral("upnpc"), {"-d", "8084", "TCP"}));
     }
 };

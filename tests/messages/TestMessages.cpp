@@ -215,9 +215,11 @@ private slots:
         row("add skipped", P::addUnfinishedSkipped("x"), QStringLiteral("增加端口未完成，跳过：x"));
         row("router lost", P::routerLostRetrying(), QStringLiteral("路由器无应答，将自动重新搜索..."));
         row("router back", P::routerBack(), QStringLiteral("路由器已恢复应答！"));
-        row("next device", P::tryingNextDevice("http://l"), QStringLiteral("该设备不是路由器，试下一个：http://l"));
+        row("next device", P::tryingNextDevice("http://l"),
+            QStringLiteral("该设备不是路由器，试下一个：http://l"));
         row("address not yet", P::externalAddressNotYet(), QStringLiteral("路由器尚无外网IP，稍后再取..."));
-        row("mappings missing", P::mappingsMissing(2), QStringLiteral("路由器上缺少2项端口映射，重新增加..."));
+        row("mappings missing", P::mappingsMissing(2),
+            QStringLiteral("路由器上缺少2项端口映射，重新增加..."));
         row("add refused", P::addRefused(718, "ConflictInMappingEntry"),
             QStringLiteral("增加端口失败！路由器错误：718 ConflictInMappingEntry"));
         row("add refused label", P::addRefusedLabel(718, "ConflictInMappingEntry"),
@@ -228,7 +230,8 @@ private slots:
             QStringLiteral("未找到路由器，无法列出端口映射。"));
         row("router mappings incomplete", P::routerMappingsIncomplete(),
             QStringLiteral("路由器中途停止应答，列表可能不全。"));
-        row("mapping line, plain", P::routerMappingLine({"UDP", 53, "10.0.0.9", 5353, {}, true, false, false}),
+        row("mapping line, plain",
+            P::routerMappingLine({"UDP", 53, "10.0.0.9", 5353, {}, true, false, false}),
             QStringLiteral("UDP 53 -> 10.0.0.9:5353"));
         row("mapping line, all marks",
             P::routerMappingLine({"TCP", 8080, "192.168.77.10", 80, "web", false, true, true}),

@@ -29,7 +29,8 @@ private slots:
         row("nothing", "", Incomplete);
         row("header block not ended", "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n", Incomplete);
         row("bare line feeds", "HTTP/1.1 200 OK\n\n", Incomplete);
-        row("no length: until the close", "HTTP/1.1 200 OK\r\nServer: x\r\n\r\n<root><device>", CompleteAtClose);
+        row("no length: until the close", "HTTP/1.1 200 OK\r\nServer: x\r\n\r\n<root><device>",
+            CompleteAtClose);
         row("no length, no body", "HTTP/1.1 200 OK\r\n\r\n", CompleteAtClose);
         row("length in the body does not count", "HTTP/1.1 200 OK\r\n\r\nContent-Length: 900\r\n",
             CompleteAtClose);
@@ -43,19 +44,21 @@ private slots:
         row("negative length", "HTTP/1.1 200 OK\r\nContent-Length: -1\r\n\r\n", Complete);
         row("length not a number", "HTTP/1.1 200 OK\r\nContent-Length: ten\r\n\r\n" + QByteArray(5000, 'b'),
             Incomplete);
-        row("length with a trailing blank", "HTTP/1.1 200 OK\r\nContent-Length: 10 \r\n\r\n" + QByteArray(50, 'b'),
-            Incomplete);
+        row("length with a trailing blank",
+            "HTTP/1.1 200 OK\r\nContent-Length: 10 \r\n\r\n" + QByteArray(50, 'b'), Incomplete);
         row("empty length", "HTTP/1.1 200 OK\r\nContent-Length:\r\n\r\n" + QByteArray(50, 'b'), Incomplete);
-        row("another blank line in the body", "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n\r\n\r\n", Incomplete);
-        row("another blank line, whole", "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n\r\n\r\n\r\n\r\n", Complete);
+        row("another blank line in the body", "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n\r\n\r\n",
+            Incomplete);
+        row("another blank line, whole", "HTTP/1.1 200 OK\r\nContent-Length: 8\r\n\r\n\r\n\r\n\r\n\r\n",
+            Complete);
         const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n";
         row("chunked, last chunk", chunked + "5\r\n<root\r\n2;x=y\r\n/>\r\n0\r\n\r\n", Complete);
         row("chunked, trailers", chunked + "1\r\na\r\n0\r\nX-Trailer: 1\r\n\r\n", Complete);
         row("chunked, trailers not ended", chunked + "1\r\na\r\n0\r\nX-Trailer: 1\r\n", Incomplete);
         row("chunked, before the last chunk", chunked + "5\r\n<root\r\n", Incomplete);
         row("chunked, chunk cut short", chunked + "5\r\n<ro", Incomplete);
-        row("chunked wins over a length", "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nTransfer-Encoding: chunked\r\n\r\n1\r\na",
-            Incomplete);
+        row("chunked wins over a length",
+            "HTTP/1.1 200 OK\r\nContent-Length: 1\r\nTransfer-Encoding: chunked\r\n\r\n1\r\na", Incomplete);
         row("chunked, size not a number", chunked + "zz\r\nabc\r\n0\r\n\r\n", Incomplete);
         row("chunked, size beyond the cap", chunked + "7fffffffffffffff\r\n", Incomplete);
     }
