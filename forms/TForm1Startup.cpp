@@ -7,6 +7,7 @@
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
+#include "ui/ScreenFit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,10 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 void TForm1::FormCreate()
 {
@@ -107,19 +106,29 @@ void TForm1::FormShow()
 {
     loadingGuard = false;
     showBanner();
-    // After the first paint: making a browser engine's view costs it ~80 ms.
-    QTimer::singleShot(0, this, [this] { createWebPanes(); });
 }
 
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (m_shownOnce)
-        return;
-    m_shownOnce = true;
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
-    FormShow();
+    keepOnScreen(*this, designedSize, !m_shownOnce);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        FormShow();
+    }
+    paneLifetime.setOnScreen(isOnScreen());
+}
+
+void TForm1::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    paneLifetime.setOnScreen(false);
+}
+
+// Minimised, even with its task bar entry, the window shows no page.
+bool TForm1::isOnScreen() const
+{
+    return isVisible() && !isMinimized();
 }
 
 void TForm1::closeEndpoints()
@@ -152,7 +161,10 @@ bool TForm1::WMQueryEndSession()
 void TForm1::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    paneLifetime.setOnScreen(isOnScreen());
+    if (isMinimized() && isVisible())
         m_shell.minimize();
 }
 
