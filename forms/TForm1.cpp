@@ -17,10 +17,10 @@
 TForm1::TForm1(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
     : QMainWindow(parent),
       paneLifetime(
-          platform.clock,
-          // After the first paint: making a browser engine's view costs it ~80 ms.
-          [this] { QTimer::singleShot(0, this, [this] { createWebPanes(); }); }, [this] { releaseWebPanes(); }),
-      m_platform(platform), m_shell(shell), m_session(session), m_codePage(CodePage::forLanguage(platform.language.languageId()))
+          platform.clock, [this] { QTimer::singleShot(0, this, [this] { createWebPanes(); }); },
+          [this] { releaseWebPanes(); }),
+      m_platform(platform), m_shell(shell), m_session(session),
+      m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     setWindowIcon(appIcon());
     m_shell.mainWindow = this;

@@ -66,9 +66,10 @@ QPlainTextEdit* memo(QWidget* parent, const QRect& where)
 
 TForm111::TForm111(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
-      paneLifetime(platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }), m_platform(platform),
-      m_shell(shell),
-      m_session(session), m_codePage(CodePage::forLanguage(platform.language.languageId()))
+      paneLifetime(
+          platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),
+      m_platform(platform), m_shell(shell), m_session(session),
+      m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     AutoNAT1 = std::make_unique<TAutoNAT>(m_platform.resolver, m_platform.messageBoxes);
     AutoNAT1->aimSearch(m_platform.gatewaySearch.host, m_platform.gatewaySearch.port,

@@ -17,6 +17,7 @@ constexpr int maxBannerSide = 4096;
 
 } // namespace
 
+// Run after the window's paint: making a browser engine's view costs it ~80 ms.
 void TForm1::createWebPanes()
 {
     if (WebBrowser1 || !m_shell.makeWebPane || !paneLifetime.panesMade())

@@ -57,8 +57,9 @@ QString withAltTexts(const QString& html)
 {
     static const QRegularExpression image(QStringLiteral(R"(<img\b[^>]*>)"),
                                           QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression alt(QStringLiteral(R"re(\balt\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>]+)))re"),
-                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression alt(
+        QStringLiteral(R"re(\balt\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s>]+)))re"),
+        QRegularExpression::CaseInsensitiveOption);
     QString result;
     qsizetype copied = 0;
     QRegularExpressionMatchIterator images = image.globalMatch(html);

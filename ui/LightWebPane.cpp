@@ -33,8 +33,8 @@ public:
 } // namespace
 
 LightWebPane::LightWebPane(Browser& browser, HttpClient& http, QWidget* parent, CodePage fallback)
-    : WebPane(parent), m_browser(browser), m_http(http), m_fallback(fallback), m_view(new TextOnlyBrowser(this)),
-      m_link(std::make_shared<Link>())
+    : WebPane(parent), m_browser(browser), m_http(http), m_fallback(fallback),
+      m_view(new TextOnlyBrowser(this)), m_link(std::make_shared<Link>())
 {
     m_link->pane = this;
     auto* layout = new QVBoxLayout(this);
@@ -65,12 +65,14 @@ void LightWebPane::load(const QString& url)
         const std::lock_guard lock(link->mutex);
         if (LightWebPane* pane = link->pane)
             QMetaObject::invokeMethod(
-                pane, [pane, load, address, page] { pane->showPage(load, address, page.body, page.contentType); },
+                pane,
+                [pane, load, address, page] { pane->showPage(load, address, page.body, page.contentType); },
                 Qt::QueuedConnection);
     }).detach();
 }
 
-void LightWebPane::showPage(quint64 load, const QUrl& url, const QByteArray& page, const QByteArray& contentType)
+void LightWebPane::showPage(quint64 load, const QUrl& url, const QByteArray& page,
+                            const QByteArray& contentType)
 {
     // A failed fetch leaves the last page in view.
     if (load != m_loads || page.isEmpty())

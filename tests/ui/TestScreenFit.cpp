@@ -16,8 +16,8 @@ private slots:
         QTest::addColumn<QRect>("place");
         const QPoint centred;
         // 1280 x 800 at a scale factor of 2 is 640 x 400 for the windows.
-        QTest::newRow("scale 2, shrunk") << QRect(0, 0, 640, 400) << QSize(912, 605) << QMargins() << centred
-                                         << QRect(0, 0, 640, 400);
+        QTest::newRow("scale 2, shrunk")
+            << QRect(0, 0, 640, 400) << QSize(912, 605) << QMargins() << centred << QRect(0, 0, 640, 400);
         QTest::newRow("scale 2, framed") << QRect(0, 0, 640, 400) << QSize(912, 605) << QMargins(1, 24, 1, 1)
                                          << centred << QRect(1, 24, 638, 375);
         QTest::newRow("room, centred") << QRect(0, 0, 1280, 1024) << QSize(912, 605) << QMargins() << centred
@@ -25,8 +25,9 @@ private slots:
         QTest::newRow("panel on the left, moved in")
             << QRect(48, 0, 1232, 800) << QSize(570, 283) << QMargins() << QPoint(0, 600)
             << QRect(48, 517, 570, 283);
-        QTest::newRow("a place inside is kept") << QRect(0, 0, 1280, 800) << QSize(570, 283) << QMargins(1, 24, 1, 1)
-                                                << QPoint(100, 100) << QRect(100, 100, 570, 283);
+        QTest::newRow("a place inside is kept")
+            << QRect(0, 0, 1280, 800) << QSize(570, 283) << QMargins(1, 24, 1, 1) << QPoint(100, 100)
+            << QRect(100, 100, 570, 283);
     }
     void windowsStayWithinTheAvailableArea()
     {
@@ -35,7 +36,8 @@ private slots:
         QFETCH(QMargins, frame);
         QFETCH(QPoint, at);
         QFETCH(QRect, place);
-        QCOMPARE(fitOnScreen(available, wanted, frame, at.isNull() ? std::nullopt : std::optional(at)), place);
+        QCOMPARE(fitOnScreen(available, wanted, frame, at.isNull() ? std::nullopt : std::optional(at)),
+                 place);
     }
 };
 

@@ -107,7 +107,8 @@ private slots:
     void lightPaneShowsThePageInItsCharsetWithAltTextsForImages()
     {
         FakeHttpClient http;
-        http.pages.insert("http://127.0.0.1/p", "<title>\xd3\xf2\xc3\xfb</title><img src=\"/b.gif\" alt=\"ad\">");
+        http.pages.insert("http://127.0.0.1/p",
+                          "<title>\xd3\xf2\xc3\xfb</title><img src=\"/b.gif\" alt=\"ad\">");
         http.contentTypes.insert("http://127.0.0.1/p", "text/html; charset=gb2312");
         FakeBrowser browser;
         LightWebPane pane(browser, http, nullptr, CodePage::windows1252());
@@ -186,9 +187,14 @@ private slots:
         const QByteArray block("style='display:block;height:50px'");
         site.answer("/links.asp",
                     ScriptedHttpServer::ok("<body style='margin:0'><title>ready</title>"
-                                           "<a " + block + " target=_blank href='https://127.0.0.1:9/x'>x</a>"
-                                           "<a " + block + " href='mailto:a@b.example'>mail</a>"
-                                           "<a " + block + " target=_blank href='file:///etc/hostname'>file</a>"));
+                                           "<a " +
+                                           block +
+                                           " target=_blank href='https://127.0.0.1:9/x'>x</a>"
+                                           "<a " +
+                                           block +
+                                           " href='mailto:a@b.example'>mail</a>"
+                                           "<a " +
+                                           block + " target=_blank href='file:///etc/hostname'>file</a>"));
         FakeBrowser browser;
         WebEnginePane pane(browser);
         pane.resize(300, 300);
