@@ -6,12 +6,16 @@
 #ifdef FOOTPRINT_WEBENGINE
 #include <QUrl>
 #include <QWebEngineView>
+
+#include <unistd.h>
 #endif
 
 int main(int argc, char* argv[])
 {
 #ifdef FOOTPRINT_WEBENGINE
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0) // as the program does: WebEngine refuses its sandbox as root
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 #endif
     QApplication application(argc, argv);
 #ifdef FOOTPRINT_WEBENGINE

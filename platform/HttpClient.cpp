@@ -47,6 +47,9 @@ void initialiseOnce()
 WriteResult transfer(const QString& url, Sink& sink, const char* agent, std::chrono::milliseconds connect,
                      std::chrono::milliseconds total, QByteArray* contentType = nullptr)
 {
+    // At the first transfer, not at start: setting up TLS costs megabytes that
+    // most runs need only minutes later, or never.
+    initialiseOnce();
     CURL* curl = curl_easy_init();
     if (!curl)
         return WriteResult::failure(QStringLiteral("cannot start libcurl"));
@@ -90,7 +93,6 @@ CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout,
                                std::chrono::milliseconds totalTimeout)
     : m_connectTimeout(connectTimeout), m_totalTimeout(totalTimeout)
 {
-    initialiseOnce();
 }
 
 CurlHttpClient::~CurlHttpClient() = default;
