@@ -92,7 +92,7 @@ public:
     QLabel* Image2 = nullptr;
     // Made after the window's first paint on screen, let go of some minutes after it left.
     WebPane* WebBrowser1 = nullptr;
-    WebPane* WebBrowser2 = nullptr; // 41 x 41, behind the login panel, never seen
+    WebPane* WebBrowser2 = nullptr; // 41 x 41, behind the login panel, never seen: a light pane
     PaneLifetime paneLifetime;
 
     StatusPanels* StatusBar1 = nullptr;

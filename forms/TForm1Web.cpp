@@ -2,7 +2,7 @@
 
 #include "forms/AppShell.h"
 #include "settings/ProviderPages.h"
-#include "ui/WebPane.h"
+#include "ui/LightWebPane.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -27,8 +27,9 @@ void TForm1::createWebPanes()
     connect(WebBrowser1, &WebPane::titleChanged, this,
             [this](const QString& title) { WebBrowser1TitleChange(title); });
     // Behind the login panel, where it has never been meant to be seen: it
-    // only loads its page. A native view would paint over the panel's labels.
-    WebBrowser2 = m_shell.makeWebPane(m_loginPanel->parentWidget());
+    // only loads its page, for which it needs no browser engine of its own.
+    // A native view would paint over the panel's labels.
+    WebBrowser2 = new LightWebPane(m_platform.browser, m_platform.http, m_loginPanel->parentWidget());
     WebBrowser2->setGeometry(0, 0, 41, 41);
     WebBrowser2->stackUnder(m_loginPanel);
     WebBrowser2->setVisible(false);
