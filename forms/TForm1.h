@@ -113,7 +113,7 @@ public:
 
     Timer Timer1;  // start-up auto-login
     Timer Timer2;  // advertisement page
-    Timer Timer3;  // clock
+    Timer Timer3;  // clock, stopped while the window is not on screen
     Timer Timer4;  // login retry
     Timer Timer5;  // check scheduler
     Timer Timer6;  // check cycle
@@ -228,6 +228,7 @@ private:
     void createWebPanes();
     void releaseWebPanes();
     bool isOnScreen() const;
+    void followScreen();
     void showBanner();
     QWidget* buildAddressBand();
     QWidget* buildLoginPanel();

@@ -116,19 +116,32 @@ void TForm1::showEvent(QShowEvent* event)
         m_shownOnce = true;
         FormShow();
     }
-    paneLifetime.setOnScreen(isOnScreen());
+    followScreen();
 }
 
 void TForm1::hideEvent(QHideEvent* event)
 {
     QMainWindow::hideEvent(event);
-    paneLifetime.setOnScreen(false);
+    followScreen();
 }
 
 // Minimised, even with its task bar entry, the window shows no page.
 bool TForm1::isOnScreen() const
 {
     return isVisible() && !isMinimized();
+}
+
+// What nobody sees costs nothing: the panes go, and the clock, which would
+// wake the program every second, stops until the window is back.
+void TForm1::followScreen()
+{
+    const bool onScreen = isOnScreen();
+    paneLifetime.setOnScreen(onScreen);
+    if (onScreen == Timer3.isRunning())
+        return;
+    Timer3.setInterval(onScreen ? 1000 : 0);
+    if (onScreen)
+        Timer3Timer();
 }
 
 void TForm1::closeEndpoints()
@@ -163,7 +176,7 @@ void TForm1::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    paneLifetime.setOnScreen(isOnScreen());
+    followScreen();
     if (isMinimized() && isVisible())
         m_shell.minimize();
 }

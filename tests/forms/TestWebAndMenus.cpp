@@ -183,6 +183,7 @@ private slots:
         form.Timer13Timer();
         QTest::qWait(50);
         QVERIFY(panes.isEmpty());
+        QVERIFY(!form.Timer3.isRunning());
         QCOMPARE(form.advertisementCounter1, 1);
 
         windows.Form111.TrayIconLeftClick();
@@ -191,7 +192,9 @@ private slots:
         QTRY_COMPARE(f.fakes.http.requested, QStringList{"http://ads.example.net/aa/ddns2011.asp?gg=0"});
         const QPointer<WebPane> small = form.WebBrowser2;
 
+        QVERIFY(form.Timer3.isRunning());
         f.shell.minimize();
+        QVERIFY(!form.Timer3.isRunning()); // nor does a clock tick unseen
         QCOMPARE(form.paneLifetime.releaseTimer.interval(), 5 * 60 * 1000);
         form.paneLifetime.releaseTimerTimer(); // early against the clock: kept
         QVERIFY(panes[0] && small);
