@@ -8,14 +8,14 @@ namespace {
 
 using CreatePane = WebPane* (*)(Browser&, QWidget*);
 
-// Beside the program in its build folder, in <prefix>/lib/kelvane when installed.
+// Beside the program in its build folder, in <prefix>/lib/kelvane/plugins when installed.
 CreatePane loadEngine()
 {
     const QDir programFolder(QCoreApplication::applicationDirPath());
     const QString name = QStringLiteral("kelvane_webengine.so");
     QString errors;
     const QStringList paths{programFolder.filePath(name),
-                            programFolder.filePath(QStringLiteral("../lib/kelvane/") + name)};
+                            programFolder.filePath(QStringLiteral("../lib/kelvane/plugins/") + name)};
     for (const QString& path : paths) {
         QLibrary module(QDir::cleanPath(path));
         if (const auto create = reinterpret_cast<CreatePane>(module.resolve("kelvaneCreateWebEnginePane")))
