@@ -1,5 +1,7 @@
 #include "ui/PaneLifetime.h"
 
+#include <algorithm>
+
 PaneLifetime::PaneLifetime(const Clock& clock, std::function<void()> make, std::function<void()> release)
     : m_clock(clock), m_make(std::move(make)), m_release(std::move(release))
 {

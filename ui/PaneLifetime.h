@@ -5,8 +5,6 @@
 
 #include <QDateTime>
 
-#include <algorithm>
-
 #include <functional>
 
 // A browser engine's view costs some 350 MiB and three helper processes, and
