@@ -7,13 +7,19 @@
 #include "ui/EventLog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 TForm1::TForm1(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
-    : QMainWindow(parent), m_platform(platform), m_shell(shell), m_session(session),
+    : QMainWindow(parent),
+      paneLifetime(
+          platform.clock, [this] { QTimer::singleShot(0, this, [this] { createWebPanes(); }); },
+          [this] { releaseWebPanes(); }),
+      m_platform(platform), m_shell(shell), m_session(session),
       m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     setWindowIcon(appIcon());
@@ -54,6 +60,10 @@ void TForm1::connectControls()
             TrayIconLeftClick();
     });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    // Enter in a login field presses "登录", in the address box "转到".
+    connect(nameedit, &QLineEdit::returnPressed, Button4, &QPushButton::click);
+    connect(passedit, &QLineEdit::returnPressed, Button4, &QPushButton::click);
+    connect(ComboBox1->lineEdit(), &QLineEdit::returnPressed, this, [this] { Label3Click(); });
     connect(Label3, &ClickableLabel::clicked, this, [this] { Label3Click(); });
     connect(Label14, &ClickableLabel::clicked, this, [this] { Label14Click(); });
     connect(Label16, &ClickableLabel::clicked, this, [this] { Label16Click(); });

@@ -12,6 +12,7 @@
 #include "registration/PageThrottle.h"
 #include "registration/ReloginBackoff.h"
 #include "registration/Session.h"
+#include "ui/PaneLifetime.h"
 #include "ui/WriteFailureNotice.h"
 
 #include <QDateTime>
@@ -49,6 +50,9 @@ class TForm1 : public QMainWindow
     Q_OBJECT
 
 public:
+    // Its size where the screen has room; less where it has not.
+    static constexpr QSize designedSize{912, 605};
+
     // Runs the whole creation handler before returning.
     TForm1(const Platform& platform, AppShell& shell, Session& session, QWidget* parent = nullptr);
     ~TForm1() override;
@@ -86,9 +90,10 @@ public:
 
     // Right area.
     QLabel* Image2 = nullptr;
-    // Made once the window is first shown, so that its first paint is not delayed.
+    // Made after the window's first paint on screen, let go of some minutes after it left.
     WebPane* WebBrowser1 = nullptr;
-    WebPane* WebBrowser2 = nullptr; // 41 x 41, behind the login panel
+    WebPane* WebBrowser2 = nullptr; // 41 x 41, behind the login panel, never seen: a light pane
+    PaneLifetime paneLifetime;
 
     StatusPanels* StatusBar1 = nullptr;
 
@@ -108,7 +113,7 @@ public:
 
     Timer Timer1;  // start-up auto-login
     Timer Timer2;  // advertisement page
-    Timer Timer3;  // clock
+    Timer Timer3;  // clock, stopped while the window is not on screen
     Timer Timer4;  // login retry
     Timer Timer5;  // check scheduler
     Timer Timer6;  // check cycle
@@ -216,6 +221,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -224,6 +230,9 @@ private:
     void buildMenus(QToolBar* toolbar);
     QAction* addPageAction(QMenu* menu, const char* control, const char* text, const QString& url);
     void createWebPanes();
+    void releaseWebPanes();
+    bool isOnScreen() const;
+    void followScreen();
     void showBanner();
     QWidget* buildAddressBand();
     QWidget* buildLoginPanel();
@@ -284,4 +293,7 @@ private:
     QSet<QString> m_unreadableFiles; // never written in this run
     PageThrottle m_pageThrottle;
     bool m_shownOnce = false;
+    // The pages the advertisement timers last chose, for panes made later.
+    QString m_advertisement1;
+    QString m_advertisement2;
 };

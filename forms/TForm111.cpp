@@ -8,6 +8,7 @@
 #include "settings/TextFile.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
+#include "ui/ScreenFit.h"
 #include "ui/WebPane.h"
 
 #include <QCheckBox>
@@ -19,13 +20,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
+#include <QShortcut>
 #include <QSystemTrayIcon>
 
 namespace {
 
 const QString mappingFileName = QStringLiteral("jilu.txt");
 const QString intervalFileName = QStringLiteral("shijian.txt");
+constexpr QSize designedSize(570, 283);
 
 QLabel* label(const QString& text, QWidget* parent, const QRect& where)
 {
@@ -63,8 +65,11 @@ QPlainTextEdit* memo(QWidget* parent, const QRect& where)
 } // namespace
 
 TForm111::TForm111(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_platform(platform), m_shell(shell),
-      m_session(session), m_codePage(CodePage::forLanguage(platform.language.languageId()))
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      paneLifetime(
+          platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),
+      m_platform(platform), m_shell(shell), m_session(session),
+      m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     AutoNAT1 = std::make_unique<TAutoNAT>(m_platform.resolver, m_platform.messageBoxes);
     AutoNAT1->aimSearch(m_platform.gatewaySearch.host, m_platform.gatewaySearch.port,
@@ -83,7 +88,7 @@ void TForm111::buildLayout()
 {
     setWindowTitle(QStringLiteral("路由器端口映射"));
     setWindowIcon(appIcon());
-    setFixedSize(570, 283);
+    setFixedSize(designedSize);
     QFont windowFont(QStringLiteral("宋体"));
     windowFont.setPixelSize(13);
     setFont(windowFont);
@@ -154,6 +159,9 @@ void TForm111::connectControls()
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
     connect(Label11, &ClickableLabel::clicked, this, [this] { Label11Click(); });
     connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    // Without a title bar, Escape is the keyboard's way to hide it.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            [this] { Label11Click(); });
     connect(Edit5, &QLineEdit::textChanged, this, [this] { Edit5Change(); });
     // The primary window's checks compare with the router's address.
     connect(Edit3, &QLineEdit::textChanged, this,
@@ -255,15 +263,31 @@ void TForm111::log(const QString& line)
 void TForm111::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
-    // Made when first shown, as most runs never show this window.
-    if (!WebBrowser1 && m_shell.makeWebPane) {
-        WebBrowser1 = m_shell.makeWebPane(this);
-        WebBrowser1->setGeometry(386, 24, 180, 236);
-        WebBrowser1->show();
-        WebBrowser1->load(ProviderPages::portMappingAdvertisement());
-    }
+    keepOnScreen(*this, designedSize, true);
+    // Made when shown, as most runs never show this window.
+    paneLifetime.setOnScreen(true);
+}
+
+void TForm111::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    paneLifetime.setOnScreen(false);
+}
+
+void TForm111::makeWebPane()
+{
+    if (WebBrowser1 || !m_shell.makeWebPane)
+        return;
+    WebBrowser1 = m_shell.makeWebPane(this);
+    WebBrowser1->setGeometry(386, 24, 180, 236);
+    WebBrowser1->show();
+    WebBrowser1->load(ProviderPages::portMappingAdvertisement());
+}
+
+void TForm111::releaseWebPane()
+{
+    delete WebBrowser1;
+    WebBrowser1 = nullptr;
 }
 
 void TForm111::openPage(const QString& url)

@@ -5,6 +5,7 @@
 #include "platform/Timer.h"
 #include "portmap/RouterMappingList.h"
 #include "portmap/RouterRecovery.h"
+#include "ui/PaneLifetime.h"
 #include "ui/WriteFailureNotice.h"
 
 #include <QStringList>
@@ -60,7 +61,8 @@ public:
     ClickableLabel* Label7 = nullptr;
     ClickableLabel* Label8 = nullptr;
     ClickableLabel* Label11 = nullptr;
-    WebPane* WebBrowser1 = nullptr; // made when the window is first shown
+    WebPane* WebBrowser1 = nullptr; // made when the window is shown, let go of minutes after it hides
+    PaneLifetime paneLifetime;
     QCheckBox* CheckBox1 = nullptr; // automatic address check (invisible)
     QLineEdit* Edit5 = nullptr;     // its interval in seconds (invisible)
     QStringList Memo3{QStringLiteral("60")};
@@ -151,10 +153,13 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     void buildLayout();
     void connectControls();
+    void makeWebPane();
+    void releaseWebPane();
     void log(const QString& line);
     void openPage(const QString& url);
     QString protocol() const;

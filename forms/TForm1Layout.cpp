@@ -1,5 +1,6 @@
 #include "forms/TForm1.h"
 
+#include "messages/TimeStamps.h"
 #include "settings/deployment.h"
 #include "ui/ClickableLabel.h"
 #include "ui/EventLog.h"
@@ -45,7 +46,7 @@ void TForm1::buildLayout()
     setWindowTitle(QStringLiteral("Kelvane动态域名解析(自动端口映射)"));
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setFixedSize(912, 605);
+    setFixedSize(designedSize);
 
     auto* toolbar = new QToolBar(this);
     toolbar->setMovable(false);
@@ -110,6 +111,10 @@ QWidget* TForm1::buildAddressBand()
     row->addWidget(Label7);
     Label18 = new QLabel(band);
     Label18->setTextFormat(Qt::PlainText);
+    // Sized once for a wide time, so that its tick each second repaints the
+    // label alone and never lays out the tool strip again.
+    Label18->setText(longTime(QDateTime(QDate(2000, 1, 1), QTime(20, 58, 58))) + QStringLiteral("    "));
+    Label18->setFixedSize(Label18->sizeHint() + QSize(4, 0));
     row->addWidget(Label18);
     row->addStretch(1);
     return band;

@@ -7,6 +7,7 @@
 #include "settings/SettingsLines.h"
 #include "settings/deployment.h"
 #include "ui/EventLog.h"
+#include "ui/ScreenFit.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,10 +15,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QSystemTrayIcon>
-#include <QTimer>
 
 void TForm1::FormCreate()
 {
@@ -107,19 +106,42 @@ void TForm1::FormShow()
 {
     loadingGuard = false;
     showBanner();
-    // After the first paint: making a browser engine's view costs it ~80 ms.
-    QTimer::singleShot(0, this, [this] { createWebPanes(); });
 }
 
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (m_shownOnce)
+    keepOnScreen(*this, designedSize, !m_shownOnce);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        FormShow();
+    }
+    followScreen();
+}
+
+void TForm1::hideEvent(QHideEvent* event)
+{
+    QMainWindow::hideEvent(event);
+    followScreen();
+}
+
+// Minimised, even with its task bar entry, the window shows no page.
+bool TForm1::isOnScreen() const
+{
+    return isVisible() && !isMinimized();
+}
+
+// What nobody sees costs nothing: the panes go, and the clock, which would
+// wake the program every second, stops until the window is back.
+void TForm1::followScreen()
+{
+    const bool onScreen = isOnScreen();
+    paneLifetime.setOnScreen(onScreen);
+    if (onScreen == Timer3.isRunning())
         return;
-    m_shownOnce = true;
-    if (const QScreen* screen = this->screen())
-        move(screen->availableGeometry().center() - rect().center());
-    FormShow();
+    Timer3.setInterval(onScreen ? 1000 : 0);
+    if (onScreen)
+        Timer3Timer();
 }
 
 void TForm1::closeEndpoints()
@@ -152,7 +174,10 @@ bool TForm1::WMQueryEndSession()
 void TForm1::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && isVisible())
+    if (event->type() != QEvent::WindowStateChange)
+        return;
+    followScreen();
+    if (isMinimized() && isVisible())
         m_shell.minimize();
 }
 

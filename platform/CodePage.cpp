@@ -127,6 +127,21 @@ CodePage CodePage::windows1252()
     return CodePage("CP1252");
 }
 
+CodePage CodePage::gb18030()
+{
+    return CodePage("GB18030");
+}
+
+CodePage CodePage::utf8()
+{
+    return CodePage("UTF-8");
+}
+
+CodePage CodePage::system()
+{
+    return forLanguage(LocaleSystemLanguage().languageId());
+}
+
 QByteArray CodePage::encode(const QString& text) const
 {
     if (isWindows1252(m_iconvName))

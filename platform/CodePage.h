@@ -13,6 +13,10 @@ public:
     static CodePage gbk();
     static CodePage big5();
     static CodePage windows1252();
+    static CodePage gb18030();
+    static CodePage utf8();
+    // The code page of the process locale's language.
+    static CodePage system();
 
     const char* name() const { return m_iconvName; }
 

@@ -45,8 +45,11 @@ void initialiseOnce()
 // Redirects are followed (up to 5), as a browser would; only HTTP and HTTPS
 // are allowed, also after a redirect.
 WriteResult transfer(const QString& url, Sink& sink, const char* agent, std::chrono::milliseconds connect,
-                     std::chrono::milliseconds total)
+                     std::chrono::milliseconds total, QByteArray* contentType = nullptr)
 {
+    // At the first transfer, not at start: setting up TLS costs megabytes that
+    // most runs need only minutes later, or never.
+    initialiseOnce();
     CURL* curl = curl_easy_init();
     if (!curl)
         return WriteResult::failure(QStringLiteral("cannot start libcurl"));
@@ -69,6 +72,9 @@ WriteResult transfer(const QString& url, Sink& sink, const char* agent, std::chr
     const CURLcode code = curl_easy_perform(curl);
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    const char* type = nullptr;
+    if (contentType && curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
+        *contentType = QByteArray(type);
     curl_easy_cleanup(curl);
     if (!sink.failure.isEmpty())
         return WriteResult::failure(sink.failure);
@@ -87,20 +93,25 @@ CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout,
                                std::chrono::milliseconds totalTimeout)
     : m_connectTimeout(connectTimeout), m_totalTimeout(totalTimeout)
 {
-    initialiseOnce();
 }
 
 CurlHttpClient::~CurlHttpClient() = default;
 
 QByteArray CurlHttpClient::get(const QString& url)
 {
-    QByteArray body;
-    QBuffer buffer(&body);
+    return getPage(url).body;
+}
+
+HttpClient::Page CurlHttpClient::getPage(const QString& url)
+{
+    Page page;
+    QBuffer buffer(&page.body);
     buffer.open(QIODevice::WriteOnly);
     Sink sink{&buffer, kMaxPage, 0, {}};
     // The agent text of the page fetch has always been a single blank.
-    const WriteResult result = transfer(url, sink, " ", m_connectTimeout, m_totalTimeout);
-    return result.ok() ? body : QByteArray();
+    const WriteResult result = transfer(url, sink, " ", m_connectTimeout, m_totalTimeout, &page.contentType);
+    buffer.close();
+    return result.ok() ? page : Page{};
 }
 
 WriteResult CurlHttpClient::download(const QString& url, const QString& filePath)

@@ -12,8 +12,16 @@ class HttpClient
 {
 public:
     virtual ~HttpClient() = default;
+    struct Page
+    {
+        QByteArray body;
+        QByteArray contentType; // as the answer's header gives it; empty when it gives none
+    };
+
     // The body of a 2xx answer; empty on any failure or other status.
     virtual QByteArray get(const QString& url) = 0;
+    // The same with the answer's Content-Type, which names the page's charset.
+    virtual Page getPage(const QString& url) { return {get(url), {}}; }
     // Downloads to a temporary file beside `filePath`, then renames it, so that
     // a failed download leaves an existing file untouched.
     virtual WriteResult download(const QString& url, const QString& filePath) = 0;
@@ -30,6 +38,7 @@ public:
     CurlHttpClient& operator=(const CurlHttpClient&) = delete;
 
     QByteArray get(const QString& url) override;
+    Page getPage(const QString& url) override;
     WriteResult download(const QString& url, const QString& filePath) override;
 
 private:

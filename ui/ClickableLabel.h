@@ -2,7 +2,9 @@
 
 #include <QLabel>
 
-// A label that acts as a link: underlined, hand cursor, `clicked` on release.
+// A label that acts as a link: underlined, hand cursor, `clicked` on release,
+// and, reached with Tab, on Enter or Space, with a dotted frame while it has
+// the focus.
 class ClickableLabel : public QLabel
 {
     Q_OBJECT
@@ -15,4 +17,5 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };

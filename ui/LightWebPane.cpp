@@ -2,9 +2,9 @@
 
 #include "platform/Browser.h"
 #include "platform/HttpClient.h"
+#include "platform/PageText.h"
 #include "ui/WebLinks.h"
 
-#include <QStringDecoder>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -30,18 +30,11 @@ public:
     QVariant loadResource(int, const QUrl&) override { return {}; }
 };
 
-QString decodePage(const QByteArray& page)
-{
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(page);
-    return utf8.hasError() ? QString::fromLatin1(page) : text;
-}
-
 } // namespace
 
-LightWebPane::LightWebPane(Browser& browser, HttpClient& http, QWidget* parent)
-    : WebPane(parent), m_browser(browser), m_http(http), m_view(new TextOnlyBrowser(this)),
-      m_link(std::make_shared<Link>())
+LightWebPane::LightWebPane(Browser& browser, HttpClient& http, QWidget* parent, CodePage fallback)
+    : WebPane(parent), m_browser(browser), m_http(http), m_fallback(fallback),
+      m_view(new TextOnlyBrowser(this)), m_link(std::make_shared<Link>())
 {
     m_link->pane = this;
     auto* layout = new QVBoxLayout(this);
@@ -68,21 +61,23 @@ void LightWebPane::load(const QString& url)
     const QUrl address = QUrl::fromUserInput(url);
     // Detached, so that closing the window never waits for a slow server.
     std::thread([link = m_link, http = &m_http, load, address] {
-        const QByteArray page = http->get(address.toString());
+        const HttpClient::Page page = http->getPage(address.toString());
         const std::lock_guard lock(link->mutex);
         if (LightWebPane* pane = link->pane)
             QMetaObject::invokeMethod(
-                pane, [pane, load, address, page] { pane->showPage(load, address, page); },
+                pane,
+                [pane, load, address, page] { pane->showPage(load, address, page.body, page.contentType); },
                 Qt::QueuedConnection);
     }).detach();
 }
 
-void LightWebPane::showPage(quint64 load, const QUrl& url, const QByteArray& page)
+void LightWebPane::showPage(quint64 load, const QUrl& url, const QByteArray& page,
+                            const QByteArray& contentType)
 {
     // A failed fetch leaves the last page in view.
     if (load != m_loads || page.isEmpty())
         return;
     m_pageUrl = url;
-    m_view->setHtml(decodePage(page));
+    m_view->setHtml(PageText::withAltTexts(PageText::decode(page, contentType, m_fallback)));
     emit titleChanged(m_view->documentTitle());
 }

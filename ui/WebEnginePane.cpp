@@ -3,25 +3,70 @@
 #include "platform/Browser.h"
 #include "ui/WebLinks.h"
 
+#include <QTimer>
 #include <QVBoxLayout>
-#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+
+namespace {
+
+// Stands in for a window a page asked for: the address it is first sent to
+// goes to the user's browser, if it is a web page, and nothing is ever loaded.
+class NewWindowCatcher final : public QWebEnginePage
+{
+public:
+    NewWindowCatcher(Browser& browser, QObject* parent) : QWebEnginePage(parent), m_browser(browser)
+    {
+        // A window that is never sent anywhere goes too.
+        QTimer::singleShot(10000, this, &QObject::deleteLater);
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool) override
+    {
+        if (!m_sent) {
+            m_sent = true;
+            if (isWebPageUrl(url))
+                m_browser.openUrl(url.toString());
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    Browser& m_browser;
+    bool m_sent = false;
+};
+
+// The engine itself would hand a mailto: or any other scheme it does not show
+// to the desktop: the pane goes to web pages only.
+class PanePage final : public QWebEnginePage
+{
+public:
+    PanePage(Browser& browser, QObject* parent) : QWebEnginePage(parent), m_browser(browser) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override
+    {
+        const QString scheme = url.scheme().toLower();
+        return isWebPageUrl(url) || scheme == u"about" || (!isMainFrame && scheme == u"data");
+    }
+    QWebEnginePage* createWindow(WebWindowType) override { return new NewWindowCatcher(m_browser, this); }
+
+private:
+    Browser& m_browser;
+};
+
+} // namespace
 
 WebEnginePane::WebEnginePane(Browser& browser, QWidget* parent)
     : WebPane(parent), m_view(new QWebEngineView(this))
 {
+    m_view->setPage(new PanePage(browser, m_view));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     connect(m_view, &QWebEngineView::titleChanged, this, &WebPane::titleChanged);
-    // Left unanswered (no openIn), the request opens nothing: the view's
-    // createWindow() gives no page.
-    connect(m_view->page(), &QWebEnginePage::newWindowRequested, this,
-            [&browser](QWebEngineNewWindowRequest& request) {
-                if (isWebPageUrl(request.requestedUrl()))
-                    browser.openUrl(request.requestedUrl().toString());
-            });
 }
 
 void WebEnginePane::load(const QString& url)

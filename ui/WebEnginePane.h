@@ -4,8 +4,9 @@
 
 class QWebEngineView;
 
-// The pane on Qt WebEngine. A page's request for a new window never opens one
-// here: http and https addresses go to the user's browser, others are dropped.
+// The pane on Qt WebEngine. It goes to web pages only. A page's request for a
+// new window never opens one here: an http or https address goes to the
+// user's browser, once; any other is dropped.
 class WebEnginePane final : public WebPane
 {
     Q_OBJECT

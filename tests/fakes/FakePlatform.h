@@ -73,9 +73,11 @@ class FakeHttpClient final : public HttpClient
 {
 public:
     QHash<QString, QByteArray> pages;
+    QHash<QString, QByteArray> contentTypes; // a page's Content-Type header, when it has one
     QStringList requested;
 
     QByteArray get(const QString& url) override;
+    Page getPage(const QString& url) override { return {get(url), contentTypes.value(url)}; }
     WriteResult download(const QString& url, const QString& filePath) override;
 };
 

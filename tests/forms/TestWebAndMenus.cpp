@@ -16,6 +16,9 @@
 #include <QComboBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -141,9 +144,9 @@ private slots:
         QCOMPARE(form.Timer2.interval(), 1000);
         QCOMPARE(form.Timer13.interval(), 70000);
         QCOMPARE(form.Timer10.interval(), 600000);
-        form.FormShow();
+        form.show();
         QVERIFY(!form.WebBrowser1); // not before the first paint either
-        QTRY_COMPARE(panes.size(), 2);
+        QTRY_COMPARE(panes.size(), 1);
         QCOMPARE(form.WebBrowser2->size(), QSize(41, 41));
 
         form.advertisementCounter1 = 5000;
@@ -153,7 +156,7 @@ private slots:
         QCOMPARE(form.advertisementCounter1, 0);
         QCOMPARE(form.Timer2.interval(), 1200000);
         form.Timer13Timer();
-        QCOMPARE(panes[1]->loaded.last(), QString("http://ads.example.net/aa/ddns2011.asp?gg=0"));
+        QTRY_COMPARE(f.fakes.http.requested, QStringList{"http://ads.example.net/aa/ddns2011.asp?gg=0"});
 
         emit panes[0]->titleChanged("ttt30end");
         QCOMPARE(form.advertisementInterval, 30000);
@@ -161,6 +164,89 @@ private slots:
         QCOMPARE(form.advertisementInterval, 30000);
         form.Timer2Timer();
         QCOMPARE(form.Timer2.interval(), 30000);
+    }
+
+    // As main() starts it: in the tray, where no window shows a page.
+    void panesExistOnlyWhileTheirWindowIsOnScreenAndFiveMinutesAfter()
+    {
+        WindowFixture f;
+        f.shell.trayAvailable = [] { return true; };
+        QList<QPointer<RecordingPane>> panes;
+        f.shell.makeWebPane = [&panes](QWidget* parent) {
+            panes << new RecordingPane(parent);
+            return panes.last().data();
+        };
+        WindowSet windows(f.fakes.platform(), f.shell);
+        windows.start();
+        TForm1& form = windows.Form1;
+        form.Timer2Timer(); // the advertisement timers run on without a pane
+        form.Timer13Timer();
+        QTest::qWait(50);
+        QVERIFY(panes.isEmpty());
+        QVERIFY(!form.Timer3.isRunning());
+        QCOMPARE(form.advertisementCounter1, 1);
+
+        windows.Form111.TrayIconLeftClick();
+        QTRY_COMPARE(panes.size(), 1);
+        QCOMPARE(panes[0]->loaded, QStringList{"http://www.kelvane.example/guanggao/ddns2011.asp?gg=0"});
+        QTRY_COMPARE(f.fakes.http.requested, QStringList{"http://ads.example.net/aa/ddns2011.asp?gg=0"});
+        const QPointer<WebPane> small = form.WebBrowser2;
+
+        QVERIFY(form.Timer3.isRunning());
+        f.shell.minimize();
+        QVERIFY(!form.Timer3.isRunning()); // nor does a clock tick unseen
+        QCOMPARE(form.paneLifetime.releaseTimer.interval(), 5 * 60 * 1000);
+        form.paneLifetime.releaseTimerTimer(); // early against the clock: kept
+        QVERIFY(panes[0] && small);
+        f.fakes.clock.time = f.fakes.clock.time.addSecs(5 * 60);
+        form.Timer2Timer();
+        form.paneLifetime.releaseTimerTimer();
+        QVERIFY(!panes[0] && !small);
+        QVERIFY(!form.WebBrowser1 && !form.WebBrowser2);
+
+        // Shown again: made again, with the page the timer chose meanwhile.
+        windows.Form111.TrayIconLeftClick();
+        QTRY_COMPARE(panes.size(), 2);
+        QCOMPARE(panes[1]->loaded, QStringList{"http://www.kelvane.example/guanggao/ddns2011.asp?gg=1"});
+
+        // The port mapping window's pane: made when shown, let go of after it hides.
+        form.N14Click();
+        QCOMPARE(panes.size(), 3);
+        QCOMPARE(panes[2]->loaded, QStringList{"http://www.kelvane.example/guanggao/portgg0.asp"});
+        windows.Form111.Label11Click();
+        QVERIFY(panes[2]);
+        f.fakes.clock.time = f.fakes.clock.time.addSecs(5 * 60);
+        windows.Form111.paneLifetime.releaseTimerTimer();
+        QVERIFY(!panes[2] && !windows.Form111.WebBrowser1);
+        QVERIFY(panes[1]); // the primary window is still on screen
+    }
+
+    void theSmallPaneLeavesTheLoginPanelReadable()
+    {
+        WindowFixture f;
+        AppShell withoutPanes = f.shell;
+        TForm1 plain(f.fakes.platform(), withoutPanes, f.session);
+        f.shell.makeWebPane = [](QWidget* parent) { return new RecordingPane(parent); };
+        f.fakes.http.pages.insert("http://ads.example.net/aa/ddns2011.asp?gg=0",
+                                  "<body style='background: red'>a large heading</body>");
+        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        for (TForm1* window : {&plain, &form}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+        }
+        QTRY_VERIFY(form.WebBrowser2);
+        QSignalSpy loaded(form.WebBrowser2, &WebPane::titleChanged);
+        form.Timer13Timer();
+        QTRY_COMPARE(loaded.count(), 1); // it loads its page
+        QVERIFY(!form.WebBrowser2->isVisible());
+        const auto domainLabel = [](TForm1& window) {
+            for (const QLabel* label : window.nameedit->parentWidget()->findChildren<QLabel*>())
+                if (label->text() == QStringLiteral("域名"))
+                    return window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
+            return QImage();
+        };
+        QVERIFY(!domainLabel(form).isNull());
+        QCOMPARE(domainLabel(form), domainLabel(plain));
     }
 
     // The pane this build makes, a real page: its title sets the interval.
@@ -173,7 +259,7 @@ private slots:
         CurlHttpClient http;
         f.shell.makeWebPane = [&](QWidget* parent) { return createWebPane(f.fakes.browser, http, parent); };
         TForm1 form(f.fakes.platform(), f.shell, f.session);
-        form.FormShow();
+        form.show();
         QTRY_VERIFY(form.WebBrowser1);
         form.WebBrowser1->load(site.url("/ad.asp"));
         QTRY_COMPARE_WITH_TIMEOUT(form.advertisementInterval, 30000, 20000);

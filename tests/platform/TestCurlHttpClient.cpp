@@ -54,6 +54,15 @@ private slots:
         QCOMPARE(get("/moved"), body);
     }
 
+    void pageComesWithItsContentTypeHeader()
+    {
+        m_server.answer("/gbk.asp", "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=GBK\r\n"
+                                    "Content-Length: 2\r\nConnection: close\r\n\r\n\xd3\xf2");
+        const HttpClient::Page page = offThread([&] { return m_client.getPage(m_server.url("/gbk.asp")); });
+        QCOMPARE(page.body, QByteArray("\xd3\xf2"));
+        QCOMPARE(page.contentType, QByteArray("text/html; charset=GBK"));
+    }
+
     void getGivesNothingOnFailure()
     {
         QCOMPARE(get("/missing"), QByteArray()); // 404 with a body

@@ -70,6 +70,8 @@ up() {
     mkdir -p "$WORLD_DIR/program" "$WORLD_DIR/work" "$WORLD_DIR/home/config" "$WORLD_DIR/home/data"
     mkdir -m 700 "$WORLD_DIR/home/run"
     cp "$build/kelvane" "$WORLD_DIR/program/kelvane"
+    # The WebEngine pane's module, in a WebEngine build.
+    if [ -f "$build/kelvane_webengine.so" ]; then cp "$build/kelvane_webengine.so" "$WORLD_DIR/program/"; fi
     write_hosts
     "$lab" up 2 >/dev/null
     external_address > "$WORLD_DIR/published-address"

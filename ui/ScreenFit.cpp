@@ -1,0 +1,38 @@
+#include "ui/ScreenFit.h"
+
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+QRect fitOnScreen(const QRect& available, const QSize& wanted, const QMargins& frame,
+                  std::optional<QPoint> at)
+{
+    const QSize room = available.size().shrunkBy(frame);
+    const QSize size = wanted.boundedTo(room).expandedTo({1, 1});
+    const QRect inner = available.marginsRemoved(frame);
+    QPoint corner = at.value_or(
+        inner.topLeft() + QPoint((inner.width() - size.width()) / 2, (inner.height() - size.height()) / 2));
+    corner.setX(
+        std::clamp(corner.x(), inner.left(), std::max(inner.left(), inner.right() + 1 - size.width())));
+    corner.setY(
+        std::clamp(corner.y(), inner.top(), std::max(inner.top(), inner.bottom() + 1 - size.height())));
+    return {corner, size};
+}
+
+void keepOnScreen(QWidget& window, const QSize& designed, bool centre)
+{
+    const QScreen* screen = window.screen();
+    if (!screen)
+        return;
+    // Known once the window manager has framed the window; none before.
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const std::optional<QPoint> at = centre ? std::nullopt : std::optional<QPoint>(inner.topLeft());
+    const QRect place = fitOnScreen(screen->availableGeometry(), designed, frame, at);
+    window.setFixedSize(place.size());
+    // A window's position is its frame's.
+    window.move(place.topLeft() - QPoint(frame.left(), frame.top()));
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
+#include <optional>
+
+class QWidget;
+
+// Where a window's client area goes so that the whole window, its frame
+// included, lies within `available`: shrunk to fit, then centred, or, when it
+// already has a place (`at`, the client area's corner), moved the least.
+QRect fitOnScreen(const QRect& available, const QSize& wanted, const QMargins& frame,
+                  std::optional<QPoint> at = std::nullopt);
+
+// The same for a fixed-size window on its screen, `designed` being the size
+// it has where there is room.
+void keepOnScreen(QWidget& window, const QSize& designed, bool centre);
