@@ -164,8 +164,8 @@ private slots:
                                          gatewayData("description-igd2.http"),
                                          gatewayData("get-external-ip-200.http"),
                                          gatewayData("add-port-mapping-500-conflict.http"),
-                                         gatewayData("get-generic-entry-200.http"),
-                                         gatewayData("get-specific-entry-500-no-such-entry.http")};
+                                         gatewayData("entry-by-index-200.http"),
+                                         gatewayData("entry-by-port-500-no-such-entry.http")};
         Mutator mutator(20261207);
         QElapsedTimer clock;
         clock.start();

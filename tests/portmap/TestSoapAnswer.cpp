@@ -59,11 +59,11 @@ private slots:
         const auto row = [](const char* file, const char* entry, const char* fault) {
             QTest::newRow(file) << gatewayData(file) << QByteArray(entry) << QByteArray(fault);
         };
-        row("get-specific-entry-200.http", "|0||80|192.168.77.10|1|web server|604800", "none");
-        row("get-generic-entry-200.http", "|8080|TCP|80|192.168.77.10|1|web server|604800", "none");
-        row("get-specific-entry-500-no-such-entry.http", "none", "714 NoSuchEntryInArray");
-        row("get-generic-entry-500-index-invalid.http", "none", "713 SpecifiedArrayIndexInvalid");
-        row("get-specific-entry-500-invalid-args.http", "none", "402 Invalid Args");
+        row("entry-by-port-200.http", "|0||80|192.168.77.10|1|web server|604800", "none");
+        row("entry-by-index-200.http", "|8080|TCP|80|192.168.77.10|1|web server|604800", "none");
+        row("entry-by-port-500-no-such-entry.http", "none", "714 NoSuchEntryInArray");
+        row("entry-by-index-500-index-invalid.http", "none", "713 SpecifiedArrayIndexInvalid");
+        row("entry-by-port-500-invalid-args.http", "none", "402 Invalid Args");
         row("add-port-mapping-500-conflict.http", "none", "718 ConflictInMappingEntry");
         row("add-port-mapping-500-action-failed.http", "none", "501 ActionFailed");
         row("add-port-mapping-200.http", "none", "none");
