@@ -7,6 +7,7 @@
 #include "forms/AppShell.h"
 #include "forms/TForm111.h"
 #include "messages/PortMappingMessages.h"
+#include "platform/OwnNetworkNamespace.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
 #include "registration/Session.h"
@@ -77,10 +78,6 @@ bool lab(const QString& command)
     return run(QStringLiteral(IGD_LAB_SCRIPT), {command});
 }
 
-bool ip(const QString& arguments)
-{
-    return run(QStringLiteral("ip"), arguments.split(u' '));
-}
 
 // A TV on the LAN at 192.168.77.2 that describes itself as a media renderer.
 // Its answer to a search comes from a thread of its own, at once, so that it
@@ -347,11 +344,10 @@ private slots:
     // router is still found, and mappings go to the address the router sees.
     void windowPassesOverATvAndMapsToTheLanAddress()
     {
-        QVERIFY(ip("link add docker0 type bridge") && ip("addr add 172.17.0.1/16 dev docker0") &&
-                ip("link set docker0 up") && ip("addr add 192.168.77.2/24 dev lan0"));
+        QVERIFY(ipBatch({"link add docker0 type bridge", "addr add 172.17.0.1/16 dev docker0",
+                         "link set docker0 up", "addr add 192.168.77.2/24 dev lan0"}));
         const auto cleanUp = qScopeGuard([] {
-            ip("link del docker0");
-            ip("addr del 192.168.77.2/24 dev lan0");
+            ipBatch({"link del docker0", "addr del 192.168.77.2/24 dev lan0"});
         });
         MediaDevice tv;
         Window window(m_resolver, "0.0.0.0:8082  TCP  172.17.0.1:82\r\n", QStringLiteral("172.17.0.1"));
