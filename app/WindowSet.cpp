@@ -19,6 +19,12 @@ WindowSet::WindowSet(const Platform& platform, AppShell& shell)
 
 void WindowSet::start()
 {
-    Form1.showMinimized();
+    // With a notification area the minimise handler hides the window at once:
+    // showing it first would only lay it out, fonts and all, and map it for
+    // nothing.
+    if (m_shell.trayAvailable && m_shell.trayAvailable())
+        Form1.startHidden();
+    else
+        Form1.showMinimized();
     m_shell.minimize();
 }

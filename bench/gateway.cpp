@@ -20,6 +20,7 @@
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
 #include "registration/Session.h"
+#include "ui/LogBox.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -165,7 +166,7 @@ int measureStall(int seconds)
         std::fprintf(stderr, "gateway: the window did not read the router's address\n");
         return 1;
     }
-    const qsizetype polls = form.Memo1->toPlainText().count(QStringLiteral("外网IP="));
+    const qsizetype polls = form.Memo1->text().count(QStringLiteral("外网IP="));
     std::printf("port mapping window against miniupnpd, %d s, %lld address polls: "
                 "longest pause of the window's thread %lld ms\n",
                 seconds, static_cast<long long>(polls), static_cast<long long>(pause.milliseconds()));

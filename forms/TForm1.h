@@ -38,6 +38,7 @@ class WebPane;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QStackedWidget;
 class QSystemTrayIcon;
 
@@ -145,6 +146,9 @@ public:
     // Start-up and shutdown (TForm1Startup.cpp).
     void FormCreate();
     void FormShow();
+    // A start straight into the notification area, the window never mapped:
+    // what its first show does runs all the same, what runs on screen stops.
+    void startHidden();
     void FormCloseQuery();
     bool WMQueryEndSession();
     void ApplicationMinimize();
@@ -221,6 +225,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void runFirstShow();
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -237,7 +242,7 @@ private:
     QWidget* buildAddressBand();
     QWidget* buildLoginPanel();
     QWidget* buildAdvancedPanel();
-    QWidget* buildRightArea();
+    void buildRightArea(QSplitter* columns);
     void connectControls();
     void createEndpoints();
     void closeEndpoints();
@@ -293,6 +298,7 @@ private:
     QSet<QString> m_unreadableFiles; // never written in this run
     PageThrottle m_pageThrottle;
     bool m_shownOnce = false;
+    bool m_placedOnce = false;
     // The pages the advertisement timers last chose, for panes made later.
     QString m_advertisement1;
     QString m_advertisement2;

@@ -8,6 +8,7 @@
 #include "settings/TextFile.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
+#include "ui/LogBox.h"
 #include "ui/ScreenFit.h"
 #include "ui/WebPane.h"
 
@@ -52,9 +53,10 @@ QLineEdit* field(const QString& text, QWidget* parent, const QRect& where)
     return result;
 }
 
-QPlainTextEdit* memo(QWidget* parent, const QRect& where)
+template <typename Box>
+Box* memo(QWidget* parent, const QRect& where)
 {
-    auto* result = new QPlainTextEdit(parent);
+    auto* result = new Box(parent);
     result->setGeometry(where);
     result->setLineWrapMode(QPlainTextEdit::NoWrap);
     result->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -97,10 +99,8 @@ void TForm111::buildLayout()
     Label6 = redLabel(this, {150, 6, 230, 16});
     Label10 = redLabel(this, {8, 136, 200, 16});
     // The log lies beneath the list, as it always has: created first, so drawn under it.
-    Memo1 = memo(this, {8, 24, 370, 110});
-    Memo1->setReadOnly(true);
-    Memo1->setUndoRedoEnabled(false);
-    Memo2 = memo(this, {8, 24, 370, 110});
+    Memo1 = memo<LogBox>(this, {8, 24, 370, 110});
+    Memo2 = memo<QPlainTextEdit>(this, {8, 24, 370, 110});
 
     label(QStringLiteral("本机地址   "), this, {8, 158, 70, 20});
     Edit1 = field(QStringLiteral("0.0.0.0"), this, {78, 156, 110, 22});
@@ -256,7 +256,7 @@ void TForm111::saveIntervalFile()
 
 void TForm111::log(const QString& line)
 {
-    Memo1->appendPlainText(line);
+    Memo1->appendLine(line);
     emit logged(line);
 }
 

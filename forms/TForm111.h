@@ -18,6 +18,7 @@
 
 class AppShell;
 class Session;
+class LogBox;
 class ClickableLabel;
 class QCheckBox;
 class QLabel;
@@ -47,7 +48,7 @@ public:
     QLabel* Label6 = nullptr;             // router label, or a failure text
     QLabel* Label10 = nullptr;            // "add succeeded"
     QPlainTextEdit* Memo2 = nullptr;      // the mapping list, mirrors "jilu.txt"
-    QPlainTextEdit* Memo1 = nullptr;      // operation log, beneath Memo2
+    LogBox* Memo1 = nullptr;              // operation log, beneath Memo2
     QLineEdit* Edit1 = nullptr;           // local address
     QLineEdit* Edit2 = nullptr;           // local port
     QLineEdit* Edit3 = nullptr;           // the gateway's external address

@@ -64,7 +64,11 @@ void TForm1::buildLayout()
     columns->setHandleWidth(3);
     columns->setChildrenCollapsible(false);
 
+    // Both columns join the splitter while still empty: it measures every
+    // column at each addition, which would lay out all their texts (and load
+    // the fonts) while the window is hidden in the tray.
     auto* Panel1 = new QWidget(columns);
+    buildRightArea(columns);
     Panel1->setFixedWidth(273);
     auto* left = new QVBoxLayout(Panel1);
     left->setContentsMargins(0, 0, 0, 0);
@@ -76,8 +80,6 @@ void TForm1::buildLayout()
     m_logOrOptions->addWidget(buildAdvancedPanel());
     left->addWidget(m_logOrOptions, 1);
 
-    columns->addWidget(Panel1);
-    columns->addWidget(buildRightArea());
 
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 3, 0, 0); // the 3-pixel spacer under the tool strip
@@ -186,9 +188,9 @@ QWidget* TForm1::buildAdvancedPanel()
     return Panel8;
 }
 
-QWidget* TForm1::buildRightArea()
+void TForm1::buildRightArea(QSplitter* columns)
 {
-    auto* Panel3 = new QWidget(this);
+    auto* Panel3 = new QWidget(columns);
     auto* column = new QVBoxLayout(Panel3);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
@@ -203,5 +205,4 @@ QWidget* TForm1::buildRightArea()
     auto* webLayout = new QVBoxLayout(m_webArea);
     webLayout->setContentsMargins(0, 0, 0, 0);
     column->addWidget(m_webArea, 1);
-    return Panel3;
 }

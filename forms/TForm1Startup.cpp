@@ -111,12 +111,24 @@ void TForm1::FormShow()
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    keepOnScreen(*this, designedSize, !m_shownOnce);
-    if (!m_shownOnce) {
-        m_shownOnce = true;
-        FormShow();
-    }
+    keepOnScreen(*this, designedSize, !m_placedOnce);
+    m_placedOnce = true;
+    runFirstShow();
     followScreen();
+}
+
+void TForm1::startHidden()
+{
+    runFirstShow();
+    followScreen();
+}
+
+void TForm1::runFirstShow()
+{
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    FormShow();
 }
 
 void TForm1::hideEvent(QHideEvent* event)

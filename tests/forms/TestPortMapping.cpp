@@ -4,6 +4,7 @@
 #include "forms/TForm111.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/uAutoNAT.h"
+#include "ui/LogBox.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -35,7 +36,7 @@ struct MappingFixture : WindowFixture
         form->AutoNAT1->setReadPause(std::chrono::milliseconds(0));
     }
 
-    QStringList log() const { return form->Memo1->toPlainText().split(u'\n'); }
+    QStringList log() const { return form->Memo1->text().split(u'\n'); }
     int requestsFor(const QByteArray& action) const
     {
         return int(

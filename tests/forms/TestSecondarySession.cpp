@@ -131,7 +131,7 @@ private slots:
         const QString page(
             "http://main.second.example/kaitong1.asp?aaa=4&login=a.second.example&passwd=secret");
         QCOMPARE(f.fakes.browser.opened, (QStringList{page, page}));
-        QVERIFY(f.form->dlrz->toPlainText().contains(Messages::Secondary::loginFailedHistory(
+        QVERIFY(f.form->dlrz->text().contains(Messages::Secondary::loginFailedHistory(
             LanguageCode::Jt, f.date(), f.time(), "a.second.example")));
     }
 

@@ -11,6 +11,7 @@
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
 #include "registration/Session.h"
+#include "ui/LogBox.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -213,7 +214,7 @@ private:
                    QTest::qWaitFor([&] { return !form->Timer3.isRunning() && form->ReapplyState == "ok"; },
                                    30000);
         }
-        QString log() const { return form->Memo1->toPlainText(); }
+        QString log() const { return form->Memo1->text(); }
     };
 
     bool runTask(TAutoNAT& nat, const std::function<bool()>& start)

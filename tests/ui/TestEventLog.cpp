@@ -29,7 +29,7 @@ private slots:
         log.setLine(1, "secondary");
         log.setLine(0, "sent again");
         QCOMPARE(log.lineCount(), 5);
-        QCOMPARE(log.toPlainText(), QString("sent again\nsecondary\naccount\nhistory 1\nhistory 2"));
+        QCOMPARE(log.text(), QString("sent again\nsecondary\naccount\nhistory 1\nhistory 2"));
     }
 
     void overwritesKeepNoUndoHistory()
@@ -44,15 +44,33 @@ private slots:
     void writingPastTheEndAddsEmptyLines()
     {
         EventLog log;
-        log.clear();
-        log.setLine(3, "router");
-        QCOMPARE(log.lineCount(), 4);
-        QCOMPARE(log.line(3), QString("router"));
+        log.setLine(4, "router");
+        QCOMPARE(log.lineCount(), 5);
+        QCOMPARE(log.line(3), QString());
+        QCOMPARE(log.line(4), QString("router"));
         log.setLine(-1, "ignored");
-        QCOMPARE(log.lineCount(), 4);
-        log.clear();
-        log.appendLine("first");
-        QCOMPARE(log.toPlainText(), QString("first"));
+        QCOMPARE(log.lineCount(), 5);
+    }
+
+    // Laying a line out loads its fonts: megabytes for a Chinese one, which a
+    // program hidden in the notification area should not pay.
+    void theBoxTakesItsLinesOnlyOnScreen()
+    {
+        QWidget window;
+        auto* log = new EventLog(&window);
+        log->setLine(1, "在线");
+        log->appendLine("history");
+        QVERIFY(log->toPlainText().isEmpty());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(log->toPlainText(), log->text());
+        log->setLine(4, "shown");
+        log->appendLine("more");
+        QCOMPARE(log->toPlainText(), log->text());
+        window.hide();
+        log->setLine(0, "hidden");
+        window.show();
+        QCOMPARE(log->toPlainText(), QStringLiteral("hidden\n在线\n\nhistory\nshown\nmore"));
     }
 
     void longHistoryKeepsTheRightEdgeInView()

@@ -1,0 +1,75 @@
+#include "ui/LogBox.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+
+LogBox::LogBox(QWidget* parent, QStringList lines)
+    : QPlainTextEdit(parent), m_lines(std::move(lines)), m_boxBehind(!m_lines.isEmpty())
+{
+    setReadOnly(true);
+    // Lines may be overwritten for as long as the program runs; undo would
+    // keep every old text.
+    setUndoRedoEnabled(false);
+}
+
+int LogBox::lineCount() const
+{
+    return int(m_lines.size());
+}
+
+QString LogBox::line(int index) const
+{
+    return m_lines.value(index);
+}
+
+QString LogBox::text() const
+{
+    return m_lines.join(u'\n');
+}
+
+void LogBox::setLine(int index, const QString& text)
+{
+    if (index < 0)
+        return;
+    while (lineCount() <= index)
+        m_lines.append(QString());
+    m_lines[index] = text;
+    showLine(index, text);
+    emit lineWritten(index, text);
+}
+
+void LogBox::appendLine(const QString& text)
+{
+    m_lines.append(text);
+    if (!isVisible())
+        m_boxBehind = true;
+    else if (lineCount() == 1) // an empty box has an empty line already
+        QTextCursor(document()).insertText(text);
+    else
+        appendPlainText(text);
+    emit lineWritten(lineCount() - 1, text);
+}
+
+void LogBox::showLine(int index, const QString& text)
+{
+    if (!isVisible()) {
+        m_boxBehind = true;
+        return;
+    }
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    while (document()->blockCount() <= index)
+        end.insertBlock();
+    QTextCursor cursor(document()->findBlockByNumber(index));
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(text);
+}
+
+void LogBox::showEvent(QShowEvent* event)
+{
+    if (m_boxBehind) {
+        m_boxBehind = false;
+        document()->setPlainText(text());
+    }
+    QPlainTextEdit::showEvent(event);
+}
