@@ -93,7 +93,7 @@ int runProgram(int& argc, char** argv, bool headless)
         browser = std::make_unique<HeadlessBrowser>(output);
     else
         browser = std::make_unique<DesktopBrowser>();
-    CurlHttpClient http;
+    QtHttpClient http;
     SystemClock clock;
     NetlinkAddressWatch addressWatch;
     const Platform platform{language,

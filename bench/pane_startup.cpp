@@ -149,7 +149,7 @@ int main(int argc, char* argv[])
 #if defined(BENCH_LIGHT) || defined(BENCH_WEBENGINE)
     const QString url = servePage();
     NoBrowser browser;
-    CurlHttpClient http;
+    QtHttpClient http;
 #ifdef BENCH_LIGHT
     const auto createPane = [&] { return new LightWebPane(browser, http, &window); };
 #else

@@ -1,11 +1,16 @@
 #include "platform/HttpClient.h"
 
 #include <QBuffer>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkProxyFactory>
+#include <QNetworkReply>
 #include <QSaveFile>
+#include <QThread>
+#include <QTimer>
 #include <QUrl>
 
-#include <curl/curl.h>
-
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -14,113 +19,133 @@ namespace {
 // more than that is a fault of the server, not something to keep in memory.
 constexpr qint64 kMaxPage = 4 * 1024 * 1024;
 constexpr qint64 kMaxDownload = 32 * 1024 * 1024;
-constexpr long kMaxRedirects = 5;
+constexpr int kMaxRedirects = 5;
 
-struct Sink
+bool isWebAddress(const QUrl& url)
 {
-    QIODevice* device;
-    qint64 limit;
-    qint64 received = 0;
-    QString failure;
-};
-
-size_t writeBody(char* data, size_t size, size_t count, void* user)
-{
-    auto* sink = static_cast<Sink*>(user);
-    const qint64 n = qint64(size * count);
-    sink->received += n;
-    if (sink->received > sink->limit)
-        sink->failure = QStringLiteral("the answer is larger than %1 bytes").arg(sink->limit);
-    else if (sink->device->write(data, n) != n)
-        sink->failure = sink->device->errorString();
-    return sink->failure.isEmpty() ? size_t(n) : 0; // 0 aborts the transfer
+    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https");
 }
 
-void initialiseOnce()
+void useSystemProxyOnce()
 {
     static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    std::call_once(once, [] { QNetworkProxyFactory::setUseSystemConfiguration(true); });
 }
 
-// Redirects are followed (up to 5), as a browser would; only HTTP and HTTPS
-// are allowed, also after a redirect.
-WriteResult transfer(const QString& url, Sink& sink, const char* agent, std::chrono::milliseconds connect,
-                     std::chrono::milliseconds total, QByteArray* contentType = nullptr)
+struct Transfer
 {
-    // At the first transfer, not at start: setting up TLS costs megabytes that
-    // most runs need only minutes later, or never.
-    initialiseOnce();
-    CURL* curl = curl_easy_init();
-    if (!curl)
-        return WriteResult::failure(QStringLiteral("cannot start libcurl"));
-    char errorText[CURL_ERROR_SIZE] = {};
-    const QByteArray address = QUrl(url).toEncoded();
-    curl_easy_setopt(curl, CURLOPT_URL, address.constData());
-    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(connect.count()));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(total.count()));
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(sink.limit));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-    if (agent)
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, agent);
-    const CURLcode code = curl_easy_perform(curl);
-    long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    const char* type = nullptr;
-    if (contentType && curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type)
-        *contentType = QByteArray(type);
-    curl_easy_cleanup(curl);
-    if (!sink.failure.isEmpty())
-        return WriteResult::failure(sink.failure);
-    if (code != CURLE_OK)
-        return WriteResult::failure(QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(code)));
+    QIODevice& sink;
+    qint64 limit;
+    QByteArray agent; // null: Qt's own
+    std::chrono::milliseconds connect;
+    std::chrono::milliseconds total;
+};
+
+// Redirects are followed (up to 5), as a browser would; only to HTTP and
+// HTTPS addresses.
+WriteResult transferHere(const QString& address, const Transfer& how, QByteArray* contentType)
+{
+    const QUrl url(address);
+    if (!isWebAddress(url))
+        return WriteResult::failure(QStringLiteral("not a web address"));
+    useSystemProxyOnce();
+    QNetworkAccessManager manager;
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setTransferTimeout(int(how.connect.count()));
+    if (!how.agent.isNull())
+        request.setRawHeader("User-Agent", how.agent);
+    QNetworkReply* reply = manager.get(request);
+
+    QString failure;
+    const auto stop = [&failure, reply](const QString& why) {
+        if (failure.isEmpty())
+            failure = why;
+        reply->abort();
+    };
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, stop](const QUrl& next) {
+        if (isWebAddress(next))
+            emit reply->redirectAllowed();
+        else
+            stop(QStringLiteral("redirected to %1").arg(next.scheme()));
+    });
+    qint64 received = 0;
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
+        const QByteArray data = reply->readAll();
+        received += data.size();
+        if (received > how.limit)
+            stop(QStringLiteral("the answer is larger than %1 bytes").arg(how.limit));
+        else if (how.sink.write(data) != data.size())
+            stop(how.sink.errorString());
+    });
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, reply, [&] { stop(QStringLiteral("no whole answer in time")); });
+    deadline.start(how.total);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+
+    if (!failure.isEmpty())
+        return WriteResult::failure(failure);
+    if (reply->error() != QNetworkReply::NoError)
+        return WriteResult::failure(reply->errorString());
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status < 200 || status > 299)
         return WriteResult::failure(QStringLiteral("HTTP status %1").arg(status));
+    if (contentType)
+        *contentType = reply->rawHeader("Content-Type");
     return WriteResult::success();
+}
+
+// On a thread of Qt's own, whatever the caller's: Qt's timers, which bound the
+// transfer, run on no other.
+WriteResult transfer(const QString& address, const Transfer& how, QByteArray* contentType = nullptr)
+{
+    WriteResult result = WriteResult::failure(QStringLiteral("not run"));
+    const std::unique_ptr<QThread> thread(
+        QThread::create([&] { result = transferHere(address, how, contentType); }));
+    thread->start();
+    thread->wait();
+    return result;
 }
 
 } // namespace
 
-CurlHttpClient::CurlHttpClient() : CurlHttpClient(std::chrono::seconds(10), std::chrono::seconds(30)) {}
+QtHttpClient::QtHttpClient() : QtHttpClient(std::chrono::seconds(10), std::chrono::seconds(30)) {}
 
-CurlHttpClient::CurlHttpClient(std::chrono::milliseconds connectTimeout,
-                               std::chrono::milliseconds totalTimeout)
+QtHttpClient::QtHttpClient(std::chrono::milliseconds connectTimeout, std::chrono::milliseconds totalTimeout)
     : m_connectTimeout(connectTimeout), m_totalTimeout(totalTimeout)
 {
 }
 
-CurlHttpClient::~CurlHttpClient() = default;
+QtHttpClient::~QtHttpClient() = default;
 
-QByteArray CurlHttpClient::get(const QString& url)
+QByteArray QtHttpClient::get(const QString& url)
 {
     return getPage(url).body;
 }
 
-HttpClient::Page CurlHttpClient::getPage(const QString& url)
+HttpClient::Page QtHttpClient::getPage(const QString& url)
 {
     Page page;
     QBuffer buffer(&page.body);
     buffer.open(QIODevice::WriteOnly);
-    Sink sink{&buffer, kMaxPage, 0, {}};
     // The agent text of the page fetch has always been a single blank.
-    const WriteResult result = transfer(url, sink, " ", m_connectTimeout, m_totalTimeout, &page.contentType);
+    const WriteResult result =
+        transfer(url, {buffer, kMaxPage, QByteArrayLiteral(" "), m_connectTimeout, m_totalTimeout}, &page.contentType);
     buffer.close();
     return result.ok() ? page : Page{};
 }
 
-WriteResult CurlHttpClient::download(const QString& url, const QString& filePath)
+WriteResult QtHttpClient::download(const QString& url, const QString& filePath)
 {
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly))
         return WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
-    Sink sink{&file, kMaxDownload, 0, {}};
-    const WriteResult result = transfer(url, sink, nullptr, m_connectTimeout, m_totalTimeout);
+    const WriteResult result = transfer(url, {file, kMaxDownload, {}, m_connectTimeout, m_totalTimeout});
     if (!result.ok()) {
         file.cancelWriting();
         return WriteResult::failure(QStringLiteral("cannot download %1: %2").arg(url, result.error));

@@ -7,7 +7,8 @@
 
 #include <chrono>
 
-// Blocking HTTP, bounded by a connect time-out of 10 s and a total of 30 s.
+// Blocking HTTP, bounded by a connect time-out of 10 s (also the longest a
+// transfer may stall) and a total of 30 s.
 class HttpClient
 {
 public:
@@ -27,15 +28,17 @@ public:
     virtual WriteResult download(const QString& url, const QString& filePath) = 0;
 };
 
-class CurlHttpClient final : public HttpClient
+// Qt's HTTP, run to its end on the calling thread, which must not be the
+// window's. Honours http_proxy, https_proxy and no_proxy.
+class QtHttpClient final : public HttpClient
 {
 public:
-    CurlHttpClient();
+    QtHttpClient();
     // Other time-outs, for tests that cannot wait 30 s.
-    CurlHttpClient(std::chrono::milliseconds connectTimeout, std::chrono::milliseconds totalTimeout);
-    ~CurlHttpClient() override;
-    CurlHttpClient(const CurlHttpClient&) = delete;
-    CurlHttpClient& operator=(const CurlHttpClient&) = delete;
+    QtHttpClient(std::chrono::milliseconds connectTimeout, std::chrono::milliseconds totalTimeout);
+    ~QtHttpClient() override;
+    QtHttpClient(const QtHttpClient&) = delete;
+    QtHttpClient& operator=(const QtHttpClient&) = delete;
 
     QByteArray get(const QString& url) override;
     Page getPage(const QString& url) override;

@@ -1,7 +1,7 @@
 #include "ui/AppIcon.h"
 
-#include <QFont>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPixmap>
 
 QIcon appIcon()
@@ -15,12 +15,17 @@ QIcon appIcon()
         painter.setBrush(QColor(0x1f, 0x6f, 0xc0));
         painter.setPen(Qt::NoPen);
         painter.drawEllipse(QRectF(0.5, 0.5, size - 1.0, size - 1.0));
-        QFont font;
-        font.setBold(true);
-        font.setPixelSize(size * 2 / 3);
-        painter.setFont(font);
-        painter.setPen(Qt::white);
-        painter.drawText(pixmap.rect(), Qt::AlignCenter, QStringLiteral("K"));
+        // The "K" is drawn, not written: a letter would load a font at start,
+        // megabytes for a program that may never show a text.
+        painter.scale(size / 16.0, size / 16.0);
+        QPainterPath k;
+        k.moveTo(5.5, 4);
+        k.lineTo(5.5, 12);
+        k.moveTo(11, 4);
+        k.lineTo(6, 8.5);
+        k.moveTo(7.5, 7.5);
+        k.lineTo(11, 12);
+        painter.strokePath(k, QPen(Qt::white, 2, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
         painter.end();
         icon.addPixmap(pixmap);
     }

@@ -3,6 +3,7 @@
 #include "platform/Browser.h"
 #include "ui/WebLinks.h"
 
+#include <QQuickWindow>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEnginePage>
@@ -57,11 +58,28 @@ private:
     Browser& m_browser;
 };
 
+// The view draws through Qt Quick. On its default graphics path every repaint
+// of any widget in the window, the one-second clock included, composes the
+// whole window again through OpenGL (on machines without a GPU, Mesa's
+// rendering threads); drawn in software only what changed is drawn. Must come
+// before the first view; a back end the user chose stays.
+void drawViewsInSoftware()
+{
+    static const bool once = [] {
+        if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND"))
+            QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        return true;
+    }();
+    Q_UNUSED(once);
+}
+
 } // namespace
 
 WebEnginePane::WebEnginePane(Browser& browser, QWidget* parent)
-    : WebPane(parent), m_view(new QWebEngineView(this))
+    : WebPane(parent)
 {
+    drawViewsInSoftware();
+    m_view = new QWebEngineView(this);
     m_view->setPage(new PanePage(browser, m_view));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

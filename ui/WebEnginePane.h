@@ -17,5 +17,5 @@ public:
     void load(const QString& url) override;
 
 private:
-    QWebEngineView* m_view;
+    QWebEngineView* m_view = nullptr;
 };

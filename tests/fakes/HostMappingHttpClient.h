@@ -18,5 +18,5 @@ private:
     QString mapped(const QString& url) const;
 
     QHash<QString, QString> m_hosts;
-    CurlHttpClient m_client;
+    QtHttpClient m_client;
 };

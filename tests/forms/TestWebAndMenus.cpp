@@ -258,7 +258,7 @@ private slots:
         site.answer("/ad.asp", ScriptedHttpServer::ok(
                                    "<html><head><title>ttt30end</title></head><body>ad</body></html>"));
         WindowFixture f;
-        CurlHttpClient http;
+        QtHttpClient http;
         f.shell.makeWebPane = [&](QWidget* parent) { return createWebPane(f.fakes.browser, http, parent); };
         TForm1 form(f.fakes.platform(), f.shell, f.session);
         form.show();

@@ -94,7 +94,7 @@ private slots:
     {
         ScriptedHttpServer site;
         site.answer("/ad.asp", ScriptedHttpServer::ok(kPage));
-        CurlHttpClient http(2s, 5s);
+        QtHttpClient http(2s, 5s);
         FakeBrowser browser;
         LightWebPane pane(browser, http);
         QSignalSpy titles(&pane, &WebPane::titleChanged);

@@ -3,6 +3,7 @@
 #include "platform/HttpClient.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -11,13 +12,13 @@
 
 using namespace std::chrono_literals;
 
-class TestCurlHttpClient : public QObject
+class TestHttpClient : public QObject
 {
     Q_OBJECT
 
 private:
     ScriptedHttpServer m_server;
-    CurlHttpClient m_client{5s, 10s};
+    QtHttpClient m_client{5s, 10s};
 
     // The client blocks, and the server needs this thread's event loop.
     template <typename Call> auto offThread(Call call)
@@ -29,9 +30,11 @@ private:
         return future.get();
     }
 
-    QByteArray get(const QByteArray& path)
+    QByteArray get(const QByteArray& pathOrAddress)
     {
-        return offThread([&] { return m_client.get(m_server.url(path)); });
+        const QString address = pathOrAddress.startsWith('/') ? m_server.url(pathOrAddress)
+                                                              : QString::fromUtf8(pathOrAddress);
+        return offThread([&] { return m_client.get(address); });
     }
 
     WriteResult download(const QByteArray& path, const QString& file)
@@ -81,11 +84,23 @@ private slots:
                  QByteArray());
     }
 
+    void goesThroughTheProxyTheEnvironmentNames()
+    {
+        m_server.answer("http://provider.invalid/ips.asp", ScriptedHttpServer::ok("via proxy"));
+        qputenv("http_proxy", m_server.url("").toUtf8());
+        const QByteArray page = get("http://provider.invalid/ips.asp");
+        qunsetenv("http_proxy");
+        QCOMPARE(page, QByteArray("via proxy"));
+    }
+
     void silentServerEndsAtTheTotalTimeOut()
     {
-        CurlHttpClient quick(5s, 300ms);
+        QtHttpClient quick(60s, 300ms); // the stall limit alone would wait a minute
         m_server.answer("/silent", QByteArray());
+        QElapsedTimer took;
+        took.start();
         QCOMPARE(offThread([&] { return quick.get(m_server.url("/silent")); }), QByteArray());
+        QVERIFY(took.elapsed() < 15000);
     }
 
     void downloadReplacesTheFileOnlyOnSuccess()
@@ -113,5 +128,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCurlHttpClient)
-#include "TestCurlHttpClient.moc"
+QTEST_GUILESS_MAIN(TestHttpClient)
+#include "TestHttpClient.moc"
