@@ -53,8 +53,7 @@ QLineEdit* field(const QString& text, QWidget* parent, const QRect& where)
     return result;
 }
 
-template <typename Box>
-Box* memo(QWidget* parent, const QRect& where)
+template <typename Box> Box* memo(QWidget* parent, const QRect& where)
 {
     auto* result = new Box(parent);
     result->setGeometry(where);

@@ -80,7 +80,6 @@ void TForm1::buildLayout()
     m_logOrOptions->addWidget(buildAdvancedPanel());
     left->addWidget(m_logOrOptions, 1);
 
-
     auto* outer = new QVBoxLayout(central);
     outer->setContentsMargins(0, 3, 0, 0); // the 3-pixel spacer under the tool strip
     outer->addWidget(columns);

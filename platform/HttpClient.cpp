@@ -51,7 +51,8 @@ WriteResult transferHere(const QString& address, const Transfer& how, QByteArray
     useSystemProxyOnce();
     QNetworkAccessManager manager;
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(int(how.connect.count()));
     if (!how.agent.isNull())
@@ -81,7 +82,8 @@ WriteResult transferHere(const QString& address, const Transfer& how, QByteArray
     });
     QTimer deadline;
     deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, [&] { stop(QStringLiteral("no whole answer in time")); });
+    QObject::connect(&deadline, &QTimer::timeout, reply,
+                     [&] { stop(QStringLiteral("no whole answer in time")); });
     deadline.start(how.total);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
@@ -134,8 +136,8 @@ HttpClient::Page QtHttpClient::getPage(const QString& url)
     QBuffer buffer(&page.body);
     buffer.open(QIODevice::WriteOnly);
     // The agent text of the page fetch has always been a single blank.
-    const WriteResult result =
-        transfer(url, {buffer, kMaxPage, QByteArrayLiteral(" "), m_connectTimeout, m_totalTimeout}, &page.contentType);
+    const WriteResult result = transfer(
+        url, {buffer, kMaxPage, QByteArrayLiteral(" "), m_connectTimeout, m_totalTimeout}, &page.contentType);
     buffer.close();
     return result.ok() ? page : Page{};
 }

@@ -75,8 +75,7 @@ void drawViewsInSoftware()
 
 } // namespace
 
-WebEnginePane::WebEnginePane(Browser& browser, QWidget* parent)
-    : WebPane(parent)
+WebEnginePane::WebEnginePane(Browser& browser, QWidget* parent) : WebPane(parent)
 {
     drawViewsInSoftware();
     m_view = new QWebEngineView(this);

@@ -179,7 +179,7 @@ private slots:
         WindowSet windows(f.fakes.platform(), f.shell);
         windows.start();
         TForm1& form = windows.Form1;
-        QVERIFY(!form.loadingGuard);     // what the first show does has run,
+        QVERIFY(!form.loadingGuard);    // what the first show does has run,
         QVERIFY(!form.internalWinId()); // yet the window was never even made
         form.Timer2Timer(); // the advertisement timers run on without a pane
         form.Timer13Timer();

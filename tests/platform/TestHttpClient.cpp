@@ -32,8 +32,8 @@ private:
 
     QByteArray get(const QByteArray& pathOrAddress)
     {
-        const QString address = pathOrAddress.startsWith('/') ? m_server.url(pathOrAddress)
-                                                              : QString::fromUtf8(pathOrAddress);
+        const QString address =
+            pathOrAddress.startsWith('/') ? m_server.url(pathOrAddress) : QString::fromUtf8(pathOrAddress);
         return offThread([&] { return m_client.get(address); });
     }
 
