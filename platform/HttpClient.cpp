@@ -1,7 +1,6 @@
 #include "platform/HttpClient.h"
 
 #include <QBuffer>
-#include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
@@ -10,8 +9,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include <memory>
-#include <mutex>
+#include <future>
 
 namespace {
 
@@ -26,43 +24,53 @@ bool isWebAddress(const QUrl& url)
     return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https");
 }
 
-void useSystemProxyOnce()
+// One transfer, shared by the caller, who waits for `result`, and the
+// handlers on the network thread. The caller's sink is written only while
+// the caller waits.
+struct Job
 {
-    static std::once_flag once;
-    std::call_once(once, [] { QNetworkProxyFactory::setUseSystemConfiguration(true); });
-}
+    Job(QIODevice& sink, qint64 limit, QByteArray* contentType)
+        : sink(sink), limit(limit), contentType(contentType)
+    {
+    }
 
-struct Transfer
-{
     QIODevice& sink;
     qint64 limit;
-    QByteArray agent; // null: Qt's own
-    std::chrono::milliseconds connect;
-    std::chrono::milliseconds total;
+    QByteArray* contentType;
+    qint64 received = 0;
+    QString failure;
+    bool ended = false;
+    std::promise<WriteResult> result;
+
+    void end(QNetworkReply& reply)
+    {
+        if (ended)
+            return;
+        ended = true;
+        const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (!failure.isEmpty())
+            result.set_value(WriteResult::failure(failure));
+        else if (reply.error() != QNetworkReply::NoError)
+            result.set_value(WriteResult::failure(reply.errorString()));
+        else if (status < 200 || status > 299)
+            result.set_value(WriteResult::failure(QStringLiteral("HTTP status %1").arg(status)));
+        else {
+            if (contentType)
+                *contentType = reply.rawHeader("Content-Type");
+            result.set_value(WriteResult::success());
+        }
+    }
 };
 
-// Redirects are followed (up to 5), as a browser would; only to HTTP and
-// HTTPS addresses.
-WriteResult transferHere(const QString& address, const Transfer& how, QByteArray* contentType)
+// On the network thread. Redirects are followed (up to 5), as a browser
+// would; only to HTTP and HTTPS addresses.
+void start(QNetworkAccessManager& manager, const QNetworkRequest& request, std::chrono::milliseconds total,
+           const std::shared_ptr<Job>& job)
 {
-    const QUrl url(address);
-    if (!isWebAddress(url))
-        return WriteResult::failure(QStringLiteral("not a web address"));
-    useSystemProxyOnce();
-    QNetworkAccessManager manager;
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setMaximumRedirectsAllowed(kMaxRedirects);
-    request.setTransferTimeout(int(how.connect.count()));
-    if (!how.agent.isNull())
-        request.setRawHeader("User-Agent", how.agent);
     QNetworkReply* reply = manager.get(request);
-
-    QString failure;
-    const auto stop = [&failure, reply](const QString& why) {
-        if (failure.isEmpty())
-            failure = why;
+    const auto stop = [reply, job](const QString& why) {
+        if (job->failure.isEmpty())
+            job->failure = why;
         reply->abort();
     };
     QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, stop](const QUrl& next) {
@@ -71,47 +79,25 @@ WriteResult transferHere(const QString& address, const Transfer& how, QByteArray
         else
             stop(QStringLiteral("redirected to %1").arg(next.scheme()));
     });
-    qint64 received = 0;
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, job, stop] {
         const QByteArray data = reply->readAll();
-        received += data.size();
-        if (received > how.limit)
-            stop(QStringLiteral("the answer is larger than %1 bytes").arg(how.limit));
-        else if (how.sink.write(data) != data.size())
-            stop(how.sink.errorString());
+        if (job->ended)
+            return;
+        job->received += data.size();
+        if (job->received > job->limit)
+            stop(QStringLiteral("the answer is larger than %1 bytes").arg(job->limit));
+        else if (job->sink.write(data) != data.size())
+            stop(job->sink.errorString());
     });
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply,
-                     [&] { stop(QStringLiteral("no whole answer in time")); });
-    deadline.start(how.total);
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished())
-        loop.exec();
-
-    if (!failure.isEmpty())
-        return WriteResult::failure(failure);
-    if (reply->error() != QNetworkReply::NoError)
-        return WriteResult::failure(reply->errorString());
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status < 200 || status > 299)
-        return WriteResult::failure(QStringLiteral("HTTP status %1").arg(status));
-    if (contentType)
-        *contentType = reply->rawHeader("Content-Type");
-    return WriteResult::success();
-}
-
-// On a thread of Qt's own, whatever the caller's: Qt's timers, which bound the
-// transfer, run on no other.
-WriteResult transfer(const QString& address, const Transfer& how, QByteArray* contentType = nullptr)
-{
-    WriteResult result = WriteResult::failure(QStringLiteral("not run"));
-    const std::unique_ptr<QThread> thread(
-        QThread::create([&] { result = transferHere(address, how, contentType); }));
-    thread->start();
-    thread->wait();
-    return result;
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply,
+                     [stop] { stop(QStringLiteral("no whole answer in time")); });
+    deadline->start(total);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, job] {
+        job->end(*reply);
+        reply->deleteLater();
+    });
 }
 
 } // namespace
@@ -123,7 +109,54 @@ QtHttpClient::QtHttpClient(std::chrono::milliseconds connectTimeout, std::chrono
 {
 }
 
-QtHttpClient::~QtHttpClient() = default;
+QtHttpClient::~QtHttpClient()
+{
+    if (!m_thread)
+        return;
+    // Transfers still running end with the manager; their callers get a failure.
+    QObject::connect(m_thread.get(), &QThread::finished, m_manager, &QObject::deleteLater);
+    m_thread->quit();
+    m_thread->wait();
+}
+
+QNetworkAccessManager* QtHttpClient::manager()
+{
+    std::call_once(m_started, [this] {
+        QNetworkProxyFactory::setUseSystemConfiguration(true);
+        m_thread = std::make_unique<QThread>();
+        m_thread->setObjectName(QStringLiteral("HTTP"));
+        m_manager = new QNetworkAccessManager;
+        m_manager->moveToThread(m_thread.get());
+        m_thread->start();
+    });
+    return m_manager;
+}
+
+WriteResult QtHttpClient::transfer(const QString& address, QIODevice& sink, qint64 limit,
+                                   const QByteArray& agent, QByteArray* contentType)
+{
+    const QUrl url(address);
+    if (!isWebAddress(url))
+        return WriteResult::failure(QStringLiteral("not a web address"));
+    QNetworkRequest request(url);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setMaximumRedirectsAllowed(kMaxRedirects);
+    request.setTransferTimeout(int(m_connectTimeout.count()));
+    if (!agent.isNull())
+        request.setRawHeader("User-Agent", agent);
+    auto job = std::make_shared<Job>(sink, limit, contentType);
+    std::future<WriteResult> result = job->result.get_future();
+    QNetworkAccessManager* network = manager();
+    QMetaObject::invokeMethod(
+        network, [network, request, total = m_totalTimeout, job] { start(*network, request, total, job); },
+        Qt::QueuedConnection);
+    try {
+        return result.get();
+    } catch (const std::future_error&) {
+        return WriteResult::failure(QStringLiteral("the HTTP client was closed"));
+    }
+}
 
 QByteArray QtHttpClient::get(const QString& url)
 {
@@ -136,8 +169,7 @@ HttpClient::Page QtHttpClient::getPage(const QString& url)
     QBuffer buffer(&page.body);
     buffer.open(QIODevice::WriteOnly);
     // The agent text of the page fetch has always been a single blank.
-    const WriteResult result = transfer(
-        url, {buffer, kMaxPage, QByteArrayLiteral(" "), m_connectTimeout, m_totalTimeout}, &page.contentType);
+    const WriteResult result = transfer(url, buffer, kMaxPage, QByteArrayLiteral(" "), &page.contentType);
     buffer.close();
     return result.ok() ? page : Page{};
 }
@@ -147,7 +179,7 @@ WriteResult QtHttpClient::download(const QString& url, const QString& filePath)
     QSaveFile file(filePath);
     if (!file.open(QIODevice::WriteOnly))
         return WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
-    const WriteResult result = transfer(url, {file, kMaxDownload, {}, m_connectTimeout, m_totalTimeout});
+    const WriteResult result = transfer(url, file, kMaxDownload, {});
     if (!result.ok()) {
         file.cancelWriting();
         return WriteResult::failure(QStringLiteral("cannot download %1: %2").arg(url, result.error));

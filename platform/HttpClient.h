@@ -6,6 +6,12 @@
 #include <QString>
 
 #include <chrono>
+#include <memory>
+#include <mutex>
+
+class QIODevice;
+class QNetworkAccessManager;
+class QThread;
 
 // Blocking HTTP, bounded by a connect time-out of 10 s (also the longest a
 // transfer may stall) and a total of 30 s.
@@ -28,8 +34,10 @@ public:
     virtual WriteResult download(const QString& url, const QString& filePath) = 0;
 };
 
-// Qt's HTTP, run to its end on the calling thread, which must not be the
-// window's. Honours http_proxy, https_proxy and no_proxy.
+// Qt's HTTP, on a thread of its own that the first transfer starts (Qt's
+// timers, which bound a transfer, run only on threads Qt started); the caller
+// waits for the result, so it must not be the window's thread. Honours
+// http_proxy, https_proxy and no_proxy.
 class QtHttpClient final : public HttpClient
 {
 public:
@@ -45,6 +53,13 @@ public:
     WriteResult download(const QString& url, const QString& filePath) override;
 
 private:
+    WriteResult transfer(const QString& url, QIODevice& sink, qint64 limit, const QByteArray& agent,
+                         QByteArray* contentType = nullptr);
+    QNetworkAccessManager* manager();
+
     std::chrono::milliseconds m_connectTimeout;
     std::chrono::milliseconds m_totalTimeout;
+    std::once_flag m_started;
+    std::unique_ptr<QThread> m_thread;
+    QNetworkAccessManager* m_manager = nullptr; // lives on m_thread
 };
