@@ -1,5 +1,7 @@
 #include "platform/HttpClient.h"
 
+#include "platform/WebAddress.h"
+
 #include <QBuffer>
 #include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
@@ -18,11 +20,6 @@ namespace {
 constexpr qint64 kMaxPage = 4 * 1024 * 1024;
 constexpr qint64 kMaxDownload = 32 * 1024 * 1024;
 constexpr int kMaxRedirects = 5;
-
-bool isWebAddress(const QUrl& url)
-{
-    return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https");
-}
 
 // One transfer, shared by the caller, who waits for `result`, and the
 // handlers on the network thread. The caller's sink is written only while
@@ -74,7 +71,7 @@ void start(QNetworkAccessManager& manager, const QNetworkRequest& request, std::
         reply->abort();
     };
     QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, stop](const QUrl& next) {
-        if (isWebAddress(next))
+        if (isWebPageUrl(next))
             emit reply->redirectAllowed();
         else
             stop(QStringLiteral("redirected to %1").arg(next.scheme()));
@@ -136,7 +133,7 @@ WriteResult QtHttpClient::transfer(const QString& address, QIODevice& sink, qint
                                    const QByteArray& agent, QByteArray* contentType)
 {
     const QUrl url(address);
-    if (!isWebAddress(url))
+    if (!isWebPageUrl(url))
         return WriteResult::failure(QStringLiteral("not a web address"));
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,

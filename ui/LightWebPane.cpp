@@ -3,7 +3,7 @@
 #include "platform/Browser.h"
 #include "platform/HttpClient.h"
 #include "platform/PageText.h"
-#include "ui/WebLinks.h"
+#include "platform/WebAddress.h"
 
 #include <QTextBrowser>
 #include <QVBoxLayout>

@@ -1,7 +1,7 @@
 #include "ui/WebEnginePane.h"
 
 #include "platform/Browser.h"
-#include "ui/WebLinks.h"
+#include "platform/WebAddress.h"
 
 #include <QQuickWindow>
 #include <QTimer>
