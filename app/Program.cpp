@@ -19,9 +19,7 @@
 #include "platform/ThreadedHostResolver.h"
 #include "settings/SettingsLines.h"
 #include "ui/DesktopBrowser.h"
-#include "ui/EventLog.h"
 #include "ui/QtMessageBoxes.h"
-#include "ui/StatusPanels.h"
 #include "ui/WebPane.h"
 
 #include <QApplication>
@@ -35,16 +33,18 @@ namespace {
 // Without a screen the event log, the status bar and the port mapping log are the journal.
 void printLogs(WindowSet& windows, HeadlessOutput& output)
 {
-    TForm1& form = windows.Form1;
-    for (int line = 0; line < form.dlrz->lineCount(); ++line)
-        output.eventLogLine(line, form.dlrz->line(line));
-    QObject::connect(form.dlrz, &EventLog::lineWritten, &form,
+    LoginEngine& engine = windows.engine;
+    const QStringList lines = engine.logLines();
+    for (int line = 0; line < lines.size(); ++line)
+        output.eventLogLine(line, lines.at(line));
+    QObject::connect(&engine, &LoginEngine::logLineSet, &engine,
                      [&output](int line, const QString& text) { output.eventLogLine(line, text); });
-    QObject::connect(form.StatusBar1, &StatusPanels::panelTextChanged, &form,
-                     [&output](int panel, const QString& text) {
-                         if (panel == 0)
-                             output.statusBar(text);
-                     });
+    // An appended line has the next number, as the log box counted it.
+    QObject::connect(&engine, &LoginEngine::logLineAppended, &engine, [&output, &engine](const QString& text) {
+        output.eventLogLine(int(engine.logLines().size()) - 1, text);
+    });
+    QObject::connect(&engine, &LoginEngine::statusChanged, &engine,
+                     [&output](const QString& text) { output.statusBar(text); });
     QObject::connect(&windows.Form111, &TForm111::logged, &windows.Form111,
                      [&output](const QString& line) { output.portMappingLine(line); });
 }
@@ -130,17 +130,17 @@ int runProgram(int& argc, char** argv, bool headless)
             QCoreApplication::exit(0);
         },
         [&windows] {
-            windows.Form1.reloadSettingsFiles();
+            windows.engine.reloadSettingsFiles();
             windows.Form111.reloadFiles();
         });
     const StatusWatch statusWatch(windows, statusFilePath(folder.folder));
     if (instance == LockOutcome::Undetectable)
-        windows.Form1.noteSecondCopyUndetectable();
+        windows.engine.noteSecondCopyUndetectable();
     if (!headless) {
         windows.start();
         return QApplication::exec();
     }
     printLogs(windows, output);
-    windows.Form1.FormShow(); // as after the first show: the option boxes now save
+    windows.engine.begin(); // as after the first show: the options now save
     return QApplication::exec();
 }

@@ -3,9 +3,6 @@
 #include "app/WindowSet.h"
 #include "portmap/MappingLine.h"
 #include "portmap/uAutoNAT.h"
-#include "ui/EventLog.h"
-
-#include <QLineEdit>
 
 namespace {
 
@@ -35,10 +32,17 @@ QString resultOf(LoginExchange::ReplyKind kind)
 StatusWatch::StatusWatch(WindowSet& windows, const QString& statusPath)
     : m_windows(windows), m_file(statusPath)
 {
-    TForm1& form = windows.Form1;
-    QObject::connect(&windows.session, &Session::loginReplied, &form,
-                     [this](const QString& domain, LoginExchange::ReplyKind kind,
-                            const QString& resolvedAddress) { onLoginReply(domain, kind, resolvedAddress); });
+    LoginEngine& engine = windows.engine;
+    // The secondary server's line stands beside the primary one's, so that a
+    // refusal by either shows.
+    for (LoginSession* session : {&engine.primary(), &engine.secondary()}) {
+        const QString suffix = session == &engine.secondary() ? QStringLiteral(" (secondary DNS)") : QString();
+        QObject::connect(session, &LoginSession::replied, &engine,
+                         [this, suffix](const QString& domain, LoginExchange::ReplyKind kind,
+                                        const QString& resolvedAddress) {
+                             onLoginReply(domain + suffix, kind, resolvedAddress);
+                         });
+    }
     TForm111& mapping = windows.Form111;
     QObject::connect(&mapping, &TForm111::mappingAdded, &mapping, [this](const QString& line) {
         m_status.mappings.insert(mappingKey(line), line);
@@ -49,7 +53,8 @@ StatusWatch::StatusWatch(WindowSet& windows, const QString& statusPath)
         update();
     });
     QObject::connect(&mapping, &TForm111::logged, &mapping, [this] { update(); });
-    QObject::connect(form.dlrz, &EventLog::lineWritten, &form, [this] { update(); });
+    QObject::connect(&engine, &LoginEngine::logLineSet, &engine, [this] { update(); });
+    QObject::connect(&engine, &LoginEngine::logLineAppended, &engine, [this] { update(); });
     update();
 }
 
@@ -68,13 +73,12 @@ void StatusWatch::onLoginReply(const QString& domain, LoginExchange::ReplyKind k
 
 void StatusWatch::update()
 {
-    const TForm1& form = m_windows.Form1;
     const TForm111& mapping = m_windows.Form111;
-    m_status.publicAddress = form.Edit1;
+    m_status.publicAddress = m_windows.engine.checks().providerPageAddress();
     const QString router = mapping.AutoNAT1->RouterName();
     m_status.router =
         router.isEmpty() ? QString() : router + QStringLiteral(" at ") + mapping.AutoNAT1->RouterIp();
-    const QString external = m_windows.session.routerExternalAddress();
-    m_status.routerExternalAddress = external == QStringLiteral("0.0.0.0") ? QString() : external;
+    const ClientState& state = m_windows.state;
+    m_status.routerExternalAddress = state.routerAddressKnown() ? state.routerExternalAddress() : QString();
     m_file.write(m_status.text());
 }

@@ -6,8 +6,8 @@
 
 class WindowSet;
 
-// Keeps the status file up to date from what the windows already report: the
-// primary session's login replies, the port mapping window's log, its mappings
+// Keeps the status file up to date from what the engine and the windows
+// already report: both login sessions' replies, the port mapping window's log, its mappings
 // and the router's external address.
 class StatusWatch
 {

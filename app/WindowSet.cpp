@@ -6,10 +6,10 @@
 #include <QSessionManager>
 
 WindowSet::WindowSet(const Platform& platform, AppShell& shell)
-    : Form1(platform, shell, session), Form2(platform, session), Form111(platform, shell, session),
-      m_shell(shell)
+    : engine(platform, state, shell.title), Form1(platform, shell, state, engine),
+      Form111(platform, shell, state), m_shell(shell)
 {
-    Form1.Form111 = &Form111;
+    Form1.setPortMappingWindow(&Form111);
     QObject::connect(&Form1, &TForm1::routerMappingsRequested, &Form111, &TForm111::showRouterMappings);
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &Form1, [this](QSessionManager& manager) {
         if (!Form1.WMQueryEndSession())

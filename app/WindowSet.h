@@ -3,16 +3,19 @@
 #include "forms/TForm1.h"
 #include "forms/TForm111.h"
 #include "forms/TForm2.h"
-#include "registration/Session.h"
+#include "registration/ClientState.h"
+#include "registration/LoginEngine.h"
 
-// The three windows, created in this order, each completely (its creation
-// handler included) before the next, and the session they share.
+// The state the program shares and the login engine, then the three windows
+// that show them, created in this order, each completely (its creation
+// handler included) before the next.
 class WindowSet
 {
 public:
     WindowSet(const Platform& platform, AppShell& shell);
 
-    Session session; // first: the windows hold it
+    ClientState state;  // first: everything else holds it
+    LoginEngine engine; // before the windows, which show it
     TForm1 Form1;
     TForm2 Form2;
     TForm111 Form111;

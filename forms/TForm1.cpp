@@ -1,35 +1,40 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "net/TNMUDP.h"
+#include "registration/ClientState.h"
+#include "registration/LoginEngine.h"
+#include "settings/SettingsLines.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
 #include "ui/EventLog.h"
+#include "ui/StatusPanels.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-TForm1::TForm1(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
+TForm1::TForm1(const Platform& platform, AppShell& shell, ClientState& state, LoginEngine& engine,
+               QWidget* parent)
     : QMainWindow(parent),
       paneLifetime(
           platform.clock, [this] { QTimer::singleShot(0, this, [this] { createWebPanes(); }); },
           [this] { releaseWebPanes(); }),
-      m_platform(platform), m_shell(shell), m_session(session),
-      m_codePage(CodePage::forLanguage(platform.language.languageId()))
+      m_platform(platform), m_shell(shell), m_state(state), m_engine(engine)
 {
     setWindowIcon(appIcon());
     m_shell.mainWindow = this;
     buildLayout();
+    nameControls();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("Kelvane"));
+    showEngine();
     connectControls();
-    mirrorSession();
-    createEndpoints();
     FormCreate();
 }
 
@@ -38,21 +43,15 @@ TForm1::~TForm1() = default;
 void TForm1::connectControls()
 {
     // Option boxes react to every change of state, also one made by the program.
-    connect(zddr, &QCheckBox::toggled, this, [this](bool on) {
-        m_session.setAutoLogin(on);
-        zddrClick();
-    });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
-    connect(CheckBox7, &QCheckBox::toggled, this, [this] { CheckBox7Click(); });
-    connect(CheckBox5, &QCheckBox::toggled, this, [this] {
-        updateAddressOptions();
-        CheckBox5Click();
-    });
-    connect(CheckBox2, &QCheckBox::toggled, this, [this] {
-        updateAddressOptions();
-        CheckBox2Click();
-    });
-    connect(Edit4, &QLineEdit::textChanged, this, [this] { updateAddressOptions(); });
+    connect(zddr, &QCheckBox::toggled, this, [this](bool on) { m_engine.setAutoLogin(on); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { m_engine.setMultiUserOption(on); });
+    connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { m_engine.setRunHiddenOption(on); });
+    connect(CheckBox5, &QCheckBox::toggled, this, [this](bool on) { m_engine.setResolveLocalOption(on); });
+    connect(CheckBox2, &QCheckBox::toggled, this, [this] { forwardAddressOptions(); });
+    connect(Edit4, &QLineEdit::textChanged, this, [this] { forwardAddressOptions(); });
+    const auto forwardCredentials = [this] { m_engine.setFormCredentials(nameedit->text(), passedit->text()); };
+    connect(nameedit, &QLineEdit::textEdited, this, forwardCredentials);
+    connect(passedit, &QLineEdit::textEdited, this, forwardCredentials);
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
     connect(Label9, &ClickableLabel::clicked, this, [this] { Label9Click(); });
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -68,41 +67,56 @@ void TForm1::connectControls()
     connect(Label14, &ClickableLabel::clicked, this, [this] { Label14Click(); });
     connect(Label16, &ClickableLabel::clicked, this, [this] { Label16Click(); });
     connect(Label15, &ClickableLabel::clicked, this, [this] { Label15Click(); });
-    Timer1.setOnTimer([this] { Timer1Timer(); });
     Timer3.setOnTimer([this] { Timer3Timer(); });
     Timer2.setOnTimer([this] { Timer2Timer(); });
-    Timer4.setOnTimer([this] { Timer4Timer(); });
-    Timer10.setOnTimer([this] { Timer10Timer(); });
     Timer13.setOnTimer([this] { Timer13Timer(); });
-    Timer5.setOnTimer([this] { Timer5Timer(); });
-    Timer6.setOnTimer([this] { Timer6Timer(); });
-    Timer7.setOnTimer([this] { Timer7Timer(); });
-    Timer8.setOnTimer([this] { Timer8Timer(); });
-    Timer9.setOnTimer([this] { Timer9Timer(); });
-    Timer14.setOnTimer([this] { Timer14Timer(); });
-    Timer15.setOnTimer([this] { Timer15Timer(); });
+    connect(&m_engine.checks(), &AddressChecks::reloginWanted, this, [this] {
+        if (advertisementCounter2 > 10)
+            advertisementCounter2 = 0;
+    });
 }
 
-// The session is what the other windows see; the controls show it. A change
-// that comes back as the same value stops there, so neither side loops.
-void TForm1::mirrorSession()
+// The controls show the engine; a value set here never comes back as an action.
+void TForm1::showEngine()
 {
-    connect(&m_session, &Session::autoLoginChanged, this, [this](bool on) { zddr->setChecked(on); });
-    connect(&m_session, &Session::multiUserLinesChanged, this, [this](const QStringList& lines) {
+    for (int line = 0; line < m_engine.logLines().size(); ++line)
+        dlrz->setLine(line, m_engine.logLines().at(line));
+    connect(&m_engine, &LoginEngine::logLineSet, dlrz, &EventLog::setLine);
+    connect(&m_engine, &LoginEngine::logLineAppended, dlrz, &EventLog::appendLine);
+    connect(&m_engine, &LoginEngine::statusChanged, this,
+            [this](const QString& text) { StatusBar1->setPanelText(0, text); });
+    const auto showCredentials = [this](const QString& domain, const QString& password) {
+        nameedit->setText(domain);
+        passedit->setText(password);
+    };
+    showCredentials(m_engine.primary().domain(), m_engine.primary().password());
+    connect(&m_engine.primary(), &LoginSession::credentialsChanged, this, showCredentials);
+    connect(&m_engine.primary(), &LoginSession::localAddressChanged, Label5, &QLabel::setText);
+    connect(&m_engine.primary(), &LoginSession::publishedAddressChanged, Label7, &QLabel::setText);
+    connect(&m_state, &ClientState::multiUserLinesChanged, this, [this](const QStringList& lines) {
         Memo2->setPlainText(lines.join(u'\n'));
         setListScrollBars();
     });
-    connect(&m_session, &Session::logLineSet, this,
-            [this](int line, const QString& text) { dlrz->setLine(line, text); });
-    connect(&m_session, &Session::logLineAppended, this,
-            [this](const QString& text) { dlrz->appendLine(text); });
-    connect(&m_session, &Session::pageRequested, this, [this](const QString& url) { openPage(url); });
-    connect(&m_session, &Session::loginSaveRequested, this,
-            [this](const QString& domain, const QString& password) { storeCredentials(domain, password); });
+    Memo2->setPlainText(m_state.multiUserLines().join(u'\n'));
+    setListScrollBars();
+    connect(&m_state, &ClientState::autoLoginChanged, this, [this] { showOptions(); });
+    connect(&m_engine, &LoginEngine::optionsChanged, this, [this] { showOptions(); });
+    showOptions();
 }
 
-void TForm1::updateAddressOptions()
+void TForm1::showOptions()
 {
-    m_session.resolveLocalTicked = CheckBox5->isChecked();
-    m_session.fixedAddress = CheckBox2->isChecked() ? std::optional<QString>(Edit4->text()) : std::nullopt;
+    const QSignalBlocker quietAutoLogin(zddr);
+    const QSignalBlocker quietMultiUser(CheckBox1);
+    const QSignalBlocker quietResolveLocal(CheckBox5);
+    const QSignalBlocker quietFixed(CheckBox2);
+    zddr->setChecked(m_state.autoLogin());
+    CheckBox1->setChecked(m_state.settingOn(SettingsLine::MultiUser));
+    CheckBox5->setChecked(m_state.resolveLocalTicked());
+    CheckBox2->setChecked(m_state.fixedAddress().has_value());
+}
+
+void TForm1::forwardAddressOptions()
+{
+    m_engine.setFixedAddressOption(CheckBox2->isChecked() ? std::optional<QString>(Edit4->text()) : std::nullopt);
 }

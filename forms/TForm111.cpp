@@ -3,7 +3,7 @@
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
 #include "portmap/uAutoNAT.h"
-#include "registration/Session.h"
+#include "registration/ClientState.h"
 #include "settings/ProviderPages.h"
 #include "settings/TextFile.h"
 #include "ui/AppIcon.h"
@@ -65,7 +65,7 @@ template <typename Box> Box* memo(QWidget* parent, const QRect& where)
 
 } // namespace
 
-TForm111::TForm111(const Platform& platform, AppShell& shell, Session& session, QWidget* parent)
+TForm111::TForm111(const Platform& platform, AppShell& shell, ClientState& session, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       paneLifetime(
           platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),

@@ -6,7 +6,7 @@
 #include "portmap/RouterMappingList.h"
 #include "portmap/RouterRecovery.h"
 #include "ui/PaneLifetime.h"
-#include "ui/WriteFailureNotice.h"
+#include "settings/WriteFailureNotice.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -17,7 +17,7 @@
 #include <utility>
 
 class AppShell;
-class Session;
+class ClientState;
 class LogBox;
 class ClickableLabel;
 class QCheckBox;
@@ -42,7 +42,7 @@ class TForm111 : public QWidget
 
 public:
     // Runs the creation handler before returning.
-    TForm111(const Platform& platform, AppShell& shell, Session& session, QWidget* parent = nullptr);
+    TForm111(const Platform& platform, AppShell& shell, ClientState& session, QWidget* parent = nullptr);
     ~TForm111() override;
 
     QLabel* Label6 = nullptr;             // router label, or a failure text
@@ -193,7 +193,7 @@ private:
 
     Platform m_platform;
     AppShell& m_shell;
-    Session& m_session;
+    ClientState& m_session;
     CodePage m_codePage;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_thisWasShown = false;

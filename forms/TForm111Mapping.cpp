@@ -4,7 +4,7 @@
 #include "platform/DottedIPv4.h"
 #include "portmap/MappingLine.h"
 #include "portmap/uAutoNAT.h"
-#include "registration/Session.h"
+#include "registration/ClientState.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -7,7 +7,7 @@
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingLine.h"
 #include "portmap/uAutoNAT.h"
-#include "registration/Session.h"
+#include "registration/ClientState.h"
 
 #include <QLabel>
 #include <QLineEdit>

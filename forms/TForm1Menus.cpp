@@ -1,5 +1,7 @@
 #include "forms/TForm1.h"
 
+#include "messages/Messages.h"
+#include "registration/LoginEngine.h"
 #include "settings/ProviderPages.h"
 #include "ui/ClickableLabel.h"
 #include "ui/StatusPanels.h"
@@ -73,9 +75,7 @@ QString address(const PageEntry& entry)
 
 void TForm1::openPage(const QString& url)
 {
-    // Without a browser the user can still copy the address from here.
-    if (!m_platform.browser.openUrl(url))
-        StatusBar1->setPanelText(0, Messages::browserUnavailable(languageCode, url));
+    m_engine.openPage(url);
 }
 
 QAction* TForm1::addPageAction(QMenu* menu, const char* control, const char* text, const QString& url)
@@ -124,11 +124,11 @@ void TForm1::buildMenus(QToolBar* toolbar)
 
 void TForm1::N14Click()
 {
-    if (!Form111)
+    if (!m_portMappingWindow)
         return;
-    Form111->show();
-    Form111->raise();
-    Form111->activateWindow();
+    m_portMappingWindow->show();
+    m_portMappingWindow->raise();
+    m_portMappingWindow->activateWindow();
 }
 
 void TForm1::Label3Click()
@@ -137,7 +137,7 @@ void TForm1::Label3Click()
     if (ProviderPages::isWebAddress(url))
         openPage(url);
     else
-        StatusBar1->setPanelText(0, Messages::notAWebAddress(languageCode));
+        m_engine.eventLog().setStatus(Messages::notAWebAddress(m_engine.languageCode()));
 }
 
 void TForm1::Label14Click()

@@ -1,6 +1,7 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
+#include "registration/LoginEngine.h"
 #include "settings/ProviderPages.h"
 #include "ui/LightWebPane.h"
 
@@ -49,7 +50,7 @@ void TForm1::releaseWebPanes()
 
 void TForm1::showBanner()
 {
-    const QString banner = programFile(QStringLiteral("ggw.gif"));
+    const QString banner = m_engine.settings().programFile(QStringLiteral("ggw.gif"));
     if (!QFile::exists(banner))
         return;
     QImageReader reader(banner);
@@ -83,15 +84,4 @@ void TForm1::WebBrowser1TitleChange(const QString& title)
 {
     if (const auto interval = ProviderPages::intervalFromTitle(title))
         advertisementInterval = *interval;
-}
-
-// The zone list is kept for the user only; the banner shows from the next start.
-void TForm1::Timer10Timer()
-{
-    Timer10.setInterval(0);
-    // A failed download leaves the old file; nothing else depends on it now.
-    m_http.download(ProviderPages::zoneListDownload(), programFile(QStringLiteral("yuming.txt")),
-                    [](const WriteResult&) {});
-    m_http.download(ProviderPages::bannerDownload(), programFile(QStringLiteral("ggw.gif")),
-                    [](const WriteResult&) {});
 }

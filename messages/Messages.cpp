@@ -266,6 +266,29 @@ QString entryNotAdded(LanguageCode language)
                 QStringLiteral("Both the domain and the password are needed; nothing was added"));
 }
 
+QString noAnswer(LanguageCode language, const QString& domain)
+{
+    return domain + pick(language, QStringLiteral(" 登录三次都没有回应，稍后再试"),
+                         QStringLiteral(" 登錄三次都沒有回應，稍後再試"),
+                         QStringLiteral(": no answer to three logins, tried again later"));
+}
+
+QString replyForAnotherDomain(LanguageCode language, const QString& replyDomain, const QString& domain)
+{
+    return pick(language, QStringLiteral("收到域名 %1 的回应，正在登录的是 %2，已忽略"),
+                QStringLiteral("收到域名 %1 的回應，正在登錄的是 %2，已忽略"),
+                QStringLiteral("An answer for %1 came while %2 was logging in; ignored"))
+        .arg(replyDomain, domain);
+}
+
+QString reloginHeldBack(LanguageCode language, const QString& until)
+{
+    return pick(language, QStringLiteral("IP仍然和上次一样不符，%1 之前不再重新登录"),
+                QStringLiteral("IP仍然和上次一樣不符，%1 之前不再重新登錄"),
+                QStringLiteral("The address still differs as before; no new login before %1"))
+        .arg(until);
+}
+
 namespace Secondary {
 
 QString loginSent(const QString& time)

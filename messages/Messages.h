@@ -98,4 +98,12 @@ QString routerNotAnswering(LanguageCode language);
 QString entryPasswordMissing(LanguageCode language, const QString& domain);
 QString entryNotAdded(LanguageCode language);
 
+// A login that got no reply to any of its sends; date and time go in front.
+QString noAnswer(LanguageCode language, const QString& domain);
+// A success reply that names another domain than the login in flight (a late
+// answer to an earlier login); date and time go in front.
+QString replyForAnotherDomain(LanguageCode language, const QString& replyDomain, const QString& domain);
+// The checks found the same difference again too soon; `until` is a time of day.
+QString reloginHeldBack(LanguageCode language, const QString& until);
+
 } // namespace Messages

@@ -3,15 +3,14 @@
 #include "platform/WebAddress.h"
 
 #include <QBuffer>
-#include <QNetworkAccessManager>
 #include <QNetworkProxyFactory>
 #include <QNetworkReply>
+#include <QPointer>
 #include <QSaveFile>
-#include <QThread>
 #include <QTimer>
 #include <QUrl>
 
-#include <future>
+#include <memory>
 
 namespace {
 
@@ -21,167 +20,148 @@ constexpr qint64 kMaxPage = 4 * 1024 * 1024;
 constexpr qint64 kMaxDownload = 32 * 1024 * 1024;
 constexpr int kMaxRedirects = 5;
 
-// One transfer, shared by the caller, who waits for `result`, and the
-// handlers on the network thread. The caller's sink is written only while
-// the caller waits.
-struct Job
+QString failureOf(const QNetworkReply& reply)
 {
-    Job(QIODevice& sink, qint64 limit, QByteArray* contentType)
-        : sink(sink), limit(limit), contentType(contentType)
-    {
-    }
-
-    QIODevice& sink;
-    qint64 limit;
-    QByteArray* contentType;
-    qint64 received = 0;
-    QString failure;
-    bool ended = false;
-    std::promise<WriteResult> result;
-
-    void end(QNetworkReply& reply)
-    {
-        if (ended)
-            return;
-        ended = true;
-        const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (!failure.isEmpty())
-            result.set_value(WriteResult::failure(failure));
-        else if (reply.error() != QNetworkReply::NoError)
-            result.set_value(WriteResult::failure(reply.errorString()));
-        else if (status < 200 || status > 299)
-            result.set_value(WriteResult::failure(QStringLiteral("HTTP status %1").arg(status)));
-        else {
-            if (contentType)
-                *contentType = reply.rawHeader("Content-Type");
-            result.set_value(WriteResult::success());
-        }
-    }
-};
-
-// On the network thread. Redirects are followed (up to 5), as a browser
-// would; only to HTTP and HTTPS addresses.
-void start(QNetworkAccessManager& manager, const QNetworkRequest& request, std::chrono::milliseconds total,
-           const std::shared_ptr<Job>& job)
-{
-    QNetworkReply* reply = manager.get(request);
-    const auto stop = [reply, job](const QString& why) {
-        if (job->failure.isEmpty())
-            job->failure = why;
-        reply->abort();
-    };
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply, stop](const QUrl& next) {
-        if (isWebPageUrl(next))
-            emit reply->redirectAllowed();
-        else
-            stop(QStringLiteral("redirected to %1").arg(next.scheme()));
-    });
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, job, stop] {
-        const QByteArray data = reply->readAll();
-        if (job->ended)
-            return;
-        job->received += data.size();
-        if (job->received > job->limit)
-            stop(QStringLiteral("the answer is larger than %1 bytes").arg(job->limit));
-        else if (job->sink.write(data) != data.size())
-            stop(job->sink.errorString());
-    });
-    auto* deadline = new QTimer(reply);
-    deadline->setSingleShot(true);
-    QObject::connect(deadline, &QTimer::timeout, reply,
-                     [stop] { stop(QStringLiteral("no whole answer in time")); });
-    deadline->start(total);
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, job] {
-        job->end(*reply);
-        reply->deleteLater();
-    });
+    if (reply.error() != QNetworkReply::NoError)
+        return reply.errorString();
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status < 200 || status > 299)
+        return QStringLiteral("HTTP status %1").arg(status);
+    return {};
 }
 
 } // namespace
 
 QtHttpClient::QtHttpClient() : QtHttpClient(std::chrono::seconds(10), std::chrono::seconds(30)) {}
 
-QtHttpClient::QtHttpClient(std::chrono::milliseconds connectTimeout, std::chrono::milliseconds totalTimeout)
-    : m_connectTimeout(connectTimeout), m_totalTimeout(totalTimeout)
+QtHttpClient::QtHttpClient(std::chrono::milliseconds transferTimeout, std::chrono::milliseconds totalTimeout)
+    : m_transferTimeout(transferTimeout), m_totalTimeout(totalTimeout)
 {
+    QNetworkProxyFactory::setUseSystemConfiguration(true);
 }
 
+// The replies are the manager's children: they go with it, and their
+// handlers, which live on the replies, with them.
 QtHttpClient::~QtHttpClient()
 {
-    if (!m_thread)
-        return;
-    // Transfers still running end with the manager; their callers get a failure.
-    QObject::connect(m_thread.get(), &QThread::finished, m_manager, &QObject::deleteLater);
-    m_thread->quit();
-    m_thread->wait();
+    for (QNetworkReply* reply : m_manager.findChildren<QNetworkReply*>()) {
+        reply->disconnect();
+        reply->abort();
+    }
 }
 
-QNetworkAccessManager* QtHttpClient::manager()
-{
-    std::call_once(m_started, [this] {
-        QNetworkProxyFactory::setUseSystemConfiguration(true);
-        m_thread = std::make_unique<QThread>();
-        m_thread->setObjectName(QStringLiteral("HTTP"));
-        m_manager = new QNetworkAccessManager;
-        m_manager->moveToThread(m_thread.get());
-        m_thread->start();
-    });
-    return m_manager;
-}
-
-WriteResult QtHttpClient::transfer(const QString& address, QIODevice& sink, qint64 limit,
-                                   const QByteArray& agent, QByteArray* contentType)
+// Redirects are followed (up to 5), as a browser would; only to HTTP and
+// HTTPS addresses. Nothing is started for an address that is none of these.
+QNetworkReply* QtHttpClient::start(const QString& address, const QByteArray& agent)
 {
     const QUrl url(address);
     if (!isWebPageUrl(url))
-        return WriteResult::failure(QStringLiteral("not a web address"));
+        return nullptr;
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
-    request.setTransferTimeout(int(m_connectTimeout.count()));
+    request.setTransferTimeout(int(m_transferTimeout.count()));
     if (!agent.isNull())
         request.setRawHeader("User-Agent", agent);
-    auto job = std::make_shared<Job>(sink, limit, contentType);
-    std::future<WriteResult> result = job->result.get_future();
-    QNetworkAccessManager* network = manager();
-    QMetaObject::invokeMethod(
-        network, [network, request, total = m_totalTimeout, job] { start(*network, request, total, job); },
-        Qt::QueuedConnection);
-    try {
-        return result.get();
-    } catch (const std::future_error&) {
-        return WriteResult::failure(QStringLiteral("the HTTP client was closed"));
+    QNetworkReply* reply = m_manager.get(request);
+    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& next) {
+        if (isWebPageUrl(next))
+            emit reply->redirectAllowed();
+        else
+            reply->abort();
+    });
+    auto* deadline = new QTimer(reply);
+    deadline->setSingleShot(true);
+    QObject::connect(deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+    deadline->start(m_totalTimeout);
+    return reply;
+}
+
+// What one transfer has received so far, with its size limit.
+struct QtHttpClient::Transfer
+{
+    qint64 limit = 0;
+    qint64 received = 0;
+    QString failure;
+
+    // False once the answer outgrew the limit or the sink refused it.
+    bool take(QNetworkReply& reply, QIODevice& sink)
+    {
+        const QByteArray data = reply.readAll();
+        if (!failure.isEmpty())
+            return false;
+        received += data.size();
+        if (received > limit)
+            failure = QStringLiteral("the answer is larger than %1 bytes").arg(limit);
+        else if (sink.write(data) != data.size())
+            failure = sink.errorString();
+        if (failure.isEmpty())
+            return true;
+        reply.abort();
+        return false;
     }
-}
+};
 
-QByteArray QtHttpClient::get(const QString& url)
+void QtHttpClient::getPage(const QString& url, QObject* context, std::function<void(const Page&)> done)
 {
-    return getPage(url).body;
-}
-
-HttpClient::Page QtHttpClient::getPage(const QString& url)
-{
-    Page page;
-    QBuffer buffer(&page.body);
-    buffer.open(QIODevice::WriteOnly);
     // The agent text of the page fetch has always been a single blank.
-    const WriteResult result = transfer(url, buffer, kMaxPage, QByteArrayLiteral(" "), &page.contentType);
-    buffer.close();
-    return result.ok() ? page : Page{};
+    QNetworkReply* reply = start(url, QByteArrayLiteral(" "));
+    if (!reply) {
+        QTimer::singleShot(0, context, [done = std::move(done)] { done({}); });
+        return;
+    }
+    struct Sink
+    {
+        QByteArray body;
+        QBuffer buffer{&body};
+    };
+    auto sink = std::make_shared<Sink>();
+    sink->buffer.open(QIODevice::WriteOnly);
+    auto transfer = std::make_shared<Transfer>(Transfer{kMaxPage, 0, {}});
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                     [reply, sink, transfer] { transfer->take(*reply, sink->buffer); });
+    QPointer<QObject> receiver(context);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, sink, transfer, receiver, done] {
+        reply->deleteLater();
+        const bool whole = transfer->take(*reply, sink->buffer) && failureOf(*reply).isEmpty();
+        if (receiver)
+            done(whole ? Page{sink->body, reply->rawHeader("Content-Type")} : Page{});
+    });
 }
 
-WriteResult QtHttpClient::download(const QString& url, const QString& filePath)
+void QtHttpClient::download(const QString& url, const QString& filePath, QObject* context,
+                            std::function<void(const WriteResult&)> done)
 {
-    QSaveFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly))
-        return WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
-    const WriteResult result = transfer(url, file, kMaxDownload, {});
-    if (!result.ok()) {
-        file.cancelWriting();
-        return WriteResult::failure(QStringLiteral("cannot download %1: %2").arg(url, result.error));
+    const auto report = [context, done](const WriteResult& result) {
+        QTimer::singleShot(0, context, [done, result] { done(result); });
+    };
+    auto file = std::make_shared<QSaveFile>(filePath);
+    if (!file->open(QIODevice::WriteOnly)) {
+        report(WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file->errorString())));
+        return;
     }
-    if (!file.commit())
-        return WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file.errorString()));
-    return WriteResult::success();
+    QNetworkReply* reply = start(url, {});
+    if (!reply) {
+        file->cancelWriting();
+        report(WriteResult::failure(QStringLiteral("cannot download %1: not a web address").arg(url)));
+        return;
+    }
+    auto transfer = std::make_shared<Transfer>(Transfer{kMaxDownload, 0, {}});
+    QObject::connect(reply, &QNetworkReply::readyRead, reply,
+                     [reply, file, transfer] { transfer->take(*reply, *file); });
+    QPointer<QObject> receiver(context);
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, file, transfer, receiver, url, filePath, done] {
+        reply->deleteLater();
+        if (transfer->take(*reply, *file) && transfer->failure.isEmpty())
+            transfer->failure = failureOf(*reply);
+        WriteResult result = WriteResult::success();
+        if (!transfer->failure.isEmpty()) {
+            file->cancelWriting();
+            result = WriteResult::failure(QStringLiteral("cannot download %1: %2").arg(url, transfer->failure));
+        } else if (!file->commit()) {
+            result = WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file->errorString()));
+        }
+        if (receiver)
+            done(result);
+    });
 }

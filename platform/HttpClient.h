@@ -3,18 +3,18 @@
 #include "platform/WriteResult.h"
 
 #include <QByteArray>
+#include <QNetworkAccessManager>
 #include <QString>
 
 #include <chrono>
-#include <memory>
-#include <mutex>
+#include <functional>
 
-class QIODevice;
-class QNetworkAccessManager;
-class QThread;
+class QNetworkReply;
+class QObject;
 
-// Blocking HTTP, bounded by a connect time-out of 10 s (also the longest a
-// transfer may stall) and a total of 30 s.
+// HTTP that never waits: a request returns at once, and its result comes
+// later, on the caller's thread, to `done`, unless `context` is gone by then.
+// Any failure and any status other than 2xx give an empty page.
 class HttpClient
 {
 public:
@@ -25,41 +25,42 @@ public:
         QByteArray contentType; // as the answer's header gives it; empty when it gives none
     };
 
-    // The body of a 2xx answer; empty on any failure or other status.
-    virtual QByteArray get(const QString& url) = 0;
-    // The same with the answer's Content-Type, which names the page's charset.
-    virtual Page getPage(const QString& url) { return {get(url), {}}; }
+    virtual void getPage(const QString& url, QObject* context, std::function<void(const Page&)> done) = 0;
     // Downloads to a temporary file beside `filePath`, then renames it, so that
     // a failed download leaves an existing file untouched.
-    virtual WriteResult download(const QString& url, const QString& filePath) = 0;
+    virtual void download(const QString& url, const QString& filePath, QObject* context,
+                          std::function<void(const WriteResult&)> done) = 0;
+
+    // The body alone.
+    void get(const QString& url, QObject* context, std::function<void(const QByteArray&)> done)
+    {
+        getPage(url, context, [done = std::move(done)](const Page& page) { done(page.body); });
+    }
 };
 
-// Qt's HTTP, on a thread of its own that the first transfer starts (Qt's
-// timers, which bound a transfer, run only on threads Qt started); the caller
-// waits for the result, so it must not be the window's thread. Honours
-// http_proxy, https_proxy and no_proxy.
+// Qt's HTTP through its own asynchronous API, bounded by a transfer time-out
+// of 10 s (also the longest a transfer may stall) and a total of 30 s.
+// Transfers still running when the client goes end with it, unreported.
+// Honours http_proxy, https_proxy and no_proxy.
 class QtHttpClient final : public HttpClient
 {
 public:
     QtHttpClient();
     // Other time-outs, for tests that cannot wait 30 s.
-    QtHttpClient(std::chrono::milliseconds connectTimeout, std::chrono::milliseconds totalTimeout);
+    QtHttpClient(std::chrono::milliseconds transferTimeout, std::chrono::milliseconds totalTimeout);
     ~QtHttpClient() override;
     QtHttpClient(const QtHttpClient&) = delete;
     QtHttpClient& operator=(const QtHttpClient&) = delete;
 
-    QByteArray get(const QString& url) override;
-    Page getPage(const QString& url) override;
-    WriteResult download(const QString& url, const QString& filePath) override;
+    void getPage(const QString& url, QObject* context, std::function<void(const Page&)> done) override;
+    void download(const QString& url, const QString& filePath, QObject* context,
+                  std::function<void(const WriteResult&)> done) override;
 
 private:
-    WriteResult transfer(const QString& url, QIODevice& sink, qint64 limit, const QByteArray& agent,
-                         QByteArray* contentType = nullptr);
-    QNetworkAccessManager* manager();
+    struct Transfer;
+    QNetworkReply* start(const QString& url, const QByteArray& agent);
 
-    std::chrono::milliseconds m_connectTimeout;
+    std::chrono::milliseconds m_transferTimeout;
     std::chrono::milliseconds m_totalTimeout;
-    std::once_flag m_started;
-    std::unique_ptr<QThread> m_thread;
-    QNetworkAccessManager* m_manager = nullptr; // lives on m_thread
+    QNetworkAccessManager m_manager;
 };

@@ -18,6 +18,12 @@ public:
     void setInterval(int milliseconds);
     int interval() const { return m_interval; }
     bool isRunning() const { return m_interval != 0; }
+    // Runs the handler now, as a tick would; tests drive timers this way.
+    void fire() const
+    {
+        if (m_onTimer)
+            m_onTimer();
+    }
 
 private:
     QTimer m_timer;

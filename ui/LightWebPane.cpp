@@ -8,17 +8,6 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-#include <mutex>
-#include <thread>
-
-// The workers reach the pane only through this, under the lock, and only to
-// post to it; the pane clears it before it goes.
-struct LightWebPane::Link
-{
-    std::mutex mutex;
-    LightWebPane* pane;
-};
-
 namespace {
 
 // A page shows its own text only: nothing it names is read, neither from the
@@ -34,9 +23,8 @@ public:
 
 LightWebPane::LightWebPane(Browser& browser, HttpClient& http, QWidget* parent, CodePage fallback)
     : WebPane(parent), m_browser(browser), m_http(http), m_fallback(fallback),
-      m_view(new TextOnlyBrowser(this)), m_link(std::make_shared<Link>())
+      m_view(new TextOnlyBrowser(this))
 {
-    m_link->pane = this;
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
@@ -48,27 +36,13 @@ LightWebPane::LightWebPane(Browser& browser, HttpClient& http, QWidget* parent, 
     });
 }
 
-LightWebPane::~LightWebPane()
-{
-    // Results posted before this are discarded with the pane's other events.
-    const std::lock_guard lock(m_link->mutex);
-    m_link->pane = nullptr;
-}
-
 void LightWebPane::load(const QString& url)
 {
     const quint64 load = ++m_loads;
     const QUrl address = QUrl::fromUserInput(url);
-    // Detached, so that closing the window never waits for a slow server.
-    std::thread([link = m_link, http = &m_http, load, address] {
-        const HttpClient::Page page = http->getPage(address.toString());
-        const std::lock_guard lock(link->mutex);
-        if (LightWebPane* pane = link->pane)
-            QMetaObject::invokeMethod(
-                pane,
-                [pane, load, address, page] { pane->showPage(load, address, page.body, page.contentType); },
-                Qt::QueuedConnection);
-    }).detach();
+    m_http.getPage(address.toString(), this, [this, load, address](const HttpClient::Page& page) {
+        showPage(load, address, page.body, page.contentType);
+    });
 }
 
 void LightWebPane::showPage(quint64 load, const QUrl& url, const QByteArray& page,

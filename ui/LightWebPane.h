@@ -9,15 +9,12 @@
 
 class QTextBrowser;
 
-// A pane without a browser engine: fetches the page with `http` on a worker
-// thread and shows it as simple rich text, in the charset the page declares
+// A pane without a browser engine: fetches the page with `http` and shows it as simple rich text, in the charset the page declares
 // (`fallback` when it declares none), with no scripts, no styles fetched and
 // images as their alt texts. Links open in `browser` (http and https only).
 //
-// A newer load supersedes a running one, whose result is then dropped. The pane
-// may be destroyed while a fetch runs; the fetch finishes on its own thread and
-// its result is dropped, so `http` must outlive every fetch the pane started
-// (up to its total time-out after the pane is gone).
+// A newer load supersedes a running one, whose result is then dropped; so is
+// the result of a fetch that ends after the pane is gone.
 class LightWebPane final : public WebPane
 {
     Q_OBJECT
@@ -25,19 +22,16 @@ class LightWebPane final : public WebPane
 public:
     LightWebPane(Browser& browser, HttpClient& http, QWidget* parent = nullptr,
                  CodePage fallback = CodePage::system());
-    ~LightWebPane() override;
 
     void load(const QString& url) override;
 
 private:
-    struct Link;
     void showPage(quint64 load, const QUrl& url, const QByteArray& page, const QByteArray& contentType);
 
     Browser& m_browser;
     HttpClient& m_http;
     CodePage m_fallback;
     QTextBrowser* m_view;
-    std::shared_ptr<Link> m_link;
     quint64 m_loads = 0;
     QUrl m_pageUrl;
 };

@@ -65,20 +65,23 @@ void FakeHostResolver::lookup(const QString& host, QObject* context,
     QTimer::singleShot(0, context, [done = std::move(done), result] { done(result); });
 }
 
-QByteArray FakeHttpClient::get(const QString& url)
+void FakeHttpClient::getPage(const QString& url, QObject* context, std::function<void(const Page&)> done)
 {
     requested << url;
-    return pages.value(url);
+    const Page page{pages.value(url), contentTypes.value(url)};
+    QTimer::singleShot(0, context, [done = std::move(done), page] { done(page); });
 }
 
-WriteResult FakeHttpClient::download(const QString& url, const QString& filePath)
+void FakeHttpClient::download(const QString& url, const QString& filePath, QObject* context,
+                              std::function<void(const WriteResult&)> done)
 {
     requested << url;
+    WriteResult result = WriteResult::success();
     const auto it = pages.constFind(url);
-    if (it == pages.constEnd())
-        return WriteResult::failure(QStringLiteral("HTTP error"));
     QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*it) != it->size())
-        return WriteResult::failure(file.errorString());
-    return WriteResult::success();
+    if (it == pages.constEnd())
+        result = WriteResult::failure(QStringLiteral("HTTP error"));
+    else if (!file.open(QIODevice::WriteOnly) || file.write(*it) != it->size())
+        result = WriteResult::failure(file.errorString());
+    QTimer::singleShot(0, context, [done = std::move(done), result] { done(result); });
 }

@@ -76,9 +76,10 @@ public:
     QHash<QString, QByteArray> contentTypes; // a page's Content-Type header, when it has one
     QStringList requested;
 
-    QByteArray get(const QString& url) override;
-    Page getPage(const QString& url) override { return {get(url), contentTypes.value(url)}; }
-    WriteResult download(const QString& url, const QString& filePath) override;
+    // Answers on the next turn of the event loop, as the real client would.
+    void getPage(const QString& url, QObject* context, std::function<void(const Page&)> done) override;
+    void download(const QString& url, const QString& filePath, QObject* context,
+                  std::function<void(const WriteResult&)> done) override;
 };
 
 class FakeMessageBoxes final : public MessageBoxes

@@ -14,16 +14,14 @@ QString HostMappingHttpClient::mapped(const QString& url) const
     return target.toString();
 }
 
-QByteArray HostMappingHttpClient::get(const QString& url)
+void HostMappingHttpClient::getPage(const QString& url, QObject* context, std::function<void(const Page&)> done)
 {
-    const QString local = mapped(url);
-    return local.isEmpty() ? QByteArray() : m_client.get(local);
+    // An unmapped host becomes an address the client refuses at once.
+    m_client.getPage(mapped(url), context, std::move(done));
 }
 
-WriteResult HostMappingHttpClient::download(const QString& url, const QString& filePath)
+void HostMappingHttpClient::download(const QString& url, const QString& filePath, QObject* context,
+                                     std::function<void(const WriteResult&)> done)
 {
-    const QString local = mapped(url);
-    if (local.isEmpty())
-        return WriteResult::failure(QStringLiteral("no such host"));
-    return m_client.download(local, filePath);
+    m_client.download(mapped(url), filePath, context, std::move(done));
 }

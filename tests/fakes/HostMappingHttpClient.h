@@ -11,8 +11,9 @@ class HostMappingHttpClient final : public HttpClient
 public:
     explicit HostMappingHttpClient(QHash<QString, QString> hosts) : m_hosts(std::move(hosts)) {}
 
-    QByteArray get(const QString& url) override;
-    WriteResult download(const QString& url, const QString& filePath) override;
+    void getPage(const QString& url, QObject* context, std::function<void(const Page&)> done) override;
+    void download(const QString& url, const QString& filePath, QObject* context,
+                  std::function<void(const WriteResult&)> done) override;
 
 private:
     QString mapped(const QString& url) const;

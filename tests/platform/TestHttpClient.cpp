@@ -2,13 +2,12 @@
 
 #include "platform/HttpClient.h"
 
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <future>
+#include <optional>
 
 using namespace std::chrono_literals;
 
@@ -20,26 +19,26 @@ private:
     ScriptedHttpServer m_server;
     QtHttpClient m_client{5s, 10s};
 
-    // The client blocks, and the server needs this thread's event loop.
-    template <typename Call> auto offThread(Call call)
+    // The result of an asynchronous call, waited for (bounded) in this thread's event loop.
+    template <typename Result, typename Call> Result waitFor(Call call)
     {
-        auto future = std::async(std::launch::async, call);
-        const QDeadlineTimer deadline(20s);
-        while (future.wait_for(0ms) != std::future_status::ready && !deadline.hasExpired())
-            QTest::qWait(5);
-        return future.get();
+        std::optional<Result> result;
+        call([&result](const Result& value) { result = value; });
+        QTest::qWaitFor([&] { return result.has_value(); }, 20000);
+        return result.value_or(Result{});
     }
 
-    QByteArray get(const QByteArray& pathOrAddress)
+    QByteArray get(const QByteArray& pathOrAddress, QtHttpClient* client = nullptr)
     {
         const QString address =
             pathOrAddress.startsWith('/') ? m_server.url(pathOrAddress) : QString::fromUtf8(pathOrAddress);
-        return offThread([&] { return m_client.get(address); });
+        QtHttpClient& http = client ? *client : m_client;
+        return waitFor<QByteArray>([&](auto done) { http.get(address, this, done); });
     }
 
     WriteResult download(const QByteArray& path, const QString& file)
     {
-        return offThread([&] { return m_client.download(m_server.url(path), file); });
+        return waitFor<WriteResult>([&](auto done) { m_client.download(m_server.url(path), file, this, done); });
     }
 
 private slots:
@@ -61,7 +60,8 @@ private slots:
     {
         m_server.answer("/gbk.asp", "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=GBK\r\n"
                                     "Content-Length: 2\r\nConnection: close\r\n\r\n\xd3\xf2");
-        const HttpClient::Page page = offThread([&] { return m_client.getPage(m_server.url("/gbk.asp")); });
+        const auto page = waitFor<HttpClient::Page>(
+            [&](auto done) { m_client.getPage(m_server.url("/gbk.asp"), this, done); });
         QCOMPARE(page.body, QByteArray("\xd3\xf2"));
         QCOMPARE(page.contentType, QByteArray("text/html; charset=GBK"));
     }
@@ -80,8 +80,7 @@ private slots:
         m_server.answer("/file",
                         "HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\nContent-Length: 0\r\n\r\n");
         QCOMPARE(get("/file"), QByteArray());
-        QCOMPARE(offThread([&] { return m_client.get(QStringLiteral("http://127.0.0.1:1/")); }),
-                 QByteArray());
+        QCOMPARE(get("http://127.0.0.1:1/"), QByteArray());
     }
 
     void goesThroughTheProxyTheEnvironmentNames()
@@ -99,8 +98,21 @@ private slots:
         m_server.answer("/silent", QByteArray());
         QElapsedTimer took;
         took.start();
-        QCOMPARE(offThread([&] { return quick.get(m_server.url("/silent")); }), QByteArray());
+        QCOMPARE(get("/silent", &quick), QByteArray());
         QVERIFY(took.elapsed() < 15000);
+    }
+
+    // Nothing comes back after the client is gone, and nothing runs on.
+    void aFetchEndsWithItsClient()
+    {
+        m_server.answer("/slow", QByteArray());
+        bool called = false;
+        {
+            QtHttpClient http(5s, 10s);
+            http.get(m_server.url("/slow"), this, [&called](const QByteArray&) { called = true; });
+        }
+        QTest::qWait(50);
+        QVERIFY(!called);
     }
 
     void downloadReplacesTheFileOnlyOnSuccess()

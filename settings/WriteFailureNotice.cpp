@@ -1,4 +1,4 @@
-#include "ui/WriteFailureNotice.h"
+#include "settings/WriteFailureNotice.h"
 
 #include "messages/Messages.h"
 
