@@ -19,7 +19,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
-#include "registration/Session.h"
+#include "registration/ClientState.h"
 #include "ui/LogBox.h"
 
 #include <QApplication>
@@ -156,7 +156,7 @@ int measureStall(int seconds)
     fakes.gatewaySearch = GatewaySearchAim::multicast();
     ThreadedHostResolver resolver;
     AppShell shell;
-    Session session;
+    ClientState session;
     TForm111 form(fakes.platformWith(resolver), shell, session);
 
     const LongestPause pause;

@@ -10,7 +10,8 @@
 #include "fakes/HostMappingHttpClient.h"
 #include "forms/AppShell.h"
 #include "forms/TForm1.h"
-#include "registration/Session.h"
+#include "registration/ClientState.h"
+#include "registration/LoginEngine.h"
 
 #include <QApplication>
 #include <QTcpServer>
@@ -43,19 +44,18 @@ int main(int argc, char** argv)
     FakePlatform fakes(folder.path());
     AppShell shell;
     shell.trayAvailable = [] { return false; };
-    Session session;
-    TForm1 form(fakes.platformWith(http), shell, session);
+    ClientState state;
+    LoginEngine engine(fakes.platformWith(http), state, shell.title);
+    TForm1 form(fakes.platformWith(http), shell, state, engine);
 
     const LongestPause pause;
-    form.Timer14Timer();
-    form.Timer10Timer();
+    engine.checks().consistencyCheckTimer.fire();
+    engine.downloadTimer.fire();
     QTimer::singleShot(seconds * 1000, &application, &QApplication::quit);
     application.exec();
 
-    std::printf("ui_stall: %d s against a site that never answers, %s requests still waiting: "
+    std::printf("ui_stall: %d s against a site that never answers: "
                 "longest pause of the window's thread %lld ms\n",
-                seconds, form.webRequestsPending() ? "its" : "no", static_cast<long long>(pause.milliseconds()));
-    // The requests run on detached threads until their own time-outs; none waits for them.
-    std::fflush(stdout);
-    std::_Exit(0);
+                seconds, static_cast<long long>(pause.milliseconds()));
+    return 0;
 }

@@ -50,8 +50,8 @@ void TForm1::connectControls()
     connect(CheckBox2, &QCheckBox::toggled, this, [this] { forwardAddressOptions(); });
     connect(Edit4, &QLineEdit::textChanged, this, [this] { forwardAddressOptions(); });
     const auto forwardCredentials = [this] { m_engine.setFormCredentials(nameedit->text(), passedit->text()); };
-    connect(nameedit, &QLineEdit::textEdited, this, forwardCredentials);
-    connect(passedit, &QLineEdit::textEdited, this, forwardCredentials);
+    connect(nameedit, &QLineEdit::textChanged, this, forwardCredentials);
+    connect(passedit, &QLineEdit::textChanged, this, forwardCredentials);
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
     connect(Label9, &ClickableLabel::clicked, this, [this] { Label9Click(); });
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
@@ -86,6 +86,8 @@ void TForm1::showEngine()
     connect(&m_engine, &LoginEngine::statusChanged, this,
             [this](const QString& text) { StatusBar1->setPanelText(0, text); });
     const auto showCredentials = [this](const QString& domain, const QString& password) {
+        const QSignalBlocker quietDomain(nameedit);
+        const QSignalBlocker quietPassword(passedit);
         nameedit->setText(domain);
         passedit->setText(password);
     };

@@ -80,9 +80,12 @@ void LoginEngine::loadSettings()
     m_state.setResolveLocalTicked(resolveLocal);
     if (resolveLocal)
         m_state.setIptype(true);
+    // Restored, auto-login is on as if ticked: in multi-user mode that takes
+    // the list's first entry, saved as the login the secondary session restores.
     if (const auto credentials = m_settings.restoreCredentials()) {
         m_primary.setCredentials(credentials->domain, credentials->password);
-        m_secondary.setCredentials(credentials->domain, credentials->password);
+        setAutoLogin(true);
+        m_secondary.setCredentials(m_primary.domain(), m_primary.password());
     }
 }
 

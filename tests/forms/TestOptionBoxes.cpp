@@ -1,7 +1,6 @@
 #include "WindowFixture.h"
 
 #include "fakes/SavedLoginFiles.h"
-#include "forms/TForm1.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -27,57 +26,61 @@ private slots:
     void boxesWriteNothingWhileLoading()
     {
         WindowFixture f;
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
         const QByteArray before = f.read("vkl.ini");
-        form.CheckBox1->setChecked(true);
-        form.CheckBox7->setChecked(true);
-        form.CheckBox5->setChecked(true);
+        control<QCheckBox>(form, "CheckBox1").setChecked(true);
+        control<QCheckBox>(form, "CheckBox7").setChecked(true);
+        control<QCheckBox>(form, "CheckBox5").setChecked(true);
         QCOMPARE(f.read("vkl.ini"), before);
-        QVERIFY(!f.session.iptype);
+        QVERIFY(!f.state.iptype());
     }
 
     void eachBoxWritesItsLineOnceShown()
     {
         WindowFixture f;
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
         form.FormShow();
-        form.CheckBox1->setChecked(true);
+        control<QCheckBox>(form, "CheckBox1").setChecked(true);
         QCOMPARE(settingsLines(f).at(1), QByteArray("1"));
-        form.CheckBox7->setChecked(true);
+        control<QCheckBox>(form, "CheckBox7").setChecked(true);
         QCOMPARE(settingsLines(f).at(3), QByteArray("1"));
-        form.CheckBox1->setChecked(false);
+        control<QCheckBox>(form, "CheckBox1").setChecked(false);
         QCOMPARE(settingsLines(f), (QList<QByteArray>{" ", "0", "0", "1", "0", "0", "0"}));
     }
 
     void resolveToLocalAndFixedAddressExcludeEachOther()
     {
         WindowFixture f;
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
         form.FormShow();
-        form.CheckBox2->setChecked(true);
-        form.CheckBox5->setChecked(true);
-        QVERIFY(!form.CheckBox2->isChecked());
-        QVERIFY(f.session.iptype);
+        control<QCheckBox>(form, "CheckBox2").setChecked(true);
+        control<QCheckBox>(form, "CheckBox5").setChecked(true);
+        QVERIFY(!control<QCheckBox>(form, "CheckBox2").isChecked());
+        QVERIFY(f.state.iptype());
         QCOMPARE(settingsLines(f).at(2), QByteArray("1"));
 
-        form.CheckBox2->setChecked(true);
-        QVERIFY(!form.CheckBox5->isChecked());
-        QVERIFY(!f.session.iptype);
+        control<QCheckBox>(form, "CheckBox2").setChecked(true);
+        QVERIFY(!control<QCheckBox>(form, "CheckBox5").isChecked());
+        QVERIFY(!f.state.iptype());
         QCOMPARE(settingsLines(f).at(2), QByteArray("0"));
     }
 
     void autoLoginBoxSavesAndClearsTheCredentials()
     {
         WindowFixture f;
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
-        form.nameedit->setText(" ab.kelvane.example ");
-        form.passedit->setText("pw1234");
-        form.zddr->setChecked(true);
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
+        control<QLineEdit>(form, "nameedit").setText(" ab.kelvane.example ");
+        control<QLineEdit>(form, "passedit").setText("pw1234");
+        control<QCheckBox>(form, "zddr").setChecked(true);
         QCOMPARE(settingsLines(f).at(0), QByteArray(".kelvane.example###*****234"));
         QCOMPARE(f.fakes.keyStore.value("vkl01"), std::optional<QString>("ab***"));
         QCOMPARE(f.fakes.keyStore.value("vkl02"), std::optional<QString>("pw1***"));
 
-        form.zddr->setChecked(false);
+        control<QCheckBox>(form, "zddr").setChecked(false);
         QCOMPARE(settingsLines(f).at(0), QByteArray());
         QCOMPARE(f.fakes.keyStore.value("vkl01"), std::optional<QString>("ab***")); // prefixes stay
     }
@@ -86,11 +89,12 @@ private slots:
     {
         WindowFixture f;
         QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "ab.kelvane.example", "pw1234"));
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
-        QVERIFY(form.zddr->isChecked());
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
+        QVERIFY(control<QCheckBox>(form, "zddr").isChecked());
         const QByteArray before = f.read("vkl.ini");
-        form.passedit->clear();
-        form.zddr->setChecked(false);
+        control<QLineEdit>(form, "passedit").clear();
+        control<QCheckBox>(form, "zddr").setChecked(false);
         QCOMPARE(f.read("vkl.ini"), before);
     }
 
@@ -100,31 +104,34 @@ private slots:
         f.write("vkldomain.ini", "m1.kelvane.example$$$********\r\nm2.kelvane.example$$$********\r\n");
         f.write("vkl.ini", " \r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
         (void)f.fakes.keyStore.setValue("m1.kelvane.example", "p3a7ssword");
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
-        form.zddr->setChecked(true);
-        QCOMPARE(form.nameedit->text(), QString("m1.kelvane.example"));
-        QCOMPARE(form.passedit->text(), QString("password"));
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
+        control<QCheckBox>(form, "zddr").setChecked(true);
+        QCOMPARE(control<QLineEdit>(form, "nameedit").text(), QString("m1.kelvane.example"));
+        QCOMPARE(control<QLineEdit>(form, "passedit").text(), QString("password"));
         QCOMPARE(settingsLines(f).at(0), QByteArray(".kelvane.example###*****sword"));
     }
 
     void theAutoLoginBoxAndTheSessionFollowEachOther()
     {
         WindowFixture f;
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
-        form.zddr->setChecked(true);
-        QVERIFY(f.session.autoLogin());
-        f.session.setAutoLogin(false);
-        QVERIFY(!form.zddr->isChecked());
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
+        control<QCheckBox>(form, "zddr").setChecked(true);
+        QVERIFY(f.state.autoLogin());
+        f.state.setAutoLogin(false);
+        QVERIFY(!control<QCheckBox>(form, "zddr").isChecked());
     }
 
     void keyStoreFailureIsShownAndLeavesTheFileAlone()
     {
         WindowFixture f;
         f.fakes.keyStore.failWrites = true;
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
-        form.nameedit->setText("ab.kelvane.example");
-        form.passedit->setText("secret");
-        form.zddr->setChecked(true);
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
+        control<QLineEdit>(form, "nameedit").setText("ab.kelvane.example");
+        control<QLineEdit>(form, "passedit").setText("secret");
+        control<QCheckBox>(form, "zddr").setChecked(true);
         QCOMPARE(f.fakes.messageBoxes.shown.size(), 1);
         QCOMPARE(f.fakes.messageBoxes.shown.first().second, QString("Failed to set data for 'vkl01'"));
         QCOMPARE(settingsLines(f).at(0), QByteArray(" ")); // half a login would be no login

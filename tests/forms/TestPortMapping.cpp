@@ -32,7 +32,7 @@ struct MappingFixture : WindowFixture
             write("jilu.txt", storedList);
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
-        form = std::make_unique<TForm111>(fakes.platform(), shell, session);
+        form = std::make_unique<TForm111>(fakes.platform(), shell, state);
         form->AutoNAT1->setReadPause(std::chrono::milliseconds(0));
     }
 
@@ -330,7 +330,7 @@ private slots:
         QCOMPARE(f.log().count(Text::searchFailed()), 1);
         QCOMPARE(f.log().count(Text::searchStarted()), 1);
         QCOMPARE(f.log().count(Text::routerLostRetrying()), 1);
-        QVERIFY(!f.session.routerAnswering());
+        QVERIFY(!f.state.routerAnswering());
 
         f.fakes.addressWatch.announce();
         QCOMPARE(f.form->researchTimer.interval(), 1000);
@@ -340,7 +340,7 @@ private slots:
         f.form->Timer1Timer();
         QTRY_COMPARE(f.form->Edit3->text(), QString("11.22.33.2"));
         QCOMPARE(f.log().count(Text::routerBack()), 1);
-        QVERIFY(f.session.routerAnswering());
+        QVERIFY(f.state.routerAnswering());
         QCOMPARE(f.form->Timer3.interval(), 1000);
     }
 

@@ -75,13 +75,12 @@ private slots:
         const QList<QByteArray> zones = f.read("yuming.ini").split('\n');
         QCOMPARE(zones.size(), 22); // 21 lines, each ended by CR LF
         QCOMPARE(zones.first(), QByteArray("kelvane.example\r"));
-        QCOMPARE(windows.Form1.primaryServerHost, QString("main.kelvane.example"));
         struct stat info
         {
         };
         QCOMPARE(stat(QFile::encodeName(f.path("vkl.ini")).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0600u);
-        QVERIFY(!windows.Form1.zddr->isChecked());
+        QVERIFY(!control<QCheckBox>(windows.Form1, "zddr").isChecked());
         QVERIFY(f.fakes.messageBoxes.shown.isEmpty());
     }
 
@@ -96,19 +95,18 @@ private slots:
         (void)f.fakes.keyStore.setValue("x.kelvane.example", StoredPassword::encode("xpass", u'1', u'2'));
         WindowSet windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
-        QCOMPARE(windows.session.zoneList, (QStringList{"one.example", "two.example"}));
-        QCOMPARE(form.Memo2->toPlainText(), QString("x.kelvane.example$$$********"));
-        QCOMPARE(windows.session.settingsLines.size(), 7);
-        QVERIFY(form.CheckBox1->isChecked());
-        QVERIFY(form.CheckBox5->isChecked());
-        QVERIFY(windows.session.iptype);
+        QCOMPARE(windows.state.zoneList(), (QStringList{"one.example", "two.example"}));
+        QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(), QString("x.kelvane.example$$$********"));
+        QCOMPARE(windows.state.settingsLines().size(), 7);
+        QVERIFY(control<QCheckBox>(form, "CheckBox1").isChecked());
+        QVERIFY(control<QCheckBox>(form, "CheckBox5").isChecked());
+        QVERIFY(windows.state.iptype());
         // Restoring ticked the auto-login box, which in multi-user mode takes the
         // list's first domain and its password into the form and saves them as
         // the credentials.
-        QCOMPARE(form.nameedit->text(), QString("x.kelvane.example"));
-        QCOMPARE(form.passedit->text(), QString("xpass"));
-        QCOMPARE(f.read("vkl.ini"),
-                 QByteArray("kelvane.example###*****ss\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
+        QCOMPARE(control<QLineEdit>(form, "nameedit").text(), QString("x.kelvane.example"));
+        QCOMPARE(control<QLineEdit>(form, "passedit").text(), QString("xpass"));
+        QCOMPARE(f.read("vkl.ini"), QByteArray("kelvane.example###*****ss\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
     }
 
     void savedCredentialsReachBothWindowsInCreationOrder()
@@ -116,13 +114,12 @@ private slots:
         WindowFixture f;
         QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "ab.kelvane.example", "secret"));
         WindowSet windows(f.fakes.platform(), f.shell);
-        QCOMPARE(windows.Form1.nameedit->text(), QString("ab.kelvane.example"));
-        QCOMPARE(windows.Form1.passedit->text(), QString("secret"));
-        QVERIFY(windows.Form1.zddr->isChecked());
-        // The secondary window restores from what the primary window loaded.
-        QCOMPARE(windows.Form2.nameedit, QString("ab.kelvane.example"));
-        QCOMPARE(windows.Form2.passedit, QString("secret"));
-        QVERIFY(windows.Form2.Timer1.isRunning());
+        QCOMPARE(control<QLineEdit>(windows.Form1, "nameedit").text(), QString("ab.kelvane.example"));
+        QCOMPARE(control<QLineEdit>(windows.Form1, "passedit").text(), QString("secret"));
+        QVERIFY(control<QCheckBox>(windows.Form1, "zddr").isChecked());
+        QCOMPARE(windows.engine.secondary().domain(), QString("ab.kelvane.example"));
+        QCOMPARE(windows.engine.secondary().password(), QString("secret"));
+        QVERIFY(windows.engine.secondaryStartupTimer.isRunning());
     }
 
     void startWithoutTheKeyStorePartKeepsTheSavedCredentials()
@@ -132,15 +129,15 @@ private slots:
         f.write("vkl.ini", settings);
         WindowSet windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
-        QVERIFY(form.nameedit->text().isEmpty());
-        QVERIFY(form.passedit->text().isEmpty());
-        QVERIFY(form.zddr->isChecked());
-        QCOMPARE(form.dlrz->lineCount(), 4);
-        QVERIFY(form.dlrz->line(3).endsWith(Messages::savedCredentialsIncomplete(LanguageCode::Jt)));
-        form.Timer1Timer(); // the start-up auto-login
+        QVERIFY(control<QLineEdit>(form, "nameedit").text().isEmpty());
+        QVERIFY(control<QLineEdit>(form, "passedit").text().isEmpty());
+        QVERIFY(control<QCheckBox>(form, "zddr").isChecked());
+        QCOMPARE(control<EventLog>(form, "dlrz").lineCount(), 4);
+        QVERIFY(control<EventLog>(form, "dlrz").line(3).endsWith(Messages::savedCredentialsIncomplete(LanguageCode::Jt)));
+        windows.engine.startupLoginTimer.fire();
         QCOMPARE(f.read("vkl.ini"), settings);
         QVERIFY(!f.fakes.keyStore.value("vkl01"));
-        QCOMPARE(windows.Form2.nameedit, QString("yourname.kelvane.example"));
+        QCOMPARE(windows.engine.secondary().domain(), QString("yourname.kelvane.example"));
     }
 
     void anUnusableSavedLoginIsToldAndKept_data()
@@ -163,13 +160,13 @@ private slots:
         f.fakes.keyStore.unreadable = unreadable;
         WindowSet windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
-        QVERIFY(form.nameedit->text().isEmpty());
-        QVERIFY(form.zddr->isChecked());
+        QVERIFY(control<QLineEdit>(form, "nameedit").text().isEmpty());
+        QVERIFY(control<QCheckBox>(form, "zddr").isChecked());
         QFETCH(QString, told);
-        QVERIFY(form.dlrz->line(3).endsWith(told));
-        form.Timer1Timer();
+        QVERIFY(control<EventLog>(form, "dlrz").line(3).endsWith(told));
+        windows.engine.startupLoginTimer.fire();
         QCOMPARE(f.read("vkl.ini"), settings);
-        QCOMPARE(windows.Form2.nameedit, QString("yourname.kelvane.example"));
+        QCOMPARE(windows.engine.secondary().domain(), QString("yourname.kelvane.example"));
     }
 
     void blankCredentialLineRestoresNothing()
@@ -178,9 +175,9 @@ private slots:
         f.write("vkl.ini", " \r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
         (void)f.fakes.keyStore.setValue("vkl01", "ab***");
         WindowSet windows(f.fakes.platform(), f.shell);
-        QVERIFY(!windows.Form1.zddr->isChecked());
-        QVERIFY(windows.Form1.nameedit->text().isEmpty());
-        QCOMPARE(windows.Form2.nameedit, QString("yourname.kelvane.example"));
+        QVERIFY(!control<QCheckBox>(windows.Form1, "zddr").isChecked());
+        QVERIFY(control<QLineEdit>(windows.Form1, "nameedit").text().isEmpty());
+        QCOMPARE(windows.engine.secondary().domain(), QString("yourname.kelvane.example"));
     }
 
     void creationStateAndTimers()
@@ -189,18 +186,14 @@ private slots:
         f.fakes.language.id = 3076;
         WindowSet windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
-        QCOMPARE(form.languageCode, LanguageCode::Ft);
-        QCOMPARE(windows.Form2.languageCode, LanguageCode::Ft);
-        QVERIFY(form.loadingGuard);
+        QCOMPARE(windows.engine.languageCode(), LanguageCode::Ft);
         QCOMPARE(form.advertisementInterval, 1200000);
-        QCOMPARE(form.loopbackStatus, QString("net"));
-        QCOMPARE(form.Timer1.interval(), 1000);
         QCOMPARE(form.Timer2.interval(), 1000);
         QCOMPARE(form.Timer3.interval(), 1000);
-        QCOMPARE(form.dlrz->line(0), Messages::initial());
-        QCOMPARE(form.StatusBar1->panelText(1), QString("Kelvane DDNS 2.0"));
-        QVERIFY(form.Label18->text().endsWith("    "));
-        QCOMPARE(form.Label5->text(), QString("127.0.0.1   "));
+        QCOMPARE(control<EventLog>(form, "dlrz").line(0), Messages::initial());
+        QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(1), QString("Kelvane DDNS 2.0"));
+        QVERIFY(control<QLabel>(form, "Label18").text().endsWith("    "));
+        QCOMPARE(control<QLabel>(form, "Label5").text(), QString("127.0.0.1   "));
         QCOMPARE(form.size(), QSize(912, 605));
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
     }
@@ -212,7 +205,6 @@ private slots:
         WindowSet windows(f.fakes.platform(), f.shell);
         windows.start();
         TForm1& form = windows.Form1;
-        QVERIFY(!form.loadingGuard); // shown once, then hidden into the tray
         QVERIFY(!form.isVisible());
         QVERIFY(windows.Form111.isInTray());
         QVERIFY(!form.isInTray());
@@ -259,7 +251,7 @@ private slots:
         QVERIFY(!fakes.messageBoxes.shown.isEmpty());
         QCOMPARE(fakes.messageBoxes.shown.first().first, QString("Kelvane2.0"));
         QVERIFY(fakes.messageBoxes.shown.first().second.contains("vkldomain.ini"));
-        QCOMPARE(windows.session.zoneList.size(), 21); // the built-in list is still in use
+        QCOMPARE(windows.state.zoneList().size(), 21); // the built-in list is still in use
         QCOMPARE(f.read("plain"), QByteArray("not a folder"));
     }
 
@@ -276,15 +268,15 @@ private slots:
             const UnreadableFiles unreadable(f.folder.path(), {f.path("vkl.ini"), f.path("vkldomain.ini")});
             WindowSet windows(f.fakes.platform(), f.shell);
             TForm1& form = windows.Form1;
-            QCOMPARE(windows.session.settingsLines, defaultSettingsLines());
+            QCOMPARE(windows.state.settingsLines(), defaultSettingsLines());
             QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
             QVERIFY(toldUnreadable(f.fakes.messageBoxes.shown.at(0).second, "vkldomain.ini"));
             QVERIFY(toldUnreadable(f.fakes.messageBoxes.shown.at(1).second, "vkl.ini"));
             form.FormShow();
-            form.CheckBox1->setChecked(true); // writes the settings, were they writable
-            form.nameedit->setText("a.kelvane.example");
-            form.passedit->setText("secret");
-            form.zddr->setChecked(true);
+            control<QCheckBox>(form, "CheckBox1").setChecked(true); // writes the settings, were they writable
+            control<QLineEdit>(form, "nameedit").setText("a.kelvane.example");
+            control<QLineEdit>(form, "passedit").setText("secret");
+            control<QCheckBox>(form, "zddr").setChecked(true);
             QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
             QVERIFY(!f.fakes.keyStore.value("vkl01"));
         }
@@ -337,13 +329,11 @@ private slots:
         WindowFixture f;
         ScriptedHostResolver resolver; // holds every look-up
         WindowSet windows(f.fakes.platformWith(resolver), f.shell);
-        windows.Form1.nameedit->setText("a.kelvane.example");
-        windows.Form1.passedit->setText("secret");
-        QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.Button1Click(); });
+        windows.engine.setFormCredentials("a.kelvane.example", "secret");
+        QTimer::singleShot(0, &windows.Form1, [&] { windows.engine.primary().sendLogin(); });
         QTimer::singleShot(20, &windows.Form1, [&] { windows.Form1.close(); });
         QCOMPARE(QApplication::exec(), 0);
-        QCOMPARE(resolver.held(), 1);
-        QVERIFY(!windows.Form1.NMUDP1); // closed under the waiting send, which then sent nothing
+        QCOMPARE(resolver.held(), 1); // closed under the waiting send, which then sent nothing
     }
 };
 

@@ -50,8 +50,6 @@ class TestWebAndMenus : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<HttpClient> m_pageClient;
-
 private slots:
     void everyMenuEntryAndToolbarButtonOpensItsPage()
     {
@@ -118,18 +116,19 @@ private slots:
     void theAddressBoxOpensOnlyWebAddressesAndAMissingBrowserIsSaid()
     {
         WindowFixture f;
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
-        form.ComboBox1->setEditText("javascript:alert(1)");
+        PrimaryWindow primary(f);
+        TForm1& form = primary.form;
+        control<QComboBox>(form, "ComboBox1").setEditText("javascript:alert(1)");
         form.Label3Click();
         QVERIFY(f.fakes.browser.opened.isEmpty());
-        QCOMPARE(form.StatusBar1->panelText(0), Messages::notAWebAddress(LanguageCode::Jt));
-        form.ComboBox1->setEditText("https://a.example/page");
+        QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(0), Messages::notAWebAddress(LanguageCode::Jt));
+        control<QComboBox>(form, "ComboBox1").setEditText("https://a.example/page");
         form.Label3Click();
         QCOMPARE(f.fakes.browser.opened, QStringList{"https://a.example/page"});
 
         f.fakes.browser.fails = true;
         form.Label14Click();
-        QCOMPARE(form.StatusBar1->panelText(0),
+        QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(0),
                  Messages::browserUnavailable(LanguageCode::Jt, "http://www.kelvane.example/help2010.asp"));
     }
 
@@ -141,11 +140,11 @@ private slots:
             panes << new RecordingPane(parent);
             return panes.last();
         };
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        PrimaryWindow primary(f);
+        TForm1& form = primary.form;
         QVERIFY(!form.WebBrowser1); // not before the window is first shown
         QCOMPARE(form.Timer2.interval(), 1000);
         QCOMPARE(form.Timer13.interval(), 70000);
-        QCOMPARE(form.Timer10.interval(), 600000);
         form.show();
         QVERIFY(!form.WebBrowser1); // not before the first paint either
         QTRY_COMPARE(panes.size(), 1);
@@ -181,7 +180,6 @@ private slots:
         WindowSet windows(f.fakes.platform(), f.shell);
         windows.start();
         TForm1& form = windows.Form1;
-        QVERIFY(!form.loadingGuard);    // what the first show does has run,
         QVERIFY(!form.internalWinId()); // yet the window was never even made
         form.Timer2Timer(); // the advertisement timers run on without a pane
         form.Timer13Timer();
@@ -229,11 +227,13 @@ private slots:
     {
         WindowFixture f;
         AppShell withoutPanes = f.shell;
-        TForm1 plain(f.fakes.platform(), withoutPanes, f.session);
+        LoginEngine plainEngine(f.fakes.platform(), f.state, f.shell.title);
+        TForm1 plain(f.fakes.platform(), withoutPanes, f.state, plainEngine);
         f.shell.makeWebPane = [](QWidget* parent) { return new RecordingPane(parent); };
         f.fakes.http.pages.insert("http://ads.example.net/aa/ddns2011.asp?gg=0",
                                   "<body style='background: red'>a large heading</body>");
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        PrimaryWindow primary(f);
+        TForm1& form = primary.form;
         for (TForm1* window : {&plain, &form}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -244,7 +244,7 @@ private slots:
         QTRY_COMPARE(loaded.count(), 1); // it loads its page
         QVERIFY(!form.WebBrowser2->isVisible());
         const auto domainLabel = [](TForm1& window) {
-            for (const QLabel* label : window.nameedit->parentWidget()->findChildren<QLabel*>())
+            for (const QLabel* label : control<QLineEdit>(window, "nameedit").parentWidget()->findChildren<QLabel*>())
                 if (label->text() == QStringLiteral("域名"))
                     return window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
             return QImage();
@@ -260,13 +260,11 @@ private slots:
         site.answer("/ad.asp", ScriptedHttpServer::ok(
                                    "<html><head><title>ttt30end</title></head><body>ad</body></html>"));
         WindowFixture f;
-        // Only the page's own site: the panes' other pages fail at once. Kept
-        // past the test for the fetches of detached threads.
-        m_pageClient = std::make_unique<HostMappingHttpClient>(
-            QHash<QString, QString>{{"127.0.0.1", site.url("").mid(int(strlen("http://")))}});
-        HttpClient& http = *m_pageClient;
+        // Only the page's own site: the panes' other pages fail at once.
+        HostMappingHttpClient http(QHash<QString, QString>{{"127.0.0.1", site.url("").mid(int(strlen("http://")))}});
         f.shell.makeWebPane = [&](QWidget* parent) { return createWebPane(f.fakes.browser, http, parent); };
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        PrimaryWindow primary(f);
+        TForm1& form = primary.form;
         form.show();
         QTRY_VERIFY(form.WebBrowser1);
         form.WebBrowser1->load(site.url("/ad.asp"));
@@ -282,33 +280,37 @@ private slots:
         f.write("ggw.gif", "old banner");
         {
             HostMappingHttpClient refused({}); // no host: a refused connection
-            TForm1 form(f.fakes.platformWith(refused), f.shell, f.session);
-            form.Timer10Timer();
-            QCOMPARE(form.Timer10.interval(), 0);
-            QTRY_VERIFY(!form.webRequestsPending());
+            LoginEngine engine(f.fakes.platformWith(refused), f.state, f.shell.title);
+            TForm1 form(f.fakes.platformWith(refused), f.shell, f.state, engine);
+            QCOMPARE(engine.downloadTimer.interval(), 600000);
+            engine.downloadTimer.fire();
+            QCOMPARE(engine.downloadTimer.interval(), 0);
             QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
             form.FormShow(); // not an image: no banner
-            QVERIFY(form.Image2->pixmap().isNull());
+            QVERIFY(control<QLabel>(form, "Image2").pixmap().isNull());
         }
         ThreadedWebSite missing({}); // 404 for everything
         for (const QString& host : {missing.hostAndPort(), site.hostAndPort()}) {
             HostMappingHttpClient http({{"www.kelvane.example", host}});
-            TForm1 form(f.fakes.platformWith(http), f.shell, f.session);
-            form.Timer10Timer();
-            QTRY_VERIFY(!form.webRequestsPending());
-            if (host == missing.hostAndPort())
+            LoginEngine engine(f.fakes.platformWith(http), f.state, f.shell.title);
+            engine.downloadTimer.fire();
+            if (host == site.hostAndPort())
+                {
+            QTRY_COMPARE_WITH_TIMEOUT(f.read("ggw.gif"), banner, 10000);
+            QTRY_COMPARE_WITH_TIMEOUT(f.read("yuming.txt"), QByteArray("kelvane.example\r\n"), 10000);
+        }
+            else
                 QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
         }
-        QCOMPARE(f.read("ggw.gif"), banner);
-        QCOMPARE(f.read("yuming.txt"), QByteArray("kelvane.example\r\n"));
-        TForm1 form(f.fakes.platform(), f.shell, f.session);
+        PrimaryWindow shown(f);
+        TForm1& form = shown.form;
         form.FormShow();
-        QCOMPARE(form.Image2->pixmap().size(), QSize(625, 105));
+        QCOMPARE(control<QLabel>(form, "Image2").pixmap().size(), QSize(625, 105));
 
         f.write("ggw.gif", gifOf({5000, 10}));
-        TForm1 huge(f.fakes.platform(), f.shell, f.session);
-        huge.FormShow();
-        QVERIFY(huge.Image2->pixmap().isNull());
+        PrimaryWindow huge(f);
+        huge.form.FormShow();
+        QVERIFY(control<QLabel>(huge.form, "Image2").pixmap().isNull());
     }
 };
 

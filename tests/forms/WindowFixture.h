@@ -3,7 +3,9 @@
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
-#include "registration/Session.h"
+#include "forms/TForm1.h"
+#include "registration/ClientState.h"
+#include "registration/LoginEngine.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -16,7 +18,7 @@ struct WindowFixture
     QTemporaryDir folder;
     FakePlatform fakes{folder.path()};
     AppShell shell;
-    Session session;
+    ClientState state;
     QString savedCurrent = QDir::currentPath();
 
     WindowFixture()
@@ -35,3 +37,24 @@ struct WindowFixture
     QByteArray read(const QString& name) const { return readFile(path(name)); }
     void write(const QString& name, const QByteArray& bytes) const { writeFile(path(name), bytes); }
 };
+
+// The primary window with the engine it shows.
+struct PrimaryWindow
+{
+    LoginEngine engine;
+    TForm1 form;
+
+    explicit PrimaryWindow(WindowFixture& f)
+        : engine(f.fakes.platform(), f.state, f.shell.title), form(f.fakes.platform(), f.shell, f.state, engine)
+    {
+    }
+};
+
+// A control of a window, by its objectName; fails the test when there is none.
+template <typename Control> Control& control(QObject& window, const char* name)
+{
+    auto* found = window.findChild<Control*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return *found;
+}

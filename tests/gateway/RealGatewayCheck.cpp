@@ -10,7 +10,7 @@
 #include "platform/OwnNetworkNamespace.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/uAutoNAT.h"
-#include "registration/Session.h"
+#include "registration/ClientState.h"
 #include "ui/LogBox.h"
 
 #include <QDir>
@@ -191,7 +191,7 @@ private:
         QString savedCurrent = QDir::currentPath();
         std::unique_ptr<FakePlatform> fakes;
         AppShell shell;
-        Session session;
+        ClientState session;
         std::unique_ptr<TForm111> form;
 
         Window(HostResolver& resolver, const QByteArray& stored, const QString& hostNameAddress = ClientIp)

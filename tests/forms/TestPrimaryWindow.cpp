@@ -1,0 +1,72 @@
+#include "WindowFixture.h"
+
+#include "ui/EventLog.h"
+#include "ui/StatusPanels.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextBlock>
+
+// The primary window shows the engine's state and hands the user's actions to
+// it; the rules themselves are the engine's (tests/registration).
+class TestPrimaryWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theWindowShowsTheEngine()
+    {
+        WindowFixture f;
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
+        window.engine.eventLog().setLine(1, "line one");
+        window.engine.eventLog().appendLine("history");
+        window.engine.eventLog().setStatus("status");
+        QCOMPARE(control<EventLog>(form, "dlrz").line(1), QString("line one"));
+        QCOMPARE(control<EventLog>(form, "dlrz").line(3), QString("history"));
+        QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(0), QString("status"));
+
+        window.engine.primary().setCredentials("b.kelvane.example", "pw");
+        QCOMPARE(control<QLineEdit>(form, "nameedit").text(), QString("b.kelvane.example"));
+        QCOMPARE(control<QLineEdit>(form, "passedit").text(), QString("pw"));
+        window.engine.primary().sendLogin();
+        QCOMPARE(control<QLabel>(form, "Label5").text(), f.fakes.localAddress.address);
+        QCOMPARE(control<QLabel>(form, "Label7").textFormat(), Qt::PlainText); // addresses from the network
+
+        f.state.setMultiUserLines({"m.kelvane.example$$$********"});
+        QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(), QString("m.kelvane.example$$$********"));
+    }
+
+    void theWindowForwardsTheUsersActions()
+    {
+        WindowFixture f;
+        PrimaryWindow window(f);
+        TForm1& form = window.form;
+        auto* stack = form.findChild<QStackedWidget*>();
+        form.Label8Click();
+        QCOMPARE(stack->currentWidget(), &control<QWidget>(form, "Panel8"));
+        control<QLineEdit>(form, "nameedit").setText(" a.kelvane.example ");
+        control<QLineEdit>(form, "passedit").setText("secret");
+        control<QPushButton>(form, "Button4").click();
+        QCOMPARE(stack->currentWidget(), &control<QWidget>(form, "dlrz"));
+        QCOMPARE(window.engine.primary().domain(), QString("a.kelvane.example"));
+        QCOMPARE(window.engine.primary().loginRetryTimer.interval(), 10);
+
+        control<QLineEdit>(form, "Edit2").setText("a.example");
+        control<QLineEdit>(form, "Edit3").setText(" pw1 ");
+        form.Label16Click();
+        QCOMPARE(control<QLineEdit>(form, "Edit3").text(), QString("pw1"));
+        control<QLineEdit>(form, "Edit2").setText("b.example");
+        form.Label16Click();
+        auto& list = control<QPlainTextEdit>(form, "Memo2");
+        list.setTextCursor(QTextCursor(list.document()->findBlockByNumber(1)));
+        form.Label15Click();
+        QCOMPARE(f.state.multiUserLines(), QStringList{"a.example$$$********"});
+    }
+};
+
+QTEST_MAIN(TestPrimaryWindow)
+#include "TestPrimaryWindow.moc"
