@@ -40,9 +40,10 @@ void printLogs(WindowSet& windows, HeadlessOutput& output)
     QObject::connect(&engine, &LoginEngine::logLineSet, &engine,
                      [&output](int line, const QString& text) { output.eventLogLine(line, text); });
     // An appended line has the next number, as the log box counted it.
-    QObject::connect(&engine, &LoginEngine::logLineAppended, &engine, [&output, &engine](const QString& text) {
-        output.eventLogLine(int(engine.logLines().size()) - 1, text);
-    });
+    QObject::connect(&engine, &LoginEngine::logLineAppended, &engine,
+                     [&output, &engine](const QString& text) {
+                         output.eventLogLine(int(engine.logLines().size()) - 1, text);
+                     });
     QObject::connect(&engine, &LoginEngine::statusChanged, &engine,
                      [&output](const QString& text) { output.statusBar(text); });
     QObject::connect(&windows.Form111, &TForm111::logged, &windows.Form111,

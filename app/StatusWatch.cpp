@@ -36,7 +36,8 @@ StatusWatch::StatusWatch(WindowSet& windows, const QString& statusPath)
     // The secondary server's line stands beside the primary one's, so that a
     // refusal by either shows.
     for (LoginSession* session : {&engine.primary(), &engine.secondary()}) {
-        const QString suffix = session == &engine.secondary() ? QStringLiteral(" (secondary DNS)") : QString();
+        const QString suffix =
+            session == &engine.secondary() ? QStringLiteral(" (secondary DNS)") : QString();
         QObject::connect(session, &LoginSession::replied, &engine,
                          [this, suffix](const QString& domain, LoginExchange::ReplyKind kind,
                                         const QString& resolvedAddress) {

@@ -49,7 +49,9 @@ void TForm1::connectControls()
     connect(CheckBox5, &QCheckBox::toggled, this, [this](bool on) { m_engine.setResolveLocalOption(on); });
     connect(CheckBox2, &QCheckBox::toggled, this, [this] { forwardAddressOptions(); });
     connect(Edit4, &QLineEdit::textChanged, this, [this] { forwardAddressOptions(); });
-    const auto forwardCredentials = [this] { m_engine.setFormCredentials(nameedit->text(), passedit->text()); };
+    const auto forwardCredentials = [this] {
+        m_engine.setFormCredentials(nameedit->text(), passedit->text());
+    };
     connect(nameedit, &QLineEdit::textChanged, this, forwardCredentials);
     connect(passedit, &QLineEdit::textChanged, this, forwardCredentials);
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
@@ -120,5 +122,6 @@ void TForm1::showOptions()
 
 void TForm1::forwardAddressOptions()
 {
-    m_engine.setFixedAddressOption(CheckBox2->isChecked() ? std::optional<QString>(Edit4->text()) : std::nullopt);
+    m_engine.setFixedAddressOption(CheckBox2->isChecked() ? std::optional<QString>(Edit4->text())
+                                                          : std::nullopt);
 }

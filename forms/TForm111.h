@@ -5,8 +5,8 @@
 #include "platform/Timer.h"
 #include "portmap/RouterMappingList.h"
 #include "portmap/RouterRecovery.h"
-#include "ui/PaneLifetime.h"
 #include "settings/WriteFailureNotice.h"
+#include "ui/PaneLifetime.h"
 
 #include <QStringList>
 #include <QWidget>

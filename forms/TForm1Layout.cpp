@@ -210,12 +210,14 @@ void TForm1::buildRightArea(QSplitter* columns)
 void TForm1::nameControls()
 {
     const std::initializer_list<std::pair<QObject*, const char*>> controls = {
-        {ComboBox1, "ComboBox1"}, {Label3, "Label3"},       {Label5, "Label5"},       {Label7, "Label7"},
-        {Label18, "Label18"},     {nameedit, "nameedit"},   {passedit, "passedit"},   {Button4, "Button4"},
-        {zddr, "zddr"},           {Label8, "Label8"},       {Label9, "Label9"},       {dlrz, "dlrz"},
-        {Panel8, "Panel8"},       {CheckBox5, "CheckBox5"}, {CheckBox1, "CheckBox1"}, {CheckBox7, "CheckBox7"},
-        {CheckBox2, "CheckBox2"}, {Edit4, "Edit4"},         {Edit2, "Edit2"},         {Edit3, "Edit3"},
-        {Label16, "Label16"},     {Label15, "Label15"},     {Label14, "Label14"},     {Memo2, "Memo2"},
+        {ComboBox1, "ComboBox1"}, {Label3, "Label3"},        {Label5, "Label5"},
+        {Label7, "Label7"},       {Label18, "Label18"},      {nameedit, "nameedit"},
+        {passedit, "passedit"},   {Button4, "Button4"},      {zddr, "zddr"},
+        {Label8, "Label8"},       {Label9, "Label9"},        {dlrz, "dlrz"},
+        {Panel8, "Panel8"},       {CheckBox5, "CheckBox5"},  {CheckBox1, "CheckBox1"},
+        {CheckBox7, "CheckBox7"}, {CheckBox2, "CheckBox2"},  {Edit4, "Edit4"},
+        {Edit2, "Edit2"},         {Edit3, "Edit3"},          {Label16, "Label16"},
+        {Label15, "Label15"},     {Label14, "Label14"},      {Memo2, "Memo2"},
         {Image2, "Image2"},       {StatusBar1, "StatusBar1"}};
     for (const auto& [control, name] : controls)
         control->setObjectName(QString::fromLatin1(name));

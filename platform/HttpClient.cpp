@@ -58,7 +58,8 @@ QNetworkReply* QtHttpClient::start(const QString& address, const QByteArray& age
     if (!isWebPageUrl(url))
         return nullptr;
     QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxRedirects);
     request.setTransferTimeout(int(m_transferTimeout.count()));
     if (!agent.isNull())
@@ -137,7 +138,8 @@ void QtHttpClient::download(const QString& url, const QString& filePath, QObject
     };
     auto file = std::make_shared<QSaveFile>(filePath);
     if (!file->open(QIODevice::WriteOnly)) {
-        report(WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file->errorString())));
+        report(
+            WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file->errorString())));
         return;
     }
     QNetworkReply* reply = start(url, {});
@@ -150,18 +152,21 @@ void QtHttpClient::download(const QString& url, const QString& filePath, QObject
     QObject::connect(reply, &QNetworkReply::readyRead, reply,
                      [reply, file, transfer] { transfer->take(*reply, *file); });
     QPointer<QObject> receiver(context);
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, file, transfer, receiver, url, filePath, done] {
-        reply->deleteLater();
-        if (transfer->take(*reply, *file) && transfer->failure.isEmpty())
-            transfer->failure = failureOf(*reply);
-        WriteResult result = WriteResult::success();
-        if (!transfer->failure.isEmpty()) {
-            file->cancelWriting();
-            result = WriteResult::failure(QStringLiteral("cannot download %1: %2").arg(url, transfer->failure));
-        } else if (!file->commit()) {
-            result = WriteResult::failure(QStringLiteral("cannot write %1: %2").arg(filePath, file->errorString()));
-        }
-        if (receiver)
-            done(result);
-    });
+    QObject::connect(reply, &QNetworkReply::finished, reply,
+                     [reply, file, transfer, receiver, url, filePath, done] {
+                         reply->deleteLater();
+                         if (transfer->take(*reply, *file) && transfer->failure.isEmpty())
+                             transfer->failure = failureOf(*reply);
+                         WriteResult result = WriteResult::success();
+                         if (!transfer->failure.isEmpty()) {
+                             file->cancelWriting();
+                             result = WriteResult::failure(
+                                 QStringLiteral("cannot download %1: %2").arg(url, transfer->failure));
+                         } else if (!file->commit()) {
+                             result = WriteResult::failure(
+                                 QStringLiteral("cannot write %1: %2").arg(filePath, file->errorString()));
+                         }
+                         if (receiver)
+                             done(result);
+                     });
 }

@@ -202,8 +202,9 @@ bool AddressChecks::routerAddressProvesAnything(const QString& routerAddress)
 // most once a minute.
 void AddressChecks::checkAgainstProviderPage(const QString& routerAddress)
 {
-    const QString why = m_state.routerAnswering() ? Messages::routerBehindAnotherNat(m_language, routerAddress)
-                                                  : Messages::routerNotAnswering(m_language);
+    const QString why = m_state.routerAnswering()
+                            ? Messages::routerBehindAnotherNat(m_language, routerAddress)
+                            : Messages::routerNotAnswering(m_language);
     const QString text = m_log.timeOfDay() + why;
     m_log.setStatus(text);
     m_log.setLine(0, text);

@@ -54,7 +54,8 @@ bool ClientState::routerAddressKnown() const
     return m_routerExternalAddress != QStringLiteral("0.0.0.0");
 }
 
-std::optional<LoginExchange::LoginDatagramAddress> ClientState::datagramAddress(const QString& localAddress) const
+std::optional<LoginExchange::LoginDatagramAddress>
+ClientState::datagramAddress(const QString& localAddress) const
 {
     using LoginExchange::AddressMode;
     if (m_fixedAddress) {

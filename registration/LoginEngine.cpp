@@ -11,7 +11,8 @@
 #include <QDateTime>
 #include <QRandomGenerator>
 
-LoginEngine::LoginEngine(const Platform& platform, ClientState& state, const QString& caption, QObject* parent)
+LoginEngine::LoginEngine(const Platform& platform, ClientState& state, const QString& caption,
+                         QObject* parent)
     : QObject(parent), m_platform(platform), m_state(state),
       m_language(languageCodeFor(platform.language.languageId())), m_log(platform.clock),
       m_settings(platform, state, m_log, caption),
@@ -266,7 +267,9 @@ void LoginEngine::removeListEntry(const QString& taken)
 {
     QStringList lines = m_state.multiUserLines();
     const QString line = taken.isEmpty() ? lines.value(0) : taken;
-    const auto equal = [&line](const QString& entry) { return entry.compare(line, Qt::CaseInsensitive) == 0; };
+    const auto equal = [&line](const QString& entry) {
+        return entry.compare(line, Qt::CaseInsensitive) == 0;
+    };
     if (const auto found = std::find_if(lines.begin(), lines.end(), equal); found != lines.end())
         lines.erase(found);
     m_state.setMultiUserLines(lines);
@@ -293,8 +296,10 @@ void LoginEngine::noteSecondCopyUndetectable()
 void LoginEngine::download()
 {
     downloadTimer.setInterval(0);
-    m_platform.http.download(ProviderPages::zoneListDownload(), m_settings.programFile(QStringLiteral("yuming.txt")),
-                             this, [](const WriteResult&) {});
-    m_platform.http.download(ProviderPages::bannerDownload(), m_settings.programFile(QStringLiteral("ggw.gif")),
-                             this, [](const WriteResult&) {});
+    m_platform.http.download(ProviderPages::zoneListDownload(),
+                             m_settings.programFile(QStringLiteral("yuming.txt")), this,
+                             [](const WriteResult&) {});
+    m_platform.http.download(ProviderPages::bannerDownload(),
+                             m_settings.programFile(QStringLiteral("ggw.gif")), this,
+                             [](const WriteResult&) {});
 }

@@ -24,7 +24,8 @@ class LoginEngine : public QObject
     Q_OBJECT
 
 public:
-    LoginEngine(const Platform& platform, ClientState& state, const QString& caption, QObject* parent = nullptr);
+    LoginEngine(const Platform& platform, ClientState& state, const QString& caption,
+                QObject* parent = nullptr);
     ~LoginEngine() override;
 
     // From now on the options are saved when they change (until then the
@@ -70,12 +71,12 @@ public:
     MultiUserPass& secondaryPass() { return m_secondaryPass; }
     AddressChecks& checks() { return m_checks; }
 
-    Timer startupLoginTimer;          // primary "Timer1"
-    Timer downloadTimer;              // "Timer10": the zone list and the banner
-    Timer secondaryStartupTimer;      // secondary "Timer1"
-    Timer secondaryFollowLoginTimer;  // secondary "Timer2"
-    Timer secondaryFollowAutoTimer;   // secondary "Timer5"
-    Timer secondaryLocalCheckTimer;   // secondary "Timer9"
+    Timer startupLoginTimer;         // primary "Timer1"
+    Timer downloadTimer;             // "Timer10": the zone list and the banner
+    Timer secondaryStartupTimer;     // secondary "Timer1"
+    Timer secondaryFollowLoginTimer; // secondary "Timer2"
+    Timer secondaryFollowAutoTimer;  // secondary "Timer5"
+    Timer secondaryLocalCheckTimer;  // secondary "Timer9"
 
 signals:
     void logLineSet(int index, const QString& text);

@@ -27,8 +27,8 @@ void LoginEngine::connectSecondary()
     connect(&m_secondary, &LoginSession::succeeded, this, [this](const QString& previousAddress) {
         if (m_state.settingOn(SettingsLine::MultiUser))
             m_secondaryPass.moveOn();
-        else if (!m_state.fixedAddress() && (previousAddress == m_platform.localAddress.localAddress() ||
-                                             m_state.resolveLocalTicked()))
+        else if (!m_state.fixedAddress() &&
+                 (previousAddress == m_platform.localAddress.localAddress() || m_state.resolveLocalTicked()))
             secondaryLocalCheckTimer.setInterval(3000);
     });
     connect(&m_secondary, &LoginSession::refused, this, [this] {
@@ -83,7 +83,8 @@ void LoginEngine::secondaryLocalCheck()
 {
     using Messages::CheckStatus;
     const QString published = m_secondary.publishedAddress();
-    m_log.setLine(1, m_log.timeOfDay() + Messages::checkStatus(m_language, CheckStatus::LocalCheckTick, published));
+    m_log.setLine(1, m_log.timeOfDay() +
+                         Messages::checkStatus(m_language, CheckStatus::LocalCheckTick, published));
     if (published == m_platform.localAddress.localAddress())
         return;
     if (m_state.autoLogin())

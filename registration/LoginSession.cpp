@@ -223,6 +223,7 @@ void LoginSession::onNotRegistered(const Reply& reply)
     if (m_profile.ownsAccount)
         m_log.setStatus(Messages::notRegistered(m_language));
     if (m_pageThrottle.allow(QStringLiteral("registration"), m_platform.clock.now()))
-        emit pageRequested(registrationPage(m_pageHost, reply.registrationCode, m_domain, m_password, m_codePage));
+        emit pageRequested(
+            registrationPage(m_pageHost, reply.registrationCode, m_domain, m_password, m_codePage));
     emit refused();
 }

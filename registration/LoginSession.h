@@ -30,8 +30,8 @@ public:
     // Sends of one login before it counts as unanswered.
     static constexpr int sendsBeforeNoAnswer = 3;
 
-    LoginSession(const Platform& platform, ClientState& state, EventLogLines& log, LoginSessionProfile profile,
-                 QObject* parent = nullptr);
+    LoginSession(const Platform& platform, ClientState& state, EventLogLines& log,
+                 LoginSessionProfile profile, QObject* parent = nullptr);
     ~LoginSession() override;
 
     // The domain and password the next send uses.

@@ -25,10 +25,12 @@ QStringList builtInZoneList()
 
 } // namespace
 
-SettingsStore::SettingsStore(const Platform& platform, ClientState& state, EventLogLines& log, QString caption)
+SettingsStore::SettingsStore(const Platform& platform, ClientState& state, EventLogLines& log,
+                             QString caption)
     : m_platform(platform), m_state(state), m_log(log), m_caption(std::move(caption)),
       m_language(languageCodeFor(platform.language.languageId())),
-      m_codePage(CodePage::forLanguage(platform.language.languageId())), m_writeFailures(platform.messageBoxes)
+      m_codePage(CodePage::forLanguage(platform.language.languageId())),
+      m_writeFailures(platform.messageBoxes)
 {
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "messages/LanguageCode.h"
 #include "platform/MessageBoxes.h"
 #include "platform/WriteResult.h"
-#include "messages/LanguageCode.h"
 
 #include <QString>
 

@@ -9,7 +9,8 @@
 
 class QTextBrowser;
 
-// A pane without a browser engine: fetches the page with `http` and shows it as simple rich text, in the charset the page declares
+// A pane without a browser engine: fetches the page with `http` and shows it as simple rich text, in the
+// charset the page declares
 // (`fallback` when it declares none), with no scripts, no styles fetched and
 // images as their alt texts. Links open in `browser` (http and https only).
 //

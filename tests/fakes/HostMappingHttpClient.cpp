@@ -14,7 +14,8 @@ QString HostMappingHttpClient::mapped(const QString& url) const
     return target.toString();
 }
 
-void HostMappingHttpClient::getPage(const QString& url, QObject* context, std::function<void(const Page&)> done)
+void HostMappingHttpClient::getPage(const QString& url, QObject* context,
+                                    std::function<void(const Page&)> done)
 {
     // An unmapped host becomes an address the client refuses at once.
     m_client.getPage(mapped(url), context, std::move(done));

@@ -37,7 +37,8 @@ private slots:
         QCOMPARE(control<QLabel>(form, "Label7").textFormat(), Qt::PlainText); // addresses from the network
 
         f.state.setMultiUserLines({"m.kelvane.example$$$********"});
-        QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(), QString("m.kelvane.example$$$********"));
+        QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(),
+                 QString("m.kelvane.example$$$********"));
     }
 
     void theWindowForwardsTheUsersActions()

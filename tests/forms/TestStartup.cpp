@@ -96,7 +96,8 @@ private slots:
         WindowSet windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         QCOMPARE(windows.state.zoneList(), (QStringList{"one.example", "two.example"}));
-        QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(), QString("x.kelvane.example$$$********"));
+        QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(),
+                 QString("x.kelvane.example$$$********"));
         QCOMPARE(windows.state.settingsLines().size(), 7);
         QVERIFY(control<QCheckBox>(form, "CheckBox1").isChecked());
         QVERIFY(control<QCheckBox>(form, "CheckBox5").isChecked());
@@ -106,7 +107,8 @@ private slots:
         // the credentials.
         QCOMPARE(control<QLineEdit>(form, "nameedit").text(), QString("x.kelvane.example"));
         QCOMPARE(control<QLineEdit>(form, "passedit").text(), QString("xpass"));
-        QCOMPARE(f.read("vkl.ini"), QByteArray("kelvane.example###*****ss\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
+        QCOMPARE(f.read("vkl.ini"),
+                 QByteArray("kelvane.example###*****ss\r\n1\r\n1\r\n0\r\n0\r\n0\r\n0\r\n"));
     }
 
     void savedCredentialsReachBothWindowsInCreationOrder()
@@ -133,7 +135,9 @@ private slots:
         QVERIFY(control<QLineEdit>(form, "passedit").text().isEmpty());
         QVERIFY(control<QCheckBox>(form, "zddr").isChecked());
         QCOMPARE(control<EventLog>(form, "dlrz").lineCount(), 4);
-        QVERIFY(control<EventLog>(form, "dlrz").line(3).endsWith(Messages::savedCredentialsIncomplete(LanguageCode::Jt)));
+        QVERIFY(control<EventLog>(form, "dlrz")
+                    .line(3)
+                    .endsWith(Messages::savedCredentialsIncomplete(LanguageCode::Jt)));
         windows.engine.startupLoginTimer.fire();
         QCOMPARE(f.read("vkl.ini"), settings);
         QVERIFY(!f.fakes.keyStore.value("vkl01"));

@@ -121,7 +121,8 @@ private slots:
         control<QComboBox>(form, "ComboBox1").setEditText("javascript:alert(1)");
         form.Label3Click();
         QVERIFY(f.fakes.browser.opened.isEmpty());
-        QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(0), Messages::notAWebAddress(LanguageCode::Jt));
+        QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(0),
+                 Messages::notAWebAddress(LanguageCode::Jt));
         control<QComboBox>(form, "ComboBox1").setEditText("https://a.example/page");
         form.Label3Click();
         QCOMPARE(f.fakes.browser.opened, QStringList{"https://a.example/page"});
@@ -244,7 +245,8 @@ private slots:
         QTRY_COMPARE(loaded.count(), 1); // it loads its page
         QVERIFY(!form.WebBrowser2->isVisible());
         const auto domainLabel = [](TForm1& window) {
-            for (const QLabel* label : control<QLineEdit>(window, "nameedit").parentWidget()->findChildren<QLabel*>())
+            for (const QLabel* label :
+                 control<QLineEdit>(window, "nameedit").parentWidget()->findChildren<QLabel*>())
                 if (label->text() == QStringLiteral("域名"))
                     return window.grab(QRect(label->mapTo(&window, QPoint(0, 0)), label->size())).toImage();
             return QImage();
@@ -261,7 +263,8 @@ private slots:
                                    "<html><head><title>ttt30end</title></head><body>ad</body></html>"));
         WindowFixture f;
         // Only the page's own site: the panes' other pages fail at once.
-        HostMappingHttpClient http(QHash<QString, QString>{{"127.0.0.1", site.url("").mid(int(strlen("http://")))}});
+        HostMappingHttpClient http(
+            QHash<QString, QString>{{"127.0.0.1", site.url("").mid(int(strlen("http://")))}});
         f.shell.makeWebPane = [&](QWidget* parent) { return createWebPane(f.fakes.browser, http, parent); };
         PrimaryWindow primary(f);
         TForm1& form = primary.form;
@@ -294,12 +297,10 @@ private slots:
             HostMappingHttpClient http({{"www.kelvane.example", host}});
             LoginEngine engine(f.fakes.platformWith(http), f.state, f.shell.title);
             engine.downloadTimer.fire();
-            if (host == site.hostAndPort())
-                {
-            QTRY_COMPARE_WITH_TIMEOUT(f.read("ggw.gif"), banner, 10000);
-            QTRY_COMPARE_WITH_TIMEOUT(f.read("yuming.txt"), QByteArray("kelvane.example\r\n"), 10000);
-        }
-            else
+            if (host == site.hostAndPort()) {
+                QTRY_COMPARE_WITH_TIMEOUT(f.read("ggw.gif"), banner, 10000);
+                QTRY_COMPARE_WITH_TIMEOUT(f.read("yuming.txt"), QByteArray("kelvane.example\r\n"), 10000);
+            } else
                 QCOMPARE(f.read("ggw.gif"), QByteArray("old banner"));
         }
         PrimaryWindow shown(f);

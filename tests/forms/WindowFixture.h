@@ -45,7 +45,8 @@ struct PrimaryWindow
     TForm1 form;
 
     explicit PrimaryWindow(WindowFixture& f)
-        : engine(f.fakes.platform(), f.state, f.shell.title), form(f.fakes.platform(), f.shell, f.state, engine)
+        : engine(f.fakes.platform(), f.state, f.shell.title),
+          form(f.fakes.platform(), f.shell, f.state, engine)
     {
     }
 };

@@ -38,7 +38,8 @@ private:
 
     WriteResult download(const QByteArray& path, const QString& file)
     {
-        return waitFor<WriteResult>([&](auto done) { m_client.download(m_server.url(path), file, this, done); });
+        return waitFor<WriteResult>(
+            [&](auto done) { m_client.download(m_server.url(path), file, this, done); });
     }
 
 private slots:

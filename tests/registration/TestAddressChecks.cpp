@@ -30,7 +30,10 @@ struct CheckFixture : EngineFixture
             QCoreApplication::processEvents();
     }
 
-    bool loggingInAgain() { return primary().loginRetryTimer.interval() == 10 || primary().loginRetryTimer.interval() == 100; }
+    bool loggingInAgain()
+    {
+        return primary().loginRetryTimer.interval() == 10 || primary().loginRetryTimer.interval() == 100;
+    }
     QString status(Messages::CheckStatus status)
     {
         return time() + Messages::checkStatus(LanguageCode::Jt, status, primary().publishedAddress());
@@ -190,7 +193,8 @@ private slots:
         }
         QCOMPARE(f.line(0), f.time() + Messages::routerBehindAnotherNat(LanguageCode::Jt, "100.64.1.2"));
         QCOMPARE(reloginAt, (QList<int>{0, 63, 126, 252, 504, 630}));
-        const QStringList held = f.engine->logLines().filter(Messages::reloginHeldBack(LanguageCode::Jt, {}).left(8));
+        const QStringList held =
+            f.engine->logLines().filter(Messages::reloginHeldBack(LanguageCode::Jt, {}).left(8));
         QCOMPARE(held.size(), 4); // once per wait, never per check
     }
 
@@ -227,15 +231,15 @@ private slots:
             QTRY_VERIFY(socket->hasPendingDatagrams());
             QCOMPARE(socket->receiveDatagram().data(), QByteArray("8*888###"));
         }
-
     }
 
     void noProbeToAPublicAddressThatIsNoAddress()
     {
         EngineFixture f;
         f.engine->checks().sendProbes();
-        QCOMPARE(f.line(0), f.time() + Messages::checkStatus(LanguageCode::Jt,
-                                                             Messages::CheckStatus::InternalCheckNotSent, "wgip"));
+        QCOMPARE(f.line(0),
+                 f.time() + Messages::checkStatus(LanguageCode::Jt,
+                                                  Messages::CheckStatus::InternalCheckNotSent, "wgip"));
     }
 
     void sevenUnansweredTicksEndTheInternalCycle()

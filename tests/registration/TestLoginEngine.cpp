@@ -81,7 +81,8 @@ private slots:
         f.engine->logInAutomatically();
         QCOMPARE(f.state.setting(SettingsLine::MultiUser), QString("0"));
         QVERIFY(f.read("vkl.ini").contains("\r\n0\r\n"));
-        QCOMPARE(f.primary().loginRetryTimer.interval() + f.engine->primaryPass().passStepTimer.interval(), 0);
+        QCOMPARE(f.primary().loginRetryTimer.interval() + f.engine->primaryPass().passStepTimer.interval(),
+                 0);
         f.engine->logInAutomatically();
         QCOMPARE(f.primary().loginRetryTimer.interval(), 100); // the form's own domain this time
 
@@ -131,7 +132,8 @@ private slots:
             f.engine->checks().noPublicAddressTimer.fire();
             QCOMPARE(f.line(0), Messages::noPublicAddress());
             QCOMPARE(f.engine->checks().noPublicAddressTimer.interval(), 5000);
-            f.engine->logIn("a.kelvane.example", "secret"); // a login started meanwhile is cut off at the next tick
+            f.engine->logIn("a.kelvane.example",
+                            "secret"); // a login started meanwhile is cut off at the next tick
             QCOMPARE(f.primary().loginRetryTimer.interval(), 10);
             f.engine->checks().noPublicAddressTimer.fire();
             QCOMPARE(f.primary().loginRetryTimer.interval(), 0);

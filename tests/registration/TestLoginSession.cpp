@@ -13,8 +13,8 @@
 namespace {
 
 // The history stamp of a login by a.kelvane.example, timed by the fake clock.
-Messages::LoginStamp stampOf(const EngineFixture& f, const QString& replyDomain, const QString& displayAddress,
-                             const QString& expiry)
+Messages::LoginStamp stampOf(const EngineFixture& f, const QString& replyDomain,
+                             const QString& displayAddress, const QString& expiry)
 {
     return {replyDomain, displayAddress, f.date(), f.time(), QStringLiteral("a.kelvane.example"), expiry};
 }
@@ -73,7 +73,8 @@ private slots:
         QVERIFY(f.ordinary.received.isEmpty());
         QCOMPARE(f.engine->status(), Messages::fixedAddressInvalid(LanguageCode::Jt));
         QCOMPARE(f.line(0), f.engine->status());
-        QCOMPARE(f.primary().loginRetryTimer.interval(), 15000); // tried again later, once the field may be fixed
+        QCOMPARE(f.primary().loginRetryTimer.interval(),
+                 15000); // tried again later, once the field may be fixed
     }
 
     void unresolvableServerIsASendFailureRetriedInSixSeconds()
@@ -122,11 +123,11 @@ private slots:
         {
             EngineFixture f(1033);
             QVERIFY(f.loginWith("dengluok512a.kelvane.example&&&198.51.100.7&&&", f.ordinary));
-            QCOMPARE(f.line(3), Messages::successHistory(
-                                    LanguageCode::Et,
-                                    stampOf(f, "a.kelvane.example",
-                                            Messages::outsideAddressPrefix(LanguageCode::Et) + "198.51.100.7",
-                                            {})));
+            QCOMPARE(f.line(3),
+                     Messages::successHistory(
+                         LanguageCode::Et,
+                         stampOf(f, "a.kelvane.example",
+                                 Messages::outsideAddressPrefix(LanguageCode::Et) + "198.51.100.7", {})));
             QCOMPARE(f.line(2), Messages::testUser());
         }
     }
@@ -138,10 +139,11 @@ private slots:
             EngineFixture f(id);
             QVERIFY(f.loginWith(reply, f.ordinary));
             const LanguageCode language = languageCodeFor(id);
-            QCOMPARE(f.line(3), Messages::repeatedLoginHistory(
-                                    language, stampOf(f, "Repeat landing",
-                                                      Messages::outsideAddressPrefix(language) + "198.51.100.7",
-                                                      Messages::expiryPrefix() + "2027")));
+            QCOMPARE(f.line(3),
+                     Messages::repeatedLoginHistory(
+                         language, stampOf(f, "Repeat landing",
+                                           Messages::outsideAddressPrefix(language) + "198.51.100.7",
+                                           Messages::expiryPrefix() + "2027")));
         }
     }
 
@@ -208,11 +210,13 @@ private slots:
             EngineFixture f(id);
             f.engine->setFormCredentials("a.kelvane.example", "p&q #");
             QVERIFY(f.loginWith("nzhuceyonghu4", f.ordinary));
-            QCOMPARE(f.fakes.browser.opened, QStringList("http://main.kelvane.example/"
-                                                         "kaitong1.asp?aaa=4&login=a.kelvane.example&passwd=p%26q%20%23"));
+            QCOMPARE(f.fakes.browser.opened,
+                     QStringList("http://main.kelvane.example/"
+                                 "kaitong1.asp?aaa=4&login=a.kelvane.example&passwd=p%26q%20%23"));
             QCOMPARE(f.primary().loginRetryTimer.interval(), 0);
             const LanguageCode language = languageCodeFor(id);
-            QCOMPARE(f.line(3), Messages::loginFailedHistory(language, f.date(), f.time(), "a.kelvane.example"));
+            QCOMPARE(f.line(3),
+                     Messages::loginFailedHistory(language, f.date(), f.time(), "a.kelvane.example"));
             QCOMPARE(f.engine->status(), Messages::notRegistered(language));
             QCOMPARE(f.line(0), Messages::loginSent(f.time()));
         }

@@ -10,7 +10,8 @@ class TestSecondaryLogin : public QObject
 {
     Q_OBJECT
 
-    static Messages::LoginStamp stamp(const EngineFixture& f, const QString& replyDomain, const QString& expiry)
+    static Messages::LoginStamp stamp(const EngineFixture& f, const QString& replyDomain,
+                                      const QString& expiry)
     {
         const QString address = Messages::outsideAddressPrefix(LanguageCode::Jt) + "198.51.100.7";
         return {replyDomain, address, f.date(), f.time(), QStringLiteral("a.second.example"), expiry};
@@ -61,15 +62,16 @@ private slots:
                                 LanguageCode::Jt, stamp(f, "a.second.example", Messages::expiryPrefix())));
         QCOMPARE(f.second().publishedAddress(), QString("198.51.100.7"));
         QCOMPARE(f.state.setting(SettingsLine::AccountType), QString("0")); // code "1" changes nothing
-        QCOMPARE(f.engine->secondaryLocalCheckTimer.interval(), 0);       // first reply: nothing armed
+        QCOMPARE(f.engine->secondaryLocalCheckTimer.interval(), 0);         // first reply: nothing armed
 
         const QByteArray settings = f.read("vkl.ini");
         QVERIFY(f.loginWith("dengluok012Repeat landing&&&198.51.100.7&&&sj2027-01-01end", f.secondary,
                             &f.second()));
         QCOMPARE(f.state.setting(SettingsLine::AccountType), QString("6"));
         QCOMPARE(f.read("vkl.ini"), settings); // in memory only
-        QCOMPARE(f.line(4), Messages::Secondary::repeatedLoginHistory(
-                                LanguageCode::Jt, stamp(f, "Repeat landing", Messages::expiryPrefix() + "2027-01-01")));
+        QCOMPARE(f.line(4),
+                 Messages::Secondary::repeatedLoginHistory(
+                     LanguageCode::Jt, stamp(f, "Repeat landing", Messages::expiryPrefix() + "2027-01-01")));
         f.fakes.localAddress.address = QStringLiteral("198.51.100.7");
         QVERIFY(f.loginWith("dengluok112a.second.example&&&198.51.100.7&&&", f.secondary, &f.second()));
         QCOMPARE(f.engine->secondaryLocalCheckTimer.interval(), 3000); // now the addresses agree
@@ -88,9 +90,10 @@ private slots:
 
         QVERIFY(f.loginWith("nzhuceyonghu4", f.secondary, &f.second()));
         QCOMPARE(f.fakes.browser.opened,
-                 QStringList("http://main.second.example/kaitong1.asp?aaa=4&login=a.second.example&passwd=secret"));
-        QCOMPARE(f.line(3),
-                 Messages::Secondary::loginFailedHistory(LanguageCode::Jt, f.date(), f.time(), "a.second.example"));
+                 QStringList(
+                     "http://main.second.example/kaitong1.asp?aaa=4&login=a.second.example&passwd=secret"));
+        QCOMPARE(f.line(3), Messages::Secondary::loginFailedHistory(LanguageCode::Jt, f.date(), f.time(),
+                                                                    "a.second.example"));
     }
 
     void startUpWithSavedCredentialsRegistersWithBothServers()

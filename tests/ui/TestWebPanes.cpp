@@ -61,7 +61,8 @@ public:
         ++started;
         m_waiting.append({url, context, std::move(done)});
     }
-    void download(const QString&, const QString&, QObject*, std::function<void(const WriteResult&)> done) override
+    void download(const QString&, const QString&, QObject*,
+                  std::function<void(const WriteResult&)> done) override
     {
         done(WriteResult::failure("unused"));
     }
