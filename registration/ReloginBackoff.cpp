@@ -7,7 +7,7 @@ bool ReloginBackoff::allow(const QDateTime& now, const QString& seen)
     const bool held = m_notBefore.isValid() && now < m_notBefore;
     if (held && m_seen.contains(seen))
         return false;
-    if (held && m_lastRelogin.secsTo(now) < firstDelaySeconds)
+    if (held && m_lastRelogin.secsTo(now) < newAddressGapSeconds)
         return false;
     // Addresses from the network: a flood of new ones must not grow this for good.
     if (m_seen.size() >= maxRemembered)

@@ -9,13 +9,15 @@
 // server that publishes something else, a stranger's datagrams), each waits
 // twice as long as the one before it: 30 s, 60 s, ... up to 30 minutes. An
 // address not seen before is a real change and goes at once, only never
-// sooner than 30 s after the last re-login. So no datagram and no network
-// shape can make the program log in faster than twice a minute.
+// sooner than 10 s after the last re-login. So no datagram and no network
+// shape can make the program log in more often than every 10 s, and the same
+// difference no more often than twice a minute.
 class ReloginBackoff
 {
 public:
     static constexpr int firstDelaySeconds = 30;
     static constexpr int longestDelaySeconds = 30 * 60;
+    static constexpr int newAddressGapSeconds = 10;
 
     // Whether a re-login for the address `seen` may start at `now`; when it
     // may, it counts as started.

@@ -24,8 +24,9 @@ private:
     {
         std::optional<Result> result;
         call([&result](const Result& value) { result = value; });
-        QTest::qWaitFor([&] { return result.has_value(); }, 20000);
-        return result.value_or(Result{});
+        if (!QTest::qWaitFor([&] { return result.has_value(); }, 20000))
+            return Result{};
+        return *result;
     }
 
     QByteArray get(const QByteArray& pathOrAddress, QtHttpClient* client = nullptr)
