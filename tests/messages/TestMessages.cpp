@@ -128,6 +128,12 @@ private slots:
         row("password missing", entryPasswordMissing(LanguageCode::Jt, "nopass.kelvane.example"),
             QStringLiteral("nopass.kelvane.example 的密码没有保存，已跳过"));
         row("not added", entryNotAdded(LanguageCode::Jt), QStringLiteral("域名和密码都不能为空，没有添加"));
+        row("no answer", noAnswer(LanguageCode::Jt, "a.kelvane.example"),
+            QStringLiteral("a.kelvane.example 登录三次都没有回应，稍后再试"));
+        row("another domain", replyForAnotherDomain(LanguageCode::Et, "%2", "b.kelvane.example"),
+            QStringLiteral("An answer for %2 came while b.kelvane.example was logging in; ignored"));
+        row("held back", reloginHeldBack(LanguageCode::Ft, "9:35:03"),
+            QStringLiteral("IP仍然和上次一樣不符，9:35:03 之前不再重新登錄"));
         row("incomplete", savedCredentialsIncomplete(LanguageCode::Jt),
             QStringLiteral("保存的域名和密码不完整，请重新输入"));
         row("read failed", readFailed(LanguageCode::Jt, "vkl.ini", "denied"),
