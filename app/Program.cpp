@@ -17,6 +17,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ThreadedHostResolver.h"
+#include "portmap/MappingFiles.h"
 #include "settings/SettingsLines.h"
 #include "ui/DesktopBrowser.h"
 #include "ui/EventLog.h"
@@ -45,7 +46,7 @@ void printLogs(WindowSet& windows, HeadlessOutput& output)
                          if (panel == 0)
                              output.statusBar(text);
                      });
-    QObject::connect(&windows.Form111, &TForm111::logged, &windows.Form111,
+    QObject::connect(&windows.mappingKeeper, &MappingKeeper::logged, &windows.mappingKeeper,
                      [&output](const QString& line) { output.portMappingLine(line); });
 }
 
@@ -123,7 +124,7 @@ int runProgram(int& argc, char** argv, bool headless)
             return 1;
         }
     }
-    WindowSet windows(platform, shell);
+    WindowSet windows(platform, shell, MappingFiles::folder(folder));
     const TerminationSignals terminationSignals(
         [&windows] {
             windows.Form1.WMQueryEndSession();
@@ -131,7 +132,7 @@ int runProgram(int& argc, char** argv, bool headless)
         },
         [&windows] {
             windows.Form1.reloadSettingsFiles();
-            windows.Form111.reloadFiles();
+            windows.mappingKeeper.reloadFiles();
         });
     const StatusWatch statusWatch(windows, statusFilePath(folder.folder));
     if (instance == LockOutcome::Undetectable)

@@ -2,7 +2,6 @@
 
 #include "app/WindowSet.h"
 #include "portmap/MappingLine.h"
-#include "portmap/uAutoNAT.h"
 #include "ui/EventLog.h"
 
 #include <QLineEdit>
@@ -39,16 +38,16 @@ StatusWatch::StatusWatch(WindowSet& windows, const QString& statusPath)
     QObject::connect(&windows.session, &Session::loginReplied, &form,
                      [this](const QString& domain, LoginExchange::ReplyKind kind,
                             const QString& resolvedAddress) { onLoginReply(domain, kind, resolvedAddress); });
-    TForm111& mapping = windows.Form111;
-    QObject::connect(&mapping, &TForm111::mappingAdded, &mapping, [this](const QString& line) {
+    MappingKeeper& keeper = windows.mappingKeeper;
+    QObject::connect(&keeper, &MappingKeeper::mappingAdded, &keeper, [this](const QString& line) {
         m_status.mappings.insert(mappingKey(line), line);
         update();
     });
-    QObject::connect(&mapping, &TForm111::mappingDeleted, &mapping, [this](const QString& line) {
+    QObject::connect(&keeper, &MappingKeeper::mappingDeleted, &keeper, [this](const QString& line) {
         m_status.mappings.remove(mappingKey(line));
         update();
     });
-    QObject::connect(&mapping, &TForm111::logged, &mapping, [this] { update(); });
+    QObject::connect(&keeper, &MappingKeeper::logged, &keeper, [this] { update(); });
     QObject::connect(form.dlrz, &EventLog::lineWritten, &form, [this] { update(); });
     update();
 }
@@ -69,11 +68,10 @@ void StatusWatch::onLoginReply(const QString& domain, LoginExchange::ReplyKind k
 void StatusWatch::update()
 {
     const TForm1& form = m_windows.Form1;
-    const TForm111& mapping = m_windows.Form111;
+    const MappingKeeper& keeper = m_windows.mappingKeeper;
     m_status.publicAddress = form.Edit1;
-    const QString router = mapping.AutoNAT1->RouterName();
-    m_status.router =
-        router.isEmpty() ? QString() : router + QStringLiteral(" at ") + mapping.AutoNAT1->RouterIp();
+    const QString router = keeper.routerName();
+    m_status.router = router.isEmpty() ? QString() : router + QStringLiteral(" at ") + keeper.routerAddress();
     const QString external = m_windows.session.routerExternalAddress();
     m_status.routerExternalAddress = external == QStringLiteral("0.0.0.0") ? QString() : external;
     m_file.write(m_status.text());

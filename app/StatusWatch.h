@@ -7,8 +7,8 @@
 class WindowSet;
 
 // Keeps the status file up to date from what the windows already report: the
-// primary session's login replies, the port mapping window's log, its mappings
-// and the router's external address.
+// primary session's login replies, the mapping keeper's log, its mappings and
+// the router's external address.
 class StatusWatch
 {
 public:

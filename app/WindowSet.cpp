@@ -5,10 +5,11 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
-WindowSet::WindowSet(const Platform& platform, AppShell& shell)
-    : Form1(platform, shell, session), Form2(platform, session), Form111(platform, shell, session),
-      m_shell(shell)
+WindowSet::WindowSet(const Platform& platform, AppShell& shell, const QString& mappingFolder)
+    : mappingKeeper(platform, session, mappingFolder), Form1(platform, shell, session),
+      Form2(platform, session), Form111(platform, shell, mappingKeeper), m_shell(shell)
 {
+    mappingKeeper.start();
     Form1.Form111 = &Form111;
     QObject::connect(&Form1, &TForm1::routerMappingsRequested, &Form111, &TForm111::showRouterMappings);
     QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &Form1, [this](QSessionManager& manager) {

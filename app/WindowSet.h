@@ -3,16 +3,22 @@
 #include "forms/TForm1.h"
 #include "forms/TForm111.h"
 #include "forms/TForm2.h"
+#include "portmap/MappingKeeper.h"
 #include "registration/Session.h"
 
+#include <QDir>
+
 // The three windows, created in this order, each completely (its creation
-// handler included) before the next, and the session they share.
+// handler included) before the next, the session they share and the mapping
+// keeper the port mapping window shows.
 class WindowSet
 {
 public:
-    WindowSet(const Platform& platform, AppShell& shell);
+    // `mappingFolder` holds the port mappings' files.
+    WindowSet(const Platform& platform, AppShell& shell, const QString& mappingFolder = QDir::currentPath());
 
-    Session session; // first: the windows hold it
+    Session session; // first: the windows and the keeper hold it
+    MappingKeeper mappingKeeper;
     TForm1 Form1;
     TForm2 Form2;
     TForm111 Form111;

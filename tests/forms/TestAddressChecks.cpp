@@ -1,6 +1,5 @@
 #include "LoginFixture.h"
 
-#include "forms/TForm111.h"
 #include "messages/Messages.h"
 #include "messages/TimeStamps.h"
 #include "net/TNMUDP.h"
@@ -12,16 +11,14 @@
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 
-// A primary window after a success reply in public mode, with the port mapping
-// window beside it, and a socket that plays the check host on 127.0.0.1.
+// A primary window after a success reply in public mode, and a socket that
+// plays the check host on 127.0.0.1; the router's address is set in the session.
 struct CheckFixture : LoginFixture
 {
-    std::unique_ptr<TForm111> mapping;
     QUdpSocket checkHost;
 
     CheckFixture()
     {
-        mapping = std::make_unique<TForm111>(fakes.platform(), shell, session);
         form->wgip = QStringLiteral("127.0.0.1");
         form->Label7->setText(form->wgip);
         // The provider's servers are played on 127.0.0.1: as if a login went there.
@@ -75,12 +72,12 @@ private slots:
         QCOMPARE(f.form->dlrz->lineCount(), 3); // a missing fourth line is not made
 
         f.form->Label7->setText("198.51.100.7");
-        f.mapping->Edit3->setText("198.51.100.7");
+        f.session.setRouterExternalAddress("198.51.100.7");
         f.form->Timer5Timer();
         QCOMPARE(f.form->Timer5.interval(), 8888);
         QCOMPARE(f.form->dlrz->line(0), f.status(Messages::CheckStatus::ServerCheckNoChange));
 
-        f.mapping->Edit3->setText("198.51.100.9");
+        f.session.setRouterExternalAddress("198.51.100.9");
         f.form->advertisementCounter2 = 11;
         f.form->zddr->setChecked(true);
         f.form->Timer5Timer();
@@ -143,7 +140,7 @@ private slots:
     void secondChannelStartsTheInternalCycleAfterTwoConfirmations()
     {
         CheckFixture f;
-        f.mapping->Edit3->setText("127.0.0.1");
+        f.session.setRouterExternalAddress("127.0.0.1");
         f.confirm(8882, "127.0.0.1&&&4000&&&1###");
         f.form->Timer5Timer(); // one is not enough
         QCOMPARE(f.form->Timer5.interval(), 8888);
@@ -204,7 +201,7 @@ private slots:
         CheckFixture f;
         const QString page = "http://www.kelvane.example/ips.asp";
         f.fakes.http.pages.insert(page, "127.0.0.1");
-        f.mapping->Edit3->setText("100.64.1.2");
+        f.session.setRouterExternalAddress("100.64.1.2");
         const QDateTime start = f.fakes.clock.time;
         for (int second = 0; second < 600; second += 9) {
             f.fakes.clock.time = start.addSecs(second);
@@ -226,7 +223,7 @@ private slots:
     {
         CheckFixture f;
         f.form->Label7->setText("198.51.100.7");
-        f.mapping->Edit3->setText("198.51.100.9");
+        f.session.setRouterExternalAddress("198.51.100.9");
         f.session.setRouterAnswering(false);
         f.form->Timer5Timer();
         QTRY_VERIFY(!f.form->webRequestsPending());
