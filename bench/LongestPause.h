@@ -15,7 +15,10 @@ public:
         m_tick.setInterval(1);
         QObject::connect(&m_tick, &QTimer::timeout, [this] {
             const qint64 now = m_clock.elapsed();
-            m_longest = std::max(m_longest, now - m_last);
+            if (now - m_last > m_longest) {
+                m_longest = now - m_last;
+                m_longestEnded = now;
+            }
             m_last = now;
         });
         m_clock.start();
@@ -23,10 +26,13 @@ public:
     }
 
     qint64 milliseconds() const { return m_longest; }
+    // When the longest pause ended, in milliseconds from construction.
+    qint64 endedAt() const { return m_longestEnded; }
 
 private:
     QElapsedTimer m_clock;
     QTimer m_tick;
     qint64 m_last = 0;
     qint64 m_longest = 0;
+    qint64 m_longestEnded = 0;
 };

@@ -178,9 +178,9 @@ int measureStall(int seconds, int storedLines)
     }
     const qsizetype polls = windows.Form111.Memo1->text().count(QStringLiteral("外网IP="));
     std::printf("port mapping window against miniupnpd, %d s, %d stored lines, %d adds, %lld address polls: "
-                "longest pause of the window's thread %lld ms\n",
+                "longest pause of the window's thread %lld ms (ended %.1f s in)\n",
                 seconds, storedLines, adds, static_cast<long long>(polls),
-                static_cast<long long>(pause.milliseconds()));
+                static_cast<long long>(pause.milliseconds()), double(pause.endedAt()) / 1000);
     return 0;
 }
 
