@@ -32,7 +32,10 @@ public:
         QObject::connect(&m_tick, &QTimer::timeout, [this] {
             const Clock::time_point now = Clock::now();
             const qint64 cpu = threadCpuMicroseconds();
-            m_longestWork = std::max(m_longestWork, cpu - m_lastCpu);
+            if (cpu - m_lastCpu > m_longestWork) {
+                m_longestWork = cpu - m_lastCpu;
+                m_longestWorkEnded = now;
+            }
             m_lastCpu = cpu;
             const Gap gap{m_last, now};
             if (gap.milliseconds() > m_longest.milliseconds())
@@ -57,6 +60,10 @@ public:
     // The most processor time the thread spent between two ticks: its own
     // longest stretch of work, whatever else the machine was doing.
     qint64 longestWorkMilliseconds() const { return m_longestWork / 1000; }
+    qint64 longestWorkEndedAt() const
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(m_longestWorkEnded - m_start).count();
+    }
 
     // The longest of this thread's gaps once the time that `other` (an idle
     // thread beside it) stopped too is taken out: what this thread's own work
@@ -90,6 +97,7 @@ private:
     QTimer m_tick;
     qint64 m_lastCpu = 0;
     qint64 m_longestWork = 0;
+    Clock::time_point m_longestWorkEnded;
     Clock::time_point m_start;
     Clock::time_point m_last;
     Gap m_longest;

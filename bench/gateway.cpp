@@ -197,11 +197,11 @@ int measureStall(int seconds, int storedLines)
         "port mapping window against miniupnpd, %d s, %d stored lines, %d adds, %lld address polls: "
         "longest pause of the window's thread %lld ms (ended %.1f s in), of an idle thread beside it "
         "%lld ms; of the window's thread with the idle thread's pauses taken out %lld ms; its longest "
-        "stretch of work %lld ms of processor time\n",
+        "stretch of work %lld ms of processor time (ended %.1f s in)\n",
         seconds, storedLines, adds, static_cast<long long>(polls),
         static_cast<long long>(pause.milliseconds()), double(pause.endedAt()) / 1000,
         static_cast<long long>(controlMs), static_cast<long long>(pause.ownMilliseconds(controlGaps)),
-        static_cast<long long>(pause.longestWorkMilliseconds()));
+        static_cast<long long>(pause.longestWorkMilliseconds()), double(pause.longestWorkEndedAt()) / 1000);
     return 0;
 }
 
