@@ -94,7 +94,6 @@ public:
     QString resultLabel() const { return m_resultLabel; }
     bool executeEnabled() const { return m_executeEnabled; }
     bool reapplyEnabled() const { return m_reapplyEnabled; }
-    bool routerKnown() const { return m_routerKnown; }
     QString routerName() const;
     QString routerAddress() const;
     TAutoNAT& gateway() { return *m_nat; }
@@ -131,8 +130,6 @@ public:
     // The address poll of the timers: it waits while another task of the
     // router runs, and needs a router.
     void pollExternalAddress();
-    // The machine's addresses changed: a router may have come into reach.
-    void addressesChanged();
 
 signals:
     // Every line of the operation log.
@@ -149,6 +146,8 @@ signals:
     void fileWritten(const QString& file, const WriteResult& result);
 
 private:
+    // The machine's addresses changed: a router may have come into reach.
+    void addressesChanged();
     // The router steps.
     void searchRouter();
     void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
