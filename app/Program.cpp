@@ -17,6 +17,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 #include "platform/ThreadedHostResolver.h"
+#include "portmap/MappingFiles.h"
 #include "settings/SettingsLines.h"
 #include "ui/DesktopBrowser.h"
 #include "ui/QtMessageBoxes.h"
@@ -31,9 +32,9 @@
 namespace {
 
 // Without a screen the event log, the status bar and the port mapping log are the journal.
-void printLogs(WindowSet& windows, HeadlessOutput& output)
+void printLogs(Engine& all, HeadlessOutput& output)
 {
-    LoginEngine& engine = windows.engine;
+    LoginEngine& engine = all.logins;
     const QStringList lines = engine.logLines();
     for (int line = 0; line < lines.size(); ++line)
         output.eventLogLine(line, lines.at(line));
@@ -46,7 +47,7 @@ void printLogs(WindowSet& windows, HeadlessOutput& output)
                      });
     QObject::connect(&engine, &LoginEngine::statusChanged, &engine,
                      [&output](const QString& text) { output.statusBar(text); });
-    QObject::connect(&windows.Form111, &TForm111::logged, &windows.Form111,
+    QObject::connect(&all.mappingKeeper, &MappingKeeper::logged, &all.mappingKeeper,
                      [&output](const QString& line) { output.portMappingLine(line); });
 }
 
@@ -54,13 +55,20 @@ void printLogs(WindowSet& windows, HeadlessOutput& output)
 
 int runProgram(int& argc, char** argv, bool headless)
 {
-    auto displayGuard = headless ? nullptr : std::make_unique<NoDisplayGuard>();
-    QApplication application(argc, argv);
-    displayGuard.reset();
+    // A run without a screen makes no widget, so it loads no platform plugin.
+    std::unique_ptr<QCoreApplication> application;
+    if (headless) {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        const NoDisplayGuard displayGuard;
+        application = std::make_unique<QApplication>(argc, argv);
+        // The program lives on in the notification area with no window shown.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
 
     LocaleSystemLanguage language;
     const QString title = applicationTitle(language.languageId());
-    QApplication::setApplicationName(title);
+    QCoreApplication::setApplicationName(title);
 
     HeadlessOutput output(standardOutputIsJournal(), languageCodeFor(language.languageId()));
     std::unique_ptr<MessageBoxes> messageBoxes;
@@ -81,9 +89,6 @@ int runProgram(int& argc, char** argv, bool headless)
     // An installed program keeps the port mappings' files there too, wherever it was started.
     if (folder.installed)
         QDir::setCurrent(folder.folder);
-
-    // The program lives on in the notification area with no window shown.
-    QApplication::setQuitOnLastWindowClosed(false);
 
     FileKeyStore keyStore(FileKeyStore::pathFor(folder));
     removeStaleTemporaries({settingsFilePath(folder.folder), keyStore.path()});
@@ -109,14 +114,6 @@ int runProgram(int& argc, char** argv, bool headless)
                             folder.folder,
                             GatewaySearchAim::multicast()};
 
-    AppShell shell;
-    shell.title = title;
-    shell.trayAvailable = [headless] { return !headless && QSystemTrayIcon::isSystemTrayAvailable(); };
-    if (!headless)
-        shell.makeWebPane = [&browser, &http](QWidget* parent) {
-            return createWebPane(*browser, http, parent);
-        };
-
     if (headless) {
         const QString problem = headlessLoginProblem(keyStore, folder.folder, language.languageId());
         if (!problem.isEmpty()) {
@@ -124,24 +121,29 @@ int runProgram(int& argc, char** argv, bool headless)
             return 1;
         }
     }
-    WindowSet windows(platform, shell);
+    Engine engine(platform, title, MappingFiles::folder(folder));
     const TerminationSignals terminationSignals(
-        [&windows] {
-            windows.Form1.WMQueryEndSession();
+        [&engine] {
+            engine.logins.endSession();
             QCoreApplication::exit(0);
         },
-        [&windows] {
-            windows.engine.reloadSettingsFiles();
-            windows.Form111.reloadFiles();
+        [&engine] {
+            engine.logins.reloadSettingsFiles();
+            engine.mappingKeeper.reloadFiles();
         });
-    const StatusWatch statusWatch(windows, statusFilePath(folder.folder));
+    const StatusWatch statusWatch(engine, statusFilePath(folder.folder));
     if (instance == LockOutcome::Undetectable)
-        windows.engine.noteSecondCopyUndetectable();
-    if (!headless) {
-        windows.start();
-        return QApplication::exec();
+        engine.logins.noteSecondCopyUndetectable();
+    if (headless) {
+        printLogs(engine, output);
+        engine.logins.begin(); // as after the first show: the options now save
+        return QCoreApplication::exec();
     }
-    printLogs(windows, output);
-    windows.engine.begin(); // as after the first show: the options now save
-    return QApplication::exec();
+    AppShell shell;
+    shell.title = title;
+    shell.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    shell.makeWebPane = [&browser, &http](QWidget* parent) { return createWebPane(*browser, http, parent); };
+    WindowSet windows(platform, shell, engine);
+    windows.start();
+    return QCoreApplication::exec();
 }

@@ -7,12 +7,13 @@
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
 #include "platform/ThreadedHostResolver.h"
+#include "portmap/MappingFiles.h"
+#include "portmap/RouterDiscovery.h"
 #include "portmap/RouterMappingList.h"
 #include "portmap/uAutoNAT.h"
 #include "settings/TextFile.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QTimer>
 
 namespace {
@@ -26,28 +27,44 @@ public:
 // The stored list, where the program keeps it.
 QStringList storedMappingLines()
 {
-    const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
-    const QString path = QDir(folder.installed ? folder.folder : QDir::currentPath()).filePath("jilu.txt");
+    const QString path =
+        MappingFiles::listPath(MappingFiles::folder(chooseProgramFolder(programFolder(), dataHome())));
     LocaleSystemLanguage language;
     const LoadedLines loaded = loadTextLines(path, CodePage::forLanguage(language.languageId()));
     return loaded.state == LoadedLines::State::Loaded ? loaded.lines : QStringList();
 }
 
-// Search, the description of each device that answered until one is a
-// router, then the list: the same steps as the port mapping window.
+// The router, found as the mapping keeper finds it, then its list.
 class Listing
 {
 public:
-    Listing() : m_nat(m_resolver, m_messageBoxes), m_list(m_nat)
+    Listing()
+        : m_nat(m_resolver, m_messageBoxes),
+          m_discovery(m_nat,
+                      [this](RouterDiscovery::Event event) {
+                          if (event == RouterDiscovery::Event::Found)
+                              m_listStart.setInterval(1);
+                          else if (event == RouterDiscovery::Event::NoRouter ||
+                                   event == RouterDiscovery::Event::DescriptionNotStarted)
+                              noRouter();
+                      }),
+          m_list(m_nat)
     {
         m_nat.OnTaskSuccess = [this](TAutoNAT*) { taskEnded(true); };
         m_nat.OnTaskFail = [this](TAutoNAT*) { taskEnded(false); };
-        m_nextDevice.setOnTimer([this] { tryNextDevice(); });
+        // The client takes the control address only after the description's handler returns.
+        m_listStart.setOnTimer([this] {
+            m_listStart.setInterval(0);
+            m_list.start([this](const RouterMappingList::Result& result) { print(result); });
+        });
     }
 
     int run()
     {
-        m_nat.FindDevice();
+        if (!m_discovery.search()) {
+            printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
+            return 1;
+        }
         QTimer::singleShot(120000, qApp, [this] { finish(1); });
         qApp->exec();
         return m_exitCode;
@@ -56,41 +73,10 @@ public:
 private:
     void taskEnded(bool succeeded)
     {
-        switch (m_nat.task()) {
-        case TAutoNAT::TaskType::Search:
-            if (succeeded)
-                m_nextDevice.setInterval(1);
-            else
-                noRouter();
-            break;
-        case TAutoNAT::TaskType::ControlPage:
-            if (succeeded)
-                m_list.start([this](const RouterMappingList::Result& result) { print(result); });
-            else
-                m_nextDevice.setInterval(1);
-            break;
-        case TAutoNAT::TaskType::MappingAt:
+        if (m_nat.task() == TAutoNAT::TaskType::MappingAt)
             m_list.taskEnded(succeeded);
-            break;
-        default:
-            noRouter(); // the search or a description timed out
-            break;
-        }
-    }
-
-    void tryNextDevice()
-    {
-        m_nextDevice.setInterval(0);
-        if (!m_described) {
-            m_described = true;
-            m_nat.GetControlPage();
-        } else if (m_nat.takeNextDevice()) {
-            m_nat.GetControlPage();
-        } else if (m_nat.searchListening()) {
-            m_nextDevice.setInterval(500);
-        } else {
-            noRouter();
-        }
+        else
+            m_discovery.taskEnded(succeeded);
     }
 
     void noRouter()
@@ -115,9 +101,9 @@ private:
     ThreadedHostResolver m_resolver;
     ConsoleMessageBoxes m_messageBoxes;
     TAutoNAT m_nat;
+    RouterDiscovery m_discovery;
     RouterMappingList m_list;
-    Timer m_nextDevice;
-    bool m_described = false;
+    Timer m_listStart;
     int m_exitCode = 1;
 };
 

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 QString statusFilePath(const QString& settingsFolder)
 {
     QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
@@ -19,18 +21,45 @@ QString statusFilePath(const QString& settingsFolder)
                                  QStringLiteral(".status"));
 }
 
+StatusFile::StatusFile(QString path) : m_path(std::move(path)), m_writer([this] { writeWhatComes(); }) {}
+
 StatusFile::~StatusFile()
 {
-    if (!m_written.isNull())
+    {
+        const std::lock_guard lock(m_mutex);
+        m_ending = true;
+    }
+    m_wake.notify_one();
+    m_writer.join();
+    if (m_written)
         QFile::remove(m_path);
 }
 
 void StatusFile::write(const QString& text)
 {
-    if (text == m_written)
+    if (text == m_handedOver && !m_handedOver.isNull())
         return;
-    if (writeFileAtomically(m_path, text.toUtf8(), 0600).ok())
-        m_written = text;
+    m_handedOver = text;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_waiting = text.toUtf8();
+    }
+    m_wake.notify_one();
+}
+
+void StatusFile::writeWhatComes()
+{
+    std::unique_lock lock(m_mutex);
+    while (true) {
+        m_wake.wait(lock, [this] { return m_ending || m_waiting; });
+        if (m_ending)
+            return;
+        const QByteArray text = *std::exchange(m_waiting, std::nullopt);
+        lock.unlock();
+        const bool written = writeFileAtomically(m_path, text, 0600, FileSync::None).ok();
+        lock.lock();
+        m_written = m_written || written;
+    }
 }
 
 int printStatus()

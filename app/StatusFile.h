@@ -1,18 +1,24 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
-#include <utility>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 // The running copy's status file: in $XDG_RUNTIME_DIR (else the instance
 // lock's private folder), one per settings folder, as the lock is.
 QString statusFilePath(const QString& settingsFolder);
 
-// Rewrites the file atomically when its text changes; removes it at the end.
+// Rewrites the file atomically when its text changes, on a thread of its own
+// and without waiting for the disk: the file is made again at every start.
+// Only the latest text waiting is written. Removes the file at the end.
 class StatusFile
 {
 public:
-    explicit StatusFile(QString path) : m_path(std::move(path)) {}
+    explicit StatusFile(QString path);
     ~StatusFile();
     StatusFile(const StatusFile&) = delete;
     StatusFile& operator=(const StatusFile&) = delete;
@@ -20,8 +26,16 @@ public:
     void write(const QString& text);
 
 private:
-    QString m_path;
-    QString m_written;
+    void writeWhatComes();
+
+    const QString m_path;
+    QString m_handedOver; // the last text given to the writer
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::optional<QByteArray> m_waiting;
+    bool m_ending = false;
+    bool m_written = false; // a write succeeded: the file is ours to remove
+    std::thread m_writer;
 };
 
 // `kelvane --status`: prints whether a copy runs for these settings and what

@@ -1,8 +1,7 @@
 #include "app/StatusWatch.h"
 
-#include "app/WindowSet.h"
+#include "app/Engine.h"
 #include "portmap/MappingLine.h"
-#include "portmap/uAutoNAT.h"
 
 namespace {
 
@@ -29,33 +28,33 @@ QString resultOf(LoginExchange::ReplyKind kind)
 
 } // namespace
 
-StatusWatch::StatusWatch(WindowSet& windows, const QString& statusPath)
-    : m_windows(windows), m_file(statusPath)
+StatusWatch::StatusWatch(Engine& engine, const QString& statusPath)
+    : m_engine(engine), m_file(statusPath)
 {
-    LoginEngine& engine = windows.engine;
+    LoginEngine& logins = engine.logins;
     // The secondary server's line stands beside the primary one's, so that a
     // refusal by either shows.
-    for (LoginSession* session : {&engine.primary(), &engine.secondary()}) {
+    for (LoginSession* session : {&logins.primary(), &logins.secondary()}) {
         const QString suffix =
-            session == &engine.secondary() ? QStringLiteral(" (secondary DNS)") : QString();
-        QObject::connect(session, &LoginSession::replied, &engine,
+            session == &logins.secondary() ? QStringLiteral(" (secondary DNS)") : QString();
+        QObject::connect(session, &LoginSession::replied, &logins,
                          [this, suffix](const QString& domain, LoginExchange::ReplyKind kind,
                                         const QString& resolvedAddress) {
                              onLoginReply(domain + suffix, kind, resolvedAddress);
                          });
     }
-    TForm111& mapping = windows.Form111;
-    QObject::connect(&mapping, &TForm111::mappingAdded, &mapping, [this](const QString& line) {
+    MappingKeeper& keeper = engine.mappingKeeper;
+    QObject::connect(&keeper, &MappingKeeper::mappingAdded, &keeper, [this](const QString& line) {
         m_status.mappings.insert(mappingKey(line), line);
         update();
     });
-    QObject::connect(&mapping, &TForm111::mappingDeleted, &mapping, [this](const QString& line) {
+    QObject::connect(&keeper, &MappingKeeper::mappingDeleted, &keeper, [this](const QString& line) {
         m_status.mappings.remove(mappingKey(line));
         update();
     });
-    QObject::connect(&mapping, &TForm111::logged, &mapping, [this] { update(); });
-    QObject::connect(&engine, &LoginEngine::logLineSet, &engine, [this] { update(); });
-    QObject::connect(&engine, &LoginEngine::logLineAppended, &engine, [this] { update(); });
+    QObject::connect(&keeper, &MappingKeeper::logged, &keeper, [this] { update(); });
+    QObject::connect(&logins, &LoginEngine::logLineSet, &logins, [this] { update(); });
+    QObject::connect(&logins, &LoginEngine::logLineAppended, &logins, [this] { update(); });
     update();
 }
 
@@ -74,12 +73,11 @@ void StatusWatch::onLoginReply(const QString& domain, LoginExchange::ReplyKind k
 
 void StatusWatch::update()
 {
-    const TForm111& mapping = m_windows.Form111;
-    m_status.publicAddress = m_windows.engine.checks().providerPageAddress();
-    const QString router = mapping.AutoNAT1->RouterName();
-    m_status.router =
-        router.isEmpty() ? QString() : router + QStringLiteral(" at ") + mapping.AutoNAT1->RouterIp();
-    const ClientState& state = m_windows.state;
+    const MappingKeeper& keeper = m_engine.mappingKeeper;
+    m_status.publicAddress = m_engine.logins.checks().providerPageAddress();
+    const QString router = keeper.routerName();
+    m_status.router = router.isEmpty() ? QString() : router + QStringLiteral(" at ") + keeper.routerAddress();
+    const ClientState& state = m_engine.state;
     m_status.routerExternalAddress = state.routerAddressKnown() ? state.routerExternalAddress() : QString();
     m_file.write(m_status.text());
 }

@@ -4,15 +4,15 @@
 #include "app/StatusFile.h"
 #include "registration/LoginExchange.h"
 
-class WindowSet;
+class Engine;
 
-// Keeps the status file up to date from what the engine and the windows
-// already report: both login sessions' replies, the port mapping window's log, its mappings
-// and the router's external address.
+// Keeps the status file up to date from what the engine already reports:
+// both login sessions' replies, the mapping keeper's log, its mappings and the
+// router's external address.
 class StatusWatch
 {
 public:
-    StatusWatch(WindowSet& windows, const QString& statusPath);
+    StatusWatch(Engine& engine, const QString& statusPath);
     StatusWatch(const StatusWatch&) = delete;
     StatusWatch& operator=(const StatusWatch&) = delete;
 
@@ -20,7 +20,7 @@ private:
     void onLoginReply(const QString& domain, LoginExchange::ReplyKind kind, const QString& resolvedAddress);
     void update();
 
-    WindowSet& m_windows;
+    Engine& m_engine;
     RunStatus m_status;
     StatusFile m_file;
 };

@@ -5,9 +5,9 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
-WindowSet::WindowSet(const Platform& platform, AppShell& shell)
-    : engine(platform, state, shell.title), Form1(platform, shell, state, engine),
-      Form111(platform, shell, state), m_shell(shell)
+WindowSet::WindowSet(const Platform& platform, AppShell& shell, Engine& engine)
+    : engine(engine), Form1(platform, shell, engine.state, engine.logins),
+      Form111(platform, shell, engine.mappingKeeper), m_shell(shell)
 {
     Form1.setPortMappingWindow(&Form111);
     QObject::connect(&Form1, &TForm1::routerMappingsRequested, &Form111, &TForm111::showRouterMappings);

@@ -1,21 +1,18 @@
 #pragma once
 
+#include "app/Engine.h"
 #include "forms/TForm1.h"
 #include "forms/TForm111.h"
 #include "forms/TForm2.h"
-#include "registration/ClientState.h"
-#include "registration/LoginEngine.h"
 
-// The state the program shares and the login engine, then the three windows
-// that show them, created in this order, each completely (its creation
-// handler included) before the next.
+// The three windows that show the engine, created in this order, each
+// completely (its creation handler included) before the next.
 class WindowSet
 {
 public:
-    WindowSet(const Platform& platform, AppShell& shell);
+    WindowSet(const Platform& platform, AppShell& shell, Engine& engine);
 
-    ClientState state;  // first: everything else holds it
-    LoginEngine engine; // before the windows, which show it
+    Engine& engine;
     TForm1 Form1;
     TForm2 Form2;
     TForm111 Form111;

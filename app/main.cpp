@@ -42,9 +42,7 @@ int main(int argc, char* argv[])
     case CommandLine::Action::Run:
         break;
     }
-    if (commandLine.headless)
-        qputenv("QT_QPA_PLATFORM", "offscreen"); // no display needed
-    else
+    if (!commandLine.headless)
         prepareWebPanes();
     return runProgram(argc, argv, commandLine.headless);
 }

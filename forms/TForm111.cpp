@@ -2,10 +2,8 @@
 
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
-#include "portmap/uAutoNAT.h"
-#include "registration/ClientState.h"
+#include "portmap/MappingKeeper.h"
 #include "settings/ProviderPages.h"
-#include "settings/TextFile.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
 #include "ui/LogBox.h"
@@ -24,10 +22,10 @@
 #include <QShortcut>
 #include <QSystemTrayIcon>
 
+#include <utility>
+
 namespace {
 
-const QString mappingFileName = QStringLiteral("jilu.txt");
-const QString intervalFileName = QStringLiteral("shijian.txt");
 constexpr QSize designedSize(570, 283);
 
 QLabel* label(const QString& text, QWidget* parent, const QRect& where)
@@ -65,21 +63,17 @@ template <typename Box> Box* memo(QWidget* parent, const QRect& where)
 
 } // namespace
 
-TForm111::TForm111(const Platform& platform, AppShell& shell, ClientState& session, QWidget* parent)
+TForm111::TForm111(const Platform& platform, AppShell& shell, MappingKeeper& keeper, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       paneLifetime(
           platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),
-      m_platform(platform), m_shell(shell), m_session(session),
-      m_codePage(CodePage::forLanguage(platform.language.languageId()))
+      m_platform(platform), m_shell(shell), m_keeper(keeper)
 {
-    AutoNAT1 = std::make_unique<TAutoNAT>(m_platform.resolver, m_platform.messageBoxes);
-    AutoNAT1->aimSearch(m_platform.gatewaySearch.host, m_platform.gatewaySearch.port,
-                        m_platform.gatewaySearch.localPort);
-    m_listing = std::make_unique<RouterMappingList>(*AutoNAT1);
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setToolTip(QStringLiteral("vore2008"));
     connectControls();
+    connectKeeper();
     FormCreate();
 }
 
@@ -148,6 +142,33 @@ void TForm111::buildLayout()
     PopupMenu1 = new QMenu(this);
     PopupMenu1->addAction(QStringLiteral("还原"), this, [this] { N1Click(); });
     PopupMenu1->addAction(QStringLiteral("退出"), this, [this] { N2Click(); });
+
+    const std::pair<QObject*, const char*> names[] = {
+        {Label6, "Label6"},
+        {Label10, "Label10"},
+        {Memo1, "Memo1"},
+        {Memo2, "Memo2"},
+        {Edit1, "Edit1"},
+        {Edit2, "Edit2"},
+        {Edit3, "Edit3"},
+        {Edit4, "Edit4"},
+        {Edit5, "Edit5"},
+        {GroupBox1, "GroupBox1"},
+        {GroupBox2, "GroupBox2"},
+        {RadioButton1, "RadioButton1"},
+        {RadioButton2, "RadioButton2"},
+        {RadioButton3, "RadioButton3"},
+        {RadioButton4, "RadioButton4"},
+        {Button1, "Button1"},
+        {BitBtn6, "BitBtn6"},
+        {Label7, "Label7"},
+        {Label8, "Label8"},
+        {Label11, "Label11"},
+        {CheckBox1, "CheckBox1"},
+        {PopupMenu1, "PopupMenu1"},
+    };
+    for (const auto& [control, name] : names)
+        control->setObjectName(QString::fromLatin1(name));
 }
 
 void TForm111::connectControls()
@@ -162,101 +183,25 @@ void TForm111::connectControls()
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             [this] { Label11Click(); });
     connect(Edit5, &QLineEdit::textChanged, this, [this] { Edit5Change(); });
-    // The primary window's checks compare with the router's address.
-    connect(Edit3, &QLineEdit::textChanged, this,
-            [this](const QString& address) { m_session.setRouterExternalAddress(address); });
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
             TrayIconLeftClick();
         else if (reason == QSystemTrayIcon::Context)
             TrayIconRightClick();
     });
-    AutoNAT1->OnTaskSuccess = [this](TAutoNAT*) { AutoNAT1TaskSuccess(); };
-    AutoNAT1->OnTaskFail = [this](TAutoNAT*) { AutoNAT1TaskFail(); };
-    Timer1.setOnTimer([this] { Timer1Timer(); });
-    Timer2.setOnTimer([this] { Timer2Timer(); });
-    Timer3.setOnTimer([this] { Timer3Timer(); });
-    Timer4.setOnTimer([this] { Timer4Timer(); });
-    Timer5.setOnTimer([this] { Timer5Timer(); });
-    dailyReapply.setOnTimer([this] { dailyReapplyTimer(); });
-    researchTimer.setOnTimer([this] { researchTimerTimer(); });
-    mappingCheck.setOnTimer([this] { mappingCheckTimer(); });
-    checkStep.setOnTimer([this] { checkStepTimer(); });
-    deferredPoll.setOnTimer([this] {
-        deferredPoll.setInterval(0);
-        pollExternalAddress();
-    });
     // An address the user typed stays; the one this machine has on the way
     // to the router replaces any other.
     connect(Edit1, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_clientTyped = !text.trimmed().isEmpty(); });
-    connect(&m_platform.addressWatch, &AddressWatch::changed, this, [this] { addressesChanged(); });
 }
 
 void TForm111::FormCreate()
 {
-    Timer2.setInterval(1000);
     m_shell.OnMinimize = [this] { ApplicationMinimize(); };
-    Edit1->setText(m_platform.localAddress.localAddress());
-    loadFiles();
-    dailyReapply.setInterval(24 * 60 * 60 * 1000);
-    mappingCheck.setInterval(5 * 60 * 1000);
-}
-
-void TForm111::loadFiles()
-{
-    loadOrCreate(mappingFileName,
-                 [this](const QStringList& lines) { Memo2->setPlainText(lines.join(u'\n')); }, {});
-    loadOrCreate(
-        intervalFileName, [this](const QStringList& lines) { Memo3 = lines; }, Memo3);
-}
-
-void TForm111::reloadFiles()
-{
-    loadFiles();
-    if (Edit3->text() != QStringLiteral("0.0.0.0") && !Timer3.isRunning())
-        BitBtn6Click();
-}
-
-// Both files live in the current folder. Only a missing file is created; one
-// that cannot be read is left alone.
-void TForm111::loadOrCreate(const QString& name, const std::function<void(const QStringList&)>& take,
-                            const QStringList& initial)
-{
-    const LoadedLines loaded = loadTextLines(name, m_codePage);
-    if (loaded.state == LoadedLines::State::Loaded)
-        take(loaded.lines);
-    else if (loaded.state == LoadedLines::State::Missing)
-        writeLines(name, initial);
-    else
-        log(Messages::readFailed(LanguageCode::Jt, name, loaded.error));
-}
-
-void TForm111::writeLines(const QString& name, const QStringList& lines)
-{
-    // The window's own texts are simplified Chinese in every language.
-    m_writeFailures.report(m_shell.title, LanguageCode::Jt, name, saveTextLines(name, lines, m_codePage));
-}
-
-QStringList TForm111::mappingLines() const
-{
-    return splitLines(Memo2->toPlainText());
-}
-
-void TForm111::saveMappingList()
-{
-    writeLines(mappingFileName, mappingLines());
-}
-
-void TForm111::saveIntervalFile()
-{
-    writeLines(intervalFileName, Memo3);
-}
-
-void TForm111::log(const QString& line)
-{
-    Memo1->appendLine(line);
-    emit logged(line);
+    Edit1->setText(m_keeper.internalClient());
+    Edit3->setText(m_keeper.externalAddress());
+    showLines();
+    showStatus();
 }
 
 void TForm111::showEvent(QShowEvent* event)
@@ -292,7 +237,7 @@ void TForm111::releaseWebPane()
 void TForm111::openPage(const QString& url)
 {
     if (!m_platform.browser.openUrl(url))
-        log(Messages::browserUnavailable(LanguageCode::Jt, url));
+        Memo1->appendLine(Messages::browserUnavailable(LanguageCode::Jt, url));
 }
 
 void TForm111::Label7Click()

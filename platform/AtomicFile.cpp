@@ -90,7 +90,8 @@ QSet<FileId> openFiles()
 
 } // namespace
 
-WriteResult writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions)
+WriteResult writeFileAtomically(const QString& path, const QByteArray& data, unsigned permissions,
+                                FileSync sync)
 {
     const QByteArray target = QFile::encodeName(path);
     QByteArray temporary = target + ".XXXXXX";
@@ -98,7 +99,8 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& data, uns
     if (fd < 0)
         return WriteResult::failure(reason(QStringLiteral("create a temporary file for"), path, errno));
 
-    const bool written = ::fchmod(fd, mode_t(permissions)) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
+    const bool written = ::fchmod(fd, mode_t(permissions)) == 0 && writeAll(fd, data) &&
+                         (sync == FileSync::None || ::fsync(fd) == 0);
     const int writeError = errno;
     // Renamed while still open, so that removeStaleTemporaries never takes it
     // for a left-over; fsync has reported any error that close could.
@@ -110,7 +112,8 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& data, uns
             reason(written ? QStringLiteral("replace") : QStringLiteral("write"), path, error));
     }
     ::close(fd);
-    syncFolder(path);
+    if (sync == FileSync::ToDisk)
+        syncFolder(path);
     return WriteResult::success();
 }
 

@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "app/WindowSet.h"
+#include "ProgramWindows.h"
 #include "ui/ClickableLabel.h"
 #include "ui/EventLog.h"
 
@@ -20,7 +20,7 @@ private slots:
     void keysActAsTheirButtonsAndLinks()
     {
         WindowFixture f;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         TForm111& mapping = windows.Form111;
         int logins = 0;
@@ -68,7 +68,7 @@ private slots:
     void tabFollowsTheLayoutAndMarksTheFocusedLink()
     {
         WindowFixture f;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         form.show();
         form.activateWindow();

@@ -3,7 +3,7 @@
 #include "app/AppTitle.h"
 #include "app/SingleInstance.h"
 #include "app/TerminationSignals.h"
-#include "app/WindowSet.h"
+#include "ProgramWindows.h"
 #include "fakes/SavedLoginFiles.h"
 #include "fakes/ScriptedHostResolver.h"
 #include "messages/Messages.h"
@@ -69,7 +69,7 @@ private slots:
     void firstStartCreatesTheThreeFiles()
     {
         WindowFixture f;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         QCOMPARE(f.read("vkl.ini"), QByteArray(" \r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"));
         QCOMPARE(f.read("vkldomain.ini"), QByteArray());
         const QList<QByteArray> zones = f.read("yuming.ini").split('\n');
@@ -93,7 +93,7 @@ private slots:
         (void)f.fakes.keyStore.setValue("vkl01", "ab***");
         (void)f.fakes.keyStore.setValue("vkl02", "se***");
         (void)f.fakes.keyStore.setValue("x.kelvane.example", StoredPassword::encode("xpass", u'1', u'2'));
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         QCOMPARE(windows.state.zoneList(), (QStringList{"one.example", "two.example"}));
         QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(),
@@ -115,7 +115,7 @@ private slots:
     {
         WindowFixture f;
         QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "ab.kelvane.example", "secret"));
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         QCOMPARE(control<QLineEdit>(windows.Form1, "nameedit").text(), QString("ab.kelvane.example"));
         QCOMPARE(control<QLineEdit>(windows.Form1, "passedit").text(), QString("secret"));
         QVERIFY(control<QCheckBox>(windows.Form1, "zddr").isChecked());
@@ -129,7 +129,7 @@ private slots:
         WindowFixture f;
         const QByteArray settings("ample.kelvane.example###*****sword\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
         f.write("vkl.ini", settings);
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         QVERIFY(control<QLineEdit>(form, "nameedit").text().isEmpty());
         QVERIFY(control<QLineEdit>(form, "passedit").text().isEmpty());
@@ -162,7 +162,7 @@ private slots:
         const QByteArray settings("ample.kelvane.example###*****sword\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
         f.write("vkl.ini", settings); // line 0 of another login, as a cut-short save leaves it
         f.fakes.keyStore.unreadable = unreadable;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         QVERIFY(control<QLineEdit>(form, "nameedit").text().isEmpty());
         QVERIFY(control<QCheckBox>(form, "zddr").isChecked());
@@ -178,7 +178,7 @@ private slots:
         WindowFixture f;
         f.write("vkl.ini", " \r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n");
         (void)f.fakes.keyStore.setValue("vkl01", "ab***");
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         QVERIFY(!control<QCheckBox>(windows.Form1, "zddr").isChecked());
         QVERIFY(control<QLineEdit>(windows.Form1, "nameedit").text().isEmpty());
         QCOMPARE(windows.engine.secondary().domain(), QString("yourname.kelvane.example"));
@@ -188,7 +188,7 @@ private slots:
     {
         WindowFixture f;
         f.fakes.language.id = 3076;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         QCOMPARE(windows.engine.languageCode(), LanguageCode::Ft);
         QCOMPARE(form.advertisementInterval, 1200000);
@@ -206,7 +206,7 @@ private slots:
     {
         WindowFixture f;
         f.shell.trayAvailable = [] { return true; };
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         windows.start();
         TForm1& form = windows.Form1;
         QVERIFY(!form.isVisible());
@@ -238,7 +238,7 @@ private slots:
     void withoutANotificationAreaStartsMinimised()
     {
         WindowFixture f;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         windows.start();
         QVERIFY(windows.Form1.isVisible());
         QVERIFY(windows.Form1.isMinimized());
@@ -251,7 +251,7 @@ private slots:
         WindowFixture f;
         f.write("plain", "not a folder");
         FakePlatform fakes(f.path("plain"));
-        WindowSet windows(fakes.platform(), f.shell);
+        ProgramWindows windows(fakes.platform(), f.shell);
         QVERIFY(!fakes.messageBoxes.shown.isEmpty());
         QCOMPARE(fakes.messageBoxes.shown.first().first, QString("Kelvane2.0"));
         QVERIFY(fakes.messageBoxes.shown.first().second.contains("vkldomain.ini"));
@@ -270,7 +270,7 @@ private slots:
             QFile::setPermissions(f.path(name), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         {
             const UnreadableFiles unreadable(f.folder.path(), {f.path("vkl.ini"), f.path("vkldomain.ini")});
-            WindowSet windows(f.fakes.platform(), f.shell);
+            ProgramWindows windows(f.fakes.platform(), f.shell);
             TForm1& form = windows.Form1;
             QCOMPARE(windows.state.settingsLines(), defaultSettingsLines());
             QCOMPARE(f.fakes.messageBoxes.shown.size(), 2);
@@ -292,7 +292,7 @@ private slots:
     void closingThePrimaryWindowEndsTheLoopWithExitCodeZero()
     {
         WindowFixture f;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         windows.start();
         QTimer::singleShot(0, &windows.Form1, [&] { windows.Form1.close(); });
         QCOMPARE(QApplication::exec(), 0);
@@ -301,7 +301,7 @@ private slots:
     void closingEndsTheLoopWhileAnotherWindowRefusesToClose()
     {
         WindowFixture f;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         windows.start();
         windows.Form111.show();
         RefusesToClose other;
@@ -332,7 +332,7 @@ private slots:
     {
         WindowFixture f;
         ScriptedHostResolver resolver; // holds every look-up
-        WindowSet windows(f.fakes.platformWith(resolver), f.shell);
+        ProgramWindows windows(f.fakes.platformWith(resolver), f.shell);
         windows.engine.setFormCredentials("a.kelvane.example", "secret");
         QTimer::singleShot(0, &windows.Form1, [&] { windows.engine.primary().sendLogin(); });
         QTimer::singleShot(20, &windows.Form1, [&] { windows.Form1.close(); });

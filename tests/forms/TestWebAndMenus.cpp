@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "app/WindowSet.h"
+#include "ProgramWindows.h"
 #include "fakes/HostMappingHttpClient.h"
 #include "fakes/ScriptedHttpServer.h"
 #include "fakes/ThreadedWebSite.h"
@@ -81,7 +81,7 @@ private slots:
             {"tbViewStyle", site + "/help2010.asp"},
         };
         WindowFixture f;
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         TForm1& form = windows.Form1;
         for (const auto& [control, url] : entries) {
             const QString name = QString::fromLatin1(control);
@@ -178,7 +178,7 @@ private slots:
             panes << new RecordingPane(parent);
             return panes.last().data();
         };
-        WindowSet windows(f.fakes.platform(), f.shell);
+        ProgramWindows windows(f.fakes.platform(), f.shell);
         windows.start();
         TForm1& form = windows.Form1;
         QVERIFY(!form.internalWinId()); // yet the window was never even made

@@ -9,11 +9,11 @@
 #include "messages/PortMappingMessages.h"
 #include "platform/OwnNetworkNamespace.h"
 #include "platform/ThreadedHostResolver.h"
+#include "portmap/MappingKeeper.h"
 #include "portmap/uAutoNAT.h"
 #include "registration/ClientState.h"
 #include "ui/LogBox.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -78,7 +78,6 @@ bool lab(const QString& command)
 {
     return run(QStringLiteral(IGD_LAB_SCRIPT), {command});
 }
-
 
 // A TV on the LAN at 192.168.77.2 that describes itself as a media renderer.
 // Its answer to a search comes from a thread of its own, at once, so that it
@@ -184,35 +183,39 @@ private:
     FakeMessageBoxes m_messageBoxes;
     QList<std::pair<bool, TAutoNAT::TaskType>> m_events;
 
-    // The port mapping window as the program runs it, in a folder of its own.
+    // The keeper and its window as the program runs them, in a folder of their own.
     struct Window
     {
         QTemporaryDir folder;
-        QString savedCurrent = QDir::currentPath();
         std::unique_ptr<FakePlatform> fakes;
         AppShell shell;
         ClientState session;
+        std::unique_ptr<MappingKeeper> keeper;
         std::unique_ptr<TForm111> form;
 
         Window(HostResolver& resolver, const QByteArray& stored, const QString& hostNameAddress = ClientIp)
         {
-            QDir::setCurrent(folder.path());
             writeFile(folder.filePath("jilu.txt"), stored);
             fakes = std::make_unique<FakePlatform>(folder.path());
             fakes->localAddress.address = hostNameAddress;
             fakes->gatewaySearch = GatewaySearchAim::multicast();
-            form = std::make_unique<TForm111>(fakes->platformWith(resolver), shell, session);
+            keeper = std::make_unique<MappingKeeper>(fakes->platformWith(resolver), session, folder.path());
+            form = std::make_unique<TForm111>(fakes->platformWith(resolver), shell, *keeper);
+            keeper->start();
         }
-        ~Window()
+        bool idle(int timeoutMs = 30000)
         {
-            form.reset();
-            QDir::setCurrent(savedCurrent);
+            return QTest::qWaitFor(
+                [&] {
+                    return !keeper->reapplyTimer.isRunning() &&
+                           keeper->reapplyState == MappingKeeper::ReapplyState::Ready;
+                },
+                timeoutMs);
         }
         bool applied(int timeoutMs = 30000)
         {
-            return QTest::qWaitFor([&] { return form->Edit3->text() == ExternalIp; }, timeoutMs) &&
-                   QTest::qWaitFor([&] { return !form->Timer3.isRunning() && form->ReapplyState == "ok"; },
-                                   30000);
+            return QTest::qWaitFor([&] { return keeper->externalAddress() == ExternalIp; }, timeoutMs) &&
+                   idle();
         }
         QString log() const { return form->Memo1->text(); }
     };
@@ -288,15 +291,15 @@ private slots:
         for (const QString& expected :
              {QStringLiteral("TCP +8081->%1:81 +'TestUDP'"), QStringLiteral("UDP +5353->%1:53 +'TestUDP'")})
             QVERIFY2(listed.contains(QRegularExpression(expected.arg(ClientIp))), qPrintable(listed));
-        QCOMPARE(form.mappingLines(), (QStringList{"11.22.33.2:8081  TCP  192.168.77.10:81",
-                                                   "11.22.33.2:5353  UDP  192.168.77.10:53"}));
+        QCOMPARE(window.keeper->lines(), (QStringList{"11.22.33.2:8081  TCP  192.168.77.10:81",
+                                                      "11.22.33.2:5353  UDP  192.168.77.10:53"}));
         QCOMPARE(readFile(window.folder.filePath("jilu.txt")), stored);
         QVERIFY(window.fakes->messageBoxes.shown.isEmpty());
 
         // What the router holds, another program's mapping included.
         QVERIFY(run(QStringLiteral("upnpc"), {"-e", "other", "-a", ClientIp, "90", "8090", "TCP"}));
         QStringList routerHolds;
-        form.listRouterMappings([&](const QStringList& lines) { routerHolds = lines; });
+        window.keeper->listRouterMappings([&](const QStringList& lines) { routerHolds = lines; });
         QVERIFY(QTest::qWaitFor([&] { return !routerHolds.isEmpty(); }, 15000));
         routerHolds.sort();
         QCOMPARE(routerHolds, (QStringList{"TCP 8081 -> 192.168.77.10:81  [本机]  [已保存]  TestUDP",
@@ -304,6 +307,7 @@ private slots:
                                            "UDP 5353 -> 192.168.77.10:53  [本机]  [已保存]  TestUDP"}));
         // The same from a terminal, the stored list read from the working folder.
         QProcess program;
+        program.setWorkingDirectory(window.folder.path());
         program.start(QStringLiteral(KELVANE_PROGRAM), {QStringLiteral("--router-mappings")});
         QVERIFY(program.waitForFinished(30000));
         QCOMPARE(program.exitCode(), 0);
@@ -316,17 +320,15 @@ private slots:
         // next check of its mappings puts them back.
         QVERIFY(lab(QStringLiteral("start")));
         QVERIFY(!listedMappings().contains("TestUDP"));
-        form.mappingCheckTimer();
+        window.keeper->checkMappings();
         QVERIFY2(QTest::qWaitFor(
                      [&] { return window.log().contains(Messages::PortMapping::mappingsMissing(2)); }, 15000),
                  qPrintable(window.log()));
-        QVERIFY(
-            QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.ReapplyState == "ok"; }, 30000));
+        QVERIFY(window.idle());
         QCOMPARE(listedMappings().count("'TestUDP'"), 2);
 
         // Deleting through the window takes the lines out of the list and the daemon.
-        QVERIFY(
-            QTest::qWaitFor([&] { return !form.Timer3.isRunning() && form.Button1->isEnabled(); }, 15000));
+        QVERIFY(QTest::qWaitFor([&] { return window.idle() && form.Button1->isEnabled(); }, 15000));
         form.RadioButton4->setChecked(true);
         const std::pair<const char*, const char*> deletions[] = {{"8081", "81"}, {"5353", "53"}};
         for (const auto& [publicPort, localPort] : deletions) {
@@ -369,7 +371,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return window.form->Button1->isEnabled(); }, 15000));
         QCOMPARE(window.form->Label10->text(),
                  Messages::PortMapping::addRefusedLabel(718, "ConflictInMappingEntry"));
-        QCOMPARE(window.form->mappingLines().size(), 1);
+        QCOMPARE(window.keeper->lines().size(), 1);
         QVERIFY(run(QStringLiteral("upnpc"), {"-d", "8082", "TCP"}));
     }
 

@@ -1,0 +1,188 @@
+#include "portmap/MappingKeeper.h"
+
+#include "messages/Messages.h"
+#include "portmap/MappingFiles.h"
+#include "portmap/uAutoNAT.h"
+#include "registration/ClientState.h"
+#include "settings/TextFile.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent)
+    : QObject(parent), m_platform(platform), m_session(session), m_folder(std::move(folder)),
+      m_codePage(CodePage::forLanguage(platform.language.languageId())),
+      m_nat(std::make_unique<TAutoNAT>(platform.resolver, platform.messageBoxes)),
+      m_discovery(*m_nat, [this](RouterDiscovery::Event event) { onDiscovery(event); }), m_listing(*m_nat)
+{
+    m_nat->aimSearch(platform.gatewaySearch.host, platform.gatewaySearch.port,
+                     platform.gatewaySearch.localPort);
+    m_nat->OnTaskSuccess = [this](TAutoNAT*) { taskEnded(true); };
+    m_nat->OnTaskFail = [this](TAutoNAT*) { taskEnded(false); };
+    startupSearch.setOnTimer([this] { startupSearchTick(); });
+    pollAfterDescription.setOnTimer([this] { pollAfterDescriptionTick(); });
+    reapplyTimer.setOnTimer([this] { reapplyNext(); });
+    addressCheckTimer.setOnTimer([this] { pollExternalAddress(); });
+    routerPollTimer.setOnTimer([this] { routerPoll(); });
+    dailyReapplyTimer.setOnTimer([this] { reapplyDaily(); });
+    researchTimer.setOnTimer([this] { searchAgain(); });
+    mappingCheckTimer.setOnTimer([this] { checkMappings(); });
+    checkStepTimer.setOnTimer([this] { checkNextMapping(); });
+    deferredPollTimer.setOnTimer([this] {
+        deferredPollTimer.setInterval(0);
+        pollExternalAddress();
+    });
+    connect(&platform.addressWatch, &AddressWatch::changed, this, [this] { addressesChanged(); });
+}
+
+MappingKeeper::~MappingKeeper() = default;
+
+void MappingKeeper::start()
+{
+    startupSearch.setInterval(1000);
+    m_internalClient = m_platform.localAddress.localAddress();
+    emit internalClientChanged(m_internalClient);
+    loadFiles();
+    dailyReapplyTimer.setInterval(24 * 60 * 60 * 1000);
+    mappingCheckTimer.setInterval(5 * 60 * 1000);
+}
+
+void MappingKeeper::reloadFiles()
+{
+    loadFiles();
+    if (m_externalAddress != QStringLiteral("0.0.0.0") && !reapplyTimer.isRunning())
+        reapplyAll();
+}
+
+// Only a missing file is made; one that cannot be read is left alone.
+void MappingKeeper::loadFiles()
+{
+    const auto load = [this](const QString& path, const QStringList& initial) -> std::optional<QStringList> {
+        const LoadedLines loaded = loadTextLines(path, m_codePage);
+        if (loaded.state == LoadedLines::State::Loaded)
+            return loaded.lines;
+        if (loaded.state == LoadedLines::State::Missing)
+            writeLines(path, initial);
+        else
+            log(Messages::readFailed(LanguageCode::Jt, QFileInfo(path).fileName(), loaded.error));
+        return std::nullopt;
+    };
+    if (const auto lines = load(MappingFiles::listPath(m_folder), {}))
+        setStoredLines(*lines);
+    if (const auto lines = load(MappingFiles::intervalPath(m_folder), m_intervalLines))
+        m_intervalLines = *lines;
+}
+
+void MappingKeeper::saveList()
+{
+    writeLines(MappingFiles::listPath(m_folder), m_lines);
+}
+
+void MappingKeeper::writeLines(const QString& path, const QStringList& lines)
+{
+    emit fileWritten(QFileInfo(path).fileName(), saveTextLines(path, lines, m_codePage));
+}
+
+void MappingKeeper::setLines(const QStringList& lines)
+{
+    setStoredLines(lines);
+}
+
+void MappingKeeper::setStoredLines(const QStringList& lines)
+{
+    if (lines == m_lines)
+        return;
+    m_lines = lines;
+    emit linesChanged(m_lines);
+}
+
+void MappingKeeper::setAddressCheck(bool on, const QString& secondsText)
+{
+    bool isNumber = false;
+    const qint64 seconds = secondsText.toLongLong(&isNumber);
+    const qint64 interval =
+        isNumber ? std::clamp<qint64>(seconds, 15, std::numeric_limits<int>::max() / 1000) * 1000 : 60000;
+    addressCheckTimer.setInterval(on ? int(interval) : 0);
+}
+
+void MappingKeeper::saveAddressCheckInterval(const QString& secondsText)
+{
+    m_intervalLines = QStringList{secondsText};
+    writeLines(MappingFiles::intervalPath(m_folder), m_intervalLines);
+}
+
+QString MappingKeeper::routerName() const
+{
+    return m_nat->RouterName();
+}
+
+QString MappingKeeper::routerAddress() const
+{
+    return m_nat->RouterIp();
+}
+
+void MappingKeeper::log(const QString& line)
+{
+    emit logged(line);
+}
+
+void MappingKeeper::setLabels(const QString& router, const QString& result)
+{
+    if (router == m_routerLabel && result == m_resultLabel)
+        return;
+    m_routerLabel = router;
+    m_resultLabel = result;
+    emit statusChanged();
+}
+
+void MappingKeeper::setEnabled(bool execute, bool reapply)
+{
+    if (execute == m_executeEnabled && reapply == m_reapplyEnabled)
+        return;
+    m_executeEnabled = execute;
+    m_reapplyEnabled = reapply;
+    emit statusChanged();
+}
+
+void MappingKeeper::setExternalAddress(const QString& address)
+{
+    m_externalAddress = address;
+    // The login's checks compare with the router's address.
+    m_session.setRouterExternalAddress(address);
+    emit externalAddressChanged(address);
+}
+
+void MappingKeeper::taskEnded(bool succeeded)
+{
+    using Task = TAutoNAT::TaskType;
+    switch (m_nat->task()) {
+    case Task::Search:
+    case Task::ControlPage:
+        m_discovery.taskEnded(succeeded);
+        break;
+    case Task::AddPort:
+        onAddEnded(succeeded);
+        break;
+    case Task::ExternalAddress:
+        if (succeeded)
+            onExternalAddress();
+        else
+            onExternalAddressFailed();
+        break;
+    case Task::DeletePort:
+        onDeleteEnded(succeeded);
+        break;
+    case Task::MappingEntry:
+        onMappingEntry(succeeded);
+        break;
+    case Task::MappingAt:
+        m_listing.taskEnded(succeeded);
+        break;
+    default:
+        break;
+    }
+    afterTask();
+}

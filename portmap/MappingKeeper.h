@@ -1,0 +1,215 @@
+#pragma once
+
+#include "platform/CodePage.h"
+#include "platform/Platform.h"
+#include "platform/Timer.h"
+#include "platform/WriteResult.h"
+#include "portmap/MappingLine.h"
+#include "portmap/RouterDiscovery.h"
+#include "portmap/RouterMappingList.h"
+#include "portmap/RouterRecovery.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class ClientState;
+class TAutoNAT;
+
+// Keeps the user's port mappings ("jilu.txt") on the router: finds the router
+// and keeps it in reach, polls its external address, applies the whole list
+// again when that address changes (and once a day), puts back every 5 minutes
+// what the router forgot, and adds or deletes single mappings on request. A
+// window, a run without one or a bus face shows it through its getters and
+// signals; the router's external address, and whether the router answers, go
+// to the session for the login's checks.
+//
+// Tests read the timers' intervals and call their handlers directly.
+class MappingKeeper : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class ReapplyState
+    {
+        Idle,   // no loop has run yet
+        Ready,  // the loop may take the next line
+        Adding, // an add of the loop is under way
+    };
+    enum class Action
+    {
+        Add,
+        Delete,
+    };
+    // A mapping as the user typed it: used for that add or delete only.
+    struct Request
+    {
+        Action action = Action::Add;
+        QString protocol; // "TCP" or "UDP"
+        QString publicPort;
+        QString internalClient;
+        QString localPort;
+    };
+
+    // `folder` holds "jilu.txt" and "shijian.txt".
+    MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent = nullptr);
+    ~MappingKeeper() override;
+
+    // Loads both files (making missing ones) and searches for the router a second later.
+    void start();
+    // Reads both files again and applies the list again once the router's
+    // address is known: a service takes edited files without a restart.
+    void reloadFiles();
+
+    // The user's add or delete ("执行"): an add is stored once the router has
+    // taken it; a delete of a stored line takes it out of the list and off the router.
+    void execute(const Request& request);
+    // Applies every stored line again ("重置").
+    void reapplyAll();
+    // The list as the user edited it by hand; saved with the next add or delete.
+    void setLines(const QStringList& lines);
+    // The automatic address check: on or off, every `secondsText` seconds
+    // (at least 15; 60 when no number).
+    void setAddressCheck(bool on, const QString& secondsText);
+    // Keeps the check's interval in "shijian.txt"; a running check keeps its own.
+    void saveAddressCheckInterval(const QString& secondsText);
+
+    // Lists every mapping the router holds; `done` gets the lines to show, or
+    // why there are none.
+    void listRouterMappings(std::function<void(const QStringList& lines)> done);
+
+    QStringList lines() const { return m_lines; }
+    QStringList intervalLines() const { return m_intervalLines; }
+    // "0.0.0.0" until the router has reported it.
+    QString externalAddress() const { return m_externalAddress; }
+    // This machine's address towards the router: where re-applied mappings lead.
+    QString internalClient() const { return m_internalClient; }
+    // The router's first word, or why there is no router; empty before the search.
+    QString routerLabel() const { return m_routerLabel; }
+    // What the last add of a mapping came to; empty while one runs.
+    QString resultLabel() const { return m_resultLabel; }
+    bool executeEnabled() const { return m_executeEnabled; }
+    bool reapplyEnabled() const { return m_reapplyEnabled; }
+    QString routerName() const;
+    QString routerAddress() const;
+    TAutoNAT& gateway() { return *m_nat; }
+
+    ReapplyState reapplyState = ReapplyState::Idle;
+    int reapplyIndex = 0; // the list line the loop takes next
+
+    Timer startupSearch;        // 1 s after start: the first search
+    Timer pollAfterDescription; // 2 s after the description: the first address poll
+    Timer reapplyTimer;         // one line of the loop a second
+    Timer addressCheckTimer;    // the automatic address check
+    Timer routerPollTimer;      // the address poll, every 11111 ms
+    // A router may let "permanent" mappings lapse (IGD:2 makes them 7-day
+    // leases): the whole list is applied again once a day as well.
+    Timer dailyReapplyTimer;
+    // The next search while no router answers.
+    Timer researchTimer;
+    // A router that restarted, or whose mappings were deleted from outside,
+    // keeps its address: its mappings are looked at every 5 minutes.
+    Timer mappingCheckTimer;
+    // Steps of the mapping check, and a poll that waited for another task;
+    // they start router tasks from a tick, never from inside a task's handler.
+    Timer checkStepTimer;
+    Timer deferredPollTimer;
+
+    void startupSearchTick();
+    void pollAfterDescriptionTick();
+    void reapplyNext();
+    void routerPoll();
+    void reapplyDaily();
+    void searchAgain();
+    void checkMappings();
+    void checkNextMapping();
+    // The address poll of the timers: it waits while another task of the
+    // router runs, and needs a router.
+    void pollExternalAddress();
+
+signals:
+    // Every line of the operation log.
+    void logged(const QString& line);
+    // The labels or the enabled actions changed.
+    void statusChanged();
+    void linesChanged(const QStringList& lines);
+    void externalAddressChanged(const QString& address);
+    void internalClientChanged(const QString& address);
+    // A mapping line the router took, or let go of.
+    void mappingAdded(const QString& line);
+    void mappingDeleted(const QString& line);
+    // Every write of one of its files: the file's name and how it went.
+    void fileWritten(const QString& file, const WriteResult& result);
+
+private:
+    // The machine's addresses changed: a router may have come into reach.
+    void addressesChanged();
+    // The router steps.
+    void searchRouter();
+    void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
+    void requestExternalAddress();
+    void deleteMapping(const MappingLine::Ports& mapping, const QString& line);
+    void taskEnded(bool succeeded);
+    void onDiscovery(RouterDiscovery::Event event);
+    void onAddEnded(bool succeeded);
+    void onDeleteEnded(bool succeeded);
+    void onExternalAddress();
+    void onExternalAddressFailed();
+    void endAdd();
+    void showAddRefusal();
+    void retryUnansweredAdd();
+    void routerLost();
+    void logRouterDetails();
+    void refreshInternalClient();
+    void afterTask();
+    void startMappingCheck();
+    void onMappingEntry(bool found);
+    void finishMappingCheck();
+    void finishReapplyStep();
+    void logUnlessRetrying(const QString& line);
+
+    // The state the views show.
+    void setLabels(const QString& router, const QString& result);
+    void setEnabled(bool execute, bool reapply);
+    void setExternalAddress(const QString& address);
+    void setStoredLines(const QStringList& lines);
+    void log(const QString& line);
+
+    void loadFiles();
+    void saveList();
+    void writeLines(const QString& path, const QStringList& lines);
+
+    Platform m_platform;
+    ClientState& m_session;
+    QString m_folder;
+    CodePage m_codePage;
+    std::unique_ptr<TAutoNAT> m_nat;
+    RouterDiscovery m_discovery;
+    RouterRecovery m_recovery;
+    RouterMappingList m_listing;
+
+    QStringList m_lines;
+    QStringList m_intervalLines{QStringLiteral("60")};
+    QString m_externalAddress = QStringLiteral("0.0.0.0");
+    QString m_internalClient;
+    QString m_routerLabel;
+    QString m_resultLabel;
+    bool m_executeEnabled = false;
+    bool m_reapplyEnabled = false;
+
+    bool m_routerKnown = false;              // its control address answered: polls may run
+    bool m_pollWaiting = false;              // a poll waits for the running task
+    QString m_runningAdd;                    // the line of the add under way
+    QString m_runningDelete;                 // the line of the delete under way
+    std::optional<QString> m_pendingAdd;     // the user's add: stored once the router takes it
+    bool m_loopAdd = false;                  // the running add is the loop's
+    int m_watchedLine = -1;                  // the line of the loop's last add
+    bool m_lineRetried = false;              // that line was tried a second time
+    std::optional<QList<int>> m_reapplyOnly; // the lines the loop applies; all when empty
+    int m_checkIndex = -1;                   // the line the mapping check asks about
+    QList<int> m_checkMissing;
+};

@@ -1,0 +1,197 @@
+// The mappings themselves: the user's add or delete, and the loop that
+// applies every stored line again, one add at a time.
+
+#include "portmap/MappingKeeper.h"
+
+#include "messages/PortMappingMessages.h"
+#include "portmap/uAutoNAT.h"
+
+#include <utility>
+
+namespace Text = Messages::PortMapping;
+
+void MappingKeeper::execute(const Request& request)
+{
+    routerPollTimer.setInterval(0);
+    setLabels(m_routerLabel, {});
+    setEnabled(false, m_reapplyEnabled);
+    const auto publicPort = MappingLine::port(request.publicPort);
+    const auto localPort = MappingLine::port(request.localPort);
+    if (!publicPort || !localPort) {
+        log(Text::portNotANumber());
+    } else {
+        const MappingLine::Ports mapping{request.protocol, *publicPort, *localPort};
+        const QString line =
+            MappingLine::make(m_externalAddress, request.publicPort.trimmed(), request.protocol,
+                              request.internalClient, request.localPort.trimmed());
+        if (request.action == Action::Add) {
+            // Stored once the router has taken it.
+            m_pendingAdd = line;
+            addMapping(mapping, request.internalClient, line);
+        } else if (QStringList lines = m_lines; lines.removeAll(line) > 0) {
+            setStoredLines(lines);
+            deleteMapping(mapping, line);
+            saveList();
+        }
+    }
+    routerPollTimer.setInterval(11110);
+}
+
+void MappingKeeper::addMapping(const MappingLine::Ports& mapping, const QString& internalClient,
+                               const QString& line)
+{
+    if (m_nat->AddPort(QStringLiteral("TestUDP"), mapping.publicPort, internalClient, mapping.localPort,
+                       mapping.protocol)) {
+        m_runningAdd = line;
+        log(Text::addStarted());
+        return;
+    }
+    log(Text::addNotStarted());
+    m_pendingAdd.reset();
+}
+
+void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QString& line)
+{
+    if (m_nat->DeletePort(mapping.publicPort, mapping.protocol)) {
+        m_runningDelete = line;
+        log(Text::deleteStarted());
+    } else {
+        log(Text::deleteNotStarted());
+    }
+}
+
+void MappingKeeper::onAddEnded(bool succeeded)
+{
+    const bool ofTheLoop = std::exchange(m_loopAdd, false);
+    const std::optional<QString> pending = std::exchange(m_pendingAdd, std::nullopt);
+    if (!succeeded) {
+        showAddRefusal();
+        endAdd();
+        if (ofTheLoop && !m_nat->answered())
+            retryUnansweredAdd();
+        return;
+    }
+    log(QString());
+    log(Text::portAdded());
+    if (pending && !m_lines.contains(*pending)) {
+        setStoredLines(m_lines + QStringList{*pending});
+        saveList();
+    }
+    emit mappingAdded(m_runningAdd);
+    setLabels(m_routerLabel, Text::portAddedLabel());
+    endAdd();
+}
+
+void MappingKeeper::endAdd()
+{
+    setEnabled(true, true);
+    reapplyState = ReapplyState::Ready;
+}
+
+// The router's own words on a refused add go where the user looks.
+void MappingKeeper::showAddRefusal()
+{
+    const auto& fault = m_nat->fault();
+    if (!fault) {
+        log(Text::addFailed());
+        setLabels(m_routerLabel, Text::addFailed());
+        return;
+    }
+    const QString description = QString::fromUtf8(fault->description);
+    log(Text::addRefused(fault->code, description));
+    setLabels(m_routerLabel, Text::addRefusedLabel(fault->code, description));
+}
+
+void MappingKeeper::onDeleteEnded(bool succeeded)
+{
+    if (succeeded) {
+        log(QString());
+        log(Text::portDeleted());
+        emit mappingDeleted(m_runningDelete);
+    } else {
+        log(Text::deleteFailed());
+    }
+    setEnabled(true, m_reapplyEnabled);
+}
+
+void MappingKeeper::reapplyAll()
+{
+    if (m_lines.isEmpty()) {
+        routerPollTimer.setInterval(1000);
+        return;
+    }
+    setLabels(m_routerLabel, {});
+    m_reapplyOnly.reset();
+    reapplyState = ReapplyState::Ready;
+    reapplyIndex = 0;
+    m_watchedLine = -1;
+    setEnabled(false, false);
+    reapplyTimer.setInterval(1000);
+}
+
+// Each line is applied with its own ports and protocol, towards this
+// machine's address and with the router's current external address.
+void MappingKeeper::reapplyNext()
+{
+    // The previous add, or another task of the router, has not ended yet.
+    if (reapplyState != ReapplyState::Ready || m_nat->busy())
+        return;
+    while (m_reapplyOnly && reapplyIndex < m_lines.size() && !m_reapplyOnly->contains(reapplyIndex))
+        ++reapplyIndex;
+    if (reapplyIndex >= m_lines.size()) {
+        finishReapplyStep();
+        return;
+    }
+    const QString line = m_lines.at(reapplyIndex);
+    const auto mapping = MappingLine::ports(line);
+    if (!mapping) {
+        log(Text::notAMappingLineSkipped(line));
+        finishReapplyStep();
+        return;
+    }
+    reapplyState = ReapplyState::Adding;
+    // The list shows the addresses in use; the file keeps its text until the user's next change.
+    QStringList lines = m_lines;
+    lines[reapplyIndex] =
+        MappingLine::make(m_externalAddress, QString::number(mapping->publicPort), mapping->protocol,
+                          m_internalClient, QString::number(mapping->localPort));
+    setStoredLines(lines);
+    setEnabled(m_executeEnabled, false);
+    if (reapplyIndex != m_watchedLine)
+        m_lineRetried = false;
+    m_watchedLine = reapplyIndex;
+    m_loopAdd = true;
+    addMapping(*mapping, m_internalClient, lines.at(reapplyIndex));
+    finishReapplyStep();
+}
+
+void MappingKeeper::finishReapplyStep()
+{
+    ++reapplyIndex;
+    if (reapplyIndex < m_lines.size())
+        return;
+    reapplyTimer.setInterval(0);
+    m_reapplyOnly.reset();
+    routerPollTimer.setInterval(1000);
+}
+
+// An add of the loop that got no answer at all (the router did not take the
+// connection in time, or never answered) is tried once more, then skipped.
+void MappingKeeper::retryUnansweredAdd()
+{
+    const QString line = m_lines.value(m_watchedLine);
+    if (m_lineRetried) {
+        log(Text::addUnfinishedSkipped(line));
+        return;
+    }
+    log(Text::addUnfinishedRetried(line));
+    m_lineRetried = true;
+    reapplyIndex = m_watchedLine;
+    reapplyTimer.setInterval(1000);
+}
+
+void MappingKeeper::reapplyDaily()
+{
+    if (m_externalAddress != QStringLiteral("0.0.0.0") && !reapplyTimer.isRunning())
+        reapplyAll();
+}

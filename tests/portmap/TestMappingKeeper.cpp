@@ -1,0 +1,478 @@
+#include "fakes/FakeGateway.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TestFiles.h"
+#include "messages/PortMappingMessages.h"
+#include "portmap/MappingKeeper.h"
+#include "portmap/uAutoNAT.h"
+#include "registration/ClientState.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace Text = Messages::PortMapping;
+
+// The mapping keeper in a temporary folder, its gateway client aimed at a
+// fake gateway on 127.0.0.1. Timer handlers are called by the tests; only the
+// gateway exchanges run on the event loop.
+struct KeeperFixture
+{
+    QTemporaryDir folder;
+    FakePlatform fakes{folder.path()};
+    ClientState session;
+    FakeGateway gateway;
+    std::unique_ptr<MappingKeeper> keeper;
+    QStringList log;
+
+    explicit KeeperFixture(const QByteArray& storedList = {})
+    {
+        if (!storedList.isNull())
+            write("jilu.txt", storedList);
+        fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
+        fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
+        keeper = std::make_unique<MappingKeeper>(fakes.platform(), session, folder.path());
+        keeper->gateway().setReadPause(std::chrono::milliseconds(0));
+        QObject::connect(keeper.get(), &MappingKeeper::logged, [this](const QString& line) { log << line; });
+        keeper->start();
+    }
+
+    QByteArray read(const QString& name) const { return readFile(folder.filePath(name)); }
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        writeFile(folder.filePath(name), bytes);
+    }
+    int requestsFor(const QByteArray& action) const
+    {
+        return int(
+            std::count_if(gateway.requests.cbegin(), gateway.requests.cend(),
+                          [&](const QByteArray& request) { return request.contains("#" + action + "\""); }));
+    }
+    void execute(MappingKeeper::Action action, const QString& protocol, const QString& publicPort,
+                 const QString& localPort)
+    {
+        keeper->execute({action, protocol, publicPort, keeper->internalClient(), localPort});
+    }
+
+    // Search, description and the first external address, as at start-up.
+    bool runStartUpChain()
+    {
+        keeper->startupSearchTick();
+        if (!QTest::qWaitFor([&] { return keeper->pollAfterDescription.interval() == 2000; }, 5000))
+            return false;
+        keeper->pollAfterDescriptionTick();
+        return QTest::qWaitFor(
+            [&] { return keeper->externalAddress() == QString::fromLatin1(gateway.externalAddress); }, 5000);
+    }
+
+    // One tick of the re-apply loop, waiting for its add to end.
+    bool reapplyStep()
+    {
+        keeper->reapplyNext();
+        return QTest::qWaitFor([&] { return keeper->reapplyState == MappingKeeper::ReapplyState::Ready; },
+                               5000);
+    }
+};
+
+class TestMappingKeeper : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void firstRunCreatesBothFilesAndStartsTheSearchInASecond()
+    {
+        KeeperFixture f;
+        QCOMPARE(f.read("jilu.txt"), QByteArray());
+        QCOMPARE(f.read("shijian.txt"), QByteArray("60\r\n"));
+        QCOMPARE(f.keeper->startupSearch.interval(), 1000);
+        QCOMPARE(f.keeper->internalClient(), QString("192.0.2.10"));
+        QCOMPARE(f.keeper->externalAddress(), QString("0.0.0.0"));
+        QVERIFY(!f.keeper->executeEnabled() && !f.keeper->reapplyEnabled());
+
+        // An empty list: the first address starts the polling.
+        QVERIFY(f.runStartUpChain());
+        QCOMPARE(f.keeper->routerPollTimer.interval(), 1000);
+        f.keeper->routerPoll();
+        QCOMPARE(f.keeper->routerPollTimer.interval(), 11111);
+    }
+
+    void startUpChainReappliesTheStoredListOneAddAtATime()
+    {
+        const QByteArray stored("1.1.1.1:8080  TCP  10.0.0.5:80\r\n"
+                                "1.1.1.1:5000  UDP  10.0.0.5:5001\r\n"
+                                "1.1.1.1:2222  TCP  10.0.0.6:22\r\n");
+        KeeperFixture f(stored);
+        QVERIFY(f.runStartUpChain());
+        QCOMPARE(f.keeper->routerLabel(), QString("Linux/2.6    "));
+        QVERIFY(f.log.contains(Text::searchSucceeded()));
+        QVERIFY(f.log.contains(Text::externalAddress("11.22.33.2")));
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
+        QVERIFY(!f.keeper->executeEnabled());
+
+        for (int step = 1; step <= 3; ++step) {
+            QVERIFY(f.reapplyStep());
+            QCOMPARE(f.requestsFor("AddPortMapping"), step);
+        }
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 0);
+        QCOMPARE(f.keeper->routerPollTimer.interval(), 1000);
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"2222 TCP", "5000 UDP", "8080 TCP"}));
+        // The internal client is this machine's address towards the router,
+        // not what its host name gives (192.0.2.10).
+        QVERIFY(f.gateway.mappings.value("5000 UDP").contains("<NewInternalClient>127.0.0.1<"));
+        QCOMPARE(f.keeper->lines(),
+                 (QStringList{"11.22.33.2:8080  TCP  127.0.0.1:80", "11.22.33.2:5000  UDP  127.0.0.1:5001",
+                              "11.22.33.2:2222  TCP  127.0.0.1:22"}));
+        QCOMPARE(f.read("jilu.txt"), stored); // the loop never rewrites the file
+        QCOMPARE(f.keeper->resultLabel(), Text::portAddedLabel());
+        QVERIFY(f.keeper->executeEnabled());
+    }
+
+    void aChangedExternalAddressReappliesEveryLine()
+    {
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:53  UDP  10.0.0.5:53\r\n");
+        QVERIFY(f.runStartUpChain());
+        QVERIFY(f.reapplyStep() && f.reapplyStep());
+
+        f.keeper->routerPoll(); // same address: nothing more
+        QTRY_COMPARE(f.log.last(), Text::externalAddress("11.22.33.2"));
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 0);
+
+        f.gateway.externalAddress = "11.22.33.99";
+        f.keeper->routerPoll();
+        QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.99"));
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
+        QVERIFY(f.reapplyStep() && f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 4);
+        QVERIFY(f.keeper->lines().at(1).startsWith("11.22.33.99:53  UDP"));
+
+        // Once a day the list is applied again, even with a steady address.
+        QCOMPARE(f.keeper->dailyReapplyTimer.interval(), 24 * 60 * 60 * 1000);
+        f.keeper->reapplyDaily();
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
+        QCOMPARE(f.keeper->reapplyIndex, 0);
+    }
+
+    void reloadedFilesAreAppliedAndEveryMappingTheRouterTookIsReported()
+    {
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n");
+        QSignalSpy added(f.keeper.get(), &MappingKeeper::mappingAdded);
+        QVERIFY(f.runStartUpChain());
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(added.size(), 1);
+        QCOMPARE(added.at(0).at(0).toString(), QString("11.22.33.2:8080  TCP  127.0.0.1:80"));
+
+        f.write("jilu.txt", "1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:53  UDP  10.0.0.5:53\r\n");
+        f.write("shijian.txt", "90\r\n");
+        f.keeper->reloadFiles();
+        QCOMPARE(f.keeper->intervalLines(), QStringList{"90"});
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
+        QVERIFY(f.reapplyStep() && f.reapplyStep());
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"53 UDP", "8080 TCP"}));
+        QCOMPARE(added.size(), 3);
+        QCOMPARE(added.at(2).at(0).toString(), QString("11.22.33.2:53  UDP  127.0.0.1:53"));
+
+        QSignalSpy deleted(f.keeper.get(), &MappingKeeper::mappingDeleted);
+        f.execute(MappingKeeper::Action::Delete, "UDP", "53", "53");
+        QTRY_COMPARE(deleted.size(), 1);
+        QCOMPARE(deleted.at(0).at(0).toString(), QString("11.22.33.2:53  UDP  127.0.0.1:53"));
+    }
+
+    void aLargeGarbledListLoadsAndOnlyItsMappingLinesAreApplied()
+    {
+        QByteArray stored;
+        for (int i = 0; i < 10000; ++i)
+            stored +=
+                i % 1000 == 1
+                    ? QByteArray("0.0.0.0:") + QByteArray::number(8000 + i / 1000) + "  TCP  10.0.0.5:80\r\n"
+                    : QByteArray("\xFF\x81:\0\x7F TCP \xC3(", 11) + QByteArray::number(i) + "\r\n";
+        KeeperFixture f(stored);
+        QCOMPARE(f.keeper->lines().size(), 10000);
+        QVERIFY(f.runStartUpChain());
+        for (int tick = 0; tick < 20 && f.keeper->reapplyTimer.isRunning(); ++tick)
+            QVERIFY(f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 1); // line 1; lines 0 and 2 to 19 were skipped
+        QCOMPARE(f.keeper->reapplyIndex, 20);
+        QCOMPARE(f.read("jilu.txt"), stored);
+    }
+
+    void executeAddTwiceSendsTwiceAndStoresOnceAndDeleteOfAnUnknownLineSendsNothing()
+    {
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
+        for (int i = 1; i <= 2; ++i) {
+            f.execute(MappingKeeper::Action::Add, "TCP", "8080", "80");
+            QTRY_COMPARE(f.requestsFor("AddPortMapping"), i);
+            QTRY_VERIFY(f.keeper->executeEnabled());
+        }
+        QCOMPARE(f.read("jilu.txt"), QByteArray("11.22.33.2:8080  TCP  127.0.0.1:80\r\n"));
+        QCOMPARE(f.keeper->routerPollTimer.interval(), 11110);
+
+        f.execute(MappingKeeper::Action::Delete, "TCP", "9999", "80");
+        settle();
+        QCOMPARE(f.requestsFor("DeletePortMapping"), 0);
+        QVERIFY(!f.keeper->executeEnabled());
+
+        f.execute(MappingKeeper::Action::Delete, "TCP", "8080", "80");
+        QTRY_COMPARE(f.requestsFor("DeletePortMapping"), 1);
+        QCOMPARE(f.read("jilu.txt"), QByteArray());
+    }
+
+    void aPortThatIsNoNumberSendsNothing()
+    {
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
+        for (const char* port : {"http", "0", "65536", "+80", ""}) {
+            f.execute(MappingKeeper::Action::Add, "TCP", QString::fromLatin1(port), "80");
+            QCOMPARE(f.log.last(), Text::portNotANumber());
+        }
+        settle();
+        QCOMPARE(f.requestsFor("AddPortMapping"), 0);
+        QCOMPARE(f.read("jilu.txt"), QByteArray());
+    }
+
+    void badLinesDoNotStallTheLoop()
+    {
+        KeeperFixture f("hand-typed note\r\n1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:99999  TCP  x:1\r\n"
+                        "1.1.1.1:7000  UDP  10.0.0.5:7000\r\n");
+        QVERIFY(f.runStartUpChain());
+        f.keeper->reapplyNext(); // the note is skipped
+        QCOMPARE(f.log.last(), Text::notAMappingLineSkipped("hand-typed note"));
+        QCOMPARE(f.keeper->reapplyState, MappingKeeper::ReapplyState::Ready);
+        QVERIFY(f.reapplyStep());
+        f.keeper->reapplyNext(); // port 99999 is no port
+        QCOMPARE(f.log.last(), Text::notAMappingLineSkipped("1.1.1.1:99999  TCP  x:1"));
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 2);
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 0);
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"7000 UDP", "8080 TCP"}));
+    }
+
+    // A router that takes the connection but never answers an add: the line
+    // is tried once more, then skipped, and the loop goes on.
+    void anUnansweredAddIsTriedOnceMoreThenSkipped()
+    {
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:8081  TCP  10.0.0.5:81\r\n");
+        QVERIFY(f.runStartUpChain());
+        f.keeper->gateway().setTimeout(1000);
+        f.gateway.reply = [&](const QByteArray& request) {
+            if (request.contains("<NewExternalPort>8080<")) {
+                GatewayReply silence;
+                silence.closeAfter = false;
+                return silence;
+            }
+            return f.gateway.standardReply(request);
+        };
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(f.log.last(), Text::addUnfinishedRetried(f.keeper->lines().at(0)));
+        QCOMPARE(f.keeper->reapplyIndex, 0);
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(f.log.last(), Text::addUnfinishedSkipped(f.keeper->lines().at(0)));
+        QVERIFY(f.reapplyStep());
+        QCOMPARE(f.gateway.mappings.keys(), QList<QByteArray>{"8081 TCP"});
+    }
+
+    // The address poll of the timers waits for a running add, instead of
+    // taking it over.
+    void aPollWaitsForTheRunningAdd()
+    {
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
+        const int polls = f.requestsFor("GetExternalIPAddress");
+        f.gateway.reply = [&](const QByteArray& request) {
+            GatewayReply reply = f.gateway.standardReply(request);
+            if (request.contains("#AddPortMapping"))
+                reply.segments = {reply.segments.first().left(12), reply.segments.first().mid(12)};
+            reply.gapMs = 300;
+            return reply;
+        };
+        f.execute(MappingKeeper::Action::Add, "TCP", "8080", "80");
+        f.keeper->routerPoll();
+        QTRY_COMPARE(f.requestsFor("GetExternalIPAddress"), polls + 1);
+        QCOMPARE(f.keeper->resultLabel(), Text::portAddedLabel());
+        QCOMPARE(f.gateway.mappings.keys(), QList<QByteArray>{"8080 TCP"});
+        QVERIFY(f.read("jilu.txt").startsWith("11.22.33.2:8080  TCP  "));
+    }
+
+    void aRefusedAddIsShownAndNotStored()
+    {
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
+        f.gateway.refusedAdds = {"8080 TCP"};
+        f.execute(MappingKeeper::Action::Add, "TCP", "8080", "80");
+        QTRY_VERIFY(f.keeper->executeEnabled());
+        QCOMPARE(f.keeper->resultLabel(), Text::addRefusedLabel(718, "ConflictInMappingEntry"));
+        QCOMPARE(f.log.last(), Text::addRefused(718, "ConflictInMappingEntry"));
+        QCOMPARE(f.keeper->lines(), QStringList());
+        QCOMPARE(f.read("jilu.txt"), QByteArray());
+    }
+
+    // No router: searches go on with a growing pause, logged once; a new
+    // address on the machine searches soon; the router, once there, is used.
+    void withoutARouterTheSearchGoesOnQuietly()
+    {
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n");
+        const QList<QByteArray> answers = f.gateway.ssdpAnswers;
+        f.gateway.ssdpAnswers.clear();
+        QList<int> pauses;
+        f.keeper->startupSearchTick();
+        for (int search = 0; search < 6; ++search) {
+            if (search > 0)
+                f.keeper->searchAgain();
+            QTRY_COMPARE(f.gateway.searches.size(), search + 1);
+            f.keeper->gateway().timeOut();
+            pauses << f.keeper->researchTimer.interval();
+        }
+        QCOMPARE(pauses, (QList<int>{5000, 10000, 20000, 40000, 120000, 120000}));
+        QCOMPARE(f.log.count(Text::searchFailed()), 1);
+        QCOMPARE(f.log.count(Text::searchStarted()), 1);
+        QCOMPARE(f.log.count(Text::routerLostRetrying()), 1);
+        QVERIFY(!f.session.routerAnswering());
+
+        f.fakes.addressWatch.announce();
+        QCOMPARE(f.keeper->researchTimer.interval(), 1000);
+        f.gateway.ssdpAnswers = answers;
+        f.keeper->searchAgain();
+        QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
+        f.keeper->pollAfterDescriptionTick();
+        QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
+        QCOMPARE(f.log.count(Text::routerBack()), 1);
+        QVERIFY(f.session.routerAnswering());
+        QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
+    }
+
+    // Until its own link is up a router reports "0.0.0.0": polling goes on.
+    // An address poll that fails three times in a row starts the search again.
+    void aRouterWithoutAddressIsPolledAndAFailingOneSearchedAgain()
+    {
+        KeeperFixture f;
+        f.gateway.externalAddress = "0.0.0.0";
+        f.keeper->startupSearchTick();
+        QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
+        f.keeper->pollAfterDescriptionTick();
+        QTRY_VERIFY(f.log.contains(Text::externalAddressNotYet()));
+        QCOMPARE(f.keeper->routerPollTimer.interval(), 11111);
+        QCOMPARE(f.keeper->externalAddress(), QString("0.0.0.0"));
+
+        f.gateway.externalAddress = "bad";
+        for (int poll = 1; poll <= 3; ++poll) {
+            f.keeper->routerPoll();
+            QTRY_COMPARE(f.log.count(Text::externalAddressFailed()), poll);
+        }
+        QVERIFY(f.log.contains(Text::routerLostRetrying()));
+        QCOMPARE(f.keeper->routerPollTimer.interval(), 0);
+        QCOMPARE(f.keeper->researchTimer.interval(), 5000);
+    }
+
+    // A TV answers the search first: its description holds no WAN
+    // connection, and the router that answered after it is used.
+    void aDeviceThatIsNoRouterIsPassedOver()
+    {
+        KeeperFixture f;
+        f.gateway.ssdpAnswers.prepend(FakeGateway::ssdpAnswer(f.gateway.url("/tv.xml")));
+        QVERIFY(f.runStartUpChain());
+        QVERIFY(f.log.contains(Text::controlPageFailed()));
+        QVERIFY(f.log.contains(Text::tryingNextDevice(QString::fromLatin1(f.gateway.url("/rootDesc.xml")))));
+        QCOMPARE(f.keeper->routerLabel(), QString("Linux/2.6    "));
+    }
+
+    // Every 5 minutes the router is asked for each stored mapping; those it
+    // lost, or that lead elsewhere, are applied again, and only those.
+    void mappingsTheRouterForgotAreAppliedAgain()
+    {
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:53  UDP  10.0.0.5:53\r\n"
+                        "1.1.1.1:22  TCP  10.0.0.5:22\r\n");
+        QVERIFY(f.runStartUpChain());
+        QVERIFY(f.reapplyStep() && f.reapplyStep() && f.reapplyStep());
+        QCOMPARE(f.keeper->mappingCheckTimer.interval(), 5 * 60 * 1000);
+        f.gateway.mappings.remove("8080 TCP");
+        f.gateway.mappings["22 TCP"].replace("<NewInternalClient>127.0.0.1<",
+                                             "<NewInternalClient>127.0.0.9<");
+        f.keeper->checkMappings();
+        QTRY_COMPARE(f.keeper->reapplyTimer.interval(), 1000);
+        QCOMPARE(f.requestsFor("GetSpecificPortMappingEntry"), 3);
+        QVERIFY(f.log.contains(Text::mappingsMissing(2)));
+        for (int tick = 0; tick < 3 && f.keeper->reapplyTimer.isRunning(); ++tick)
+            QVERIFY(f.reapplyStep());
+        QCOMPARE(f.requestsFor("AddPortMapping"), 5);
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"22 TCP", "53 UDP", "8080 TCP"}));
+        QVERIFY(f.gateway.mappings.value("22 TCP").contains("<NewInternalClient>127.0.0.1<"));
+    }
+
+    void theRouterMappingsAreListedWithTheirMarks()
+    {
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n");
+        QStringList listed;
+        f.keeper->listRouterMappings([&](const QStringList& lines) { listed = lines; });
+        QCOMPARE(listed, QStringList{Text::routerMappingsNoRouter()});
+        QVERIFY(f.runStartUpChain());
+        QVERIFY(f.reapplyStep());
+        f.gateway.mappings.insert("3389 TCP",
+                                  "<NewInternalPort>3389</NewInternalPort><NewInternalClient>"
+                                  "127.0.0.50</NewInternalClient><NewEnabled>1</NewEnabled>"
+                                  "<NewPortMappingDescription>desk\x1b[2J</NewPortMappingDescription>");
+        listed.clear();
+        f.keeper->listRouterMappings([&](const QStringList& lines) { listed = lines; });
+        QTRY_COMPARE(listed.size(), 2);
+        QCOMPARE(listed, (QStringList{"TCP 3389 -> 127.0.0.50:3389  desk [2J",
+                                      "TCP 8080 -> 127.0.0.1:80  [本机]  [已保存]  TestUDP"}));
+        QCOMPARE(f.requestsFor("GetGenericPortMappingEntry"), 3);
+    }
+
+    void failuresOfTheChainAreShown()
+    {
+        {
+            KeeperFixture f;
+            f.gateway.ssdpAnswers = {"HTTP/1.1 200 OK\r\nLOCATION: nowhere\r\n\r\n"};
+            f.keeper->startupSearchTick();
+            QTRY_COMPARE(f.gateway.searches.size(), 1);
+            settle();
+            f.keeper->gateway().timeOut(); // an answer naming no usable gateway is none
+            QCOMPARE(f.keeper->routerLabel(), Text::searchFailedLabel());
+            QVERIFY(f.log.contains(Text::searchFailed()));
+        }
+        {
+            KeeperFixture f;
+            f.gateway.reply = [](const QByteArray&) {
+                return GatewayReply::whole(FakeGateway::response("404 Not Found", {}));
+            };
+            f.keeper->startupSearchTick();
+            QTRY_VERIFY(f.log.contains(Text::controlPageFailed()));
+            QCOMPARE(f.keeper->pollAfterDescription.interval(), 0);
+        }
+        {
+            KeeperFixture f;
+            f.gateway.ssdpAnswers = {
+                FakeGateway::ssdpAnswer(f.gateway.url("/rootDesc.xml"), "Linux/2.4 UPnP/1.0")};
+            f.gateway.externalAddress = "<b>6.6.6.6</b>";
+            f.keeper->startupSearchTick();
+            QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
+            QCOMPARE(f.keeper->routerLabel(), QString("Linux/2.4    "));
+            f.keeper->pollAfterDescriptionTick();
+            QTRY_VERIFY(f.log.contains(Text::externalAddressFailed()));
+            QCOMPARE(f.keeper->externalAddress(), QString("0.0.0.0"));
+            QCOMPARE(f.keeper->routerLabel(), Text::contactDeveloperLabel());
+        }
+    }
+
+    void automaticCheckIntervalAndItsFile()
+    {
+        KeeperFixture f;
+        f.keeper->saveAddressCheckInterval("5");
+        QCOMPARE(f.read("shijian.txt"), QByteArray("5\r\n"));
+        const std::pair<const char*, int> intervals[] = {
+            {"5", 15000}, {"abc", 60000}, {"99999999999", 2147483000}};
+        for (const auto& [seconds, interval] : intervals) {
+            f.keeper->setAddressCheck(true, seconds);
+            QCOMPARE(f.keeper->addressCheckTimer.interval(), interval);
+        }
+        f.keeper->setAddressCheck(false, "60");
+        QCOMPARE(f.keeper->addressCheckTimer.interval(), 0);
+    }
+
+private:
+    static void settle() { QTest::qWait(50); }
+};
+
+QTEST_MAIN(TestMappingKeeper)
+#include "TestMappingKeeper.moc"
