@@ -30,7 +30,7 @@ struct MappingFixture : WindowFixture
         write("jilu.txt", storedList);
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
-        keeper = std::make_unique<MappingKeeper>(fakes.platform(), session, folder.path());
+        keeper = std::make_unique<MappingKeeper>(fakes.platform(), state, folder.path());
         keeper->gateway().setReadPause(std::chrono::milliseconds(0));
         form = std::make_unique<TForm111>(fakes.platform(), shell, *keeper);
         keeper->start();
