@@ -12,12 +12,25 @@ static std::optional<QString> prefixOf(const std::optional<QString>& value)
     return value->left(end);
 }
 
+// Where the first `characters` characters end: a pair of UTF-16 surrogates is one
+// character, and a half of one cannot be written to a UTF-8 file.
+static qsizetype endOfFirst(const QString& text, qsizetype characters)
+{
+    qsizetype at = 0;
+    for (; characters > 0 && at < text.size(); --characters)
+        at +=
+            text.at(at).isHighSurrogate() && at + 1 < text.size() && text.at(at + 1).isLowSurrogate() ? 2 : 1;
+    return at;
+}
+
 Parts split(const QString& domain, const QString& password)
 {
     const QString d = domain.trimmed();
     const QString p = password.trimmed();
-    return Parts{d.left(2) + QStringLiteral("***"), p.left(3) + QStringLiteral("***"),
-                 d.mid(2) + marker + p.mid(3)};
+    const qsizetype domainCut = endOfFirst(d, 2);
+    const qsizetype passwordCut = endOfFirst(p, 3);
+    return Parts{d.left(domainCut) + QStringLiteral("***"), p.left(passwordCut) + QStringLiteral("***"),
+                 d.mid(domainCut) + marker + p.mid(passwordCut)};
 }
 
 Restore restore(const std::optional<QString>& vkl01, const std::optional<QString>& vkl02,

@@ -42,6 +42,20 @@ private slots:
         QCOMPARE(back.credentials.password, QStringLiteral("密码很长的"));
     }
 
+    void aCharacterOutsideTheBasicPlaneIsNeverCutInHalf()
+    {
+        const QString domain = QStringLiteral("a\U0001F600.example");
+        const QString password = QStringLiteral("pa\U0001F511word");
+        const Parts parts = split(domain, password);
+        QCOMPARE(parts.vkl01, QStringLiteral("a\U0001F600***"));
+        QCOMPARE(parts.vkl02, QStringLiteral("pa\U0001F511***"));
+        const auto back =
+            restore(QString::fromUtf8(parts.vkl01.toUtf8()), QString::fromUtf8(parts.vkl02.toUtf8()),
+                    QString::fromUtf8(parts.line0.toUtf8()));
+        QCOMPARE(back.credentials.domain, domain);
+        QCOMPARE(back.credentials.password, password);
+    }
+
     void markerInsideThePasswordSplitsAtTheFirstOne()
     {
         const Parts parts = split("xy.example", "abc###*****def");
