@@ -62,8 +62,10 @@ QString usageText()
                           "      --save-login DOMAIN  save DOMAIN and its password (read from standard\n"
                           "                           input) for automatic login, and exit\n"
                           "      --status             whether a copy runs, its logins, addresses and\n"
-                          "                           mappings; exit status 0 when it runs and its last\n"
-                          "                           logins succeeded, 1 when one failed, 3 when none runs\n"
+                          "                           mappings; exit status 0 when it runs and each\n"
+                          "                           server's last login succeeded, 1 when one failed or\n"
+                          "                           went unanswered or none succeeded yet, 3 when none\n"
+                          "                           runs\n"
                           "      --router-mappings    every port mapping the router holds, one a line,\n"
                           "                           marking this machine's and the stored ones\n");
 }

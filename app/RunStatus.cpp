@@ -1,12 +1,11 @@
 #include "app/RunStatus.h"
 
-#include <QStringList>
-
-#include <algorithm>
-
 namespace {
 
 const QString loginPrefix = QStringLiteral("login: ");
+const QString noLoginYet = QStringLiteral("login: none yet");
+const QString unansweredPrefix = QStringLiteral("no answer: ");
+const QString sinceWord = QStringLiteral(" since ");
 const QString registeredWord = QStringLiteral("registered");
 
 QString orUnknown(const QString& value)
@@ -23,7 +22,9 @@ QString RunStatus::text() const
         lines << loginPrefix + login.key() + u' ' + login->time.toString(Qt::ISODate) + u' ' +
                      (login->registered ? registeredWord : login->result);
     if (logins.isEmpty())
-        lines << QStringLiteral("login: none yet");
+        lines << noLoginYet;
+    for (auto server = unansweredSince.cbegin(); server != unansweredSince.cend(); ++server)
+        lines << unansweredPrefix + server.key() + sinceWord + server->toString(Qt::ISODate);
     lines << QStringLiteral("published address: ") + orUnknown(publishedAddress)
           << QStringLiteral("public address: ") + orUnknown(publicAddress)
           << QStringLiteral("router: ") + orUnknown(router)
@@ -35,11 +36,24 @@ QString RunStatus::text() const
     return lines.join(u'\n') + u'\n';
 }
 
-bool lastLoginsSucceeded(const QString& statusText)
+StatusVerdict judgeStatus(const QString& statusText, const QDateTime& now)
 {
-    const QStringList lines = statusText.split(u'\n');
-    return std::all_of(lines.cbegin(), lines.cend(), [](const QString& line) {
-        return !line.startsWith(loginPrefix) || line == QStringLiteral("login: none yet") ||
-               line.endsWith(u' ' + registeredWord);
-    });
+    StatusVerdict verdict;
+    for (const QString& line : statusText.split(u'\n')) {
+        if (line == noLoginYet) {
+            verdict.reasons << QStringLiteral("no login has succeeded yet");
+        } else if (line.startsWith(loginPrefix) && !line.endsWith(u' ' + registeredWord)) {
+            verdict.reasons << QStringLiteral("the last login failed: ") + line.mid(loginPrefix.size());
+        } else if (line.startsWith(unansweredPrefix)) {
+            const qsizetype since = line.lastIndexOf(sinceWord);
+            const QDateTime sent = QDateTime::fromString(line.mid(since + sinceWord.size()), Qt::ISODate);
+            if (since > 0 && (!sent.isValid() || sent.secsTo(now) >= unansweredAfterSeconds))
+                verdict.reasons << QStringLiteral("no answer from %1 since %2")
+                                       .arg(
+                                           line.mid(unansweredPrefix.size(), since - unansweredPrefix.size()),
+                                           sent.toString(QStringLiteral("HH:mm")));
+        }
+    }
+    verdict.healthy = verdict.reasons.isEmpty();
+    return verdict;
 }

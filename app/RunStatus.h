@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 // What a running copy tells `kelvane --status`, as the lines of its status file.
 struct RunStatus
@@ -14,8 +15,10 @@ struct RunStatus
         QString result; // the reply in a word or two
     };
     QMap<QString, Login> logins; // by domain
-    QString publishedAddress;    // the address the last successful login published
-    QString publicAddress;       // as the provider's page sees this machine
+    // By server: the first send that no reply has answered yet.
+    QMap<QString, QDateTime> unansweredSince;
+    QString publishedAddress; // the address the last successful login published
+    QString publicAddress;    // as the provider's page sees this machine
     QString router;
     QString routerExternalAddress;
     QMap<QString, QString> mappings; // by public port and protocol: the mapping line
@@ -23,5 +26,15 @@ struct RunStatus
     QString text() const;
 };
 
-// Whether the status file's text says every domain's last login succeeded.
-bool lastLoginsSucceeded(const QString& statusText);
+// A send counts as unanswered once its reply is this late.
+constexpr int unansweredAfterSeconds = 60;
+
+// What `--status` makes of a status file's text at `now`: healthy only when
+// every server's last login succeeded and none has left a send unanswered;
+// otherwise why not, one reason a line.
+struct StatusVerdict
+{
+    bool healthy = false;
+    QStringList reasons;
+};
+StatusVerdict judgeStatus(const QString& statusText, const QDateTime& now);

@@ -67,7 +67,7 @@ int printStatus()
     const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
     if (!folder.error.isEmpty()) {
         printErrorLine(QStringLiteral("Cannot use the folder %1: %2").arg(folder.folder, folder.error));
-        return 4;
+        return 1;
     }
     FileInstanceLock probe;
     if (probe.acquire(FileInstanceLock::nameFor(folder.folder)) != LockOutcome::HeldElsewhere) {
@@ -77,10 +77,13 @@ int printStatus()
     printLine(QStringLiteral("Kelvane is running (settings in %1)").arg(folder.folder));
     QFile file(statusFilePath(folder.folder));
     if (!file.open(QIODevice::ReadOnly)) {
-        printLine(QStringLiteral("No status yet (%1)").arg(file.fileName()));
-        return 0;
+        printLine(QStringLiteral("No status yet (%1): no login has succeeded yet").arg(file.fileName()));
+        return 1;
     }
     const QString text = QString::fromUtf8(file.readAll());
     printLine(text.trimmed());
-    return lastLoginsSucceeded(text) ? 0 : 1;
+    const StatusVerdict verdict = judgeStatus(text, QDateTime::currentDateTime());
+    for (const QString& reason : verdict.reasons)
+        printLine(QStringLiteral("Not healthy: ") + reason);
+    return verdict.healthy ? 0 : 1;
 }

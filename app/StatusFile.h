@@ -39,6 +39,6 @@ private:
 };
 
 // `kelvane --status`: prints whether a copy runs for these settings and what
-// its status file says; 0 when it runs and its last logins succeeded, 1 when
-// one failed, 3 when no copy runs.
+// its status file says; 0 when it runs and every server's last login
+// succeeded, 3 when no copy runs, 1 otherwise with the reason.
 int printStatus();

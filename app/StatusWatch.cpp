@@ -35,13 +35,22 @@ StatusWatch::StatusWatch(Engine& engine, const QString& statusPath)
     // The secondary server's line stands beside the primary one's, so that a
     // refusal by either shows.
     for (LoginSession* session : {&logins.primary(), &logins.secondary()}) {
-        const QString suffix =
-            session == &logins.secondary() ? QStringLiteral(" (secondary DNS)") : QString();
+        const bool secondary = session == &logins.secondary();
+        const QString suffix = secondary ? QStringLiteral(" (secondary DNS)") : QString();
+        const QString server = secondary ? QStringLiteral("secondary DNS") : QStringLiteral("primary DNS");
         QObject::connect(session, &LoginSession::replied, &logins,
-                         [this, suffix](const QString& domain, LoginExchange::ReplyKind kind,
-                                        const QString& resolvedAddress) {
+                         [this, suffix, server](const QString& domain, LoginExchange::ReplyKind kind,
+                                                const QString& resolvedAddress) {
+                             m_status.unansweredSince.remove(server);
                              onLoginReply(domain + suffix, kind, resolvedAddress);
                          });
+        // Resends keep the time of the first send nobody answered.
+        QObject::connect(session, &LoginSession::loginSent, &logins, [this, server] {
+            if (!m_status.unansweredSince.contains(server)) {
+                m_status.unansweredSince.insert(server, QDateTime::currentDateTime());
+                update();
+            }
+        });
     }
     MappingKeeper& keeper = engine.mappingKeeper;
     QObject::connect(&keeper, &MappingKeeper::mappingAdded, &keeper, [this](const QString& line) {

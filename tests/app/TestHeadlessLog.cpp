@@ -51,12 +51,11 @@ private slots:
         QCOMPARE(priorityOf(Messages::PortMapping::portAdded(), c), LogPriority::Information);
     }
 
-    void statusTextAndTheLoginsItReports()
+    void statusHealthyOnlyWhenEveryServerAnswered()
     {
         RunStatus status;
-        QVERIFY(lastLoginsSucceeded(status.text()));
-        QVERIFY(status.text().contains("login: none yet\n"));
         const QDateTime when(QDate(2024, 5, 1), QTime(13, 0));
+        QCOMPARE(judgeStatus(status.text(), when).reasons, QStringList{"no login has succeeded yet"});
         status.logins.insert("a.example", {when, true, "registered"});
         status.publishedAddress = "11.22.33.2";
         status.mappings.insert("8080 TCP", "11.22.33.2:8080  TCP  192.168.1.10:80");
@@ -64,10 +63,19 @@ private slots:
         QVERIFY(text.startsWith("login: a.example 2024-05-01T13:00:00 registered\n"));
         QVERIFY(text.contains("\npublished address: 11.22.33.2\npublic address: unknown\nrouter: unknown\n"));
         QVERIFY(text.endsWith("\nmapping: 11.22.33.2:8080  TCP  192.168.1.10:80\n"));
-        QVERIFY(lastLoginsSucceeded(text));
-        status.logins.insert("b.example", {when, false, "not-registered"});
-        QVERIFY(!lastLoginsSucceeded(status.text()));
+        QVERIFY(judgeStatus(text, when).healthy);
+
+        status.unansweredSince.insert("primary DNS", when);
+        QVERIFY(judgeStatus(status.text(), when.addSecs(59)).healthy);
+        QCOMPARE(judgeStatus(status.text(), when.addSecs(60)).reasons,
+                 QStringList{"no answer from primary DNS since 13:00"});
+        status.unansweredSince.clear();
+        status.logins.insert("a.example (secondary DNS)", {when, false, "not-registered"});
+        QCOMPARE(judgeStatus(status.text(), when).reasons,
+                 QStringList{
+                     "the last login failed: a.example (secondary DNS) 2024-05-01T13:00:00 not-registered"});
     }
+
 };
 
 QTEST_GUILESS_MAIN(TestHeadlessLog)
