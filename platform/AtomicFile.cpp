@@ -51,6 +51,10 @@ void syncFolder(const QString& path)
     }
 }
 
+// What follows the file's name in its temporary copy's: a name nobody
+// gives a backup, so that only our own left-overs are ever taken.
+const QByteArray temporaryInfix = ".kelvane-tmp-";
+
 // The characters with which mkstemp replaces "XXXXXX".
 bool isTemplateCharacter(char c)
 {
@@ -94,7 +98,7 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& data, uns
                                 FileSync sync)
 {
     const QByteArray target = QFile::encodeName(path);
-    QByteArray temporary = target + ".XXXXXX";
+    QByteArray temporary = target + temporaryInfix + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return WriteResult::failure(reason(QStringLiteral("create a temporary file for"), path, errno));
@@ -122,7 +126,7 @@ void removeStaleTemporaries(const QStringList& paths)
     QList<QByteArray> candidates;
     for (const QString& path : paths) {
         const QFileInfo target(path);
-        const QByteArray prefix = QFile::encodeName(target.fileName()) + '.';
+        const QByteArray prefix = QFile::encodeName(target.fileName()) + temporaryInfix;
         const QByteArray folder = QFile::encodeName(target.absolutePath());
         DIR* dir = ::opendir(folder.constData());
         if (!dir)

@@ -21,7 +21,8 @@ WriteResult writeFileAtomically(const QString& path, const QByteArray& data, uns
                                 FileSync sync = FileSync::ToDisk);
 
 // Removes the temporary files that an interrupted writeFileAtomically left
-// beside each of `paths` (named after the file, a dot and six characters of
-// mkstemp's), each a copy of what was being written: only regular files of this
+// beside each of `paths` (named after the file, ".kelvane-tmp-" and six
+// characters of mkstemp's), each a copy of what was being written; any other
+// file, such as a user's backup, stays. Only regular files of this
 // user that no process holds open, so that a write in progress keeps its own.
 void removeStaleTemporaries(const QStringList& paths);

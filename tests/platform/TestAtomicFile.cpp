@@ -15,15 +15,23 @@ private slots:
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QDir(dir.path()).mkpath(QStringLiteral("config"));
-        QDir(dir.path()).mkpath(QStringLiteral("vkl.ini.dir123"));
-        const QStringList stale{QStringLiteral("vkl.ini.AbC123"), QStringLiteral("config/Vizivuri.q0W9e8")};
-        const QStringList kept{QStringLiteral("vkl.ini.Xy9zQ0"), // held open below
-                               QStringLiteral("vkl.ini"),           QStringLiteral("vkl.ini.abc12"),
-                               QStringLiteral("vkl.ini.abc1234"),   QStringLiteral("vkl.ini.ab-123"),
-                               QStringLiteral("yuming.ini.AbC123"), QStringLiteral("config/Vizivuri")};
+        QDir(dir.path()).mkpath(QStringLiteral("vkl.ini.kelvane-tmp-dir123"));
+        const QStringList stale{QStringLiteral("vkl.ini.kelvane-tmp-AbC123"),
+                                QStringLiteral("config/Vizivuri.kelvane-tmp-q0W9e8")};
+        // The user's backups, whatever their suffix, and a temporary file still held open.
+        const QStringList kept{QStringLiteral("vkl.ini.kelvane-tmp-Xy9zQ0"), // held open below
+                               QStringLiteral("vkl.ini"),
+                               QStringLiteral("vkl.ini.backup"),
+                               QStringLiteral("vkl.ini.old123"),
+                               QStringLiteral("config/Vizivuri.2024Q1"),
+                               QStringLiteral("vkl.ini.kelvane-tmp-abc12"),
+                               QStringLiteral("vkl.ini.kelvane-tmp-ab-123"),
+                               QStringLiteral("yuming.ini.kelvane-tmp-AbC123"),
+                               QStringLiteral("config/Vizivuri")};
         for (const QString& name : stale + kept)
             QVERIFY(writeFile(dir.filePath(name), "vkl01=ab***\n"));
-        QVERIFY(QFile::link(dir.filePath(stale[0]), dir.filePath(QStringLiteral("vkl.ini.link12"))));
+        QVERIFY(
+            QFile::link(dir.filePath(stale[0]), dir.filePath(QStringLiteral("vkl.ini.kelvane-tmp-link12"))));
         QFile held(dir.filePath(kept[0]));
         QVERIFY(held.open(QIODevice::ReadOnly));
 
@@ -32,9 +40,9 @@ private slots:
 
         for (const QString& name : stale)
             QVERIFY2(!QFile::exists(dir.filePath(name)), qPrintable(name));
-        for (const QString& name : kept + QStringList{QStringLiteral("vkl.ini.dir123")})
+        for (const QString& name : kept + QStringList{QStringLiteral("vkl.ini.kelvane-tmp-dir123")})
             QVERIFY2(QFile::exists(dir.filePath(name)), qPrintable(name));
-        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("vkl.ini.link12"))).isSymLink());
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("vkl.ini.kelvane-tmp-link12"))).isSymLink());
     }
 };
 
