@@ -24,7 +24,8 @@ QString headlessLoginProblem(const FileKeyStore& keyStore, const QString& progra
             .arg(keyStore.unreadableReason());
     case SavedLogin::Outcome::CannotTell:
         return QStringLiteral(
-                   "The saved login in %1 does not match the key store %2 (a save was cut short); %3")
+                   "The two files of the saved login, %1 and the key store %2, do not match (one was "
+                   "edited or a save was cut short); %3")
             .arg(settingsPath, keyStore.path(), again);
     case SavedLogin::Outcome::Restored:
         break;

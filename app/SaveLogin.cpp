@@ -1,5 +1,6 @@
 #include "app/SaveLogin.h"
 
+#include "messages/Messages.h"
 #include "platform/AtomicFile.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
@@ -63,6 +64,11 @@ int saveLogin(const QString& domain)
     }
     LocaleSystemLanguage language;
     const CodePage codePage = CodePage::forLanguage(language.languageId());
+    if (!SavedLogin::codePageHolds(codePage, domain, password)) {
+        printErrorLine(Messages::loginNotSavable(languageCodeFor(language.languageId()),
+                                                 QString::fromLatin1(codePage.name())));
+        return 1;
+    }
     const QString settingsPath = settingsFilePath(folder.folder);
     const LoadedLines loaded = loadTextLines(settingsPath, codePage);
     if (loaded.state == LoadedLines::State::Unreadable) {

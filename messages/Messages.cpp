@@ -185,10 +185,32 @@ QString savedCredentialsUnreadable(LanguageCode language, const QString& reason)
 
 QString savedCredentialsMismatched(LanguageCode language)
 {
-    return pick(language, QStringLiteral("保存的域名和密码前后不一致，没有恢复，请重新输入"),
-                QStringLiteral("保存的域名和密碼前後不一致，沒有恢復，請重新輸入"),
-                QStringLiteral("The saved domain and password do not belong together and were not restored; "
-                               "please type them again"));
+    return pick(
+        language,
+        QStringLiteral("保存域名和密码的两个文件（vkl.ini 和 Vizivuri）不一致（被修改过或保存被中断），"
+                       "没有恢复，请重新输入"),
+        QStringLiteral("保存域名和密碼的兩個檔案（vkl.ini 和 Vizivuri）不一致（被修改過或保存被中斷），"
+                       "沒有恢復，請重新輸入"),
+        QStringLiteral("The two files that hold the saved domain and password (vkl.ini and Vizivuri) "
+                       "do not match (one was edited or a save was cut short), so nothing was "
+                       "restored; please type them again"));
+}
+
+QString loginNotSavable(LanguageCode language, const QString& codePage)
+{
+    return pick(language, QStringLiteral("设置文件的编码（%1）无法保存这个域名或密码中的字符，没有保存"),
+                QStringLiteral("設定檔的編碼（%1）無法保存這個域名或密碼中的字元，沒有保存"),
+                QStringLiteral("The settings file's code page (%1) cannot hold a character of this domain or "
+                               "password: nothing was saved"))
+        .arg(codePage);
+}
+
+QString loginNotSendable(LanguageCode language)
+{
+    return pick(language, QStringLiteral("域名或密码中有控制字符或字节顺序标记，没有发送"),
+                QStringLiteral("域名或密碼中有控制字元或位元組順序標記，沒有發送"),
+                QStringLiteral("The domain or password holds a control character or a byte-order mark: "
+                               "nothing was sent"));
 }
 
 QString secondCopyUndetectable(LanguageCode language)

@@ -46,8 +46,13 @@ QString fixedAddressInvalid(LanguageCode language);
 QString savedCredentialsIncomplete(LanguageCode language);
 // The key store exists but cannot be read; the reason names it.
 QString savedCredentialsUnreadable(LanguageCode language, const QString& reason);
-// An interrupted save left halves of two logins: neither is restored.
+// The two files that hold the saved login do not match (one was edited, or a
+// save was cut short): nothing is restored.
 QString savedCredentialsMismatched(LanguageCode language);
+// The settings file's code page cannot hold the domain or the password: nothing was saved.
+QString loginNotSavable(LanguageCode language, const QString& codePage);
+// The domain or the password holds a control character or a byte-order mark: nothing is sent.
+QString loginNotSendable(LanguageCode language);
 QString secondCopyUndetectable(LanguageCode language);
 QString secondInstance();
 QString readFailed(LanguageCode language, const QString& file, const QString& reason);

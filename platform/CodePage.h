@@ -22,6 +22,8 @@ public:
 
     // A character without a mapping becomes "?".
     QByteArray encode(const QString& text) const;
+    // Every character of `text` has a mapping.
+    bool holds(const QString& text) const { return decode(encode(text)) == text; }
     // A byte sequence invalid in the code page becomes U+FFFD; never fails.
     QString decode(const QByteArray& bytes) const;
     // The text before the first NUL byte, as C-string texts from the network end.

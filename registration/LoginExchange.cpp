@@ -3,6 +3,8 @@
 #include "platform/CodePage.h"
 #include "settings/deployment.h"
 
+#include <algorithm>
+
 namespace LoginExchange {
 
 namespace {
@@ -68,6 +70,13 @@ int remotePort(const QString& serverHost, const QString& accountTypeLine)
         serverHost.contains(builtInZone(19), Qt::CaseInsensitive))
         port = designatedZonePort;
     return port;
+}
+
+bool isSendableCredential(const QString& text)
+{
+    return std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.category() == QChar::Other_Control || c == QChar::ByteOrderMark;
+    });
 }
 
 QString loginDatagram(const QString& domain, const QString& password, AddressMode mode,

@@ -46,6 +46,10 @@ enum class AddressMode
 QString loginDatagram(const QString& domain, const QString& password, AddressMode mode,
                       const QString& address);
 
+// No login goes out with a control character or a byte-order mark in its
+// domain or password: such a text was never typed, it came from a damaged file.
+bool isSendableCredential(const QString& text);
+
 // The address part of a login datagram: none in public mode.
 struct LoginDatagramAddress
 {

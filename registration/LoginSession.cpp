@@ -81,6 +81,10 @@ void LoginSession::sendLogin()
     emit localAddressChanged(m_localAddress);
     if (m_domain.trimmed().isEmpty() || m_password.trimmed().isEmpty())
         return;
+    if (!isSendableCredential(m_domain) || !isSendableCredential(m_password)) {
+        showStatus(Messages::loginNotSendable(m_language));
+        return;
+    }
     m_pageHost = primaryServerHost(m_domain, m_state.zoneList());
     const auto server = m_profile.server(m_pageHost, m_state.setting(SettingsLine::AccountType));
     if (!server) {

@@ -150,6 +150,12 @@ void SettingsStore::saveCredentials(const QString& domain, const QString& passwo
     // Half of the credentials would not match the other half left in the file.
     if (m_unreadableFiles.contains(settingsFileName))
         return;
+    if (!SavedLogin::codePageHolds(m_codePage, domain, password)) {
+        const QString refused = Messages::loginNotSavable(m_language, QString::fromLatin1(m_codePage.name()));
+        m_log.setStatus(refused);
+        m_log.appendHistory(refused);
+        return;
+    }
     bool fileAttempted = false;
     QStringList lines = m_state.settingsLines();
     const WriteResult saved = SavedLogin::save(m_platform.keyStore, lines, domain, password,

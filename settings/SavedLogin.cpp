@@ -11,6 +11,15 @@ namespace {
 using SavedCredentials::domainPrefixName;
 using SavedCredentials::passwordPrefixName;
 
+// The password's tail ends the line and was trimmed before it was saved.
+QString asSaved(const QString& line0)
+{
+    qsizetype end = line0.size();
+    while (end > 0 && line0.at(end - 1).isSpace())
+        --end;
+    return line0.left(end);
+}
+
 QString digest(const QString& line0)
 {
     return QString::fromLatin1(QCryptographicHash::hash(line0.toUtf8(), QCryptographicHash::Sha256).toHex());
@@ -65,7 +74,8 @@ WriteResult save(KeyStore& store, QStringList& settingsLines, const QString& dom
     const QString oldLine0 = settingsLines[SettingsLine::Credentials];
     const Stored stored = read(store);
     // The login on disk stays restorable until the settings file follows.
-    const std::optional<Pair> onDisk = oldLine0.trimmed().isEmpty() ? std::nullopt : pairOf(stored, oldLine0);
+    const std::optional<Pair> onDisk =
+        oldLine0.trimmed().isEmpty() ? std::nullopt : pairOf(stored, asSaved(oldLine0));
     const Pair previous = onDisk == fresh ? stored.previous : onDisk.value_or(Pair{});
     const WriteResult stores = store.setValues({
         {domainPrefixName, parts.vkl01},
@@ -81,8 +91,9 @@ WriteResult save(KeyStore& store, QStringList& settingsLines, const QString& dom
     return writeSettingsFile(settingsLines);
 }
 
-Restore restore(const KeyStore& store, const QString& line0)
+Restore restore(const KeyStore& store, const QString& fileLine0)
 {
+    const QString line0 = asSaved(fileLine0);
     if (line0.trimmed().isEmpty())
         return {};
     if (!store.unreadableReason().isEmpty())
@@ -95,6 +106,11 @@ Restore restore(const KeyStore& store, const QString& line0)
     if (restored.outcome != SavedCredentials::Outcome::Restored)
         return {Outcome::Incomplete, {}};
     return {Outcome::Restored, restored.credentials};
+}
+
+bool codePageHolds(const CodePage& codePage, const QString& domain, const QString& password)
+{
+    return codePage.holds(domain.trimmed()) && codePage.holds(password.trimmed());
 }
 
 } // namespace SavedLogin

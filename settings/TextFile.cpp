@@ -44,7 +44,10 @@ LoadedLines loadTextLines(const QString& path, const CodePage& codePage)
     const QByteArray bytes = file.read(maxTextFileBytes);
     if (file.error() != QFileDevice::NoError)
         return {LoadedLines::State::Unreadable, {}, file.errorString()};
-    return {LoadedLines::State::Loaded, splitLines(codePage.decode(bytes)), {}};
+    // An editor's UTF-8 byte-order mark is no part of the first line.
+    const QByteArray byteOrderMark("\xEF\xBB\xBF");
+    const QByteArray text = bytes.startsWith(byteOrderMark) ? bytes.mid(byteOrderMark.size()) : bytes;
+    return {LoadedLines::State::Loaded, splitLines(codePage.decode(text)), {}};
 }
 
 WriteResult saveTextLines(const QString& path, const QStringList& lines, const CodePage& codePage,

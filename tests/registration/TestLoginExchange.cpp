@@ -78,6 +78,14 @@ private slots:
                  QByteArray("verarod47b.vizi.example&&&\xC3\xDC\xC2\xEB&&&ip&&&"));
     }
 
+    void credentialsFromDamagedFilesAreNeverSent()
+    {
+        QVERIFY(isSendableCredential(QStringLiteral("名称.example pw 😀")));
+        for (const QString& bad : {QStringLiteral("de\uFEFFmo"), QStringLiteral("a\tb"),
+                                   QStringLiteral("a\x7F"), QStringLiteral("a\u0085")})
+            QVERIFY(!isSendableCredential(bad));
+    }
+
     void fixedAddressMustBeDottedDecimal()
     {
         for (const char* good : {"0.0.0.0", "203.0.113.5", "255.255.255.255"})

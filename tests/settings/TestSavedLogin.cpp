@@ -139,8 +139,20 @@ private slots:
         QCOMPARE(disk.restore().outcome, Outcome::CannotTell);
         disk.file = saved;
 
+        disk.file[0] += QStringLiteral("  \t"); // an editor's trailing blanks
+        QCOMPARE(disk.restore().outcome, Outcome::Restored);
+        QCOMPARE(disk.restore().credentials.password, QStringLiteral("secret"));
+
         QVERIFY(disk.store.removeValue(SavedCredentials::passwordPrefixName).ok());
         QCOMPARE(disk.restore().outcome, Outcome::Incomplete);
+    }
+
+    void loginsTheCodePageCannotHoldAreNotSaved()
+    {
+        QVERIFY(SavedLogin::codePageHolds(CodePage::windows1252(), "café.example", "pw?12345"));
+        QVERIFY(!SavedLogin::codePageHolds(CodePage::windows1252(), "a.example", "пароль123"));
+        QVERIFY(!SavedLogin::codePageHolds(CodePage::windows1252(), "a.example", "pw😀12345"));
+        QVERIFY(SavedLogin::codePageHolds(CodePage::gbk(), "名称.example", "密码"));
     }
 };
 

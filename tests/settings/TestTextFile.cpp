@@ -41,6 +41,9 @@ private slots:
         QVERIFY(saveTextLines(path, lines, CodePage::gbk()).ok());
         QCOMPARE(readFile(path), QByteArray("\xC3\xFB\xB3\xC6###*****\xC3\xDC\xC2\xEB\r\n1\r\n\r\n"));
         QCOMPARE(loadTextLines(path, CodePage::gbk()).lines, lines);
+        QVERIFY(writeFile(path, "\xEF\xBB\xBF"
+                                "ab###*****cd\r\n"));
+        QCOMPARE(loadTextLines(path, CodePage::windows1252()).lines, QStringList{"ab###*****cd"});
         QCOMPARE(loadTextLines(dir.filePath("missing.ini"), CodePage::gbk()).state,
                  LoadedLines::State::Missing);
         QCOMPARE(loadTextLines(dir.path(), CodePage::gbk()).state, LoadedLines::State::Unreadable);
