@@ -97,6 +97,9 @@ int runProgram(int& argc, char** argv, bool headless)
     std::unique_ptr<Browser> browser;
     if (headless)
         browser = std::make_unique<HeadlessBrowser>(output);
+    const QString statusPath = statusFilePath(folder.folder);
+    // Without the record --status looks for the status file where it would put its own.
+    instanceLock.record(statusPath.toUtf8());
     else
         browser = std::make_unique<DesktopBrowser>();
     QtHttpClient http;
@@ -131,7 +134,7 @@ int runProgram(int& argc, char** argv, bool headless)
             engine.logins.reloadSettingsFiles();
             engine.mappingKeeper.reloadFiles();
         });
-    const StatusWatch statusWatch(engine, statusFilePath(folder.folder));
+    const StatusWatch statusWatch(engine, statusPath);
     if (instance == LockOutcome::Undetectable)
         engine.logins.noteSecondCopyUndetectable();
     if (headless) {

@@ -57,7 +57,7 @@ int saveLogin(const QString& domain)
         return 1;
     }
     FileInstanceLock lock;
-    if (lock.acquire(FileInstanceLock::nameFor(folder.folder)) == LockOutcome::HeldElsewhere) {
+    if (lock.acquire(folder.folder) == LockOutcome::HeldElsewhere) {
         printErrorLine(
             QStringLiteral("Kelvane is running: close it first, as it would write over the saved login"));
         return 1;

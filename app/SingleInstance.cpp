@@ -7,7 +7,7 @@
 LockOutcome claimSingleInstance(InstanceLock& lock, MessageBoxes& messageBoxes, const QString& title,
                                 const QString& settingsFolder)
 {
-    const LockOutcome outcome = lock.acquire(FileInstanceLock::nameFor(settingsFolder));
+    const LockOutcome outcome = lock.acquire(settingsFolder);
     if (outcome == LockOutcome::HeldElsewhere)
         messageBoxes.show(title, Messages::secondInstance());
     return outcome;

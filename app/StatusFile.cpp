@@ -70,12 +70,14 @@ int printStatus()
         return 1;
     }
     FileInstanceLock probe;
-    if (probe.acquire(FileInstanceLock::nameFor(folder.folder)) != LockOutcome::HeldElsewhere) {
+    if (probe.acquire(folder.folder) != LockOutcome::HeldElsewhere) {
         printLine(QStringLiteral("Kelvane is not running (settings in %1)").arg(folder.folder));
         return 3;
     }
     printLine(QStringLiteral("Kelvane is running (settings in %1)").arg(folder.folder));
-    QFile file(statusFilePath(folder.folder));
+    // The running copy's own runtime folder may not be this one's.
+    const QString recorded = QString::fromUtf8(FileInstanceLock::recordOf(folder.folder));
+    QFile file(recorded.isEmpty() ? statusFilePath(folder.folder) : recorded);
     if (!file.open(QIODevice::ReadOnly)) {
         printLine(QStringLiteral("No status yet (%1): no login has succeeded yet").arg(file.fileName()));
         return 1;

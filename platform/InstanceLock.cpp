@@ -47,27 +47,51 @@ QString FileInstanceLock::nameFor(const QString& settingsFolder)
     return QStringLiteral("kelvane-") + QString::fromLatin1(digest.toHex().left(16)) + QStringLiteral(".lock");
 }
 
-LockOutcome FileInstanceLock::acquire(const QString& name)
+namespace {
+
+QString ownLockFile(const QString& settingsFolder)
+{
+    return settingsFolder + QStringLiteral("/kelvane.lock");
+}
+
+} // namespace
+
+LockOutcome FileInstanceLock::acquire(const QString& settingsFolder)
 {
     if (m_fd >= 0) {
         ::close(m_fd);
         m_fd = -1;
     }
+    const LockOutcome own = acquireAt(ownLockFile(settingsFolder));
+    if (own != LockOutcome::Undetectable)
+        return own;
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty()) {
-        const LockOutcome outcome = acquireIn(runtime, name);
+        const LockOutcome outcome = acquireAt(runtime + u'/' + nameFor(settingsFolder));
         if (outcome != LockOutcome::Undetectable)
             return outcome;
     }
     const QString fallback = privateFolder();
     if (!isPrivateFolder(QFile::encodeName(fallback)))
         return LockOutcome::Undetectable;
-    return acquireIn(fallback, name);
+    return acquireAt(fallback + u'/' + nameFor(settingsFolder));
 }
 
-LockOutcome FileInstanceLock::acquireIn(const QString& folder, const QString& name)
+bool FileInstanceLock::record(const QByteArray& text)
 {
-    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + name);
+    return m_fd >= 0 && ::ftruncate(m_fd, 0) == 0 &&
+           ::pwrite(m_fd, text.constData(), size_t(text.size()), 0) == text.size();
+}
+
+QByteArray FileInstanceLock::recordOf(const QString& settingsFolder)
+{
+    QFile file(ownLockFile(settingsFolder));
+    return file.open(QIODevice::ReadOnly) ? file.read(4096) : QByteArray();
+}
+
+LockOutcome FileInstanceLock::acquireAt(const QString& filePath)
+{
+    const QByteArray path = QFile::encodeName(filePath);
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return LockOutcome::Undetectable;

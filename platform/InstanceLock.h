@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 enum class LockOutcome
@@ -9,17 +10,20 @@ enum class LockOutcome
     Undetectable,  // no lock file could be made: whether another copy runs is unknown
 };
 
-// Marks that one copy of the program runs, for the life of the object.
+// Marks that one copy of the program runs with the settings in a folder, for
+// the life of the object.
 class InstanceLock
 {
 public:
     virtual ~InstanceLock() = default;
-    virtual LockOutcome acquire(const QString& name) = 0;
+    virtual LockOutcome acquire(const QString& settingsFolder) = 0;
 };
 
-// An exclusive flock on "$XDG_RUNTIME_DIR/<name>", held until destruction.
-// Without a usable runtime folder the lock file goes to "kelvane-<uid>" in the
-// temporary folder, made 0700 and refused when someone else owns it.
+// An exclusive flock on "kelvane.lock" in the settings folder itself, so that
+// every copy of this user on these files finds it, whatever its environment,
+// held until destruction. When no file can be made there, the lock file goes
+// to "$XDG_RUNTIME_DIR", else to "kelvane-<uid>" in the temporary folder, made
+// 0700 and refused when someone else owns it.
 class FileInstanceLock final : public InstanceLock
 {
 public:
@@ -28,16 +32,20 @@ public:
     FileInstanceLock(const FileInstanceLock&) = delete;
     FileInstanceLock& operator=(const FileInstanceLock&) = delete;
 
-    LockOutcome acquire(const QString& name) override;
+    LockOutcome acquire(const QString& settingsFolder) override;
+    // Leaves `text` in the held lock file for other copies to read.
+    bool record(const QByteArray& text);
+    // What the copy holding the lock of `settingsFolder` recorded.
+    static QByteArray recordOf(const QString& settingsFolder);
 
     // The per-user fallback folder.
     static QString privateFolder();
-    // One name per settings folder, whatever the language: two copies that
-    // share their files exclude each other, copies with files of their own do not.
+    // The fallback lock file's name: one per settings folder, whatever the
+    // language, so that copies with files of their own do not exclude each other.
     static QString nameFor(const QString& settingsFolder);
 
 private:
-    LockOutcome acquireIn(const QString& folder, const QString& name);
+    LockOutcome acquireAt(const QString& path);
 
     int m_fd = -1;
 };

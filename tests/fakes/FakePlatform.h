@@ -89,14 +89,14 @@ public:
     void show(const QString& caption, const QString& text) override { shown.append({caption, text}); }
 };
 
-// Held names are refused, as when another process holds them.
+// Held settings folders are refused, as when another process holds them.
 class FakeInstanceLock final : public InstanceLock
 {
 public:
     QStringList held;
-    LockOutcome acquire(const QString& name) override
+    LockOutcome acquire(const QString& settingsFolder) override
     {
-        return held.contains(name) ? LockOutcome::HeldElsewhere : LockOutcome::Taken;
+        return held.contains(settingsFolder) ? LockOutcome::HeldElsewhere : LockOutcome::Taken;
     }
 };
 

@@ -59,7 +59,7 @@ private slots:
         const QString folder = QStringLiteral("/home/u/.local/share/kelvane");
         QCOMPARE(claimSingleInstance(lock, boxes, "RARA2.0", folder), LockOutcome::Taken);
         QVERIFY(boxes.shown.isEmpty());
-        lock.held << FileInstanceLock::nameFor(folder);
+        lock.held << folder;
         QCOMPARE(claimSingleInstance(lock, boxes, "Kelvane2.0", folder), LockOutcome::HeldElsewhere);
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown.first().first, QString("Kelvane2.0"));

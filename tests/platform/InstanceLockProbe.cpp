@@ -1,6 +1,6 @@
-// Test helper: takes the instance lock <name>. "try" exits at once, 0 when the
-// lock was taken and 1 when refused; "hold" prints "locked" and keeps the lock
-// until its standard input closes.
+// Test helper: takes the instance lock of the settings folder <folder>. "try"
+// exits at once, 0 when the lock was taken and 1 when refused; "hold" records
+// "recorded", prints "locked" and keeps the lock until its standard input closes.
 #include "platform/InstanceLock.h"
 
 #include <cstdio>
@@ -14,6 +14,7 @@ int main(int argc, char* argv[])
     if (lock.acquire(QString::fromLocal8Bit(argv[1])) == LockOutcome::HeldElsewhere)
         return 1;
     if (std::strcmp(argv[2], "hold") == 0) {
+        lock.record("recorded");
         std::puts("locked");
         std::fflush(stdout);
         while (std::getchar() != EOF) {

@@ -14,19 +14,18 @@ class TestInstanceLock : public QObject
 
 private:
     QTemporaryDir m_runtime;
+    QTemporaryDir m_settings;
 
-    QProcessEnvironment environment() const
+    int tryLock(const QString& folder, bool withRuntimeFolder = true) const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
-        return env;
-    }
-
-    int tryLock(const QString& name) const
-    {
+        if (withRuntimeFolder)
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtime.path());
+        else
+            env.remove(QStringLiteral("XDG_RUNTIME_DIR"));
         QProcess probe;
-        probe.setProcessEnvironment(environment());
-        probe.start(QStringLiteral(INSTANCE_LOCK_PROBE), {name, QStringLiteral("try")});
+        probe.setProcessEnvironment(env);
+        probe.start(QStringLiteral(INSTANCE_LOCK_PROBE), {folder, QStringLiteral("try")});
         if (!probe.waitForFinished(10000)) {
             probe.kill();
             probe.waitForFinished(1000);
@@ -35,10 +34,9 @@ private:
         return probe.exitCode();
     }
 
-    bool startHolder(QProcess& holder, const QString& name) const
+    bool startHolder(QProcess& holder, const QString& folder) const
     {
-        holder.setProcessEnvironment(environment());
-        holder.start(QStringLiteral(INSTANCE_LOCK_PROBE), {name, QStringLiteral("hold")});
+        holder.start(QStringLiteral(INSTANCE_LOCK_PROBE), {folder, QStringLiteral("hold")});
         return holder.waitForReadyRead(10000) && holder.readAll() == "locked\n";
     }
 
@@ -46,22 +44,28 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_runtime.isValid());
+        QVERIFY(m_settings.isValid());
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
 
+    // A copy started without the runtime folder (su -, cron) finds the lock too.
     void secondProcessIsRefusedWhileTheFirstRuns()
     {
+        QTemporaryDir other;
         QProcess holder;
-        QVERIFY(startHolder(holder, QStringLiteral("Kelvane2.0")));
-        QCOMPARE(tryLock(QStringLiteral("Kelvane2.0")), 1);
-        QCOMPARE(tryLock(QStringLiteral("RARA2.0")), 0);
-        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("Kelvane2.0")), LockOutcome::HeldElsewhere);
+        QVERIFY(startHolder(holder, m_settings.path()));
+        QCOMPARE(tryLock(m_settings.path()), 1);
+        QCOMPARE(tryLock(m_settings.path(), /*withRuntimeFolder=*/false), 1);
+        QCOMPARE(tryLock(other.path()), 0);
+        FileInstanceLock probe;
+        QCOMPARE(probe.acquire(m_settings.path()), LockOutcome::HeldElsewhere);
+        QCOMPARE(FileInstanceLock::recordOf(m_settings.path()), QByteArray("recorded"));
 
         holder.closeWriteChannel();
         QVERIFY(holder.waitForFinished(10000));
         QCOMPARE(holder.exitCode(), 0);
-        QCOMPARE(tryLock(QStringLiteral("Kelvane2.0")), 0);
-        QVERIFY(QFileInfo::exists(m_runtime.filePath(QStringLiteral("Kelvane2.0"))));
+        QCOMPARE(tryLock(m_settings.path()), 0);
+        QVERIFY(QFileInfo::exists(m_settings.filePath(QStringLiteral("kelvane.lock"))));
     }
 
     void oneNamePerSettingsFolder()
@@ -81,19 +85,23 @@ private slots:
     void lockEndsWithTheObjectAndIsNotInherited()
     {
         auto first = std::make_unique<FileInstanceLock>();
-        QCOMPARE(first->acquire(QStringLiteral("inherit")), LockOutcome::Taken);
-        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("inherit")), LockOutcome::HeldElsewhere);
+        QTemporaryDir other;
+        QCOMPARE(first->acquire(m_settings.path()), LockOutcome::Taken);
+        QCOMPARE(FileInstanceLock().acquire(m_settings.path()), LockOutcome::HeldElsewhere);
         // A child started while the lock is held must not keep it alive.
         QProcess child;
-        QVERIFY(startHolder(child, QStringLiteral("other")));
+        QVERIFY(startHolder(child, other.path()));
         first.reset();
-        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("inherit")), LockOutcome::Taken);
+        QCOMPARE(FileInstanceLock().acquire(m_settings.path()), LockOutcome::Taken);
         child.closeWriteChannel();
         QVERIFY(child.waitForFinished(10000));
     }
 
+    // A settings folder that takes no file (here none at all) locks elsewhere.
     void withoutAUsableRuntimeFolderUsesAPrivateTemporaryFolder()
     {
+        const QString settings = QStringLiteral("/nonexistent/settings");
+        const QString name = FileInstanceLock::nameFor(settings);
         QTemporaryDir temporary;
         qputenv("TMPDIR", QFile::encodeName(temporary.path()));
         const QString privateFolder = FileInstanceLock::privateFolder();
@@ -101,16 +109,16 @@ private slots:
         for (const QByteArray& runtime : {QByteArray(), QByteArray("/nonexistent/runtime")}) {
             qputenv("XDG_RUNTIME_DIR", runtime);
             FileInstanceLock lock;
-            QCOMPARE(lock.acquire(QStringLiteral("Kelvane2.0")), LockOutcome::Taken);
-            QCOMPARE(FileInstanceLock().acquire(QStringLiteral("Kelvane2.0")), LockOutcome::HeldElsewhere);
-            QVERIFY(QFileInfo(privateFolder + QStringLiteral("/Kelvane2.0")).isFile());
+            QCOMPARE(lock.acquire(settings), LockOutcome::Taken);
+            QCOMPARE(FileInstanceLock().acquire(settings), LockOutcome::HeldElsewhere);
+            QVERIFY(QFileInfo(privateFolder + u'/' + name).isFile());
             QCOMPARE(QFile::permissions(privateFolder) & 0x0077, QFileDevice::Permissions());
         }
 
         // A folder of that name that is not ours (here a link to a shared one) is refused.
         QVERIFY(QDir(privateFolder).removeRecursively());
         QVERIFY(QFile::link(temporary.path(), privateFolder));
-        QCOMPARE(FileInstanceLock().acquire(QStringLiteral("Kelvane2.0")), LockOutcome::Undetectable);
+        QCOMPARE(FileInstanceLock().acquire(settings), LockOutcome::Undetectable);
         qunsetenv("TMPDIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
     }
