@@ -47,6 +47,16 @@ void printLogs(Engine& all, HeadlessOutput& output)
                      });
     QObject::connect(&engine, &LoginEngine::statusChanged, &engine,
                      [&output](const QString& text) { output.statusBar(text); });
+    QObject::connect(
+        &engine.checks(), &AddressChecks::checkStatusShown, &engine,
+        [&output](Messages::CheckStatus status, const QString& text) { output.checkStatus(status, text); });
+    for (LoginSession* session : {&engine.primary(), &engine.secondary()}) {
+        const bool secondary = session == &engine.secondary();
+        QObject::connect(session, &LoginSession::loginSent, &engine,
+                         [&output, secondary] { output.loginSent(secondary); });
+        QObject::connect(session, &LoginSession::replied, &engine,
+                         [&output, secondary] { output.loginAnswered(secondary); });
+    }
     QObject::connect(&all.mappingKeeper, &MappingKeeper::logged, &all.mappingKeeper,
                      [&output](const QString& line) { output.portMappingLine(line); });
 }
@@ -70,7 +80,8 @@ int runProgram(int& argc, char** argv, bool headless)
     const QString title = applicationTitle(language.languageId());
     QCoreApplication::setApplicationName(title);
 
-    HeadlessOutput output(standardOutputIsJournal(), languageCodeFor(language.languageId()));
+    SystemClock clock;
+    HeadlessOutput output(standardOutputIsJournal(), languageCodeFor(language.languageId()), clock);
     std::unique_ptr<MessageBoxes> messageBoxes;
     if (headless)
         messageBoxes = std::make_unique<HeadlessMessageBoxes>(output);
@@ -86,6 +97,9 @@ int runProgram(int& argc, char** argv, bool headless)
     const LockOutcome instance = claimSingleInstance(instanceLock, *messageBoxes, title, folder.folder);
     if (instance == LockOutcome::HeldElsewhere)
         return headless ? 1 : 0;
+    const QString statusPath = statusFilePath(folder.folder);
+    // Without the record --status looks for the status file where it would put its own.
+    instanceLock.record(statusPath.toUtf8());
     // An installed program keeps the port mappings' files there too, wherever it was started.
     if (folder.installed)
         QDir::setCurrent(folder.folder);
@@ -97,13 +111,9 @@ int runProgram(int& argc, char** argv, bool headless)
     std::unique_ptr<Browser> browser;
     if (headless)
         browser = std::make_unique<HeadlessBrowser>(output);
-    const QString statusPath = statusFilePath(folder.folder);
-    // Without the record --status looks for the status file where it would put its own.
-    instanceLock.record(statusPath.toUtf8());
     else
         browser = std::make_unique<DesktopBrowser>();
     QtHttpClient http;
-    SystemClock clock;
     NetlinkAddressWatch addressWatch;
     const Platform platform{language,
                             keyStore,
@@ -120,7 +130,7 @@ int runProgram(int& argc, char** argv, bool headless)
     if (headless) {
         const QString problem = headlessLoginProblem(keyStore, folder.folder, language.languageId());
         if (!problem.isEmpty()) {
-            printErrorLine(problem);
+            output.error(problem);
             return 1;
         }
     }

@@ -220,6 +220,37 @@ QString secondCopyUndetectable(LanguageCode language)
                 QStringLiteral("Cannot tell whether another copy is running"));
 }
 
+QString dnsServerName(LanguageCode language, bool secondary)
+{
+    return secondary ? pick(language, QStringLiteral("辅DNS"), QStringLiteral("輔DNS"),
+                            QStringLiteral("secondary DNS"))
+                     : pick(language, QStringLiteral("主DNS"), QStringLiteral("主DNS"),
+                            QStringLiteral("primary DNS"));
+}
+
+QString noAnswerSince(LanguageCode language, const QString& server, const QString& time)
+{
+    return pick(language, QStringLiteral("%1 自 %2 起没有回应"), QStringLiteral("%1 自 %2 起沒有回應"),
+                QStringLiteral("no answer from %1 since %2"))
+        .arg(server, time);
+}
+
+QString answersAgain(LanguageCode language, const QString& server)
+{
+    return pick(language, QStringLiteral("%1 又有回应了"), QStringLiteral("%1 又有回應了"),
+                QStringLiteral("%1 answers again"))
+        .arg(server);
+}
+
+QString unchangedSummary(LanguageCode language, int checks, int routerPolls)
+{
+    return pick(language, QStringLiteral("没有变化：检测 %1 次，取路由器外网IP %2 次"),
+                QStringLiteral("沒有變化：檢測 %1 次，取路由器外網IP %2 次"),
+                QStringLiteral("unchanged: %1 checks, %2 router polls"))
+        .arg(checks)
+        .arg(routerPolls);
+}
+
 QString secondInstance()
 {
     return QStringLiteral("Software has been running...");

@@ -54,6 +54,11 @@ QString loginNotSavable(LanguageCode language, const QString& codePage);
 // The domain or the password holds a control character or a byte-order mark: nothing is sent.
 QString loginNotSendable(LanguageCode language);
 QString secondCopyUndetectable(LanguageCode language);
+// What a run without a screen says of the DNS servers and of its quiet hours.
+QString dnsServerName(LanguageCode language, bool secondary);
+QString noAnswerSince(LanguageCode language, const QString& server, const QString& time);
+QString answersAgain(LanguageCode language, const QString& server);
+QString unchangedSummary(LanguageCode language, int checks, int routerPolls);
 QString secondInstance();
 QString readFailed(LanguageCode language, const QString& file, const QString& reason);
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason);

@@ -143,6 +143,7 @@ void AddressChecks::logInAgain(const QString& seen)
 void AddressChecks::showCheckStatus(CheckStatus status, bool inLog)
 {
     const QString text = m_log.timeOfDay() + Messages::checkStatus(m_language, status, publishedAddress());
+    emit checkStatusShown(status, text);
     m_log.setStatus(text);
     if (inLog)
         m_log.setLine(0, text);

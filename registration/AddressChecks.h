@@ -63,6 +63,8 @@ signals:
     void reloginWanted();
     // The two address pages disagree: no login may run.
     void loginsHalted();
+    // A status of the checks, just before it is shown.
+    void checkStatusShown(Messages::CheckStatus status, const QString& text);
 
 private:
     void createChannels();

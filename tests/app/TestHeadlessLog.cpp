@@ -1,5 +1,7 @@
+#include "app/HeadlessOutput.h"
 #include "app/LogLine.h"
 #include "app/RunStatus.h"
+#include "fakes/FakePlatform.h"
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 
@@ -76,6 +78,66 @@ private slots:
                      "the last login failed: a.example (secondary DNS) 2024-05-01T13:00:00 not-registered"});
     }
 
+    // Ten minutes as the engine reports them: a check every 9 s, a router
+    // poll every 11 s; then the provider out of reach, its logins failing every 6 s.
+    void eventsNotChatter()
+    {
+        using Messages::CheckStatus;
+        namespace Mapping = Messages::PortMapping;
+        const LanguageCode jt = LanguageCode::Jt;
+        FakeClock clock;
+        QStringList out;
+        HeadlessOutput output(/*journal=*/true, jt, clock, [&out](const QString& line) { out << line; });
+        const auto show = [&](int line, const QString& text) {
+            output.statusBar(text);
+            output.eventLogLine(line, text);
+        };
+        const auto check = [&](CheckStatus status) {
+            const QString text = "09:05:03" + Messages::checkStatus(jt, status, "11.22.33.2");
+            output.checkStatus(status, text);
+            show(0, text);
+        };
+        const auto poll = [&](const QString& outcome) {
+            output.portMappingLine(Mapping::externalAddressRequested());
+            if (outcome == Mapping::externalAddressFailed()) {
+                output.portMappingLine(outcome);
+                return;
+            }
+            output.portMappingLine(Mapping::externalAddressRead());
+            output.portMappingLine(outcome);
+        };
+        for (int second = 0; second < 600; ++second) {
+            if (second % 9 == 0) {
+                check(CheckStatus::ServerCheckStarted);
+                check(CheckStatus::ServerCheckNoChange);
+            }
+            if (second % 11 == 0)
+                poll(Mapping::externalAddress(second < 300 ? "11.22.33.2" : "11.22.33.3"));
+        }
+        QCOMPARE(out.size(), 2 + 3 + 3); // the first check, the first poll, the poll of a new address
+        QVERIFY(out.at(0).startsWith("<6>[主DNS] "));
+        output.saySummary();
+        QCOMPARE(out.last(), "<6>" + Messages::unchangedSummary(jt, 66, 53));
+
+        qsizetype afterOneMinute = 0;
+        for (int second = 0; second < 600; second += 6) {
+            if (second == 60)
+                afterOneMinute = out.size();
+            clock.time = clock.time.addSecs(6);
+            output.loginSent(false);
+            show(0, Messages::loginSent("09:05:03"));
+            show(0, Messages::sendFailed(jt));
+            output.eventLogLine(3, "2026-12-7 9:05:03 " + Messages::loginFailed(jt));
+            poll(Mapping::externalAddressFailed());
+            if (output.unansweredTimer.isRunning() && second >= 60)
+                output.unansweredTimer.fire();
+        }
+        const QString noAnswer =
+            "<4>" + Messages::noAnswerSince(jt, Messages::dnsServerName(jt, false), "09:05");
+        QCOMPARE(out.mid(afterOneMinute), QStringList{noAnswer});
+        output.loginAnswered(false);
+        QCOMPARE(out.last(), "<6>" + Messages::answersAgain(jt, Messages::dnsServerName(jt, false)));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestHeadlessLog)

@@ -8,6 +8,8 @@
 #             and a new external address: mappings applied again, logged in again
 #   headless  the same with --headless, which also prints the success line
 #   silent    the primary server leaves the first login unanswered: it is sent again 15 s later
+#   journal   --headless: the lines printed in a minute of normal operation, and in
+#             a minute of an outage (the provider stopped) after its first minute
 # Exits 77 (skipped) when not run as root.
 set -uo pipefail
 if [ "$(id -u)" != 0 ]; then
@@ -48,7 +50,9 @@ stop_program() {
     status=$?
     pid=
 }
-trap 'stop_program; "$world" down >/dev/null 2>&1' EXIT
+provider_pid() { cat "$WORLD_DIR/provider.pid" 2>/dev/null; }
+trap 'p=$(provider_pid); [ -n "$p" ] && kill -CONT "$p" 2>/dev/null; stop_program; "$world" down >/dev/null 2>&1' EXIT
+lines_printed() { wc -l < "$WORLD_DIR/out"; }
 
 start_world() {
     "$world" up "$build" "$@" >/dev/null || { echo "FAILED: the closed world did not come up"; exit 1; }
@@ -151,6 +155,29 @@ silent)
     check "after 15 s, not sooner" '[ $((second - first)) -ge 14500 ] && [ $((second - first)) -le 17000 ]'
     check "and is registered then" \
         'wait_for 5 "[ \"\$(sed -n 6p \"$WORLD_DIR/program/vkl.ini\" | tr -d \"\\r\")\" = 6 ]"'
+    ;;
+journal)
+    start_world
+    start_program --headless
+    check "logs in and applies the mappings" 'wait_for 15 "[ \$(logins 9715) -ge 1 ]" && wait_for 20 both_mapped'
+    sleep 20 # the first check and router poll are printed
+    before=$(lines_printed)
+    sleep 60
+    normal=$(($(lines_printed) - before))
+    echo "normal operation: $normal lines in a minute"
+    check "a minute of normal operation prints at most one line" '[ "$normal" -le 1 ]'
+    kill -STOP "$(provider_pid)"
+    "$world" set-external-address 11.22.33.3
+    check "a silent provider is said once, naming the server" \
+        'wait_for 100 "grep -q \"no answer from primary DNS since [0-9][0-9]:[0-9][0-9]\$\" \"$WORLD_DIR/out\""'
+    before=$(lines_printed)
+    sleep 60
+    outage=$(($(lines_printed) - before))
+    echo "outage after its first minute: $outage lines in a minute"
+    check "a minute of the outage after that prints at most one line" '[ "$outage" -le 1 ]'
+    kill -CONT "$(provider_pid)"
+    check "and once when it answers again" 'wait_for 40 "grep -q \"primary DNS answers again\" \"$WORLD_DIR/out\""'
+    check "one notice each" '[ "$(grep -c "no answer from primary DNS" "$WORLD_DIR/out")" -eq 1 ]'
     ;;
 *)
     echo "unknown scenario $scenario"
