@@ -4,6 +4,12 @@
 
 namespace Text = Messages::PortMapping;
 
+namespace {
+
+constexpr qsizetype maxShownPerChannel = 256;
+
+} // namespace
+
 void JournalFilter::expectRoutineCheck(const QString& text, bool result)
 {
     m_routineCheck = text;
@@ -42,6 +48,9 @@ QStringList JournalFilter::takeStatus(Channel channel, const QString& text)
     QSet<QString>& shown = m_shown[channel];
     if (shown.contains(text))
         return {};
+    // A status that carries a changing value never repeats: it must not grow the set for ever.
+    if (shown.size() >= maxShownPerChannel)
+        shown.clear();
     shown.insert(text);
     m_checkShown = false;
     return {text};

@@ -55,6 +55,7 @@ if [ "$(id -u)" = 0 ]; then
     tries=50
     while [ "$tries" -gt 0 ] && ! "$kelvane" --status 2>/dev/null | grep -q "^router: "; do sleep 0.2; tries=$((tries - 1)); done
     check "--status with a running copy that has no login yet exits with 1 and says why" 'out=$("$kelvane" --status); [ $? -eq 1 ] && echo "$out" | grep -q "^Kelvane is running" && echo "$out" | grep -q "^Not healthy: no login has succeeded yet$"'
+    check "a copy started without XDG_RUNTIME_DIR (su -, cron) finds it: --status reads its status, --save-login is refused" 'env -u XDG_RUNTIME_DIR "$kelvane" --status | grep -q "^router: " && ! echo y | env -u XDG_RUNTIME_DIR "$kelvane" --save-login d.second.example >/dev/null 2>&1'
     check "a copy under another language is refused while it runs" 'echo x | env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.UTF-8 "$kelvane" --save-login c.second.example >/dev/null 2>&1; [ $? -eq 1 ] && out=$(env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.UTF-8 timeout 20 unshare --net "$kelvane" --headless 2>&1); [ $? -eq 1 ]'
     check "a copy with its own settings folder is not" 'echo charlie3 | "$work/second/kelvane" --save-login c.second.example >/dev/null'
     kill -TERM "$first" 2>/dev/null
