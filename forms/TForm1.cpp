@@ -57,8 +57,9 @@ void TForm1::connectControls()
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
     connect(Label9, &ClickableLabel::clicked, this, [this] { Label9Click(); });
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // Hiding the icon inside its own event would pull it from under Qt.
         if (reason == QSystemTrayIcon::Trigger)
-            TrayIconLeftClick();
+            QTimer::singleShot(0, this, [this] { TrayIconLeftClick(); });
     });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
     // Enter in a login field presses "登录", in the address box "转到".

@@ -11,7 +11,6 @@
 #include "ui/WebPane.h"
 
 #include <QCheckBox>
-#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +20,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <utility>
 
@@ -71,7 +71,11 @@ TForm111::TForm111(const Platform& platform, AppShell& shell, MappingKeeper& kee
 {
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
+    m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
     m_trayIcon->setToolTip(QStringLiteral("vore2008"));
+    // Set on the icon, the menu is run by the tray host, or by Qt, and a
+    // StatusNotifier host gets it exported.
+    m_trayIcon->setContextMenu(PopupMenu1);
     connectControls();
     connectKeeper();
     FormCreate();
@@ -183,12 +187,14 @@ void TForm111::connectControls()
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             [this] { Label11Click(); });
     connect(Edit5, &QLineEdit::textChanged, this, [this] { Edit5Change(); });
+    // The icon is hidden on a restore: never while its own event is being
+    // delivered, so the restore waits for the event loop.
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
-            TrayIconLeftClick();
-        else if (reason == QSystemTrayIcon::Context)
-            TrayIconRightClick();
+            QTimer::singleShot(0, this, [this] { TrayIconLeftClick(); });
     });
+    connect(PopupMenu1, &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, this, [this] { PopupMenu1Closed(); }); });
     // An address the user typed stays; the one this machine has on the way
     // to the router replaces any other.
     connect(Edit1, &QLineEdit::textEdited, this,
@@ -284,9 +290,8 @@ void TForm111::TrayIconLeftClick()
     restoreApplication();
 }
 
-void TForm111::TrayIconRightClick()
+void TForm111::PopupMenu1Closed()
 {
-    PopupMenu1->exec(QCursor::pos());
     restoreApplication();
 }
 

@@ -67,11 +67,11 @@ public:
     void N1Click();
     void N2Click();
 
-    // The application's minimise handler while this window lives, and the
-    // tray icon's clicks.
+    // The application's minimise handler while this window lives, the tray
+    // icon's left click, and the end of its menu (whichever item was picked).
     void ApplicationMinimize();
     void TrayIconLeftClick();
-    void TrayIconRightClick();
+    void PopupMenu1Closed();
     bool isInTray() const;
 
     // The mappings the router holds, in a window of their own.
