@@ -4,6 +4,7 @@
 #include "registration/ClientState.h"
 #include "registration/LoginEngine.h"
 #include "settings/SettingsLines.h"
+#include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
 #include "ui/EventLog.h"
@@ -27,6 +28,7 @@ TForm1::TForm1(const Platform& platform, AppShell& shell, ClientState& state, Lo
           [this] { releaseWebPanes(); }),
       m_platform(platform), m_shell(shell), m_state(state), m_engine(engine)
 {
+    installAccessibleControls();
     setWindowIcon(appIcon());
     m_shell.mainWindow = this;
     buildLayout();

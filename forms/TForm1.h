@@ -101,6 +101,7 @@ private:
     void buildLayout();
     void nameControls();
     void buildMenus(QToolBar* toolbar);
+    void addMnemonic(char key, QAction* action);
     QAction* addPageAction(QMenu* menu, const char* control, const char* text, const QString& url);
     void openPage(const QString& url);
     void createWebPanes();

@@ -4,6 +4,7 @@
 #include "messages/Messages.h"
 #include "portmap/MappingKeeper.h"
 #include "settings/ProviderPages.h"
+#include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
 #include "ui/LogBox.h"
@@ -44,10 +45,13 @@ QLabel* redLabel(QWidget* parent, const QRect& where)
     return result;
 }
 
-QLineEdit* field(const QString& text, QWidget* parent, const QRect& where)
+// A field with its label, which names it to a screen reader.
+QLineEdit* field(const QString& name, const QRect& nameWhere, const QString& text, QWidget* parent,
+                 const QRect& where)
 {
     auto* result = new QLineEdit(text, parent);
     result->setGeometry(where);
+    label(name, parent, nameWhere)->setBuddy(result);
     return result;
 }
 
@@ -69,6 +73,7 @@ TForm111::TForm111(const Platform& platform, AppShell& shell, MappingKeeper& kee
           platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),
       m_platform(platform), m_shell(shell), m_keeper(keeper)
 {
+    installAccessibleControls();
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
@@ -92,22 +97,27 @@ void TForm111::buildLayout()
     windowFont.setPixelSize(13);
     setFont(windowFont);
 
-    label(QStringLiteral("已设置的端口映射：     "), this, {8, 6, 140, 16});
+    auto* listHeading = label(QStringLiteral("已设置的端口映射：     "), this, {8, 6, 140, 16});
     Label6 = redLabel(this, {150, 6, 230, 16});
     Label10 = redLabel(this, {8, 136, 200, 16});
     // The log lies beneath the list, as it always has: created first, so drawn under it.
     Memo1 = memo<LogBox>(this, {8, 24, 370, 110});
     Memo2 = memo<QPlainTextEdit>(this, {8, 24, 370, 110});
+    listHeading->setBuddy(Memo2);
+    // A tab in a mapping line would break it; Tab moves on instead.
+    Memo2->setTabChangesFocus(true);
+    // Never seen, so never focused.
+    Memo1->setFocusPolicy(Qt::NoFocus);
 
-    label(QStringLiteral("本机地址   "), this, {8, 158, 70, 20});
-    Edit1 = field(QStringLiteral("0.0.0.0"), this, {78, 156, 110, 22});
-    label(QStringLiteral("本机端口   "), this, {196, 158, 70, 20});
-    Edit2 = field(QStringLiteral("80"), this, {266, 156, 60, 22});
-    label(QStringLiteral("公网地址   "), this, {8, 184, 70, 20});
-    Edit3 = field(QStringLiteral("0.0.0.0"), this, {78, 182, 110, 22});
+    Edit1 = field(QStringLiteral("本机地址   "), {8, 158, 70, 20}, QStringLiteral("0.0.0.0"), this,
+                  {78, 156, 110, 22});
+    Edit2 = field(QStringLiteral("本机端口   "), {196, 158, 70, 20}, QStringLiteral("80"), this,
+                  {266, 156, 60, 22});
+    Edit3 = field(QStringLiteral("公网地址   "), {8, 184, 70, 20}, QStringLiteral("0.0.0.0"), this,
+                  {78, 182, 110, 22});
     Edit3->setReadOnly(true);
-    label(QStringLiteral("公网端口   "), this, {196, 184, 70, 20});
-    Edit4 = field(QStringLiteral("80"), this, {266, 182, 60, 22});
+    Edit4 = field(QStringLiteral("公网端口   "), {196, 184, 70, 20}, QStringLiteral("80"), this,
+                  {266, 182, 60, 22});
 
     auto* GroupBox1 = new QGroupBox(QStringLiteral("类型"), this);
     GroupBox1->setGeometry(8, 208, 120, 44);
@@ -142,6 +152,22 @@ void TForm111::buildLayout()
     CheckBox1->setVisible(false);
     Edit5 = new QLineEdit(QStringLiteral("60"), this);
     Edit5->setVisible(false);
+
+    // As the controls are seen: list, fields row by row, options, buttons, links.
+    for (auto [first, second] : {std::pair<QWidget*, QWidget*>{Memo2, Edit1},
+                                 {Edit1, Edit2},
+                                 {Edit2, Edit3},
+                                 {Edit3, Edit4},
+                                 {Edit4, RadioButton1},
+                                 {RadioButton1, RadioButton2},
+                                 {RadioButton2, RadioButton3},
+                                 {RadioButton3, RadioButton4},
+                                 {RadioButton4, Button1},
+                                 {Button1, BitBtn6},
+                                 {BitBtn6, Label7},
+                                 {Label7, Label8},
+                                 {Label8, Label11}})
+        setTabOrder(first, second);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->addAction(QStringLiteral("还原"), this, [this] { N1Click(); });

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QSystemTrayIcon>
 
 void TForm1::FormCreate()
@@ -32,6 +33,8 @@ void TForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     keepOnScreen(*this, designedSize, !m_placedOnce);
     m_placedOnce = true;
+    // Back from the tray, or first shown: ready to type the domain.
+    nameedit->setFocus();
     runFirstShow();
     followScreen();
 }
@@ -103,6 +106,8 @@ void TForm1::changeEvent(QEvent* event)
     followScreen();
     if (isMinimized() && isVisible())
         m_shell.minimize();
+    else if (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized)
+        nameedit->setFocus();
 }
 
 void TForm1::ApplicationMinimize()
