@@ -7,6 +7,7 @@
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
+#include "ui/ElidedLabel.h"
 #include "ui/LogBox.h"
 #include "ui/ScreenFit.h"
 #include "ui/WebPane.h"
@@ -36,12 +37,12 @@ QLabel* label(const QString& text, QWidget* parent, const QRect& where)
     return result;
 }
 
+// The router's name and its refusals come from the network: plain text, cut to fit.
 QLabel* redLabel(QWidget* parent, const QRect& where)
 {
-    auto* result = label(QString(), parent, where);
+    auto* result = new ElidedLabel(parent);
+    result->setGeometry(where);
     result->setStyleSheet(QStringLiteral("color: red;"));
-    // The router's name comes from the network: never markup.
-    result->setTextFormat(Qt::PlainText);
     return result;
 }
 
@@ -99,7 +100,7 @@ void TForm111::buildLayout()
 
     auto* listHeading = label(QStringLiteral("已设置的端口映射：     "), this, {8, 6, 140, 16});
     Label6 = redLabel(this, {150, 6, 230, 16});
-    Label10 = redLabel(this, {8, 136, 200, 16});
+    Label10 = redLabel(this, {8, 136, 370, 16});
     // The log lies beneath the list, as it always has: created first, so drawn under it.
     Memo1 = memo<LogBox>(this, {8, 24, 370, 110});
     Memo2 = memo<QPlainTextEdit>(this, {8, 24, 370, 110});
@@ -319,6 +320,11 @@ void TForm111::TrayIconLeftClick()
 void TForm111::PopupMenu1Closed()
 {
     restoreApplication();
+}
+
+void TForm111::showNotice(const QString& caption, const QString& text)
+{
+    m_trayIcon->showMessage(caption, text, QSystemTrayIcon::Information, 10000);
 }
 
 bool TForm111::isInTray() const

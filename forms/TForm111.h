@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "ui/PaneLifetime.h"
 #include "settings/WriteFailureNotice.h"
+#include "ui/PaneLifetime.h"
 
 #include <QWidget>
 
@@ -73,6 +73,9 @@ public:
     void TrayIconLeftClick();
     void PopupMenu1Closed();
     bool isInTray() const;
+
+    // A notice to the desktop, through the tray icon while it is there.
+    void showNotice(const QString& caption, const QString& text);
 
     // The mappings the router holds, in a window of their own.
     void showRouterMappings();
