@@ -33,6 +33,7 @@ void TForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     keepOnScreen(*this, designedSize, !m_placedOnce);
     m_placedOnce = true;
+    m_placedInFrame = frameKnown(*this);
     // Back from the tray, or first shown: ready to type the domain.
     nameedit->setFocus();
     runFirstShow();
@@ -51,6 +52,17 @@ void TForm1::runFirstShow()
         return;
     m_shownOnce = true;
     FormShow();
+}
+
+// Placed before the window manager framed it, the window is placed again,
+// once, when its frame is known.
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (m_placedInFrame || !isVisible() || !frameKnown(*this))
+        return;
+    m_placedInFrame = true;
+    keepOnScreen(*this, designedSize, false);
 }
 
 void TForm1::hideEvent(QHideEvent* event)
