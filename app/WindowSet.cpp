@@ -7,7 +7,10 @@
 
 WindowSet::WindowSet(const Platform& platform, AppShell& shell, Engine& engine)
     : engine(engine), Form1(platform, shell, engine.state, engine.logins),
-      Form111(platform, shell, engine.mappingKeeper), m_shell(shell)
+      Form111(platform, shell, engine.mappingKeeper),
+      notices(platform, shell.title, engine.logins, engine.mappingKeeper, *Form111.PopupMenu1,
+              [this](const QString& caption, const QString& text) { Form111.showNotice(caption, text); }),
+      m_shell(shell)
 {
     Form1.setPortMappingWindow(&Form111);
     QObject::connect(&Form1, &TForm1::routerMappingsRequested, &Form111, &TForm111::showRouterMappings);

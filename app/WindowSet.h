@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Engine.h"
+#include "forms/DesktopNotices.h"
 #include "forms/TForm1.h"
 #include "forms/TForm111.h"
 #include "forms/TForm2.h"
@@ -16,6 +17,7 @@ public:
     TForm1 Form1;
     TForm2 Form2;
     TForm111 Form111;
+    DesktopNotices notices;
 
     // What the start of the message loop does: the primary window, created
     // minimised, runs the minimise handler in force, so the program starts as

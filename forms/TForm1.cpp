@@ -4,6 +4,7 @@
 #include "registration/ClientState.h"
 #include "registration/LoginEngine.h"
 #include "settings/SettingsLines.h"
+#include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
 #include "ui/EventLog.h"
@@ -27,6 +28,7 @@ TForm1::TForm1(const Platform& platform, AppShell& shell, ClientState& state, Lo
           [this] { releaseWebPanes(); }),
       m_platform(platform), m_shell(shell), m_state(state), m_engine(engine)
 {
+    installAccessibleControls();
     setWindowIcon(appIcon());
     m_shell.mainWindow = this;
     buildLayout();
@@ -57,8 +59,9 @@ void TForm1::connectControls()
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
     connect(Label9, &ClickableLabel::clicked, this, [this] { Label9Click(); });
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+        // Hiding the icon inside its own event would pull it from under Qt.
         if (reason == QSystemTrayIcon::Trigger)
-            TrayIconLeftClick();
+            QTimer::singleShot(0, this, [this] { TrayIconLeftClick(); });
     });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
     // Enter in a login field presses "登录", in the address box "转到".

@@ -94,6 +94,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void runFirstShow();
     void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
@@ -101,6 +102,7 @@ private:
     void buildLayout();
     void nameControls();
     void buildMenus(QToolBar* toolbar);
+    void addMnemonic(char key, QAction* action);
     QAction* addPageAction(QMenu* menu, const char* control, const char* text, const QString& url);
     void openPage(const QString& url);
     void createWebPanes();
@@ -161,6 +163,7 @@ private:
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_shownOnce = false;
     bool m_placedOnce = false;
+    bool m_placedInFrame = false; // placed knowing the window manager's frame
     // The pages the advertisement timers last chose, for panes made later.
     QString m_advertisement1;
     QString m_advertisement2;

@@ -4,14 +4,15 @@
 #include "messages/Messages.h"
 #include "portmap/MappingKeeper.h"
 #include "settings/ProviderPages.h"
+#include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
+#include "ui/ElidedLabel.h"
 #include "ui/LogBox.h"
 #include "ui/ScreenFit.h"
 #include "ui/WebPane.h"
 
 #include <QCheckBox>
-#include <QCursor>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSystemTrayIcon>
+#include <QTimer>
 
 #include <utility>
 
@@ -35,19 +37,22 @@ QLabel* label(const QString& text, QWidget* parent, const QRect& where)
     return result;
 }
 
+// The router's name and its refusals come from the network: plain text, cut to fit.
 QLabel* redLabel(QWidget* parent, const QRect& where)
 {
-    auto* result = label(QString(), parent, where);
+    auto* result = new ElidedLabel(parent);
+    result->setGeometry(where);
     result->setStyleSheet(QStringLiteral("color: red;"));
-    // The router's name comes from the network: never markup.
-    result->setTextFormat(Qt::PlainText);
     return result;
 }
 
-QLineEdit* field(const QString& text, QWidget* parent, const QRect& where)
+// A field with its label, which names it to a screen reader.
+QLineEdit* field(const QString& name, const QRect& nameWhere, const QString& text, QWidget* parent,
+                 const QRect& where)
 {
     auto* result = new QLineEdit(text, parent);
     result->setGeometry(where);
+    label(name, parent, nameWhere)->setBuddy(result);
     return result;
 }
 
@@ -69,9 +74,14 @@ TForm111::TForm111(const Platform& platform, AppShell& shell, MappingKeeper& kee
           platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),
       m_platform(platform), m_shell(shell), m_keeper(keeper)
 {
+    installAccessibleControls();
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
+    m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
     m_trayIcon->setToolTip(QStringLiteral("vore2008"));
+    // Set on the icon, the menu is run by the tray host, or by Qt, and a
+    // StatusNotifier host gets it exported.
+    m_trayIcon->setContextMenu(PopupMenu1);
     connectControls();
     connectKeeper();
     FormCreate();
@@ -88,22 +98,27 @@ void TForm111::buildLayout()
     windowFont.setPixelSize(13);
     setFont(windowFont);
 
-    label(QStringLiteral("已设置的端口映射：     "), this, {8, 6, 140, 16});
+    auto* listHeading = label(QStringLiteral("已设置的端口映射：     "), this, {8, 6, 140, 16});
     Label6 = redLabel(this, {150, 6, 230, 16});
-    Label10 = redLabel(this, {8, 136, 200, 16});
+    Label10 = redLabel(this, {8, 136, 370, 16});
     // The log lies beneath the list, as it always has: created first, so drawn under it.
     Memo1 = memo<LogBox>(this, {8, 24, 370, 110});
     Memo2 = memo<QPlainTextEdit>(this, {8, 24, 370, 110});
+    listHeading->setBuddy(Memo2);
+    // A tab in a mapping line would break it; Tab moves on instead.
+    Memo2->setTabChangesFocus(true);
+    // Never seen, so never focused.
+    Memo1->setFocusPolicy(Qt::NoFocus);
 
-    label(QStringLiteral("本机地址   "), this, {8, 158, 70, 20});
-    Edit1 = field(QStringLiteral("0.0.0.0"), this, {78, 156, 110, 22});
-    label(QStringLiteral("本机端口   "), this, {196, 158, 70, 20});
-    Edit2 = field(QStringLiteral("80"), this, {266, 156, 60, 22});
-    label(QStringLiteral("公网地址   "), this, {8, 184, 70, 20});
-    Edit3 = field(QStringLiteral("0.0.0.0"), this, {78, 182, 110, 22});
+    Edit1 = field(QStringLiteral("本机地址   "), {8, 158, 70, 20}, QStringLiteral("0.0.0.0"), this,
+                  {78, 156, 110, 22});
+    Edit2 = field(QStringLiteral("本机端口   "), {196, 158, 70, 20}, QStringLiteral("80"), this,
+                  {266, 156, 60, 22});
+    Edit3 = field(QStringLiteral("公网地址   "), {8, 184, 70, 20}, QStringLiteral("0.0.0.0"), this,
+                  {78, 182, 110, 22});
     Edit3->setReadOnly(true);
-    label(QStringLiteral("公网端口   "), this, {196, 184, 70, 20});
-    Edit4 = field(QStringLiteral("80"), this, {266, 182, 60, 22});
+    Edit4 = field(QStringLiteral("公网端口   "), {196, 184, 70, 20}, QStringLiteral("80"), this,
+                  {266, 182, 60, 22});
 
     auto* GroupBox1 = new QGroupBox(QStringLiteral("类型"), this);
     GroupBox1->setGeometry(8, 208, 120, 44);
@@ -138,6 +153,22 @@ void TForm111::buildLayout()
     CheckBox1->setVisible(false);
     Edit5 = new QLineEdit(QStringLiteral("60"), this);
     Edit5->setVisible(false);
+
+    // As the controls are seen: list, fields row by row, options, buttons, links.
+    for (auto [first, second] : {std::pair<QWidget*, QWidget*>{Memo2, Edit1},
+                                 {Edit1, Edit2},
+                                 {Edit2, Edit3},
+                                 {Edit3, Edit4},
+                                 {Edit4, RadioButton1},
+                                 {RadioButton1, RadioButton2},
+                                 {RadioButton2, RadioButton3},
+                                 {RadioButton3, RadioButton4},
+                                 {RadioButton4, Button1},
+                                 {Button1, BitBtn6},
+                                 {BitBtn6, Label7},
+                                 {Label7, Label8},
+                                 {Label8, Label11}})
+        setTabOrder(first, second);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->addAction(QStringLiteral("还原"), this, [this] { N1Click(); });
@@ -183,12 +214,14 @@ void TForm111::connectControls()
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             [this] { Label11Click(); });
     connect(Edit5, &QLineEdit::textChanged, this, [this] { Edit5Change(); });
+    // The icon is hidden on a restore: never while its own event is being
+    // delivered, so the restore waits for the event loop.
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if (reason == QSystemTrayIcon::Trigger)
-            TrayIconLeftClick();
-        else if (reason == QSystemTrayIcon::Context)
-            TrayIconRightClick();
+            QTimer::singleShot(0, this, [this] { TrayIconLeftClick(); });
     });
+    connect(PopupMenu1, &QMenu::aboutToHide, this,
+            [this] { QTimer::singleShot(0, this, [this] { PopupMenu1Closed(); }); });
     // An address the user typed stays; the one this machine has on the way
     // to the router replaces any other.
     connect(Edit1, &QLineEdit::textEdited, this,
@@ -284,10 +317,14 @@ void TForm111::TrayIconLeftClick()
     restoreApplication();
 }
 
-void TForm111::TrayIconRightClick()
+void TForm111::PopupMenu1Closed()
 {
-    PopupMenu1->exec(QCursor::pos());
     restoreApplication();
+}
+
+void TForm111::showNotice(const QString& caption, const QString& text)
+{
+    m_trayIcon->showMessage(caption, text, QSystemTrayIcon::Information, 10000);
 }
 
 bool TForm111::isInTray() const

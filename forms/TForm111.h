@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "ui/PaneLifetime.h"
 #include "settings/WriteFailureNotice.h"
+#include "ui/PaneLifetime.h"
 
 #include <QWidget>
 
@@ -67,12 +67,15 @@ public:
     void N1Click();
     void N2Click();
 
-    // The application's minimise handler while this window lives, and the
-    // tray icon's clicks.
+    // The application's minimise handler while this window lives, the tray
+    // icon's left click, and the end of its menu (whichever item was picked).
     void ApplicationMinimize();
     void TrayIconLeftClick();
-    void TrayIconRightClick();
+    void PopupMenu1Closed();
     bool isInTray() const;
+
+    // A notice to the desktop, through the tray icon while it is there.
+    void showNotice(const QString& caption, const QString& text);
 
     // The mappings the router holds, in a window of their own.
     void showRouterMappings();

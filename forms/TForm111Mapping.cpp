@@ -91,8 +91,11 @@ void TForm111::showRouterMappings()
     namespace Text = Messages::PortMapping;
     if (!m_routerMappingsView) {
         m_routerMappingsView = new QPlainTextEdit(this);
+        m_routerMappingsView->setObjectName(QStringLiteral("routerMappingsView"));
         m_routerMappingsView->setWindowFlags(Qt::Window);
         m_routerMappingsView->setWindowTitle(Text::routerMappingsTitle());
+        m_routerMappingsView->setAccessibleName(Text::routerMappingsTitle());
+        m_routerMappingsView->setTabChangesFocus(true);
         m_routerMappingsView->setReadOnly(true);
         m_routerMappingsView->setLineWrapMode(QPlainTextEdit::NoWrap);
         m_routerMappingsView->resize(520, 260);

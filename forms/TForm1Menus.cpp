@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -27,19 +28,22 @@ struct MenuEntry
 {
     const char* control;
     const char* text;
+    // Alt and this key open the menu: its text has no letter to underline.
+    char mnemonic;
     std::initializer_list<PageEntry> items;
 };
 
 const std::initializer_list<MenuEntry> menus = {
-    {"E2", "申请", {{"mnuCut", "二级域名", "/regedit.shtml"}, {"mnuCopy", "顶级域名", nullptr}}},
+    {"E2", "申请", 'S', {{"mnuCut", "二级域名", "/regedit.shtml"}, {"mnuCopy", "顶级域名", nullptr}}},
     {"N5",
      "常识",
+     'C',
      {{"N6", "Win2K建站", "/jzbz2000.asp"},
       {"N7", "XP建站", "/jzbzxp.asp"},
       {"N8", "多域名建站", "/sgymjz.shtml"},
       {"N9", "解析记录常识", "/chanshimore.asp"},
       {"N10", "解析顶级域名", "/djyujx.asp"}}},
-    {"N11", "开机运行", {{"N12", "设置开机自动运行", "/start.shtml"}}},
+    {"N11", "开机运行", 'K', {{"N12", "设置开机自动运行", "/start.shtml"}}},
 };
 
 const std::initializer_list<PageEntry> helpMenu = {{"N3", "疑难解答", "/yinanjd.shtml"},
@@ -85,24 +89,45 @@ QAction* TForm1::addPageAction(QMenu* menu, const char* control, const char* tex
     return action;
 }
 
+void TForm1::addMnemonic(char key, QAction* action)
+{
+    auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key(key)), this);
+    connect(shortcut, &QShortcut::activated, this, [this, action] {
+        if (action->menu())
+            menuBar()->setActiveAction(action);
+        else
+            action->trigger();
+    });
+}
+
 void TForm1::buildMenus(QToolBar* toolbar)
 {
     QAction* N1 = menuBar()->addAction(
         QStringLiteral("协助"), this, [this] { openPage(ProviderPages::page(QStringLiteral("/ycxz.asp"))); });
     N1->setObjectName(QStringLiteral("N1"));
+    addMnemonic('X', N1);
+    QMenu* firstMenu = nullptr;
     for (const MenuEntry& entry : menus) {
         QMenu* menu = menuBar()->addMenu(QString::fromUtf8(entry.text));
         menu->setObjectName(QString::fromLatin1(entry.control));
+        addMnemonic(entry.mnemonic, menu->menuAction());
+        firstMenu = firstMenu ? firstMenu : menu;
         for (const PageEntry& item : entry.items)
             addPageAction(menu, item.control, item.text, address(item));
     }
+    // F10 opens the menu bar, as on other desktops; the arrows go on from there.
+    connect(new QShortcut(QKeySequence(Qt::Key_F10), this), &QShortcut::activated, this,
+            [this, firstMenu] { menuBar()->setActiveAction(firstMenu->menuAction()); });
     QMenu* N13 = menuBar()->addMenu(QStringLiteral("端口映射"));
+    N13->setObjectName(QStringLiteral("N13"));
+    addMnemonic('P', N13->menuAction());
     N13->addAction(QStringLiteral("设置端口映射"), this, [this] { N14Click(); })
         ->setObjectName(QStringLiteral("N14"));
     N13->addAction(QStringLiteral("路由器上的端口映射"), this, [this] { emit routerMappingsRequested(); })
         ->setObjectName(QStringLiteral("routerMappings"));
     addPageAction(N13, "N15", "换不自动映射版本", ProviderPages::page(QStringLiteral("/ddnskhd.asp")));
     QMenu* H1 = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    H1->setObjectName(QStringLiteral("H1"));
     for (const PageEntry& item : helpMenu)
         addPageAction(H1, item.control, item.text, address(item));
 
@@ -116,6 +141,7 @@ void TForm1::buildMenus(QToolBar* toolbar)
         button->setFixedSize(30, 26);
         button->setIcon(toolbarIcon(button->objectName()));
         button->setToolTip(QString::fromUtf8(entry.text));
+        button->setAccessibleName(button->toolTip());
         const QString url = address(entry);
         connect(button, &QToolButton::clicked, this, [this, url] { openPage(url); });
         toolbar->addWidget(button);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QLineEdit>
 #include <QSystemTrayIcon>
 
 void TForm1::FormCreate()
@@ -32,6 +33,9 @@ void TForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     keepOnScreen(*this, designedSize, !m_placedOnce);
     m_placedOnce = true;
+    m_placedInFrame = frameKnown(*this);
+    // Back from the tray, or first shown: ready to type the domain.
+    nameedit->setFocus();
     runFirstShow();
     followScreen();
 }
@@ -48,6 +52,17 @@ void TForm1::runFirstShow()
         return;
     m_shownOnce = true;
     FormShow();
+}
+
+// Placed before the window manager framed it, the window is placed again,
+// once, when its frame is known.
+void TForm1::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (m_placedInFrame || !isVisible() || !frameKnown(*this))
+        return;
+    m_placedInFrame = true;
+    keepOnScreen(*this, designedSize, false);
 }
 
 void TForm1::hideEvent(QHideEvent* event)
@@ -103,6 +118,8 @@ void TForm1::changeEvent(QEvent* event)
     followScreen();
     if (isMinimized() && isVisible())
         m_shell.minimize();
+    else if (static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized)
+        nameedit->setFocus();
 }
 
 void TForm1::ApplicationMinimize()

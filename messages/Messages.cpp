@@ -326,6 +326,20 @@ QString noAnswer(LanguageCode language, const QString& domain)
                          QStringLiteral(": no answer to three logins, tried again later"));
 }
 
+QString domainRefusedNotice(LanguageCode language, const QString& domain)
+{
+    return domain + pick(language, QStringLiteral(" 登录被服务器拒绝"), QStringLiteral(" 登錄被伺服器拒絕"),
+                         QStringLiteral(": the server refused the login"));
+}
+
+QString addressChangedNotice(LanguageCode language, const QString& domain, const QString& address)
+{
+    const QString said =
+        pick(language, QStringLiteral(" 已重新登录，新地址 %1"), QStringLiteral(" 已重新登錄，新位址 %1"),
+             QStringLiteral(": logged in again with the new address %1"));
+    return domain + said.arg(address);
+}
+
 QString replyForAnotherDomain(LanguageCode language, const QString& replyDomain, const QString& domain)
 {
     return pick(language, QStringLiteral("收到域名 %1 的回应，正在登录的是 %2，已忽略"),

@@ -110,6 +110,9 @@ QString entryNotAdded(LanguageCode language);
 
 // A login that got no reply to any of its sends; date and time go in front.
 QString noAnswer(LanguageCode language, const QString& domain);
+// Desktop notices: the server refused the domain; the domain was logged in again with a new address.
+QString domainRefusedNotice(LanguageCode language, const QString& domain);
+QString addressChangedNotice(LanguageCode language, const QString& domain, const QString& address);
 // A success reply that names another domain than the login in flight (a late
 // answer to an earlier login); date and time go in front.
 QString replyForAnotherDomain(LanguageCode language, const QString& replyDomain, const QString& domain);

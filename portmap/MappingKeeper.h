@@ -142,6 +142,8 @@ signals:
     // A mapping line the router took, or let go of.
     void mappingAdded(const QString& line);
     void mappingDeleted(const QString& line);
+    // The router refused an add (held by another host, say): the status label's text.
+    void addRefused(const QString& text);
     // Every write of one of its files: the file's name and how it went.
     void fileWritten(const QString& file, const WriteResult& result);
 

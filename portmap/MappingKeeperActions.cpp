@@ -100,6 +100,7 @@ void MappingKeeper::showAddRefusal()
     const QString description = QString::fromUtf8(fault->description);
     log(Text::addRefused(fault->code, description));
     setLabels(m_routerLabel, Text::addRefusedLabel(fault->code, description));
+    emit addRefused(Text::addRefusedLabel(fault->code, description).trimmed());
 }
 
 void MappingKeeper::onDeleteEnded(bool succeeded)

@@ -4,7 +4,9 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-QIcon appIcon()
+namespace {
+
+QIcon drawnIcon()
 {
     QIcon icon;
     for (const int size : {16, 32, 64}) {
@@ -30,4 +32,13 @@ QIcon appIcon()
         icon.addPixmap(pixmap);
     }
     return icon;
+}
+
+} // namespace
+
+// The installed hicolor icon by its theme name, which a StatusNotifier host
+// shows itself; the drawn one where it is not installed.
+QIcon appIcon()
+{
+    return QIcon::fromTheme(QStringLiteral("kelvane"), drawnIcon());
 }

@@ -2,5 +2,6 @@
 
 #include <QIcon>
 
-// The program's icon ("mainicon"), drawn so that no image file has to ship.
+// The program's icon ("mainicon"): the theme's "kelvane" where installed, else
+// drawn, so that a copy run from its build folder needs no image file.
 QIcon appIcon();

@@ -10,6 +10,8 @@ LogBox::LogBox(QWidget* parent, QStringList lines)
     // Lines may be overwritten for as long as the program runs; undo would
     // keep every old text.
     setUndoRedoEnabled(false);
+    // Nothing is typed into a log: Tab goes on to the next control.
+    setTabChangesFocus(true);
 }
 
 int LogBox::lineCount() const

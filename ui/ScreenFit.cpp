@@ -1,6 +1,7 @@
 #include "ui/ScreenFit.h"
 
 #include <QScreen>
+#include <QStyle>
 #include <QWidget>
 
 #include <algorithm>
@@ -20,16 +21,38 @@ QRect fitOnScreen(const QRect& available, const QSize& wanted, const QMargins& f
     return {corner, size};
 }
 
+namespace {
+
+// Known once the window manager has framed the window. Before, room is kept
+// for a usual title bar and border, so that the title bar, the only way to
+// move the window and to minimise it, is never placed above the screen.
+QMargins frameOf(const QWidget& window)
+{
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    if (!frame.isNull() || (window.windowFlags() & Qt::FramelessWindowHint))
+        return frame;
+    const int border = 4;
+    const int titleBar = window.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &window);
+    return {border, border + titleBar, border, border};
+}
+
+} // namespace
+
+bool frameKnown(const QWidget& window)
+{
+    return window.frameGeometry() != window.geometry();
+}
+
 void keepOnScreen(QWidget& window, const QSize& designed, bool centre)
 {
     const QScreen* screen = window.screen();
     if (!screen)
         return;
-    // Known once the window manager has framed the window; none before.
-    const QRect outer = window.frameGeometry();
     const QRect inner = window.geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QMargins frame = frameOf(window);
     const std::optional<QPoint> at = centre ? std::nullopt : std::optional<QPoint>(inner.topLeft());
     const QRect place = fitOnScreen(screen->availableGeometry(), designed, frame, at);
     window.setFixedSize(place.size());

@@ -18,3 +18,5 @@ QRect fitOnScreen(const QRect& available, const QSize& wanted, const QMargins& f
 // The same for a fixed-size window on its screen, `designed` being the size
 // it has where there is room.
 void keepOnScreen(QWidget& window, const QSize& designed, bool centre);
+// Whether the window manager has framed the window yet (never, when it is frameless).
+bool frameKnown(const QWidget& window);

@@ -1,11 +1,11 @@
 #include "ui/StatusPanels.h"
 
-#include <QLabel>
+#include "ui/ElidedLabel.h"
 
 StatusPanels::StatusPanels(QWidget* parent) : QStatusBar(parent)
 {
     setSizeGripEnabled(false);
-    m_panels[0] = new QLabel(this);
+    m_panels[0] = new ElidedLabel(this);
     m_panels[0]->setFixedWidth(500);
     m_panels[1] = new QLabel(this);
     m_panels[1]->setFixedWidth(150);

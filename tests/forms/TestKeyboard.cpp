@@ -4,10 +4,12 @@
 #include "ui/ClickableLabel.h"
 #include "ui/EventLog.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 
 #include <functional>
@@ -85,6 +87,60 @@ private slots:
             QCOMPARE(QApplication::focusWidget(), next);
         }
         QVERIFY(control<ClickableLabel>(form, "Label8").grab().toImage() != unfocused);
+
+        // F10 and Alt open the menus; a restore starts in the domain field.
+        QTest::keyClick(&form, Qt::Key_F10);
+        QTRY_VERIFY(form.findChild<QMenu*>("E2")->isVisible());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
+        QTRY_VERIFY(form.findChild<QMenu*>("N13")->isVisible());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        form.showMinimized();
+        form.showNormal();
+        QTRY_COMPARE(form.focusWidget(), &control<QLineEdit>(form, "nameedit"));
+    }
+
+    void portMappingTabGoesThroughTheFieldsNeverIntoTheList()
+    {
+        WindowFixture f;
+        ProgramWindows windows(f.fakes.platform(), f.shell);
+        TForm111& form = windows.Form111;
+        control<QPushButton>(form, "Button1").setEnabled(true);
+        control<QPushButton>(form, "BitBtn6").setEnabled(true);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        // Round to the list again: the log beneath it is never reached.
+        control<QWidget>(form, "Memo2").setFocus();
+        for (const char* next : {"Edit1", "Edit2", "Edit3", "Edit4", "RadioButton1", "RadioButton3",
+                                 "Button1", "BitBtn6", "Label7", "Label8", "Label11", "Memo2"}) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), &control<QWidget>(form, next));
+        }
+    }
+
+    // Asked in-process through QAccessible, which the at-spi bridge hands on.
+    void screenReadersGetANameForEveryControl()
+    {
+        WindowFixture f;
+        ProgramWindows windows(f.fakes.platform(), f.shell);
+        windows.Form111.showRouterMappings();
+        int links = 0;
+        for (QWidget* window : QList<QWidget*>{&windows.Form1, &windows.Form111,
+                                               &control<QWidget>(windows.Form111, "routerMappingsView")}) {
+            for (QWidget* widget : window->findChildren<QWidget*>() + QWidgetList{window}) {
+                const bool control =
+                    widget->focusPolicy() != Qt::NoFocus || qobject_cast<QAbstractButton*>(widget);
+                if (!control || widget->isHidden() || widget->window() != window)
+                    continue;
+                QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+                QVERIFY2(!face->text(QAccessible::Name).trimmed().isEmpty(),
+                         qPrintable(widget->metaObject()->className() + (u' ' + widget->objectName())));
+                links += face->role() == QAccessible::Link && face->actionInterface();
+            }
+        }
+        QCOMPARE(links, 9);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&windows.Form111)->role(), QAccessible::Window);
     }
 };
 

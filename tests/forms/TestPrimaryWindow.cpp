@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QTextBlock>
 
@@ -66,6 +67,17 @@ private slots:
         list.setTextCursor(QTextCursor(list.document()->findBlockByNumber(1)));
         form.Label15Click();
         QCOMPARE(f.state.multiUserLines(), QStringList{"a.example$$$********"});
+    }
+
+    // Within the screen with room for the title bar; run also at scale 2 (CMakeLists.txt).
+    void theWindowAndItsTitleBarStayOnScreen()
+    {
+        WindowFixture f;
+        PrimaryWindow window(f);
+        window.form.show();
+        const QRect available = window.form.screen()->availableGeometry();
+        QVERIFY(available.contains(window.form.frameGeometry()) &&
+                window.form.geometry().top() > available.top());
     }
 };
 

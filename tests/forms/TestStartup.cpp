@@ -17,7 +17,9 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include <csignal>
@@ -202,37 +204,42 @@ private slots:
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
     }
 
-    void startsInThePortMappingWindowsTrayAndLeftClickRestores()
+    void startsInThePortMappingWindowsTrayAndItsIconRestores()
     {
         WindowFixture f;
         f.shell.trayAvailable = [] { return true; };
         ProgramWindows windows(f.fakes.platform(), f.shell);
         windows.start();
         TForm1& form = windows.Form1;
+        auto& icon = control<QSystemTrayIcon>(windows.Form111, "TrayIcon1");
         QVERIFY(!form.isVisible());
         QVERIFY(windows.Form111.isInTray());
         QVERIFY(!form.isInTray());
-        windows.Form111.TrayIconLeftClick();
-        QVERIFY(form.isVisible());
+        emit icon.activated(QSystemTrayIcon::Trigger);
+        QVERIFY(windows.Form111.isInTray()); // not inside the icon's own event
+        QTRY_VERIFY(form.isVisible());
         QVERIFY(!form.isMinimized());
         QVERIFY(!windows.Form111.isVisible());
         QVERIFY(!windows.Form111.isInTray());
 
-        // Minimising hides the port mapping window too, and restoring brings it back.
-        windows.Form1.N14Click();
-        QVERIFY(windows.Form111.isVisible());
-        f.shell.minimize();
-        QVERIFY(!form.isVisible());
-        QVERIFY(!windows.Form111.isVisible());
-        QVERIFY(windows.Form111.isInTray());
-        windows.Form111.N1Click();
-        QVERIFY(form.isVisible());
-        QVERIFY(windows.Form111.isVisible());
-
-        // "退出" closes only the port mapping window.
-        windows.Form111.N2Click();
-        QVERIFY(!windows.Form111.isVisible());
-        QVERIFY(form.isVisible());
+        // Its menu as a tray host runs it: all ways out restore; "退出" closes only this window.
+        TForm111& mapping = windows.Form111;
+        QMenu* menu = icon.contextMenu();
+        for (const auto& [pick, mappingShown] :
+             {std::pair{0, true}, std::pair{-1, true}, std::pair{1, false}}) {
+            form.N14Click();
+            f.shell.minimize();
+            emit icon.activated(QSystemTrayIcon::Context);
+            menu->popup(QPoint(20, 20));
+            if (pick < 0)
+                QTest::keyClick(menu, Qt::Key_Escape);
+            else
+                QTest::mouseClick(menu, Qt::LeftButton, {},
+                                  menu->actionGeometry(menu->actions().at(pick)).center());
+            QTRY_VERIFY(form.isVisible());
+            QCOMPARE(mapping.isVisible(), mappingShown);
+            QVERIFY(!mapping.isInTray());
+        }
     }
 
     void withoutANotificationAreaStartsMinimised()

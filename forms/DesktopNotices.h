@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "settings/WriteFailureNotice.h"
+#include "ui/NoticeRate.h"
+
+#include <QObject>
+
+#include <functional>
+
+class LoginEngine;
+class MappingKeeper;
+class QAction;
+class QMenu;
+
+// Tells the desktop what the user would otherwise find only in the logs: a
+// login nobody answers, a domain the server refuses, a login again with a new
+// address, an add the router refuses. At most one notice of a kind every ten
+// minutes; an entry of `menu` turns them off, kept in the key store.
+class DesktopNotices : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Gets the caption and the text of each notice.
+    using Sink = std::function<void(const QString& caption, const QString& text)>;
+    enum class Kind
+    {
+        LoginUnanswered,
+        DomainRefused,
+        AddressChanged,
+        MappingRefused,
+    };
+    // Off when the key store holds "0" under this name.
+    static constexpr const char* storedName = "Notices";
+
+    DesktopNotices(const Platform& platform, const QString& caption, LoginEngine& logins,
+                   MappingKeeper& keeper, QMenu& menu, Sink sink, QObject* parent = nullptr);
+
+    bool enabled() const;
+    void setEnabled(bool on);
+
+private:
+    void notify(Kind kind, const QString& text);
+
+    Platform m_platform;
+    QString m_caption;
+    LanguageCode m_language;
+    Sink m_sink;
+    NoticeRate m_rate;
+    QAction* m_toggle;
+    QString m_lastAddress; // of the last successful login; empty before the first
+    WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
+};

@@ -1,0 +1,50 @@
+#include "ui/AccessibleControls.h"
+
+#include "ui/ClickableLabel.h"
+
+#include <QAccessibleWidget>
+
+namespace {
+
+class AccessibleLink : public QAccessibleWidget
+{
+public:
+    explicit AccessibleLink(ClickableLabel* label) : QAccessibleWidget(label, QAccessible::Link) {}
+
+    QString text(QAccessible::Text kind) const override
+    {
+        const QString own = QAccessibleWidget::text(kind);
+        if (kind != QAccessible::Name || !own.isEmpty())
+            return own;
+        return static_cast<ClickableLabel*>(widget())->text().trimmed();
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction())
+            emit static_cast<ClickableLabel*>(widget())->clicked();
+    }
+};
+
+QAccessibleInterface* accessibleControl(const QString& key, QObject* object)
+{
+    if (key == QLatin1String("ClickableLabel"))
+        return new AccessibleLink(static_cast<ClickableLabel*>(object));
+    // Asked for the object's own class first: a window class of ours made
+    // straight from QWidget would otherwise be announced as a mere pane.
+    auto* widget = qobject_cast<QWidget*>(object);
+    const QMetaObject* meta = object->metaObject();
+    if (widget && widget->isWindow() && key == QLatin1String(meta->className()) &&
+        meta->superClass() == &QWidget::staticMetaObject)
+        return new QAccessibleWidget(widget, QAccessible::Window);
+    return nullptr;
+}
+
+} // namespace
+
+void installAccessibleControls()
+{
+    QAccessible::installFactory(accessibleControl);
+}
