@@ -1,0 +1,58 @@
+#!/bin/sh
+# desktop-sessions.sh KELVANE
+# The program on real display servers: under Xvfb with a window manager and a
+# tray host, the tray icon's menu is opened with the mouse and each item picked
+# (the program lives on, its window comes back); under weston's headless back
+# end, through Qt's Wayland plugin, the primary window is shown. As root each
+# copy runs in a network namespace with loopback only, so its start-up
+# look-ups go nowhere; skipped otherwise.
+set -u
+program=$1
+[ "$(id -u)" -eq 0 ] || { echo "skipped: needs root for a network namespace"; exit 77; }
+for tool in Xvfb openbox trayer xdotool weston; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+pids=
+stop() {
+    [ -z "$pids" ] || kill $pids 2>/dev/null
+    wait
+    rm -rf "$work"
+}
+trap stop EXIT INT TERM
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
+failed=0
+started() { "$@" >>"$work/log" 2>&1 & pids="$pids $!"; }
+# Up to 10 s for a condition (a shell command line).
+within() { for _ in $(seq 50); do eval "$1" && return 0; sleep 0.2; done; return 1; }
+check() { if within "$2"; then echo "ok: $1"; else echo "FAILED: $1"; failed=1; fi; }
+copy() { rm -rf "$work/copy" && mkdir "$work/copy" && cp "$program" "$work/copy/kelvane"; }
+
+export DISPLAY=:$(($$ % 400 + 100))
+started Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp
+within "xdotool getdisplaygeometry >/dev/null 2>&1" || { echo "FAILED: Xvfb did not start"; exit 1; }
+started openbox
+started trayer --edge top --align right --widthtype pixel --width 100 --height 24
+copy
+started unshare -n "$work/copy/kelvane"
+kelvane=${pids##* }
+icon() { xdotool search --onlyvisible --classname '^kelvane$' getwindowgeometry %@ 2>/dev/null |
+    awk '/^Window/ { w = $2 } /Geometry: 2[0-9]x2[0-9]$/ { print w; exit }'; }
+window() { xdotool search --onlyvisible --name '^Kelvane' >/dev/null 2>&1; }
+hasIcon() { [ -n "$(icon)" ]; }
+for keys in Escape "Down Return" "Down Down Return"; do
+    check "the tray icon is there before the menu ($keys)" hasIcon
+    xdotool mousemove --window "$(icon)" 11 11 click 3 && sleep 1 && xdotool key $keys
+    check "after the menu ($keys) the program lives and its window is back" 'kill -0 $kelvane && window'
+    xdotool search --onlyvisible --name '^Kelvane' windowminimize 2>/dev/null
+done
+
+copy
+started weston --backend=headless-backend.so --socket=wayland-kv --idle-time=0
+within 'test -S "$work/run/wayland-kv"'
+WAYLAND_DISPLAY=wayland-kv QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 unshare -n "$work/copy/kelvane" \
+    >"$work/wayland.log" 2>&1 &
+pids="$pids $!"
+check "under Wayland the primary window is shown" "grep -q 'xdg_toplevel@[0-9]*\.set_title(\"Kelvane' '$work/wayland.log'"
+exit $failed
