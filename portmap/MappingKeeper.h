@@ -27,7 +27,9 @@ class TAutoNAT;
 // Keeps the user's port mappings ("jilu.txt") on the router: finds the router
 // and keeps it in reach, polls its external address, applies the whole list
 // again when that address changes (and once a day), puts back every 5 minutes
-// what the router forgot, and adds or deletes single mappings on request. A
+// what the router forgot, and at once when the router announces a restart,
+// leaves a port another host holds to it, and adds or deletes single mappings
+// on request. A
 // window, a run without one or a bus face shows it through its getters and
 // signals; the router's external address, and whether the router answers, go
 // to the session for the login's checks.
