@@ -178,17 +178,12 @@ QByteArray description()
 // Another host of the LAN maps a port to itself, as a NAS or a game console would.
 bool addFrom(const QString& host, int port, const QByteArray& description)
 {
-    QTcpSocket socket;
-    socket.bind(QHostAddress(host));
-    socket.connectToHost(RouterIp, RouterPort);
-    if (!socket.waitForConnected(5000))
-        return false;
     const SoapRequest::Target target{"/ctl/IPConn", RouterIp.toLatin1(), RouterPort, "WANIPConnection"};
-    socket.write(SoapRequest::addPortMapping(target, description, port, host.toLatin1(), port - 8000, "TCP"));
-    QByteArray answer;
-    while (answer.size() < 65536 && socket.waitForReadyRead(5000))
-        answer += socket.readAll();
-    return answer.startsWith("HTTP/1.1 200");
+    const QByteArray request =
+        SoapRequest::addPortMapping(target, description, port, host.toLatin1(), port - 8000, "TCP");
+    return run("curl", {"-sf", "--interface", host, "-H", request.split('\n').at(2).trimmed(), "-H",
+                        "Content-Type: text/xml", "--data-binary",
+                        request.mid(request.indexOf("\r\n\r\n") + 4), "http://192.168.77.1:5000/ctl/IPConn"});
 }
 
 } // namespace

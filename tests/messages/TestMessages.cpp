@@ -140,8 +140,6 @@ private slots:
             QStringLiteral("无法读取 vkl.ini：denied。本次运行不会改写它"));
         row("port held", portHeldByOther(LanguageCode::Jt, 8080, "TCP", "192.168.77.20", "nas"),
             QStringLiteral("端口 8080/TCP 已被 192.168.77.20 (nas) 占用"));
-        row("port held ft", portHeldByOther(LanguageCode::Ft, 8080, "TCP", "192.168.77.20", "nas"),
-            QStringLiteral("埠 8080/TCP 已被 192.168.77.20 (nas) 佔用"));
         row("port held et", portHeldByOther(LanguageCode::Et, 8080, "UDP", "192.168.77.20", ""),
             QStringLiteral("Port 8080/UDP is held by 192.168.77.20 ()"));
         row("not a web address", notAWebAddress(LanguageCode::Jt),

@@ -423,7 +423,6 @@ private slots:
         checkAndReapply();
         QCOMPARE(f.log.count(Text::mappingsMissing(1)), 1);
         QCOMPARE(f.log.count(held), 1);
-        QCOMPARE(f.requestsFor("AddPortMapping"), 4);
         QVERIFY(f.gateway.mappings.value("22 TCP").contains("<NewInternalClient>127.0.0.9<"));
 
         f.gateway.mappings.remove("22 TCP");
@@ -432,23 +431,16 @@ private slots:
         QVERIFY(f.gateway.mappings.value("22 TCP").contains("<NewInternalClient>127.0.0.1<"));
     }
 
-    // Announced from the router's own address: after a restart the list goes
-    // back at once; a moved description is searched for again.
-    void aRestartTheRouterAnnouncesIsAppliedAgainAtOnce()
+    // The router announces a new description address: it is searched for
+    // again at once (a restart with the same one: tests/gateway).
+    void aRouterThatMovedItsDescriptionIsSearchedAgain()
     {
-        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n");
-        QVERIFY(f.runStartUpChain() && f.reapplyStep());
-        for (const QByteArray& nts :
-             {QByteArray("byebye\r\n"), "alive\r\nLOCATION: " + f.gateway.url("/rootDesc.xml")})
-            f.keeper->announcementArrived("NOTIFY * HTTP/1.1\r\nUSN: uuid:fake-gateway\r\nNTS: ssdp:" + nts,
-                                          QStringLiteral("127.0.0.1"));
-        QCOMPARE(f.keeper->announcementTimer.interval(), 500);
-        f.keeper->actOnAnnouncement();
-        QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
-        QVERIFY(f.reapplyStep());
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
         f.keeper->announcementArrived("NOTIFY * HTTP/1.1\r\nUSN: uuid:fake-gateway\r\nNTS: ssdp:alive\r\n"
                                       "LOCATION: http://127.0.0.1:1/moved.xml",
                                       QStringLiteral("127.0.0.1"));
+        QCOMPARE(f.keeper->announcementTimer.interval(), 500);
         f.keeper->actOnAnnouncement();
         QTRY_COMPARE(f.gateway.searches.size(), 2);
     }
