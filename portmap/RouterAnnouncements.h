@@ -30,7 +30,6 @@ public:
         QByteArray bootId;
     };
     void setRouter(const Router& router);
-    bool knowsRouter() const { return !m_udn.isEmpty(); }
 
     Meaning take(const SsdpNotify::Announcement& announcement, const QString& sender);
 
