@@ -431,8 +431,7 @@ private slots:
         QVERIFY(f.gateway.mappings.value("22 TCP").contains("<NewInternalClient>127.0.0.1<"));
     }
 
-    // The router announces a new description address: it is searched for
-    // again at once (a restart with the same one: tests/gateway).
+    // A new description address announced: searched for again at once (restarts: tests/gateway).
     void aRouterThatMovedItsDescriptionIsSearchedAgain()
     {
         KeeperFixture f;

@@ -14,7 +14,6 @@ private slots:
         RouterAnnouncements router;
         router.setRouter(
             {"192.168.77.1", "uuid:3d3c-d07b::upnp:rootdevice", "http://192.168.77.1:5000/d.xml", "7"});
-        // As miniupnpd 2.3.1 sends them, shortened.
         const auto take = [&](const QByteArray& nts, const QByteArray& boot, const QByteArray& more = {},
                               const QString& sender = "192.168.77.1") {
             const auto announcement =
