@@ -264,6 +264,14 @@ QString readFailed(LanguageCode language, const QString& file, const QString& re
         .arg(file, reason);
 }
 
+QString portHeldByOther(LanguageCode language, int port, const QString& protocol, const QString& holder,
+                        const QString& description)
+{
+    return pick(language, QStringLiteral("端口 %1/%2 已被 %3 (%4) 占用"),
+                QStringLiteral("埠 %1/%2 已被 %3 (%4) 佔用"), QStringLiteral("Port %1/%2 is held by %3 (%4)"))
+        .arg(QString::number(port), protocol, holder, description);
+}
+
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason)
 {
     return pick(language, QStringLiteral("无法保存 %1：%2"), QStringLiteral("無法儲存 %1：%2"),

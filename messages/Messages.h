@@ -62,6 +62,9 @@ QString unchangedSummary(LanguageCode language, int checks, int routerPolls);
 QString secondInstance();
 QString readFailed(LanguageCode language, const QString& file, const QString& reason);
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason);
+// Another host of the network holds a public port of the mapping list on the router.
+QString portHeldByOther(LanguageCode language, int port, const QString& protocol, const QString& holder,
+                        const QString& description);
 
 // What the address checks report; a time stamp goes in front.
 enum class CheckStatus

@@ -193,6 +193,11 @@ QString externalAddressNotYet()
     return QStringLiteral("路由器尚无外网IP，稍后再取...");
 }
 
+QString routerRestarted()
+{
+    return QStringLiteral("路由器已重新启动，检查端口映射...");
+}
+
 QString mappingsMissing(int count)
 {
     return QStringLiteral("路由器上缺少%1项端口映射，重新增加...").arg(count);

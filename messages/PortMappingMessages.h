@@ -71,6 +71,8 @@ QString routerBack();
 QString tryingNextDevice(const QString& location);
 // The router has no external address yet (it answered "0.0.0.0").
 QString externalAddressNotYet();
+// The router announced a restart, or a new description address.
+QString routerRestarted();
 // The router lost mappings of the list (restarted, or deleted from outside).
 QString mappingsMissing(int count);
 // The router refused an add: its UPnP error code and text, when it gave them.

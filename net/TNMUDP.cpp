@@ -86,6 +86,7 @@ void TNMUDP::openSocket()
     m_fd = fd;
     if (!m_multicastAll)
         applyMulticastAll();
+    applyGroup();
     m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { readDatagram(); });
 }
@@ -101,6 +102,28 @@ void TNMUDP::applyMulticastAll() const
     const int value = m_multicastAll ? 1 : 0;
     // A kernel without the option keeps its default: the socket then hears more, never less.
     ::setsockopt(m_fd, IPPROTO_IP, IP_MULTICAST_ALL, &value, sizeof value);
+}
+
+void TNMUDP::joinGroup(const QString& group)
+{
+    in_addr address{};
+    if (group.isEmpty() || ::inet_pton(AF_INET, group.toLatin1().constData(), &address) != 1) {
+        m_group.reset();
+        return;
+    }
+    m_group = address;
+    applyGroup();
+}
+
+void TNMUDP::applyGroup() const
+{
+    if (!m_group)
+        return;
+    ip_mreq membership{};
+    membership.imr_multiaddr = *m_group;
+    membership.imr_interface.s_addr = htonl(INADDR_ANY);
+    ::setsockopt(m_fd, IPPROTO_IP, IP_DROP_MEMBERSHIP, &membership, sizeof membership);
+    ::setsockopt(m_fd, IPPROTO_IP, IP_ADD_MEMBERSHIP, &membership, sizeof membership);
 }
 
 void TNMUDP::bindSocket()

@@ -76,6 +76,11 @@ public:
     // Off, a socket bound to a well-known port such as SSDP's no longer gets
     // every search and announcement meant for others. Kept across setLocalPort.
     void setMulticastAll(bool on);
+    // Joins a multicast group (a dotted IPv4 text; empty leaves none) on the
+    // interface the route to it takes now, leaving an earlier membership
+    // first: after a move that interface may be another. Kept across
+    // setLocalPort. Fails quietly while there is no route to the group.
+    void joinGroup(const QString& group);
 
     TOnReceive OnDataReceived;
     TNotifyEvent OnDataSend;
@@ -108,6 +113,7 @@ private:
 
     void openSocket();
     void applyMulticastAll() const;
+    void applyGroup() const;
     void bindSocket();
     void readDatagram();
     void report(int level, const QString& text);
@@ -124,6 +130,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     int m_localPort = 0;
     bool m_multicastAll = true;
+    std::optional<in_addr> m_group;
     std::array<char, MaxDatagram> m_received{};
     int m_receivedCount = 0;
     std::array<char, MaxDatagram> m_sendArea{};

@@ -15,6 +15,7 @@
 MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent)
     : QObject(parent), m_platform(platform), m_session(session), m_folder(std::move(folder)),
       m_codePage(CodePage::forLanguage(platform.language.languageId())),
+      m_language(languageCodeFor(platform.language.languageId())),
       m_nat(std::make_unique<TAutoNAT>(platform.resolver, platform.messageBoxes)),
       m_discovery(*m_nat, [this](RouterDiscovery::Event event) { onDiscovery(event); }), m_listing(*m_nat)
 {
@@ -31,6 +32,11 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
     researchTimer.setOnTimer([this] { searchAgain(); });
     mappingCheckTimer.setOnTimer([this] { checkMappings(); });
     checkStepTimer.setOnTimer([this] { checkNextMapping(); });
+    announcementTimer.setOnTimer([this] { actOnAnnouncement(); });
+    addStepTimer.setOnTimer([this] { addStep(); });
+    m_nat->OnAnnouncement = [this](const QByteArray& datagram, const QString& senderIp) {
+        announcementArrived(datagram, senderIp);
+    };
     deferredPollTimer.setOnTimer([this] {
         deferredPollTimer.setInterval(0);
         pollExternalAddress();
@@ -176,7 +182,10 @@ void MappingKeeper::taskEnded(bool succeeded)
         onDeleteEnded(succeeded);
         break;
     case Task::MappingEntry:
-        onMappingEntry(succeeded);
+        if (m_holderQuestion != HolderQuestion::None)
+            onHolderAnswer(succeeded);
+        else
+            onMappingEntry(succeeded);
         break;
     case Task::MappingAt:
         m_listing.taskEnded(succeeded);

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "messages/LanguageCode.h"
 #include "platform/CodePage.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
 #include "portmap/MappingLine.h"
+#include "portmap/RouterAnnouncements.h"
 #include "portmap/RouterDiscovery.h"
 #include "portmap/RouterMappingList.h"
 #include "portmap/RouterRecovery.h"
+#include "portmap/SoapAnswer.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QStringList>
@@ -23,7 +27,9 @@ class TAutoNAT;
 // Keeps the user's port mappings ("jilu.txt") on the router: finds the router
 // and keeps it in reach, polls its external address, applies the whole list
 // again when that address changes (and once a day), puts back every 5 minutes
-// what the router forgot, and adds or deletes single mappings on request. A
+// what the router forgot, and at once when the router announces a restart,
+// leaves a port another host holds to it, and adds or deletes single mappings
+// on request. A
 // window, a run without one or a bus face shows it through its getters and
 // signals; the router's external address, and whether the router answers, go
 // to the session for the login's checks.
@@ -68,7 +74,7 @@ public:
     // The user's add or delete ("执行"): an add is stored once the router has
     // taken it; a delete of a stored line takes it out of the list and off the router.
     void execute(const Request& request);
-    // Applies every stored line again ("重置").
+    // Applies every stored line again ("重置"), ports another host held included.
     void reapplyAll();
     // The list as the user edited it by hand; saved with the next add or delete.
     void setLines(const QStringList& lines);
@@ -118,6 +124,12 @@ public:
     // they start router tasks from a tick, never from inside a task's handler.
     Timer checkStepTimer;
     Timer deferredPollTimer;
+    // A restart the router announced: acted on shortly after its burst of
+    // announcements, and at most that often whatever the network sends.
+    Timer announcementTimer;
+    // The next step of an add (its send, or the question who holds its
+    // port), from a tick: never from inside a task's handler.
+    Timer addStepTimer;
 
     void startupSearchTick();
     void pollAfterDescriptionTick();
@@ -130,6 +142,10 @@ public:
     // The address poll of the timers: it waits while another task of the
     // router runs, and needs a router.
     void pollExternalAddress();
+    // An SSDP NOTIFY heard from `senderIp`.
+    void announcementArrived(const QByteArray& datagram, const QString& senderIp);
+    void actOnAnnouncement();
+    void addStep();
 
 signals:
     // Every line of the operation log.
@@ -158,11 +174,17 @@ private:
     void taskEnded(bool succeeded);
     void onDiscovery(RouterDiscovery::Event event);
     void onAddEnded(bool succeeded);
+    void endAddAttempt(bool succeeded, const std::optional<SoapAnswer::Fault>& fault, bool answered);
+    void onHolderAnswer(bool found);
+    void portHeld(const QString& holder, const QString& description);
+    // The entry the router just gave for a port of the list, when another host holds that port.
+    bool heldByAnotherHost(const MappingLine::Ports& mapping, const QString& ourClient) const;
+    void startReapply();
     void onDeleteEnded(bool succeeded);
     void onExternalAddress();
     void onExternalAddressFailed();
     void endAdd();
-    void showAddRefusal();
+    void showAddRefusal(const std::optional<SoapAnswer::Fault>& fault);
     void retryUnansweredAdd();
     void routerLost();
     void logRouterDetails();
@@ -189,10 +211,14 @@ private:
     ClientState& m_session;
     QString m_folder;
     CodePage m_codePage;
+    LanguageCode m_language;
     std::unique_ptr<TAutoNAT> m_nat;
     RouterDiscovery m_discovery;
     RouterRecovery m_recovery;
     RouterMappingList m_listing;
+    RouterAnnouncements m_announcements;
+    RouterAnnouncements::Meaning m_announced = RouterAnnouncements::Meaning::Nothing;
+    bool m_reapplyWhenAnswering = false; // the list goes back on the router once its address is read
 
     QStringList m_lines;
     QStringList m_intervalLines{QStringLiteral("60")};
@@ -205,6 +231,26 @@ private:
 
     bool m_routerKnown = false;              // its control address answered: polls may run
     bool m_pollWaiting = false;              // a poll waits for the running task
+    bool m_searchAfterTask = false;          // the addresses changed during a task: search right after it
+    // The add under way, from the question who holds its port to the router's answer.
+    struct AddUnderWay
+    {
+        MappingLine::Ports mapping;
+        QString internalClient;
+        QString line;
+    };
+    enum class HolderQuestion
+    {
+        None,
+        BeforeAdd,     // asked before the add: another host's port is never taken over
+        AfterConflict, // asked after a refused add: who holds it, or the router's own words
+    };
+    std::optional<AddUnderWay> m_add;
+    HolderQuestion m_holderQuestion = HolderQuestion::None;
+    std::optional<SoapAnswer::Fault> m_conflict; // the refusal, shown when no other host holds the port
+    // Ports of the list another host holds ("8080 TCP" -> its address): said
+    // once, and not tried again until it lets go or the user asks.
+    QHash<QString, QString> m_heldByOthers;
     QString m_runningAdd;                    // the line of the add under way
     QString m_runningDelete;                 // the line of the delete under way
     std::optional<QString> m_pendingAdd;     // the user's add: stored once the router takes it

@@ -10,6 +10,13 @@
 
 namespace Text = Messages::PortMapping;
 
+namespace {
+
+// UPnP's "ConflictInMappingEntry": the port is mapped to another host.
+constexpr int ConflictInMappingEntry = 718;
+
+} // namespace
+
 void MappingKeeper::execute(const Request& request)
 {
     routerPollTimer.setInterval(0);
@@ -20,13 +27,14 @@ void MappingKeeper::execute(const Request& request)
     if (!publicPort || !localPort) {
         log(Text::portNotANumber());
     } else {
-        const MappingLine::Ports mapping{request.protocol, *publicPort, *localPort};
+        const MappingLine::Ports mapping{request.protocol, *publicPort, *localPort, request.internalClient};
         const QString line =
             MappingLine::make(m_externalAddress, request.publicPort.trimmed(), request.protocol,
                               request.internalClient, request.localPort.trimmed());
         if (request.action == Action::Add) {
             // Stored once the router has taken it.
             m_pendingAdd = line;
+            m_heldByOthers.remove(MappingLine::key(mapping));
             addMapping(mapping, request.internalClient, line);
         } else if (QStringList lines = m_lines; lines.removeAll(line) > 0) {
             setStoredLines(lines);
@@ -37,16 +45,41 @@ void MappingKeeper::execute(const Request& request)
     routerPollTimer.setInterval(11110);
 }
 
+// The router is asked first who holds the port: another host's mapping is
+// never taken over (many routers overwrite it silently).
 void MappingKeeper::addMapping(const MappingLine::Ports& mapping, const QString& internalClient,
                                const QString& line)
 {
-    if (m_nat->AddPort(QStringLiteral("TestUDP"), mapping.publicPort, internalClient, mapping.localPort,
-                       mapping.protocol)) {
-        m_runningAdd = line;
+    if (!m_add && m_nat->GetPortMapping(mapping.publicPort, mapping.protocol)) {
+        m_add = AddUnderWay{mapping, internalClient, line};
+        m_holderQuestion = HolderQuestion::BeforeAdd;
+        return;
+    }
+    log(Text::addNotStarted());
+    m_pendingAdd.reset();
+}
+
+void MappingKeeper::addStep()
+{
+    if (m_nat->busy())
+        return; // the next tick
+    addStepTimer.setInterval(0);
+    if (!m_add)
+        return;
+    if (m_holderQuestion == HolderQuestion::AfterConflict) {
+        if (!m_nat->GetPortMapping(m_add->mapping.publicPort, m_add->mapping.protocol))
+            endAddAttempt(false, m_conflict, true);
+        return;
+    }
+    const AddUnderWay& add = *m_add;
+    if (m_nat->AddPort(QStringLiteral("TestUDP"), add.mapping.publicPort, add.internalClient,
+                       add.mapping.localPort, add.mapping.protocol)) {
+        m_runningAdd = add.line;
         log(Text::addStarted());
         return;
     }
     log(Text::addNotStarted());
+    m_add.reset();
     m_pendingAdd.reset();
 }
 
@@ -62,12 +95,27 @@ void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QStri
 
 void MappingKeeper::onAddEnded(bool succeeded)
 {
+    if (!succeeded && m_add && m_nat->fault() && m_nat->fault()->code == ConflictInMappingEntry) {
+        // Taken in the meantime, or refused for another reason: the router says which.
+        m_conflict = m_nat->fault();
+        m_holderQuestion = HolderQuestion::AfterConflict;
+        addStepTimer.setInterval(10);
+        return;
+    }
+    endAddAttempt(succeeded, m_nat->fault(), m_nat->answered());
+}
+
+void MappingKeeper::endAddAttempt(bool succeeded, const std::optional<SoapAnswer::Fault>& fault,
+                                  bool answered)
+{
+    m_add.reset();
+    m_holderQuestion = HolderQuestion::None;
     const bool ofTheLoop = std::exchange(m_loopAdd, false);
     const std::optional<QString> pending = std::exchange(m_pendingAdd, std::nullopt);
     if (!succeeded) {
-        showAddRefusal();
+        showAddRefusal(fault);
         endAdd();
-        if (ofTheLoop && !m_nat->answered())
+        if (ofTheLoop && !answered)
             retryUnansweredAdd();
         return;
     }
@@ -89,9 +137,8 @@ void MappingKeeper::endAdd()
 }
 
 // The router's own words on a refused add go where the user looks.
-void MappingKeeper::showAddRefusal()
+void MappingKeeper::showAddRefusal(const std::optional<SoapAnswer::Fault>& fault)
 {
-    const auto& fault = m_nat->fault();
     if (!fault) {
         log(Text::addFailed());
         setLabels(m_routerLabel, Text::addFailed());
@@ -116,6 +163,12 @@ void MappingKeeper::onDeleteEnded(bool succeeded)
 }
 
 void MappingKeeper::reapplyAll()
+{
+    m_heldByOthers.clear();
+    startReapply();
+}
+
+void MappingKeeper::startReapply()
 {
     if (m_lines.isEmpty()) {
         routerPollTimer.setInterval(1000);
@@ -147,6 +200,11 @@ void MappingKeeper::reapplyNext()
     const auto mapping = MappingLine::ports(line);
     if (!mapping) {
         log(Text::notAMappingLineSkipped(line));
+        finishReapplyStep();
+        return;
+    }
+    // Said once already; the 5-minute check sees when the other host lets go.
+    if (m_heldByOthers.contains(MappingLine::key(*mapping))) {
         finishReapplyStep();
         return;
     }
@@ -194,5 +252,5 @@ void MappingKeeper::retryUnansweredAdd()
 void MappingKeeper::reapplyDaily()
 {
     if (m_externalAddress != QStringLiteral("0.0.0.0") && !reapplyTimer.isRunning())
-        reapplyAll();
+        startReapply();
 }

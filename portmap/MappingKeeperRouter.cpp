@@ -4,10 +4,15 @@
 
 #include "portmap/MappingKeeper.h"
 
+#include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
+#include "platform/AttachedSubnet.h"
 #include "platform/DottedIPv4.h"
 #include "portmap/uAutoNAT.h"
 #include "registration/ClientState.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace Text = Messages::PortMapping;
 
@@ -33,6 +38,9 @@ void MappingKeeper::startupSearchTick()
 
 void MappingKeeper::searchAgain()
 {
+    // A task for the router left behind ends first, at the latest at its time-out.
+    if (m_nat->busy())
+        return;
     researchTimer.setInterval(0);
     searchRouter();
 }
@@ -53,8 +61,8 @@ void MappingKeeper::onDiscovery(RouterDiscovery::Event event)
     using Event = RouterDiscovery::Event;
     switch (event) {
     case Event::Answered:
-        log(QString());
-        log(Text::searchSucceeded());
+        logUnlessRetrying(QString());
+        logUnlessRetrying(Text::searchSucceeded());
         logRouterDetails();
         break;
     case Event::DescriptionNotStarted:
@@ -68,7 +76,9 @@ void MappingKeeper::onDiscovery(RouterDiscovery::Event event)
         logUnlessRetrying(Text::tryingNextDevice(m_nat->RouterLocation()));
         break;
     case Event::Found:
-        log(Text::controlPageRead());
+        logUnlessRetrying(Text::controlPageRead());
+        m_announcements.setRouter({m_nat->RouterIp(), m_nat->RouterUSN().toLatin1(),
+                                   m_nat->RouterLocation().toLatin1(), m_nat->routerBootId()});
         refreshInternalClient();
         // The client takes the control address only after this task's handler returns.
         pollAfterDescription.setInterval(2000);
@@ -87,13 +97,13 @@ void MappingKeeper::logRouterDetails()
     const qsizetype blank = name.indexOf(u' ');
     setLabels(Text::routerLabel(blank < 0 ? QString() : name.left(blank + 1)), m_resultLabel);
     using Text::RouterDetail;
-    log(Text::routerDetail(RouterDetail::Name, name));
-    log(Text::routerDetail(RouterDetail::Location, m_nat->RouterLocation()));
-    log(Text::routerDetail(RouterDetail::USN, m_nat->RouterUSN()));
-    log(Text::routerDetail(RouterDetail::IP, m_nat->RouterIp()));
-    log(Text::routerDetail(RouterDetail::Port, QString::number(m_nat->RouterPort())));
-    log(Text::routerDetail(RouterDetail::URL, m_nat->RouterURL()));
-    log(Text::routerDetail(RouterDetail::URLBase, m_nat->URLBase()));
+    logUnlessRetrying(Text::routerDetail(RouterDetail::Name, name));
+    logUnlessRetrying(Text::routerDetail(RouterDetail::Location, m_nat->RouterLocation()));
+    logUnlessRetrying(Text::routerDetail(RouterDetail::USN, m_nat->RouterUSN()));
+    logUnlessRetrying(Text::routerDetail(RouterDetail::IP, m_nat->RouterIp()));
+    logUnlessRetrying(Text::routerDetail(RouterDetail::Port, QString::number(m_nat->RouterPort())));
+    logUnlessRetrying(Text::routerDetail(RouterDetail::URL, m_nat->RouterURL()));
+    logUnlessRetrying(Text::routerDetail(RouterDetail::URLBase, m_nat->URLBase()));
 }
 
 void MappingKeeper::routerLost()
@@ -107,7 +117,8 @@ void MappingKeeper::routerLost()
     m_session.setRouterAnswering(false);
     if (m_recovery.lost())
         log(Text::routerLostRetrying());
-    researchTimer.setInterval(m_recovery.nextSearchDelayMs());
+    // A search through the network just left has failed: the new one waits for nothing.
+    researchTimer.setInterval(std::exchange(m_searchAfterTask, false) ? 100 : m_recovery.nextSearchDelayMs());
 }
 
 void MappingKeeper::refreshInternalClient()
@@ -148,7 +159,7 @@ void MappingKeeper::pollExternalAddress()
 void MappingKeeper::requestExternalAddress()
 {
     m_nat->GetExternalIp();
-    log(Text::externalAddressRequested());
+    logUnlessRetrying(Text::externalAddressRequested());
 }
 
 void MappingKeeper::afterTask()
@@ -187,18 +198,22 @@ void MappingKeeper::onExternalAddress()
     m_session.setRouterAnswering(true);
     if (m_externalAddress != address) {
         setExternalAddress(address);
-        reapplyAll();
-    } else if (wasLost) {
-        // Back after an outage with the same address: it may have forgotten.
-        startMappingCheck();
+        startReapply();
+    } else if ((wasLost || m_reapplyWhenAnswering) && !reapplyTimer.isRunning()) {
+        // Back after an outage or a restart with the same address: it may have forgotten.
+        startReapply();
     }
+    m_reapplyWhenAnswering = false;
 }
 
 void MappingKeeper::onExternalAddressFailed()
 {
     // Its last address may be stale now: the checks stop trusting it.
     m_session.setRouterAnswering(false);
-    log(Text::externalAddressFailed());
+    // A poll of the router of the last network: that one is given up already.
+    if (!m_routerKnown)
+        return;
+    logUnlessRetrying(Text::externalAddressFailed());
     // The label of a failed search stays: that failure came first.
     if (m_routerLabel != Text::searchFailedLabel())
         setLabels(Text::contactDeveloperLabel(), m_resultLabel);
@@ -208,14 +223,70 @@ void MappingKeeper::onExternalAddressFailed()
 
 void MappingKeeper::addressesChanged()
 {
+    m_nat->rejoinSearchGroup();
     m_recovery.searchSoon();
+    // Another network: the router is out of reach, whichever router is there now is searched for.
+    if (m_routerKnown && !onAttachedSubnet(m_nat->RouterIp()))
+        routerLost();
     if (m_routerKnown) {
         pollExternalAddress();
         return;
     }
-    // A search or a description under way goes on; otherwise search now.
-    if (!m_nat->busy() && !m_discovery.underway() && !pollAfterDescription.isRunning())
+    // Searching starts over now: what went out before the change may have
+    // had no way. A task of another kind is let finish first.
+    using Task = TAutoNAT::TaskType;
+    const Task task = m_nat->task();
+    if (m_nat->busy() && (task == Task::Search || task == Task::ControlPage || task == Task::ExternalAddress))
+        m_nat->abandonTask();
+    m_discovery.stop();
+    pollAfterDescription.setInterval(0);
+    if (m_nat->busy()) {
+        m_searchAfterTask = true;
         researchTimer.setInterval(1000);
+        return;
+    }
+    researchTimer.setInterval(0);
+    searchRouter();
+}
+
+void MappingKeeper::announcementArrived(const QByteArray& datagram, const QString& senderIp)
+{
+    const auto announcement = SsdpNotify::read(datagram);
+    if (!announcement)
+        return;
+    const auto meaning = m_announcements.take(*announcement, senderIp);
+    if (meaning == RouterAnnouncements::Meaning::Nothing)
+        return;
+    m_announced = std::max(m_announced, meaning);
+    if (!announcementTimer.isRunning())
+        announcementTimer.setInterval(500);
+}
+
+void MappingKeeper::actOnAnnouncement()
+{
+    // The router's task under way ends first; the next tick acts.
+    if (m_nat->busy())
+        return;
+    announcementTimer.setInterval(0);
+    const auto meaning = std::exchange(m_announced, RouterAnnouncements::Meaning::Nothing);
+    log(Text::routerRestarted());
+    m_recovery.searchSoon();
+    // A restarted router may have kept nothing: everything goes back at
+    // once, without asking line by line first.
+    if (meaning == RouterAnnouncements::Meaning::Restarted && m_routerKnown) {
+        if (!reapplyTimer.isRunning())
+            startReapply();
+        return;
+    }
+    // Its description moved, or it is back while searched for: find it again
+    // now, then look at its mappings. A search under way goes on.
+    m_reapplyWhenAnswering = true;
+    if (m_discovery.underway() || pollAfterDescription.isRunning())
+        return;
+    m_routerKnown = false;
+    routerPollTimer.setInterval(0);
+    researchTimer.setInterval(0);
+    searchRouter();
 }
 
 void MappingKeeper::checkMappings()
@@ -236,7 +307,7 @@ void MappingKeeper::startMappingCheck()
 
 void MappingKeeper::checkNextMapping()
 {
-    if (m_nat->busy())
+    if (m_nat->busy() || m_add)
         return; // the next tick asks again
     while (m_checkIndex < m_lines.size() && !MappingLine::ports(m_lines.at(m_checkIndex)))
         ++m_checkIndex;
@@ -254,13 +325,23 @@ void MappingKeeper::onMappingEntry(bool found)
     if (m_checkIndex < 0)
         return;
     const auto mapping = MappingLine::ports(m_lines.value(m_checkIndex));
-    if (found) {
+    if (found && mapping && heldByAnotherHost(*mapping, m_internalClient)) {
+        // Said once; the line waits until that host lets go.
+        const auto& entry = *m_nat->mappingEntry();
+        const QString holder = QString::fromLatin1(entry.internalClient);
+        if (m_heldByOthers.value(MappingLine::key(*mapping)) != holder)
+            log(Messages::portHeldByOther(m_language, mapping->publicPort, mapping->protocol, holder,
+                                          QString::fromUtf8(entry.description)));
+        m_heldByOthers.insert(MappingLine::key(*mapping), holder);
+    } else if (found) {
         const auto& entry = m_nat->mappingEntry();
         const bool pointsHere = mapping && QString::fromLatin1(entry->internalClient) == m_internalClient &&
                                 entry->internalPort == mapping->localPort;
         if (!pointsHere)
             m_checkMissing << m_checkIndex;
     } else if (m_nat->fault() && m_nat->fault()->code == NoSuchEntry) {
+        if (mapping)
+            m_heldByOthers.remove(MappingLine::key(*mapping));
         m_checkMissing << m_checkIndex;
     } else {
         // No answer, or a router that cannot tell: the address poll watches it.
@@ -278,7 +359,7 @@ void MappingKeeper::finishMappingCheck()
     if (m_checkMissing.isEmpty())
         return;
     log(Text::mappingsMissing(int(m_checkMissing.size())));
-    reapplyAll();
+    startReapply();
     m_reapplyOnly = m_checkMissing;
 }
 

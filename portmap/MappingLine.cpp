@@ -28,6 +28,11 @@ std::optional<int> port(const QString& text)
     return value;
 }
 
+QString key(const Ports& mapping)
+{
+    return QString::number(mapping.publicPort) + u' ' + mapping.protocol;
+}
+
 static QString withoutBlanks(QString text)
 {
     return text.remove(u' ');
@@ -48,7 +53,9 @@ std::optional<Ports> ports(const QString& line)
     const auto localPort = port(withoutBlanks(line.mid(localColon + 1)));
     if (!publicPort || !localPort)
         return std::nullopt;
-    return Ports{protocol, *publicPort, *localPort};
+    const qsizetype afterWord = word + protocol.size();
+    return Ports{protocol, *publicPort, *localPort,
+                 withoutBlanks(line.mid(afterWord, localColon - afterWord))};
 }
 
 } // namespace MappingLine

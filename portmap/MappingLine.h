@@ -19,6 +19,7 @@ struct Ports
     QString protocol; // "TCP" or "UDP"
     int publicPort = 0;
     int localPort = 0;
+    QString localAddress; // as the line names it, blanks dropped
 };
 
 // The protocol is TCP when the line holds "TCP" anywhere, else UDP; the public
@@ -26,6 +27,9 @@ struct Ports
 // the first ":" behind that word; blanks are dropped. Nothing when the line is
 // not a mapping line: no protocol word, or a port that is not 1 to 65535.
 std::optional<Ports> ports(const QString& line);
+
+// "8080 TCP": one public port of one protocol, as the router keys its mappings.
+QString key(const Ports& mapping);
 
 // A port as typed: a whole number from 1 to 65535, blanks around it allowed.
 std::optional<int> port(const QString& text);

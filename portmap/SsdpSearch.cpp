@@ -53,7 +53,7 @@ std::optional<Answer> readAnswer(const QByteArray& datagram)
     if (foldUpper(datagram.left(5)) != "HTTP/")
         return std::nullopt;
     return Answer{headerValue(datagram, "LOCATION:"), headerValue(datagram, "SERVER:"),
-                  headerValue(datagram, "USN:")};
+                  headerValue(datagram, "USN:"), headerValue(datagram, "BOOTID.UPNP.ORG:")};
 }
 
 Location splitLocation(const QByteArray& location)

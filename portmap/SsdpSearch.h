@@ -21,6 +21,7 @@ struct Answer
     QByteArray location;
     QByteArray server;
     QByteArray usn;
+    QByteArray bootId; // UPnP 1.1: changes whenever the device restarts
 };
 
 // Nothing when the datagram does not start with "HTTP/" (any case).

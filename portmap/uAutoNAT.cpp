@@ -9,6 +9,8 @@
 #include "portmap/SoapRequest.h"
 #include "portmap/SsdpSearch.h"
 
+#include <QHostAddress>
+
 TAutoNAT::TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes)
     : m_messageBoxes(messageBoxes), m_udp(std::make_unique<TNMUDP>(resolver)),
       m_taskTimer(std::make_unique<Timer>()), m_readPauseTimer(std::make_unique<Timer>()),
@@ -78,6 +80,13 @@ void TAutoNAT::aimSearch(const QString& host, int remotePort, int localPort)
     m_udp->RemoteHost = host;
     m_udp->RemotePort = remotePort;
     m_udp->setLocalPort(localPort);
+    m_udp->joinGroup(QHostAddress(host).isMulticast() ? host : QString());
+}
+
+void TAutoNAT::rejoinSearchGroup()
+{
+    if (QHostAddress(m_udp->RemoteHost).isMulticast())
+        m_udp->joinGroup(m_udp->RemoteHost);
 }
 
 void TAutoNAT::startTask(TaskType taskType, QByteArray request)
@@ -220,6 +229,14 @@ void TAutoNAT::raise(const TNotifyEvent& event)
         return;
     const TNotifyEvent handler = event; // the handler may reassign the event
     handler(this);
+}
+
+void TAutoNAT::abandonTask()
+{
+    ++m_taskSerial;
+    dropConnection();
+    m_taskTimer->setInterval(0);
+    m_searchUntil = {};
 }
 
 bool TAutoNAT::searchListening() const

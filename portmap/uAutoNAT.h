@@ -77,6 +77,8 @@ public:
     const QString& RouterLocation() const { return m_RouterLocation; }
     const QString& RouterName() const { return m_RouterName; }
     const QString& RouterUSN() const { return m_RouterUSN; }
+    // The boot the device's answer named; empty from a UPnP 1.0 device.
+    const QByteArray& routerBootId() const { return m_routerBootId; }
     const QString& RouterURL() const { return m_RouterURL; }
     const QString& ExternalIp() const { return m_ExternalIp; }
     const QString& ControlURL() const { return m_ControlURL; }
@@ -87,6 +89,10 @@ public:
 
     TNotifyEvent OnTaskSuccess;
     TNotifyEvent OnTaskFail;
+    // Every SSDP NOTIFY that reaches the search socket, with its sender's
+    // address, whatever task runs. Aimed at the multicast group, the socket
+    // hears the group's announcements as well as the answers to its searches.
+    std::function<void(const QByteArray& datagram, const QString& senderIp)> OnAnnouncement;
 
     bool FindDevice();
     bool GetControlPage();
@@ -118,6 +124,9 @@ public:
     bool searchListening() const;
 
     bool busy() const { return m_busy; }
+    // Ends the task under way without reporting it, as when the network it
+    // went through is gone; the answers to an earlier search are no longer taken.
+    void abandonTask();
     bool taskTimerRunning() const;
     // The task timer's tick, callable so that tests need not wait for it.
     void timeOut();
@@ -125,6 +134,9 @@ public:
     // Where the search goes and the local port it leaves from; tests aim it
     // at a responder on 127.0.0.1 instead of the SSDP multicast group.
     void aimSearch(const QString& host, int remotePort, int localPort);
+    // Joins the multicast group the search goes to again, on the interface
+    // the route to it takes now (after the machine's addresses changed).
+    void rejoinSearchGroup();
     // The pause before each read of an HTTP answer (1000 ms), which gives the
     // rest of an answer time to arrive; tests and benchmarks shorten it.
     void setReadPause(std::chrono::milliseconds pause) { m_readPause = pause; }
@@ -157,6 +169,7 @@ private:
     QString m_RouterLocation;
     QString m_RouterName;
     QString m_RouterUSN;
+    QByteArray m_routerBootId;
     QString m_RouterURL;
     QString m_ExternalIp = QStringLiteral("0.0.0.0");
     QString m_ControlURL;

@@ -29,15 +29,21 @@ QString text(const QByteArray& bytes)
 
 void TAutoNAT::searchResponse(int NumberBytes, const QString& FromIP)
 {
-    const bool searching = m_busy && m_TaskType == TaskType::Search;
-    if (!searching && !searchListening())
-        return;
     if (NumberBytes < 1 || NumberBytes > SsdpSearch::BufferSize - 1)
         return;
     QByteArray buffer(SsdpSearch::BufferSize, '\0');
     int length = 0;
     m_udp->FetchBytes(buffer, length);
-    const SsdpSearch::Reading reading = SsdpSearch::readDatagram(buffer.left(length), FromIP.toLatin1());
+    buffer.truncate(length);
+    if (buffer.startsWith("NOTIFY ")) {
+        if (OnAnnouncement)
+            OnAnnouncement(buffer, FromIP);
+        return;
+    }
+    const bool searching = m_busy && m_TaskType == TaskType::Search;
+    if (!searching && !searchListening())
+        return;
+    const SsdpSearch::Reading reading = SsdpSearch::readDatagram(buffer, FromIP.toLatin1());
     if (reading.verdict == SsdpSearch::Reading::Ignore)
         return;
     if (reading.verdict == SsdpSearch::Reading::Fail) {
@@ -72,6 +78,7 @@ void TAutoNAT::useDevice(const SsdpSearch::Reading& device)
     m_RouterLocation = text(device.answer.location);
     m_RouterName = text(device.answer.server);
     m_RouterUSN = text(device.answer.usn);
+    m_routerBootId = device.answer.bootId;
     m_RouterIp = text(*location.routerIp);
     m_RouterPort = location.routerPort;
     m_RouterURL = text(location.routerURL);

@@ -138,6 +138,10 @@ private slots:
             QStringLiteral("保存的域名和密码不完整，请重新输入"));
         row("read failed", readFailed(LanguageCode::Jt, "vkl.ini", "denied"),
             QStringLiteral("无法读取 vkl.ini：denied。本次运行不会改写它"));
+        row("port held", portHeldByOther(LanguageCode::Jt, 8080, "TCP", "192.168.77.20", "nas"),
+            QStringLiteral("端口 8080/TCP 已被 192.168.77.20 (nas) 占用"));
+        row("port held et", portHeldByOther(LanguageCode::Et, 8080, "UDP", "192.168.77.20", ""),
+            QStringLiteral("Port 8080/UDP is held by 192.168.77.20 ()"));
         row("not a web address", notAWebAddress(LanguageCode::Jt),
             QStringLiteral("只能打开以 http:// 或 https:// 开头的地址"));
         row("no browser", browserUnavailable(LanguageCode::Jt, "http://www.kelvane.example/help2010.asp"),
@@ -224,6 +228,7 @@ private slots:
         row("next device", P::tryingNextDevice("http://l"),
             QStringLiteral("该设备不是路由器，试下一个：http://l"));
         row("address not yet", P::externalAddressNotYet(), QStringLiteral("路由器尚无外网IP，稍后再取..."));
+        row("router restarted", P::routerRestarted(), QStringLiteral("路由器已重新启动，检查端口映射..."));
         row("mappings missing", P::mappingsMissing(2),
             QStringLiteral("路由器上缺少2项端口映射，重新增加..."));
         row("add refused", P::addRefused(718, "ConflictInMappingEntry"),

@@ -1,6 +1,7 @@
 #include "fakes/FakeGateway.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
+#include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingKeeper.h"
 #include "portmap/uAutoNAT.h"
@@ -329,16 +330,38 @@ private slots:
         QCOMPARE(f.log.count(Text::routerLostRetrying()), 1);
         QVERIFY(!f.session.routerAnswering());
 
-        f.fakes.addressWatch.announce();
-        QCOMPARE(f.keeper->researchTimer.interval(), 1000);
         f.gateway.ssdpAnswers = answers;
-        f.keeper->searchAgain();
+        f.fakes.addressWatch.announce();
         QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
         f.keeper->pollAfterDescriptionTick();
         QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
         QCOMPARE(f.log.count(Text::routerBack()), 1);
         QVERIFY(f.session.routerAnswering());
         QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
+    }
+
+    // A control page that takes the connection and never answers: one line
+    // for the outage, however many rounds it lasts, and one when it is back.
+    void aSilentControlPageIsSaidOncePerOutage()
+    {
+        KeeperFixture f;
+        bool silent = true;
+        f.gateway.reply = [&](const QByteArray& request) {
+            return silent && request.startsWith("POST ") ? GatewayReply{{}, 0, false, {}, 0}
+                                                         : f.gateway.standardReply(request);
+        };
+        for (int round = 0; round < 4; ++round) {
+            round == 0 ? f.keeper->startupSearchTick() : f.keeper->searchAgain();
+            QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
+            f.keeper->pollAfterDescriptionTick();
+            f.keeper->gateway().timeOut();
+        }
+        for (const QString& line : {Text::searchSucceeded(), Text::controlPageRead(),
+                                    Text::externalAddressFailed(), Text::routerLostRetrying()})
+            QCOMPARE(f.log.count(line), 1);
+        silent = false;
+        QVERIFY(f.runStartUpChain());
+        QCOMPARE(f.log.count(Text::routerBack()), 1);
     }
 
     // Until its own link is up a router reports "0.0.0.0": polling goes on.
@@ -377,8 +400,9 @@ private slots:
     }
 
     // Every 5 minutes the router is asked for each stored mapping; those it
-    // lost, or that lead elsewhere, are applied again, and only those.
-    void mappingsTheRouterForgotAreAppliedAgain()
+    // lost are applied again, and only those; a port another host took is
+    // said once and left to it until it lets go.
+    void mappingsTheRouterForgotAreAppliedAgainAndAnotherHostsPortIsLeftAlone()
     {
         KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:53  UDP  10.0.0.5:53\r\n"
                         "1.1.1.1:22  TCP  10.0.0.5:22\r\n");
@@ -388,15 +412,36 @@ private slots:
         f.gateway.mappings.remove("8080 TCP");
         f.gateway.mappings["22 TCP"].replace("<NewInternalClient>127.0.0.1<",
                                              "<NewInternalClient>127.0.0.9<");
-        f.keeper->checkMappings();
-        QTRY_COMPARE(f.keeper->reapplyTimer.interval(), 1000);
-        QCOMPARE(f.requestsFor("GetSpecificPortMappingEntry"), 3);
-        QVERIFY(f.log.contains(Text::mappingsMissing(2)));
-        for (int tick = 0; tick < 3 && f.keeper->reapplyTimer.isRunning(); ++tick)
-            QVERIFY(f.reapplyStep());
-        QCOMPARE(f.requestsFor("AddPortMapping"), 5);
+        const QString held = Messages::portHeldByOther(LanguageCode::Jt, 22, "TCP", "127.0.0.9", "TestUDP");
+        const auto checkAndReapply = [&] {
+            f.keeper->checkMappings();
+            QTRY_VERIFY(f.keeper->reapplyTimer.isRunning() || !f.keeper->checkStepTimer.isRunning());
+            for (int tick = 0; tick < 3 && f.keeper->reapplyTimer.isRunning(); ++tick)
+                QVERIFY(f.reapplyStep());
+        };
+        checkAndReapply();
+        checkAndReapply();
+        QCOMPARE(f.log.count(Text::mappingsMissing(1)), 1);
+        QCOMPARE(f.log.count(held), 1);
+        QVERIFY(f.gateway.mappings.value("22 TCP").contains("<NewInternalClient>127.0.0.9<"));
+
+        f.gateway.mappings.remove("22 TCP");
+        checkAndReapply();
         QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"22 TCP", "53 UDP", "8080 TCP"}));
         QVERIFY(f.gateway.mappings.value("22 TCP").contains("<NewInternalClient>127.0.0.1<"));
+    }
+
+    // A new description address announced: searched for again at once (restarts: tests/gateway).
+    void aRouterThatMovedItsDescriptionIsSearchedAgain()
+    {
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
+        f.keeper->announcementArrived("NOTIFY * HTTP/1.1\r\nUSN: uuid:fake-gateway\r\nNTS: ssdp:alive\r\n"
+                                      "LOCATION: http://127.0.0.1:1/moved.xml",
+                                      QStringLiteral("127.0.0.1"));
+        QCOMPARE(f.keeper->announcementTimer.interval(), 500);
+        f.keeper->actOnAnnouncement();
+        QTRY_COMPARE(f.gateway.searches.size(), 2);
     }
 
     void theRouterMappingsAreListedWithTheirMarks()

@@ -1,0 +1,60 @@
+// Ports of the list that another host of the network holds on the router:
+// said once, never taken over, tried again once that host lets go.
+
+#include "portmap/MappingKeeper.h"
+
+#include "messages/Messages.h"
+#include "portmap/uAutoNAT.h"
+
+#include <utility>
+
+// Its own addresses (now, or when the line was made) are this machine's:
+// such a mapping is brought up to date, not left alone.
+bool MappingKeeper::heldByAnotherHost(const MappingLine::Ports& mapping, const QString& ourClient) const
+{
+    const auto& entry = m_nat->mappingEntry();
+    if (!entry)
+        return false;
+    const QString holder = QString::fromLatin1(entry->internalClient);
+    return holder != ourClient && holder != m_internalClient && holder != mapping.localAddress;
+}
+
+void MappingKeeper::onHolderAnswer(bool found)
+{
+    const HolderQuestion question = std::exchange(m_holderQuestion, HolderQuestion::None);
+    if (!m_add)
+        return;
+    if (found && heldByAnotherHost(m_add->mapping, m_add->internalClient)) {
+        const auto& entry = *m_nat->mappingEntry();
+        portHeld(QString::fromLatin1(entry.internalClient), QString::fromUtf8(entry.description));
+        return;
+    }
+    if (question == HolderQuestion::AfterConflict) {
+        endAddAttempt(false, m_conflict, true);
+        return;
+    }
+    // A router that did not answer will not take the add either.
+    if (!found && !m_nat->answered()) {
+        endAddAttempt(false, std::nullopt, false);
+        return;
+    }
+    m_heldByOthers.remove(MappingLine::key(m_add->mapping));
+    addStepTimer.setInterval(10);
+}
+
+// The add ends refused, and its line is not stored.
+void MappingKeeper::portHeld(const QString& holder, const QString& description)
+{
+    const MappingLine::Ports mapping = m_add->mapping;
+    const QString key = MappingLine::key(mapping);
+    const QString text =
+        Messages::portHeldByOther(m_language, mapping.publicPort, mapping.protocol, holder, description);
+    if (m_pendingAdd || m_heldByOthers.value(key) != holder)
+        log(text);
+    m_heldByOthers.insert(key, holder);
+    m_add.reset();
+    m_loopAdd = false;
+    m_pendingAdd.reset();
+    setLabels(m_routerLabel, text);
+    endAdd();
+}
