@@ -24,14 +24,14 @@ mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run"
 failed=0
 started() { "$@" >>"$work/log" 2>&1 & pids="$pids $!"; }
-# Up to 10 s for a condition (a shell command line).
-within() { for _ in $(seq 50); do eval "$1" && return 0; sleep 0.2; done; return 1; }
+# Up to 30 s for a condition (a shell command line): the machine may be busy.
+within() { for _ in $(seq 150); do eval "$1" && return 0; sleep 0.2; done; return 1; }
 check() { if within "$2"; then echo "ok: $1"; else echo "FAILED: $1"; failed=1; fi; }
 copy() { rm -rf "$work/copy" && mkdir "$work/copy" && cp "$program" "$work/copy/kelvane"; }
 
-export DISPLAY=:$(($$ % 400 + 100))
-started Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp
-within "xdotool getdisplaygeometry >/dev/null 2>&1" || { echo "FAILED: Xvfb did not start"; exit 1; }
+started Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display"
+within 'test -s "$work/display"' || { echo "FAILED: Xvfb did not start"; exit 1; }
+export DISPLAY=:$(cat "$work/display")
 started openbox
 started trayer --edge top --align right --widthtype pixel --width 100 --height 24
 copy
