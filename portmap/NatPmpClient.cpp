@@ -12,8 +12,10 @@ constexpr quint32 longestRenewalSeconds = 24 * 3600;
 
 } // namespace
 
-NatPmpClient::NatPmpClient(const QHostAddress& gateway, quint16 port, int tries, QObject* parent)
-    : QObject(parent), m_gateway(gateway), m_port(port), m_tries(std::max(tries, 1))
+NatPmpClient::NatPmpClient(const QHostAddress& gateway, quint16 port, int tries, quint32 lifetimeSeconds,
+                           QObject* parent)
+    : QObject(parent), m_gateway(gateway), m_port(port), m_tries(std::max(tries, 1)),
+      m_lifetimeSeconds(lifetimeSeconds)
 {
     retryTimer.setOnTimer([this] { resend(); });
     m_socket.bind(QHostAddress::AnyIPv4, 0);
@@ -72,7 +74,7 @@ void NatPmpClient::resend()
         request.kind == Request::ExternalAddress
             ? NatPmp::externalAddressRequest()
             : NatPmp::mapRequest(request.protocol, request.internalPort, request.externalPort,
-                                 request.kind == Request::Map ? lifetimeSeconds : 0);
+                                 request.kind == Request::Map ? m_lifetimeSeconds : 0);
     m_socket.writeDatagram(datagram, m_gateway, m_port);
     retryTimer.setInterval(firstWaitMs << m_sends);
     ++m_sends;

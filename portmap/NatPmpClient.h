@@ -24,10 +24,10 @@ class NatPmpClient : public QObject
 public:
     using Protocol = NatPmp::Protocol;
 
-    static constexpr quint32 lifetimeSeconds = 7200;
+    static constexpr quint32 defaultLifetimeSeconds = 7200;
 
     explicit NatPmpClient(const QHostAddress& gateway, quint16 port = NatPmp::serverPort, int tries = 4,
-                          QObject* parent = nullptr);
+                          quint32 lifetimeSeconds = defaultLifetimeSeconds, QObject* parent = nullptr);
     ~NatPmpClient() override;
 
     void requestExternalAddress();
@@ -80,6 +80,7 @@ private:
     QHostAddress m_gateway;
     quint16 m_port;
     int m_tries;
+    quint32 m_lifetimeSeconds; // asked for with each add and renewal
     QUdpSocket m_socket;
     QList<Request> m_queue; // the first is under way
     int m_sends = 0;
