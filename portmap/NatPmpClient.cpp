@@ -7,6 +7,8 @@
 namespace {
 
 constexpr int firstWaitMs = 250;
+// The ninth send waits 64 s, as the RFC ends.
+constexpr int maxTries = 9;
 // A gateway may grant years; the renewal timer counts in milliseconds.
 constexpr quint32 longestRenewalSeconds = 24 * 3600;
 
@@ -14,7 +16,7 @@ constexpr quint32 longestRenewalSeconds = 24 * 3600;
 
 NatPmpClient::NatPmpClient(const QHostAddress& gateway, quint16 port, int tries, quint32 lifetimeSeconds,
                            QObject* parent)
-    : QObject(parent), m_gateway(gateway), m_port(port), m_tries(std::max(tries, 1)),
+    : QObject(parent), m_gateway(gateway), m_port(port), m_tries(std::clamp(tries, 1, maxTries)),
       m_lifetimeSeconds(lifetimeSeconds)
 {
     retryTimer.setOnTimer([this] { resend(); });

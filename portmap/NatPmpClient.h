@@ -11,10 +11,11 @@
 
 #include <memory>
 
-// Talks NAT-PMP to one gateway: one request at a time, each sent again after
-// 250 ms, 500 ms, 1 s and given up after `tries` sends; only answers from
-// the gateway's own address and port count. Every mapping it took is asked
-// for again at half the lifetime the gateway granted, until it is deleted.
+// Talks NAT-PMP to one gateway: one request at a time, sent again after
+// waits that double from 250 ms and given up after `tries` sends (at most 9,
+// the RFC's 64 s); only answers from the gateway's own address and port
+// count. Every mapping it took is asked for again at half the lifetime the
+// gateway granted, until it is deleted.
 //
 // Tests read the timers' intervals and call their handlers directly.
 class NatPmpClient : public QObject
