@@ -22,6 +22,9 @@ stop() {
 trap stop EXIT INT TERM
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run"
+# The suite may run offscreen or on a session bus; these copies use the display
+# servers started here, and the X11 tray.
+unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
 failed=0
 started() { "$@" >>"$work/log" 2>&1 & pids="$pids $!"; }
 # Up to 30 s for a condition (a shell command line): the machine may be busy.

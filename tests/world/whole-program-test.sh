@@ -53,6 +53,11 @@ stop_program() {
 provider_pid() { cat "$WORLD_DIR/provider.pid" 2>/dev/null; }
 trap 'p=$(provider_pid); [ -n "$p" ] && kill -CONT "$p" 2>/dev/null; stop_program; "$world" down >/dev/null 2>&1' EXIT
 lines_printed() { wc -l < "$WORLD_DIR/out"; }
+lines_in_a_minute() {
+    before=$(lines_printed)
+    sleep 60
+    echo $(($(lines_printed) - before))
+}
 
 start_world() {
     "$world" up "$build" "$@" >/dev/null || { echo "FAILED: the closed world did not come up"; exit 1; }
@@ -162,18 +167,14 @@ journal)
     start_program --headless
     check "logs in and applies the mappings" 'wait_for 15 "[ \$(logins 9715) -ge 1 ]" && wait_for 20 both_mapped'
     sleep 20 # the first check and router poll are printed
-    before=$(lines_printed)
-    sleep 60
-    normal=$(($(lines_printed) - before))
+    normal=$(lines_in_a_minute)
     echo "normal operation: $normal lines in a minute"
     check "a minute of normal operation prints at most one line" '[ "$normal" -le 1 ]'
     kill -STOP "$(provider_pid)"
     "$world" set-external-address 11.22.33.3
     check "a silent provider is said once, naming the server" \
         'wait_for 100 "grep -q \"no answer from primary DNS since [0-9][0-9]:[0-9][0-9]\$\" \"$WORLD_DIR/out\""'
-    before=$(lines_printed)
-    sleep 60
-    outage=$(($(lines_printed) - before))
+    outage=$(lines_in_a_minute)
     echo "outage after its first minute: $outage lines in a minute"
     check "a minute of the outage after that prints at most one line" '[ "$outage" -le 1 ]'
     kill -CONT "$(provider_pid)"
