@@ -31,6 +31,15 @@ void NatPmpClient::requestExternalAddress()
     enqueue({Request::ExternalAddress});
 }
 
+QString NatPmpClient::localAddress() const
+{
+    // Connecting a UDP socket sends nothing; it only picks the route.
+    QUdpSocket probe;
+    probe.connectToHost(m_gateway, m_port);
+    const QHostAddress local = probe.localAddress();
+    return local.protocol() == QAbstractSocket::IPv4Protocol ? local.toString() : QString();
+}
+
 void NatPmpClient::map(Protocol protocol, quint16 internalPort, quint16 externalPort)
 {
     enqueue({Request::Map, protocol, internalPort, externalPort});
@@ -101,7 +110,7 @@ bool NatPmpClient::take(const QByteArray& datagram)
         if (!reply)
             return false;
         if (reply->result == NatPmp::Success)
-            emit externalAddressRead(reply->address);
+            emit externalAddressRead(reply->address, reply->epoch);
         else
             emit externalAddressFailed(reply->result);
         return true;

@@ -32,6 +32,8 @@ public:
     ~NatPmpClient() override;
 
     void requestExternalAddress();
+    // The address this machine has towards the gateway; empty when no route leads there.
+    QString localAddress() const;
     // Maps (and keeps renewing) the internal port, asking for that external port.
     void map(Protocol protocol, quint16 internalPort, quint16 externalPort);
     // Stops renewing and asks the gateway to let the mapping go.
@@ -43,7 +45,8 @@ public:
     Timer* renewalOf(Protocol protocol, quint16 internalPort) const;
 
 signals:
-    void externalAddressRead(const QString& address);
+    // `epoch`: the gateway's seconds since it started (see NatPmp::gatewayRestarted).
+    void externalAddressRead(const QString& address, quint32 epoch);
     void mapped(NatPmpClient::Protocol protocol, quint16 internalPort, quint16 externalPort,
                 quint32 lifetime);
     void unmapped(NatPmpClient::Protocol protocol, quint16 internalPort);

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <algorithm>
+
 namespace NatPmp {
 namespace {
 
@@ -101,10 +103,34 @@ std::optional<MapReply> readMap(const QByteArray& datagram)
     return std::nullopt;
 }
 
-bool refusesVersion(const QByteArray& datagram)
+Protocol protocolNamed(const QString& name)
 {
-    return datagram.size() >= headSize && quint8(datagram[0]) == version &&
-           (quint8(datagram[1]) & answerBit) != 0 && word(datagram, 2) == UnsupportedVersion;
+    return name == QLatin1String("UDP") ? Protocol::Udp : Protocol::Tcp;
+}
+
+QByteArray resultName(quint16 result)
+{
+    switch (result) {
+    case Success:
+        return "Success";
+    case UnsupportedVersion:
+        return "UnsupportedVersion";
+    case NotAuthorized:
+        return "NotAuthorized";
+    case NetworkFailure:
+        return "NetworkFailure";
+    case OutOfResources:
+        return "OutOfResources";
+    case UnsupportedOpcode:
+        return "UnsupportedOpcode";
+    }
+    return "Result" + QByteArray::number(result);
+}
+
+bool gatewayRestarted(quint32 lastEpoch, quint32 epoch, qint64 elapsedMs)
+{
+    const qint64 elapsedSeconds = std::max<qint64>(elapsedMs, 0) / 1000;
+    return qint64(epoch) + 2 < qint64(lastEpoch) + elapsedSeconds * 7 / 8;
 }
 
 } // namespace NatPmp

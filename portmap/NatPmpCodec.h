@@ -17,6 +17,9 @@ enum class Protocol
     Tcp,
 };
 
+// "UDP" or "TCP", as the mapping list names them.
+Protocol protocolNamed(const QString& name);
+
 enum Result : quint16
 {
     Success = 0,
@@ -26,6 +29,9 @@ enum Result : quint16
     OutOfResources = 4,
     UnsupportedOpcode = 5,
 };
+
+// The RFC's name of a result code, as a refusal is shown.
+QByteArray resultName(quint16 result);
 
 QByteArray externalAddressRequest();
 
@@ -55,8 +61,9 @@ struct MapReply
 std::optional<ExternalAddressReply> readExternalAddress(const QByteArray& datagram);
 std::optional<MapReply> readMap(const QByteArray& datagram);
 
-// A version 0 "unsupported version" answer: how a NAT-PMP-only gateway turns
-// down a PCP request.
-bool refusesVersion(const QByteArray& datagram);
+// Whether a gateway's epoch (its seconds since it started) says it restarted
+// and lost its mappings: it runs slower than the time `elapsedMs` since the
+// last answer by more than the RFC's tolerance (7/8 of the time, less 2 s).
+bool gatewayRestarted(quint32 lastEpoch, quint32 epoch, qint64 elapsedMs);
 
 } // namespace NatPmp

@@ -17,7 +17,7 @@
 # Settings from the environment: LAB (namespace prefix, default kvigd),
 # RUN_DIR (default /tmp/$LAB-run), HTTP_PORT (default 5000),
 # MAX_LIFETIME (seconds after which the daemon ends by itself, default 600),
-# PMP_ONLY=yes (UPnP off; NAT-PMP on, which also turns on PCP, as on routers without UPnP).
+# PMP_ONLY=yes (UPnP off; NAT-PMP on, which also answers PCP, as on routers without UPnP).
 set -euo pipefail
 
 LAB=${LAB:-kvigd}
