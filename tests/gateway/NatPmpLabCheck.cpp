@@ -23,18 +23,13 @@ void expect(bool held, const char* what)
     failures += held ? 0 : 1;
 }
 
-QByteArray routerRules()
+bool routerForwards(int externalPort)
 {
     QProcess nft;
     nft.start("ip", {"netns", "exec", qEnvironmentVariable("LAB") + "-router", "nft", "list", "chain", "inet",
                      "filter", "prerouting_miniupnpd"});
     nft.waitForFinished(waitMs);
-    return nft.readAllStandardOutput();
-}
-
-bool routerForwards(int externalPort)
-{
-    return routerRules().contains("dport " + QByteArray::number(externalPort) + " dnat");
+    return nft.readAllStandardOutput().contains("dport " + QByteArray::number(externalPort) + " dnat");
 }
 
 } // namespace
@@ -42,15 +37,9 @@ bool routerForwards(int externalPort)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const auto gatewayText = defaultGateway();
-    expect(gatewayText == "192.168.77.1", "the default route's gateway");
-    const QHostAddress gateway(gatewayText.value_or(QString()));
-    // A short lifetime: the renewal comes after two seconds.
-    NatPmpClient client(gateway, NatPmp::serverPort, 4, 4);
-
-    QSignalSpy address(&client, &NatPmpClient::externalAddressRead);
-    client.requestExternalAddress();
-    expect(address.wait(waitMs) && address[0][0].toString() == "11.22.33.2", "external address");
+    // The whole program's run there reads the gateway and its address; this
+    // one looks at the lifetime. A short one: the renewal comes after two seconds.
+    NatPmpClient client(QHostAddress(defaultGateway().value_or(QString())), NatPmp::serverPort, 4, 4);
 
     QSignalSpy mapped(&client, &NatPmpClient::mapped);
     QElapsedTimer took;

@@ -25,7 +25,6 @@ private slots:
             << "";
         QTest::newRow("route down") << head + "eth0\t00000000\t014DA8C0\t0002\t0\t0\t100\t00000000\t0\t0\t0\n"
                                     << "";
-        QTest::newRow("header only") << head << "";
         QTest::newRow("junk") << head + "eth0\t0000000000\tzz\t0003\n\t\t\n"
                               << "";
         QTest::newRow("empty") << QByteArray() << "";

@@ -37,9 +37,7 @@ private slots:
         QTest::newRow("udp") << bytes("0081 0000 0000012c 0035 0035 00000e10") << "udp 0 53 53 3600";
         QTest::newRow("map refused") << bytes("0082 0002 0000012c") << "tcp 2 0 0 0";
         QTest::newRow("map cut") << bytes("0082 0000 0000012c 0050 1f90 00001c") << "";
-        QTest::newRow("op 3") << bytes("0083 0000 0000012c 0050 1f90 00001c20") << "";
         QTest::newRow("version 2") << bytes("0280 0000 0000012c cb007105") << "";
-        QTest::newRow("head cut") << bytes("0080 0000 000001") << "";
         QTest::newRow("version refused") << bytes("0081 0001 00000010") << "udp 1 0 0 0";
     }
 
