@@ -125,7 +125,8 @@ int runProgram(int& argc, char** argv, bool headless)
                             clock,
                             addressWatch,
                             folder.folder,
-                            GatewaySearchAim::multicast()};
+                            GatewaySearchAim::multicast(),
+                            NatPmpAim::defaultGateway()};
 
     if (headless) {
         const QString problem = headlessLoginProblem(keyStore, folder.folder, language.languageId());

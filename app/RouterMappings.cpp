@@ -1,20 +1,27 @@
 #include "app/RouterMappings.h"
 
+#include "messages/LanguageCode.h"
+#include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "platform/CodePage.h"
 #include "platform/Console.h"
+#include "platform/DefaultGateway.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/MappingFiles.h"
+#include "portmap/NatPmpClient.h"
 #include "portmap/RouterDiscovery.h"
 #include "portmap/RouterMappingList.h"
 #include "portmap/uAutoNAT.h"
 #include "settings/TextFile.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QTimer>
+
+#include <memory>
 
 namespace {
 
@@ -79,10 +86,26 @@ private:
             m_discovery.taskEnded(succeeded);
     }
 
+    // A router with UPnP off may speak NAT-PMP, which has no list to give.
     void noRouter()
     {
-        printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
-        finish(1);
+        const auto gateway = defaultGateway();
+        if (!gateway) {
+            printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
+            finish(1);
+            return;
+        }
+        m_natPmp = std::make_unique<NatPmpClient>(QHostAddress(*gateway));
+        QObject::connect(m_natPmp.get(), &NatPmpClient::externalAddressRead, qApp, [this, gateway] {
+            LocaleSystemLanguage language;
+            printErrorLine(Messages::natPmpCannotList(languageCodeFor(language.languageId()), *gateway));
+            finish(1);
+        });
+        QObject::connect(m_natPmp.get(), &NatPmpClient::externalAddressFailed, qApp, [this] {
+            printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
+            finish(1);
+        });
+        m_natPmp->requestExternalAddress();
     }
 
     void print(const RouterMappingList::Result& result)
@@ -104,6 +127,7 @@ private:
     RouterDiscovery m_discovery;
     RouterMappingList m_list;
     Timer m_listStart;
+    std::unique_ptr<NatPmpClient> m_natPmp;
     int m_exitCode = 1;
 };
 

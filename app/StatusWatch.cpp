@@ -84,8 +84,13 @@ void StatusWatch::update()
 {
     const MappingKeeper& keeper = m_engine.mappingKeeper;
     m_status.publicAddress = m_engine.logins.checks().providerPageAddress();
-    const QString router = keeper.routerName();
-    m_status.router = router.isEmpty() ? QString() : router + QStringLiteral(" at ") + keeper.routerAddress();
+    // A NAT-PMP gateway has no name; the protocol is said once a router answered.
+    const QString name = keeper.routerName();
+    const QString protocol = keeper.routerProtocol();
+    m_status.router = name.isEmpty() && protocol.isEmpty()
+                          ? QString()
+                          : (name.isEmpty() ? QStringLiteral("gateway") : name) + QStringLiteral(" at ") +
+                                keeper.routerAddress() + (protocol.isEmpty() ? QString() : " (" + protocol + ")");
     const ClientState& state = m_engine.state;
     m_status.routerExternalAddress = state.routerAddressKnown() ? state.routerExternalAddress() : QString();
     m_file.write(m_status.text());

@@ -272,6 +272,38 @@ QString portHeldByOther(LanguageCode language, int port, const QString& protocol
         .arg(QString::number(port), protocol, holder, description);
 }
 
+QString natPmpRouterFound(LanguageCode language, const QString& gateway)
+{
+    return pick(language, QStringLiteral("路由器 %1 以NAT-PMP应答（未开UPnP）"),
+                QStringLiteral("路由器 %1 以NAT-PMP應答（未開UPnP）"),
+                QStringLiteral("The router %1 answers NAT-PMP (UPnP is off)"))
+        .arg(gateway);
+}
+
+QString natPmpOnlyThisMachine(LanguageCode language, const QString& internalClient)
+{
+    return pick(language, QStringLiteral("NAT-PMP只能把端口映射到本机，不能映射到 %1"),
+                QStringLiteral("NAT-PMP只能把埠映射到本機，不能映射到 %1"),
+                QStringLiteral("NAT-PMP maps ports to this machine only, not to %1"))
+        .arg(internalClient);
+}
+
+QString portTaken(LanguageCode language, int port, const QString& protocol, int offered)
+{
+    return pick(language, QStringLiteral("端口 %1/%2 已被占用（路由器只给出 %3）"),
+                QStringLiteral("埠 %1/%2 已被佔用（路由器只給出 %3）"),
+                QStringLiteral("Port %1/%2 is taken (the router offered %3)"))
+        .arg(QString::number(port), protocol, QString::number(offered));
+}
+
+QString natPmpCannotList(LanguageCode language, const QString& gateway)
+{
+    return pick(language, QStringLiteral("路由器 %1 只以NAT-PMP应答，NAT-PMP无法列出端口映射。"),
+                QStringLiteral("路由器 %1 只以NAT-PMP應答，NAT-PMP無法列出埠映射。"),
+                QStringLiteral("The router %1 answers NAT-PMP only, which cannot list port mappings."))
+        .arg(gateway);
+}
+
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason)
 {
     return pick(language, QStringLiteral("无法保存 %1：%2"), QStringLiteral("無法儲存 %1：%2"),

@@ -65,6 +65,13 @@ QString writeFailed(LanguageCode language, const QString& file, const QString& r
 // Another host of the network holds a public port of the mapping list on the router.
 QString portHeldByOther(LanguageCode language, int port, const QString& protocol, const QString& holder,
                         const QString& description);
+// Routers with UPnP off: NAT-PMP to the default route's gateway.
+QString natPmpRouterFound(LanguageCode language, const QString& gateway);
+// NAT-PMP maps ports only to the host that asks.
+QString natPmpOnlyThisMachine(LanguageCode language, const QString& internalClient);
+// The router gave another public port than the one asked for: it holds that one for another host.
+QString portTaken(LanguageCode language, int port, const QString& protocol, int offered);
+QString natPmpCannotList(LanguageCode language, const QString& gateway);
 
 // What the address checks report; a time stamp goes in front.
 enum class CheckStatus

@@ -23,6 +23,15 @@ struct GatewaySearchAim
     static GatewaySearchAim multicast() { return {QStringLiteral("239.255.255.250"), 1900, 1900}; }
 };
 
+// Where NAT-PMP is asked when no UPnP router answers.
+struct NatPmpAim
+{
+    QString host; // empty: the gateway of the default route
+    int port = 5351; // 0: not asked
+
+    static NatPmpAim defaultGateway() { return {}; }
+};
+
 // The services a window needs from the operating system, handed in by the
 // program's wiring (real) or by a test (fakes).
 struct Platform
@@ -39,4 +48,5 @@ struct Platform
     QString programFolder;
     // Tests aim the search at 127.0.0.1 so that nothing leaves the machine.
     GatewaySearchAim gatewaySearch;
+    NatPmpAim natPmp;
 };

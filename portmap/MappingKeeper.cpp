@@ -122,12 +122,19 @@ void MappingKeeper::saveAddressCheckInterval(const QString& secondsText)
 
 QString MappingKeeper::routerName() const
 {
-    return m_nat->RouterName();
+    return m_natPmp ? QString() : m_nat->RouterName();
 }
 
 QString MappingKeeper::routerAddress() const
 {
-    return m_nat->RouterIp();
+    return m_natPmp ? m_natPmpGateway : m_nat->RouterIp();
+}
+
+QString MappingKeeper::routerProtocol() const
+{
+    if (!m_routerKnown)
+        return {};
+    return m_natPmp ? QStringLiteral("NAT-PMP") : QStringLiteral("UPnP");
 }
 
 void MappingKeeper::log(const QString& line)
@@ -174,9 +181,9 @@ void MappingKeeper::taskEnded(bool succeeded)
         break;
     case Task::ExternalAddress:
         if (succeeded)
-            onExternalAddress();
+            onExternalAddress(m_nat->ExternalIp().trimmed());
         else
-            onExternalAddressFailed();
+            onExternalAddressFailed(m_nat->answered());
         break;
     case Task::DeletePort:
         onDeleteEnded(succeeded);

@@ -6,12 +6,14 @@
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
 #include "portmap/MappingLine.h"
+#include "portmap/NatPmpCodec.h"
 #include "portmap/RouterAnnouncements.h"
 #include "portmap/RouterDiscovery.h"
 #include "portmap/RouterMappingList.h"
 #include "portmap/RouterRecovery.h"
 #include "portmap/SoapAnswer.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -20,19 +22,21 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class ClientState;
+class NatPmpClient;
 class TAutoNAT;
 
-// Keeps the user's port mappings ("jilu.txt") on the router: finds the router
-// and keeps it in reach, polls its external address, applies the whole list
-// again when that address changes (and once a day), puts back every 5 minutes
-// what the router forgot, and at once when the router announces a restart,
-// leaves a port another host holds to it, and adds or deletes single mappings
-// on request. A
-// window, a run without one or a bus face shows it through its getters and
-// signals; the router's external address, and whether the router answers, go
-// to the session for the login's checks.
+// Keeps the user's port mappings ("jilu.txt") on the router, by UPnP or, on
+// a router with UPnP off, by NAT-PMP: finds the router and keeps it in reach,
+// polls its external address, applies the whole list again when that address
+// changes (and once a day), puts back every 5 minutes what the router forgot,
+// and at once when the router announces a restart, leaves a port another host
+// holds to it, and adds or deletes single mappings on request. A window, a run
+// without one or a bus face shows it through its getters and signals; the
+// router's external address, and whether the router answers, go to the
+// session for the login's checks.
 //
 // Tests read the timers' intervals and call their handlers directly.
 class MappingKeeper : public QObject
@@ -102,6 +106,8 @@ public:
     bool reapplyEnabled() const { return m_reapplyEnabled; }
     QString routerName() const;
     QString routerAddress() const;
+    // "UPnP" or "NAT-PMP" once a router answered; empty before.
+    QString routerProtocol() const;
     TAutoNAT& gateway() { return *m_nat; }
 
     ReapplyState reapplyState = ReapplyState::Idle;
@@ -176,13 +182,14 @@ private:
     void onAddEnded(bool succeeded);
     void endAddAttempt(bool succeeded, const std::optional<SoapAnswer::Fault>& fault, bool answered);
     void onHolderAnswer(bool found);
-    void portHeld(const QString& holder, const QString& description);
+    // `text` says who holds the port, or what the router offered instead.
+    void portHeld(const QString& holder, const QString& text);
     // The entry the router just gave for a port of the list, when another host holds that port.
     bool heldByAnotherHost(const MappingLine::Ports& mapping, const QString& ourClient) const;
     void startReapply();
     void onDeleteEnded(bool succeeded);
-    void onExternalAddress();
-    void onExternalAddressFailed();
+    void onExternalAddress(const QString& address);
+    void onExternalAddressFailed(bool answered);
     void endAdd();
     void showAddRefusal(const std::optional<SoapAnswer::Fault>& fault);
     void retryUnansweredAdd();
@@ -195,6 +202,19 @@ private:
     void finishMappingCheck();
     void finishReapplyStep();
     void logUnlessRetrying(const QString& line);
+
+    // A router with UPnP off, by NAT-PMP: asked when the search finds none.
+    void askNatPmp();
+    void dropNatPmp();
+    void onNatPmpAddress(const QString& address, quint32 epoch);
+    void onNatPmpAddressFailed(int result);
+    void addByNatPmp(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
+    void deleteByNatPmp(const MappingLine::Ports& mapping, const QString& line);
+    void natPmpAnswered();
+    void onNatPmpMapped(NatPmp::Protocol protocol, quint16 internalPort, quint16 externalPort);
+    void onNatPmpUnmapped(NatPmp::Protocol protocol, quint16 internalPort);
+    void onNatPmpRefused(NatPmp::Protocol protocol, quint16 internalPort, int result);
+    void retryTakenPorts();
 
     // The state the views show.
     void setLabels(const QString& router, const QString& result);
@@ -218,6 +238,11 @@ private:
     RouterMappingList m_listing;
     RouterAnnouncements m_announcements;
     RouterAnnouncements::Meaning m_announced = RouterAnnouncements::Meaning::Nothing;
+    // The NAT-PMP router, while one is asked or answers.
+    NatPmpClient* m_natPmp = nullptr;
+    QString m_natPmpGateway;
+    // Its last answer's epoch and when it came: a restart is seen from it.
+    std::optional<std::pair<quint32, QDateTime>> m_natPmpEpoch;
     bool m_reapplyWhenAnswering = false; // the list goes back on the router once its address is read
 
     QStringList m_lines;

@@ -50,6 +50,10 @@ void MappingKeeper::execute(const Request& request)
 void MappingKeeper::addMapping(const MappingLine::Ports& mapping, const QString& internalClient,
                                const QString& line)
 {
+    if (m_natPmp) {
+        addByNatPmp(mapping, internalClient, line);
+        return;
+    }
     if (!m_add && m_nat->GetPortMapping(mapping.publicPort, mapping.protocol)) {
         m_add = AddUnderWay{mapping, internalClient, line};
         m_holderQuestion = HolderQuestion::BeforeAdd;
@@ -85,6 +89,10 @@ void MappingKeeper::addStep()
 
 void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QString& line)
 {
+    if (m_natPmp) {
+        deleteByNatPmp(mapping, line);
+        return;
+    }
     if (m_nat->DeletePort(mapping.publicPort, mapping.protocol)) {
         m_runningDelete = line;
         log(Text::deleteStarted());

@@ -26,7 +26,9 @@ void MappingKeeper::onHolderAnswer(bool found)
         return;
     if (found && heldByAnotherHost(m_add->mapping, m_add->internalClient)) {
         const auto& entry = *m_nat->mappingEntry();
-        portHeld(QString::fromLatin1(entry.internalClient), QString::fromUtf8(entry.description));
+        const QString holder = QString::fromLatin1(entry.internalClient);
+        portHeld(holder, Messages::portHeldByOther(m_language, m_add->mapping.publicPort, m_add->mapping.protocol,
+                                                   holder, QString::fromUtf8(entry.description)));
         return;
     }
     if (question == HolderQuestion::AfterConflict) {
@@ -43,12 +45,9 @@ void MappingKeeper::onHolderAnswer(bool found)
 }
 
 // The add ends refused, and its line is not stored.
-void MappingKeeper::portHeld(const QString& holder, const QString& description)
+void MappingKeeper::portHeld(const QString& holder, const QString& text)
 {
-    const MappingLine::Ports mapping = m_add->mapping;
-    const QString key = MappingLine::key(mapping);
-    const QString text =
-        Messages::portHeldByOther(m_language, mapping.publicPort, mapping.protocol, holder, description);
+    const QString key = MappingLine::key(m_add->mapping);
     if (m_pendingAdd || m_heldByOthers.value(key) != holder)
         log(text);
     m_heldByOthers.insert(key, holder);

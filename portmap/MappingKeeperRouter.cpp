@@ -8,6 +8,7 @@
 #include "messages/PortMappingMessages.h"
 #include "platform/AttachedSubnet.h"
 #include "platform/DottedIPv4.h"
+#include "portmap/NatPmpClient.h"
 #include "portmap/uAutoNAT.h"
 #include "registration/ClientState.h"
 
@@ -53,7 +54,7 @@ void MappingKeeper::searchRouter()
     }
     logUnlessRetrying(Text::searchNotStarted());
     setLabels(Text::searchFailedLabel(), m_resultLabel);
-    routerLost();
+    askNatPmp();
 }
 
 void MappingKeeper::onDiscovery(RouterDiscovery::Event event)
@@ -86,7 +87,7 @@ void MappingKeeper::onDiscovery(RouterDiscovery::Event event)
     case Event::NoRouter:
         logUnlessRetrying(Text::searchFailed());
         setLabels(Text::searchFailedLabel(), m_resultLabel);
-        routerLost();
+        askNatPmp();
         break;
     }
 }
@@ -110,6 +111,7 @@ void MappingKeeper::routerLost()
 {
     m_routerKnown = false;
     m_discovery.stop();
+    dropNatPmp();
     m_checkIndex = -1;
     checkStepTimer.setInterval(0);
     pollAfterDescription.setInterval(0);
@@ -147,6 +149,11 @@ void MappingKeeper::pollExternalAddress()
 {
     if (!m_routerKnown)
         return;
+    if (m_natPmp) {
+        m_natPmp->requestExternalAddress();
+        logUnlessRetrying(Text::externalAddressRequested());
+        return;
+    }
     // A poll never takes over a running add: the router would get the add,
     // but its answer would be lost.
     if (m_nat->busy()) {
@@ -172,12 +179,11 @@ void MappingKeeper::afterTask()
 
 // The address reaches the list, "jilu.txt" and the login's checks: anything
 // but a dotted IPv4 address counts as a failure.
-void MappingKeeper::onExternalAddress()
+void MappingKeeper::onExternalAddress(const QString& address)
 {
-    const QString address = m_nat->ExternalIp().trimmed();
     if (!isDottedIPv4(address)) {
         log(Text::externalAddressInvalid());
-        onExternalAddressFailed();
+        onExternalAddressFailed(true);
         return;
     }
     const bool wasLost = m_recovery.found();
@@ -206,7 +212,7 @@ void MappingKeeper::onExternalAddress()
     m_reapplyWhenAnswering = false;
 }
 
-void MappingKeeper::onExternalAddressFailed()
+void MappingKeeper::onExternalAddressFailed(bool answered)
 {
     // Its last address may be stale now: the checks stop trusting it.
     m_session.setRouterAnswering(false);
@@ -217,7 +223,7 @@ void MappingKeeper::onExternalAddressFailed()
     // The label of a failed search stays: that failure came first.
     if (m_routerLabel != Text::searchFailedLabel())
         setLabels(Text::contactDeveloperLabel(), m_resultLabel);
-    if (m_recovery.pollFailed(m_nat->answered()))
+    if (m_recovery.pollFailed(answered))
         routerLost();
 }
 
@@ -226,8 +232,11 @@ void MappingKeeper::addressesChanged()
     m_nat->rejoinSearchGroup();
     m_recovery.searchSoon();
     // Another network: the router is out of reach, whichever router is there now is searched for.
-    if (m_routerKnown && !onAttachedSubnet(m_nat->RouterIp()))
+    if (m_routerKnown && !onAttachedSubnet(routerAddress()))
         routerLost();
+    // A NAT-PMP question to the gateway of the last network is let go.
+    if (!m_routerKnown)
+        dropNatPmp();
     if (m_routerKnown) {
         pollExternalAddress();
         return;
@@ -300,6 +309,11 @@ void MappingKeeper::startMappingCheck()
 {
     if (!m_routerKnown || reapplyTimer.isRunning() || m_checkIndex >= 0 || m_lines.isEmpty())
         return;
+    // NAT-PMP cannot be asked what it holds; its mappings are renewed anyway.
+    if (m_natPmp) {
+        retryTakenPorts();
+        return;
+    }
     m_checkIndex = 0;
     m_checkMissing.clear();
     checkStepTimer.setInterval(100);
@@ -367,6 +381,10 @@ void MappingKeeper::listRouterMappings(std::function<void(const QStringList& lin
 {
     if (!m_routerKnown) {
         done({Text::routerMappingsNoRouter()});
+        return;
+    }
+    if (m_natPmp) {
+        done({Messages::natPmpCannotList(m_language, m_natPmpGateway)});
         return;
     }
     if (m_listing.running())

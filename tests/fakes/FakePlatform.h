@@ -134,6 +134,8 @@ public:
     // Nothing listens on the discard port of 127.0.0.1: a gateway search started
     // by a window under test goes nowhere unless a test aims it at a fake.
     GatewaySearchAim gatewaySearch{QStringLiteral("127.0.0.1"), 9, 0};
+    // NAT-PMP is not asked unless a test aims it at a fake.
+    NatPmpAim natPmp{QString(), 0};
 
     Platform platform() { return platformWith(resolver, http); }
     // The fakes, but for a resolver or an HTTP client of the test's own.
@@ -144,6 +146,6 @@ private:
     Platform platformWith(HostResolver& anyResolver, HttpClient& anyHttp)
     {
         return Platform{language,     keyStore, anyResolver,  localAddress,  browser,      anyHttp,
-                        messageBoxes, clock,    addressWatch, programFolder, gatewaySearch};
+                        messageBoxes, clock,    addressWatch, programFolder, gatewaySearch, natPmp};
     }
 };

@@ -16,7 +16,8 @@
 #
 # Settings from the environment: LAB (namespace prefix, default kvigd),
 # RUN_DIR (default /tmp/$LAB-run), HTTP_PORT (default 5000),
-# MAX_LIFETIME (seconds after which the daemon ends by itself, default 600).
+# MAX_LIFETIME (seconds after which the daemon ends by itself, default 600),
+# PMP_ONLY=yes (UPnP off; NAT-PMP on, which also answers PCP, as on routers without UPnP).
 set -euo pipefail
 
 LAB=${LAB:-kvigd}
@@ -30,6 +31,7 @@ CLIENT_IP=192.168.77.10
 RUN_DIR=${RUN_DIR:-/tmp/$LAB-run}
 HTTP_PORT=${HTTP_PORT:-5000}
 MAX_LIFETIME=${MAX_LIFETIME:-600}
+PMP_ONLY=${PMP_ONLY:-no}
 PIDS_FILE=$RUN_DIR/pids
 CONF=$RUN_DIR/miniupnpd.conf
 
@@ -131,8 +133,9 @@ table inet filter {
 }
 NFT
 
-    local force_v1=no
+    local force_v1=no upnp=yes natpmp=no
     [ "$version" = 1 ] && force_v1=yes
+    [ "$PMP_ONLY" = yes ] && upnp=no natpmp=yes
     cat > "$CONF" <<CONF
 ext_ifname=ext0
 listening_ip=int0
@@ -140,8 +143,8 @@ http_port=$HTTP_PORT
 # unix sockets are not per namespace: point at one where no minissdpd listens
 minissdpdsocket=$RUN_DIR/no-minissdpd.sock
 ipv6_disable=yes
-enable_upnp=yes
-enable_natpmp=no
+enable_upnp=$upnp
+enable_natpmp=$natpmp
 secure_mode=yes
 system_uptime=no
 notify_interval=60
@@ -176,7 +179,7 @@ start_daemon() {
     local timeout_pid=$! daemon_pid= i
     printf 'timeout=%s\n' "$timeout_pid" > "$PIDS_FILE"
     for i in $(seq 1 50); do
-        if [ -s "$RUN_DIR/miniupnpd.pid" ] && grep -q "HTTP listening on port" "$RUN_DIR/miniupnpd.log"; then
+        if [ -s "$RUN_DIR/miniupnpd.pid" ] && grep -qE "HTTP listening on port|NAT-PMP/PCP traffic on port" "$RUN_DIR/miniupnpd.log"; then
             daemon_pid=$(cat "$RUN_DIR/miniupnpd.pid")
             break
         fi

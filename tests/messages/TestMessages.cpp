@@ -142,6 +142,8 @@ private slots:
             QStringLiteral("端口 8080/TCP 已被 192.168.77.20 (nas) 占用"));
         row("port held et", portHeldByOther(LanguageCode::Et, 8080, "UDP", "192.168.77.20", ""),
             QStringLiteral("Port 8080/UDP is held by 192.168.77.20 ()"));
+        row("port taken ft", portTaken(LanguageCode::Ft, 8080, "TCP", 8081),
+            QStringLiteral("埠 8080/TCP 已被佔用（路由器只給出 8081）"));
         row("not a web address", notAWebAddress(LanguageCode::Jt),
             QStringLiteral("只能打开以 http:// 或 https:// 开头的地址"));
         row("no browser", browserUnavailable(LanguageCode::Jt, "http://www.kelvane.example/help2010.asp"),

@@ -7,9 +7,11 @@
 #include "portmap/uAutoNAT.h"
 #include "registration/ClientState.h"
 
+#include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUdpSocket>
 
 #include <memory>
 
@@ -27,10 +29,13 @@ struct KeeperFixture
     std::unique_ptr<MappingKeeper> keeper;
     QStringList log;
 
-    explicit KeeperFixture(const QByteArray& storedList = {})
+    // `natPmpPort`: a NAT-PMP gateway of the test's own on 127.0.0.1.
+    explicit KeeperFixture(const QByteArray& storedList = {}, quint16 natPmpPort = 0)
     {
         if (!storedList.isNull())
             write("jilu.txt", storedList);
+        if (natPmpPort != 0)
+            fakes.natPmp = {QStringLiteral("127.0.0.1"), natPmpPort};
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
         keeper = std::make_unique<MappingKeeper>(fakes.platform(), session, folder.path());
@@ -516,6 +521,63 @@ private slots:
     }
 
 private:
+    // UPnP off: the gateway answers NAT-PMP. Lines go to this machine; a port
+    // the router will not give is said once and let go; a restart seen in the
+    // epoch applies the list again; a delete lets the mapping go.
+    void aRouterWithUpnpOffIsUsedByNatPmp()
+    {
+        QUdpSocket natPmp;
+        QVERIFY(natPmp.bind(QHostAddress::LocalHost, 0));
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:9000  UDP  10.0.0.5:9000\r\n", natPmp.localPort());
+        QNetworkDatagram request;
+        const auto next = [&](const char* expectedHex) {
+            if (!QTest::qWaitFor([&] { return natPmp.hasPendingDatagrams(); }, 5000))
+                return false;
+            request = natPmp.receiveDatagram();
+            return request.data() == QByteArray::fromHex(expectedHex);
+        };
+        const auto answer = [&](const char* hex) {
+            natPmp.writeDatagram(QByteArray::fromHex(hex), request.senderAddress(), request.senderPort());
+        };
+        f.gateway.ssdpAnswers.clear();
+        f.keeper->startupSearchTick();
+        QTRY_COMPARE(f.gateway.searches.size(), 1);
+        f.keeper->gateway().timeOut();
+        QVERIFY(next("0000"));
+        answer("0080 0000 00000064 0b162102");
+        QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
+        QCOMPARE(f.keeper->routerProtocol(), QString("NAT-PMP"));
+        QCOMPARE(f.keeper->routerLabel(), Text::routerLabel("NAT-PMP "));
+        QVERIFY(f.session.routerAnswering());
+
+        f.keeper->reapplyNext();
+        QVERIFY(next("0002 0000 0050 1f90 00001c20"));
+        answer("0082 0000 00000065 0050 1f90 00001c20");
+        QTRY_COMPARE(f.keeper->reapplyState, MappingKeeper::ReapplyState::Ready);
+        f.keeper->reapplyNext();
+        QVERIFY(next("0001 0000 2328 2328 00001c20"));
+        answer("0081 0000 00000065 2328 2329 00001c20");
+        QVERIFY(next("0001 0000 2328 0000 00000000"));
+        const QString taken = Messages::portTaken(LanguageCode::Jt, 9000, "UDP", 9001);
+        QTRY_COMPARE(f.keeper->resultLabel(), taken);
+        QCOMPARE(f.log.count(taken), 1);
+
+        f.fakes.clock.time = f.fakes.clock.time.addSecs(60);
+        f.keeper->routerPoll();
+        QVERIFY(next("0000"));
+        answer("0080 0000 00000003 0b162102");
+        QTRY_COMPARE(f.keeper->reapplyTimer.interval(), 1000);
+        QCOMPARE(f.log.count(Text::routerRestarted()), 1);
+
+        f.execute(MappingKeeper::Action::Delete, "TCP", "8080", "80");
+        QVERIFY(next("0002 0000 0050 0000 00000000"));
+        answer("0082 0000 00000004 0050 0000 00000000");
+        QTRY_COMPARE(f.log.count(Text::portDeleted()), 1);
+        QStringList listed;
+        f.keeper->listRouterMappings([&](const QStringList& lines) { listed = lines; });
+        QCOMPARE(listed, QStringList{Messages::natPmpCannotList(LanguageCode::Jt, "127.0.0.1")});
+    }
+
     static void settle() { QTest::qWait(50); }
 };
 

@@ -8,6 +8,9 @@
 #             and a new external address: mappings applied again, logged in again
 #   headless  the same with --headless, which also prints the success line
 #   silent    the primary server leaves the first login unanswered: it is sent again 15 s later
+#   natpmp    --headless with a router that has UPnP off and speaks NAT-PMP: the
+#             mappings on it, --status and --router-mappings name the protocol,
+#             and a router restart is mapped again
 #   journal   --headless: the lines printed in a minute of normal operation, and in
 #             a minute of an outage (the provider stopped) after its first minute
 # Exits 77 (skipped) when not run as root.
@@ -39,6 +42,9 @@ wait_for() {
 logins() { grep -c "^[0-9]* $1 verarod47$domain&&&" "$WORLD_DIR/provider.log"; }
 mapped() { "$world" run upnpc -l 2>/dev/null | grep -Eq "^ *[0-9]+ $1 +$2->192\.168\.77\.10:$3 "; }
 both_mapped() { mapped TCP 8080 80 && mapped UDP 2222 22; }
+# The router's rules, for a router that cannot be asked by UPnP.
+forwarded() { ip netns exec "$WORLD-router" nft list chain inet filter prerouting_miniupnpd 2>/dev/null | grep -q "dport $1 dnat"; }
+both_forwarded() { forwarded 8080 && forwarded 2222; }
 running() { kill -0 "$pid" 2>/dev/null; }
 stop_program() {
     [ -n "$pid" ] || return 0
@@ -161,6 +167,23 @@ silent)
     check "after 15 s, not sooner" '[ $((second - first)) -ge 14500 ] && [ $((second - first)) -le 17000 ]'
     check "and is registered then" \
         'wait_for 5 "[ \"\$(sed -n 6p \"$WORLD_DIR/program/vkl.ini\" | tr -d \"\\r\")\" = 6 ]"'
+    ;;
+natpmp)
+    PMP_ONLY=yes start_world
+    start_program --headless
+    check "the stored mappings are on the router by NAT-PMP" 'wait_for 30 both_forwarded'
+    check "--status names the protocol" \
+        '"$world" program --status | grep -qx "router: gateway at 192.168.77.1 (NAT-PMP)"'
+    "$world" program --router-mappings > /dev/null 2> "$WORLD_DIR/listing"
+    check "--router-mappings says NAT-PMP cannot list them, and exits with 1" \
+        '[ $? -eq 1 ] && grep -q "NAT-PMP" "$WORLD_DIR/listing"'
+    "$world" restart-router
+    restarted=$(date +%s%N)
+    check "a restarted router has them again" 'wait_for 40 both_forwarded'
+    echo "NAT-PMP restart to restored: $((($(date +%s%N) - restarted) / 1000000)) ms"
+    check "natpmpc, the reference, reads the same external address" \
+        '"$world" run natpmpc -g 192.168.77.1 | grep -q "Public IP address : 11.22.33.2"'
+    check "still running at the end" running
     ;;
 journal)
     start_world

@@ -11,10 +11,12 @@
 #                                    host name, home and folders; working folder $WORLD_DIR/work
 #   world.sh program [ARG...]        the world's copy of kelvane (same as: run "$WORLD_DIR/program/kelvane" ...)
 #   world.sh set-external-address A  gives the router the external address A; the provider publishes it
+#   world.sh restart-router          the router restarts with an empty table
 #   world.sh down                    stops what up started, removes the namespaces; safe to repeat
 #
 # Settings from the environment: WORLD (name prefix, default kvworld), WORLD_DIR
-# (default /tmp/$WORLD). Files in WORLD_DIR: provider.log (one line per
+# (default /tmp/$WORLD), PMP_ONLY=yes (a router with UPnP off that speaks
+# NAT-PMP, see igd-lab.sh). Files in WORLD_DIR: provider.log (one line per
 # datagram the fake provider received), program/ (kelvane, vkl.ini ...),
 # work/ (jilu.txt ...), home/ (XDG folders).
 set -euo pipefail
@@ -124,5 +126,6 @@ down) down ;;
 run) shift; export WORLD_DIR; run "$@" ;;
 program) shift; export WORLD_DIR; run "$WORLD_DIR/program/kelvane" "$@" ;;
 set-external-address) set_external_address "$2" ;;
+restart-router) "$lab" start >/dev/null ;;
 *) die "usage: world.sh up BUILD [OPTION...] | run CMD... | program [ARG...] | set-external-address A | down" ;;
 esac
