@@ -48,6 +48,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
     return result;
 }
 
+CommandLine parseCommandLine(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return parseCommandLine(arguments);
+}
+
 QString usageText()
 {
     return QStringLiteral("Usage: kelvane [option]\n"

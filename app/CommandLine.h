@@ -27,6 +27,7 @@ struct CommandLine
 
 // `arguments` includes the program name first, as argv does.
 CommandLine parseCommandLine(const QStringList& arguments);
+CommandLine parseCommandLine(int argc, char** argv);
 
 QString usageText();
 QString versionText();

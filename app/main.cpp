@@ -1,48 +1,16 @@
-#include "app/Autostart.h"
+#include "app/CommandActions.h"
 #include "app/CommandLine.h"
+#include "app/EngineRun.h"
 #include "app/Program.h"
-#include "app/RouterMappings.h"
-#include "app/SaveLogin.h"
-#include "app/StatusFile.h"
-#include "platform/Console.h"
 #include "ui/WebPaneStartup.h"
-
-#include <QCoreApplication>
 
 int main(int argc, char* argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine commandLine = parseCommandLine(arguments);
-    switch (commandLine.action) {
-    case CommandLine::Action::Help:
-        printLine(usageText());
-        return 0;
-    case CommandLine::Action::Version:
-        printLine(versionText());
-        return 0;
-    case CommandLine::Action::UsageError:
-        printErrorLine(commandLine.error + u'\n' + usageText());
-        return 2;
-    case CommandLine::Action::Autostart:
-        return setAutostart(commandLine.autostartOn);
-    case CommandLine::Action::SaveLogin: {
-        const QCoreApplication application(argc, argv);
-        return saveLogin(commandLine.domain);
-    }
-    case CommandLine::Action::Status: {
-        const QCoreApplication application(argc, argv);
-        return printStatus();
-    }
-    case CommandLine::Action::RouterMappings: {
-        const QCoreApplication application(argc, argv);
-        return printRouterMappings();
-    }
-    case CommandLine::Action::Run:
-        break;
-    }
-    if (!commandLine.headless)
-        prepareWebPanes();
-    return runProgram(argc, argv, commandLine.headless);
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    if (const auto status = runCommandAction(commandLine, argc, argv))
+        return *status;
+    if (commandLine.headless)
+        return runService(argc, argv);
+    prepareWebPanes();
+    return runProgram(argc, argv);
 }

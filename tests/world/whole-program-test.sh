@@ -8,10 +8,10 @@
 #             and a new external address: mappings applied again, logged in again
 #   headless  the same with --headless, which also prints the success line
 #   silent    the primary server leaves the first login unanswered: it is sent again 15 s later
-#   natpmp    --headless with a router that has UPnP off and speaks NAT-PMP: the
+#   natpmp    kelvaned with a router that has UPnP off and speaks NAT-PMP: the
 #             mappings on it, --status and --router-mappings name the protocol,
 #             and a router restart is mapped again
-#   journal   --headless: the lines printed in a minute of normal operation, and in
+#   journal   kelvaned: the lines printed in a minute of normal operation, and in
 #             a minute of an outage (the provider stopped) after its first minute
 # Exits 77 (skipped) when not run as root.
 set -uo pipefail
@@ -72,8 +72,9 @@ start_world() {
     echo secret | "$world" program --save-login "$domain" >/dev/null
 }
 
+# start_program program|service [ARG...]: kelvane or kelvaned.
 start_program() {
-    "$world" program "$@" > "$WORLD_DIR/out" 2> "$WORLD_DIR/err" &
+    "$world" "$@" > "$WORLD_DIR/out" 2> "$WORLD_DIR/err" &
     pid=$!
 }
 
@@ -133,14 +134,14 @@ scenario_registration_and_mappings() {
 case "$scenario" in
 desktop)
     start_world
-    start_program
+    start_program program
     scenario_registration_and_mappings
     stop_program
     check "ends with 0 on SIGTERM" '[ "$status" -eq 0 ]'
     ;;
 headless)
     start_world
-    start_program --headless
+    start_program program --headless
     scenario_registration_and_mappings
     check "prints the success line" 'grep -q "Login success" "$WORLD_DIR/out"'
     # The router holds a mapping about a second before the answer to its add is read.
@@ -159,7 +160,7 @@ headless)
     ;;
 silent)
     start_world --silent-first 1
-    start_program
+    start_program program
     check "sends the login at start-up" 'wait_for 15 "[ \$(logins 9715) -ge 1 ]"'
     check "sends it again 15 s later when the server stays silent" 'wait_for 20 "[ \$(logins 9715) -ge 2 ]"'
     first=$(grep -m1 " 9715 " "$WORLD_DIR/provider.log" | cut -d" " -f1)
@@ -170,7 +171,7 @@ silent)
     ;;
 natpmp)
     PMP_ONLY=yes start_world
-    start_program --headless
+    start_program service
     check "the stored mappings are on the router by NAT-PMP" 'wait_for 30 both_forwarded'
     check "--status names the protocol" \
         '"$world" program --status | grep -qx "router: gateway at 192.168.77.1 (NAT-PMP)"'
@@ -187,7 +188,7 @@ natpmp)
     ;;
 journal)
     start_world
-    start_program --headless
+    start_program service
     check "logs in and applies the mappings" 'wait_for 15 "[ \$(logins 9715) -ge 1 ]" && wait_for 20 both_mapped'
     sleep 20 # the first check and router poll are printed
     normal=$(lines_in_a_minute)

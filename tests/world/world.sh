@@ -10,6 +10,7 @@
 #   world.sh run CMD...              CMD in the LAN namespace with the world's /etc/hosts,
 #                                    host name, home and folders; working folder $WORLD_DIR/work
 #   world.sh program [ARG...]        the world's copy of kelvane (same as: run "$WORLD_DIR/program/kelvane" ...)
+#   world.sh service [ARG...]        the world's copy of kelvaned, beside it
 #   world.sh set-external-address A  gives the router the external address A; the provider publishes it
 #   world.sh restart-router          the router restarts with an empty table
 #   world.sh down                    stops what up started, removes the namespaces; safe to repeat
@@ -65,13 +66,13 @@ down() {
 up() {
     local build=$1
     shift
-    [ -x "$build/kelvane" ] || die "no program at $build/kelvane (build first)"
+    [ -x "$build/kelvane" ] && [ -x "$build/kelvaned" ] || die "no program at $build/kelvane and kelvaned (build first)"
     [ -x "$build/tests/tools/fake_provider" ] || die "no fake provider in $build/tests/tools"
     down
     rm -rf "$WORLD_DIR"
     mkdir -p "$WORLD_DIR/program" "$WORLD_DIR/work" "$WORLD_DIR/home/config" "$WORLD_DIR/home/data"
     mkdir -m 700 "$WORLD_DIR/home/run"
-    cp "$build/kelvane" "$WORLD_DIR/program/kelvane"
+    cp "$build/kelvane" "$build/kelvaned" "$WORLD_DIR/program/"
     # The WebEngine pane's module, in a WebEngine build.
     if [ -f "$build/kelvane_webengine.so" ]; then cp "$build/kelvane_webengine.so" "$WORLD_DIR/program/"; fi
     write_hosts
@@ -125,6 +126,7 @@ up) [ $# -ge 2 ] || die "usage: world.sh up BUILD [FAKE_PROVIDER_OPTION...]"; sh
 down) down ;;
 run) shift; export WORLD_DIR; run "$@" ;;
 program) shift; export WORLD_DIR; run "$WORLD_DIR/program/kelvane" "$@" ;;
+service) shift; export WORLD_DIR; run "$WORLD_DIR/program/kelvaned" "$@" ;;
 set-external-address) set_external_address "$2" ;;
 restart-router) "$lab" start >/dev/null ;;
 *) die "usage: world.sh up BUILD [OPTION...] | run CMD... | program [ARG...] | set-external-address A | down" ;;

@@ -1,0 +1,13 @@
+// kelvaned: the engine without a screen, for the systemd user unit. It takes
+// the options of kelvane; it always runs as kelvane --headless does.
+
+#include "app/CommandActions.h"
+#include "app/CommandLine.h"
+#include "app/EngineRun.h"
+
+int main(int argc, char* argv[])
+{
+    if (const auto status = runCommandAction(parseCommandLine(argc, argv), argc, argv))
+        return *status;
+    return runService(argc, argv);
+}
