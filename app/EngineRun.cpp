@@ -2,6 +2,7 @@
 
 #include "app/AppTitle.h"
 #include "app/Engine.h"
+#include "app/EngineBus.h"
 #include "app/HeadlessConsole.h"
 #include "app/HeadlessLogin.h"
 #include "app/HeadlessOutput.h"
@@ -118,7 +119,11 @@ int runEngine(const EngineFace& face)
             engine.logins.reloadSettingsFiles();
             engine.mappingKeeper.reloadFiles();
         });
-    const StatusWatch statusWatch(engine, statusPath);
+    StatusWatch statusWatch(engine, statusPath);
+    // Without a session bus, or with the name taken, the run goes on all the same.
+    QObject busHost;
+    new EngineBus(&busHost, engine, statusWatch, folder.folder);
+    publishEngine(QDBusConnection::sessionBus(), busHost);
     if (instance == LockOutcome::Undetectable)
         engine.logins.noteSecondCopyUndetectable();
     return face.show(platform, engine, output);

@@ -1,15 +1,18 @@
 #include "app/StatusFile.h"
 
+#include "app/EngineBus.h"
 #include "app/RunStatus.h"
 #include "platform/AtomicFile.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 
+#include <QDBusInterface>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
 #include <utility>
 
 QString statusFilePath(const QString& settingsFolder)
@@ -62,6 +65,22 @@ void StatusFile::writeWhatComes()
     }
 }
 
+namespace {
+
+// The running copy's status as it gives it on the session bus, when there is
+// one and the copy there keeps these settings.
+std::optional<QString> statusOnSessionBus(const QString& settingsFolder)
+{
+    QDBusInterface engine(EngineBus::serviceName, EngineBus::objectPath, EngineBus::interfaceName,
+                          QDBusConnection::sessionBus());
+    if (!engine.isValid() || engine.property("SettingsFolder").toString() != settingsFolder)
+        return std::nullopt;
+    const QVariant text = engine.property("StatusText");
+    return text.isValid() ? std::optional(text.toString()) : std::nullopt;
+}
+
+} // namespace
+
 int printStatus()
 {
     const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
@@ -75,14 +94,19 @@ int printStatus()
         return 3;
     }
     printLine(QStringLiteral("Kelvane is running (settings in %1)").arg(folder.folder));
-    // The running copy's own runtime folder may not be this one's.
-    const QString recorded = QString::fromUtf8(FileInstanceLock::recordOf(folder.folder));
-    QFile file(recorded.isEmpty() ? statusFilePath(folder.folder) : recorded);
-    if (!file.open(QIODevice::ReadOnly)) {
-        printLine(QStringLiteral("No status yet (%1): no login has succeeded yet").arg(file.fileName()));
-        return 1;
+    QString text;
+    if (const auto fromBus = statusOnSessionBus(folder.folder)) {
+        text = *fromBus;
+    } else {
+        // The running copy's own runtime folder may not be this one's.
+        const QString recorded = QString::fromUtf8(FileInstanceLock::recordOf(folder.folder));
+        QFile file(recorded.isEmpty() ? statusFilePath(folder.folder) : recorded);
+        if (!file.open(QIODevice::ReadOnly)) {
+            printLine(QStringLiteral("No status yet (%1): no login has succeeded yet").arg(file.fileName()));
+            return 1;
+        }
+        text = QString::fromUtf8(file.readAll());
     }
-    const QString text = QString::fromUtf8(file.readAll());
     printLine(text.trimmed());
     const StatusVerdict verdict = judgeStatus(text, QDateTime::currentDateTime());
     for (const QString& reason : verdict.reasons)

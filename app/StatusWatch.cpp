@@ -93,5 +93,10 @@ void StatusWatch::update()
                                 keeper.routerAddress() + (protocol.isEmpty() ? QString() : " (" + protocol + ")");
     const ClientState& state = m_engine.state;
     m_status.routerExternalAddress = state.routerAddressKnown() ? state.routerExternalAddress() : QString();
-    m_file.write(m_status.text());
+    const QString text = m_status.text();
+    if (text == m_text)
+        return;
+    m_text = text;
+    m_file.write(text);
+    emit textChanged(text);
 }

@@ -49,11 +49,17 @@ if [ "$(id -u)" = 0 ]; then
     # Without a complete saved login it says why and exits at once; with one it starts the login.
     check "--headless after those saves finds a whole login and starts it" 'headless | grep -q "准备登录"'
     check "without a display: one line, exit status 1" 'out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 20 unshare --net "$kelvane" 2>&1); [ $? -eq 1 ] && [ "$(echo "$out" | wc -l)" -eq 1 ] && echo "$out" | grep -q "no display.*--headless"'
+    # A session bus of its own, on a socket file, which a network namespace does not hide.
+    dbus-daemon --session --address="unix:path=$work/bus" --nofork >/dev/null 2>&1 &
+    bus=$!
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
     # One lock per settings folder, whatever the language.
     env -u LC_ALL -u LC_MESSAGES LANG=C timeout 60 unshare --net "$kelvane" --headless >"$work/first.out" 2>&1 &
     first=$!
     tries=50
     while [ "$tries" -gt 0 ] && ! "$kelvane" --status 2>/dev/null | grep -q "^router: "; do sleep 0.2; tries=$((tries - 1)); done
+    check "the running copy is on the session bus, and --status asks it there" 'busctl --address="$DBUS_SESSION_BUS_ADDRESS" introspect example.kelvane.Kelvane /example/kelvane/Kelvane | grep -q "^example\.kelvane\.Engine1 " && mkdir "$work/aside" && mv "$XDG_RUNTIME_DIR"/*.status "$work/aside/" && "$kelvane" --status | grep -q "^router: "; ok=$?; mv "$work/aside"/*.status "$XDG_RUNTIME_DIR/"; [ $ok -eq 0 ]'
+    unset DBUS_SESSION_BUS_ADDRESS
     check "--status with a running copy that has no login yet exits with 1 and says why" 'out=$("$kelvane" --status); [ $? -eq 1 ] && echo "$out" | grep -q "^Kelvane is running" && echo "$out" | grep -q "^Not healthy: no login has succeeded yet$"'
     check "a copy started without XDG_RUNTIME_DIR (su -, cron) finds it: --status reads its status, --save-login is refused" 'env -u XDG_RUNTIME_DIR "$kelvane" --status | grep -q "^router: " && ! echo y | env -u XDG_RUNTIME_DIR "$kelvane" --save-login d.second.example >/dev/null 2>&1'
     check "a copy under another language is refused while it runs" 'echo x | env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.UTF-8 "$kelvane" --save-login c.second.example >/dev/null 2>&1; [ $? -eq 1 ] && out=$(env -u LC_ALL -u LC_MESSAGES LANG=zh_CN.UTF-8 timeout 20 unshare --net "$kelvane" --headless 2>&1); [ $? -eq 1 ]'
@@ -61,6 +67,8 @@ if [ "$(id -u)" = 0 ]; then
     kill -TERM "$first" 2>/dev/null
     wait "$first"
     check "the running copy ended with 0 on SIGTERM and removed its status file" '[ $? -eq 0 ] && [ -z "$(ls "$XDG_RUNTIME_DIR" | grep "\.status$")" ]'
+    kill -TERM "$bus" 2>/dev/null
+    wait "$bus"
     printf 'garbage\0\377\n=\n' >"$store"
     check "--headless with a garbage key store says the login is incomplete" 'refuses "login is incomplete"'
     rm -f "$store" && ln -s Vizivuri "$store"
