@@ -9,11 +9,12 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, {});
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, {});
     const QCommandLineOption headless(QStringLiteral("headless"), {});
+    const QCommandLineOption forDesktop(QStringLiteral("for-desktop"), {});
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
     const QCommandLineOption saveLogin(QStringLiteral("save-login"), {}, QStringLiteral("domain"));
     const QCommandLineOption status(QStringLiteral("status"), {});
     const QCommandLineOption routerMappings(QStringLiteral("router-mappings"), {});
-    parser.addOptions({help, version, headless, autostart, saveLogin, status, routerMappings});
+    parser.addOptions({help, version, headless, forDesktop, autostart, saveLogin, status, routerMappings});
 
     CommandLine result;
     const auto usageError = [&result](const QString& why) {
@@ -26,7 +27,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
     if (!parser.positionalArguments().isEmpty())
         return usageError(
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
-    result.headless = parser.isSet(headless);
+    result.forDesktop = parser.isSet(forDesktop);
+    result.headless = parser.isSet(headless) || result.forDesktop;
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::Help;
     } else if (parser.isSet(version)) {
@@ -66,6 +68,9 @@ QString usageText()
                           "  -v, --version            show the version and exit\n"
                           "      --headless           run without a display; the event log goes to\n"
                           "                           standard output (for the systemd user unit)\n"
+                          "      --for-desktop        as --headless, for the desktop program that\n"
+                          "                           started it: no saved login needed, the window\n"
+                          "                           gives it\n"
                           "      --autostart on|off   start, or no longer start, at login\n"
                           "      --save-login DOMAIN  save DOMAIN and its password (read from standard\n"
                           "                           input) for automatic login, and exit\n"

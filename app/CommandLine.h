@@ -20,6 +20,8 @@ struct CommandLine
     };
     Action action = Action::Run;
     bool headless = false;
+    // Started by the desktop program, which gives the login: none need be saved.
+    bool forDesktop = false;
     bool autostartOn = false;
     QString domain; // of --save-login
     QString error;  // of a usage error

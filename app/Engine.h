@@ -1,7 +1,9 @@
 #pragma once
 
+#include "portmap/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
 #include "registration/ClientState.h"
+#include "registration/LocalLogins.h"
 #include "registration/LoginEngine.h"
 
 #include <QDir>
@@ -20,4 +22,7 @@ public:
     ClientState state; // first: everything else holds it
     LoginEngine logins;
     MappingKeeper mappingKeeper;
+    // What the windows and the bus see of them.
+    LocalLogins loginsView{state, logins};
+    LocalKeeper keeperView{mappingKeeper};
 };

@@ -1,7 +1,10 @@
 #include "app/EngineBus.h"
 
-#include "app/Engine.h"
 #include "app/StatusWatch.h"
+#include "portmap/KeeperView.h"
+#include "registration/LoginsView.h"
+
+#include <QCoreApplication>
 
 #include <utility>
 
@@ -9,38 +12,126 @@ const QString EngineBus::serviceName = QStringLiteral("example.kelvane.Kelvane")
 const QString EngineBus::objectPath = QStringLiteral("/example/kelvane/Kelvane");
 const QString EngineBus::interfaceName = QStringLiteral("example.kelvane.Engine1");
 
-EngineBus::EngineBus(QObject* host, Engine& engine, StatusWatch& status, QString settingsFolder)
-    : QDBusAbstractAdaptor(host), m_engine(engine), m_status(status), m_settingsFolder(std::move(settingsFolder))
+EngineBus::EngineBus(QObject* host, LoginsView& logins, KeeperView& keeper, StatusWatch& status,
+                     QString settingsFolder)
+    : QDBusAbstractAdaptor(host), m_logins(logins), m_keeper(keeper), m_status(status),
+      m_settingsFolder(std::move(settingsFolder))
 {
-    LoginEngine& logins = engine.logins;
-    connect(&logins, &LoginEngine::logLineSet, this, &EngineBus::LogLineSet);
-    connect(&logins, &LoginEngine::logLineAppended, this, &EngineBus::LogLineAppended);
-    connect(&logins, &LoginEngine::statusChanged, this, &EngineBus::StatusBarChanged);
-    MappingKeeper& keeper = engine.mappingKeeper;
-    connect(&keeper, &MappingKeeper::logged, this, &EngineBus::PortMappingLogged);
-    connect(&keeper, &MappingKeeper::linesChanged, this, &EngineBus::MappingsChanged);
-    connect(&keeper, &MappingKeeper::externalAddressChanged, this, &EngineBus::RouterExternalAddressChanged);
+    connect(&logins, &LoginsView::logLineSet, this, &EngineBus::LogLineSet);
+    connect(&logins, &LoginsView::logLineAppended, this, &EngineBus::LogLineAppended);
+    connect(&logins, &LoginsView::statusChanged, this, &EngineBus::StatusBarChanged);
+    connect(&logins, &LoginsView::credentialsChanged, this, &EngineBus::CredentialsChanged);
+    connect(&logins, &LoginsView::localAddressChanged, this, &EngineBus::LocalAddressChanged);
+    connect(&logins, &LoginsView::publishedAddressChanged, this, &EngineBus::PublishedAddressChanged);
+    connect(&logins, &LoginsView::multiUserLinesChanged, this, &EngineBus::MultiUserLinesChanged);
+    connect(&logins, &LoginsView::optionsChanged, this,
+            [this] { emit OptionsChanged(autoLogin(), multiUser(), resolveLocal(), fixedAddress()); });
+    connect(&logins, &LoginsView::reloginWanted, this, &EngineBus::ReloginWanted);
+    connect(&logins, &LoginsView::loginUnanswered, this, &EngineBus::LoginUnanswered);
+    connect(&logins, &LoginsView::domainRefused, this, &EngineBus::DomainRefused);
+    connect(&keeper, &KeeperView::logged, this, &EngineBus::PortMappingLogged);
+    connect(&keeper, &KeeperView::linesChanged, this, &EngineBus::MappingsChanged);
+    connect(&keeper, &KeeperView::externalAddressChanged, this, &EngineBus::RouterExternalAddressChanged);
+    connect(&keeper, &KeeperView::internalClientChanged, this, &EngineBus::InternalClientChanged);
+    connect(&keeper, &KeeperView::statusChanged, this, [this] {
+        emit MappingStatusChanged(routerLabel(), resultLabel(), executeEnabled(), reapplyEnabled());
+    });
+    connect(&keeper, &KeeperView::addRefused, this, &EngineBus::MappingRefused);
+    connect(&keeper, &KeeperView::fileWritten, this, [this](const QString& file, const WriteResult& result) {
+        if (!result.ok())
+            emit MappingFileWriteFailed(file, result.error);
+    });
     connect(&status, &StatusWatch::textChanged, this, &EngineBus::StatusTextChanged);
 }
 
 QStringList EngineBus::logLines() const
 {
-    return m_engine.logins.logLines();
+    return m_logins.logLines();
 }
 
 QString EngineBus::statusBar() const
 {
-    return m_engine.logins.status();
+    return m_logins.status();
+}
+
+QString EngineBus::domain() const
+{
+    return m_logins.domain();
+}
+
+QString EngineBus::password() const
+{
+    return m_logins.password();
+}
+
+QString EngineBus::localAddress() const
+{
+    return m_logins.localAddress();
+}
+
+QString EngineBus::publishedAddress() const
+{
+    return m_logins.publishedAddress();
+}
+
+QStringList EngineBus::multiUserLines() const
+{
+    return m_logins.multiUserLines();
+}
+
+bool EngineBus::autoLogin() const
+{
+    return m_logins.autoLogin();
+}
+
+bool EngineBus::multiUser() const
+{
+    return m_logins.multiUserOn();
+}
+
+bool EngineBus::resolveLocal() const
+{
+    return m_logins.resolveLocalTicked();
+}
+
+bool EngineBus::fixedAddress() const
+{
+    return m_logins.fixedAddressOn();
 }
 
 QStringList EngineBus::mappings() const
 {
-    return m_engine.mappingKeeper.lines();
+    return m_keeper.lines();
 }
 
 QString EngineBus::routerExternalAddress() const
 {
-    return m_engine.mappingKeeper.externalAddress();
+    return m_keeper.externalAddress();
+}
+
+QString EngineBus::internalClient() const
+{
+    return m_keeper.internalClient();
+}
+
+QString EngineBus::routerLabel() const
+{
+    return m_keeper.routerLabel();
+}
+
+QString EngineBus::resultLabel() const
+{
+    return m_keeper.resultLabel();
+}
+
+bool EngineBus::executeEnabled() const
+{
+    return m_keeper.executeEnabled();
+}
+
+bool EngineBus::reapplyEnabled() const
+{
+    return m_keeper.reapplyEnabled();
 }
 
 QString EngineBus::statusText() const
@@ -50,45 +141,108 @@ QString EngineBus::statusText() const
 
 void EngineBus::LogIn(const QString& domain, const QString& password)
 {
-    m_engine.logins.logIn(domain, password);
+    m_logins.logIn(domain, password);
+}
+
+void EngineBus::SetFormCredentials(const QString& domain, const QString& password)
+{
+    m_logins.setFormCredentials(domain, password);
+}
+
+void EngineBus::SetAutoLogin(bool on)
+{
+    m_logins.setAutoLogin(on);
+}
+
+void EngineBus::SetMultiUser(bool on)
+{
+    m_logins.setMultiUserOption(on);
+}
+
+void EngineBus::SetRunHidden(bool on)
+{
+    m_logins.setRunHiddenOption(on);
+}
+
+void EngineBus::SetResolveLocal(bool on)
+{
+    m_logins.setResolveLocalOption(on);
+}
+
+void EngineBus::SetFixedAddress(bool on, const QString& address)
+{
+    m_logins.setFixedAddressOption(on ? std::optional<QString>(address) : std::nullopt);
 }
 
 void EngineBus::AddListEntry(const QString& domain, const QString& password)
 {
-    m_engine.logins.addListEntry(domain, password);
+    m_logins.addListEntry(domain, password);
 }
 
 void EngineBus::RemoveListEntry(const QString& line)
 {
-    m_engine.logins.removeListEntry(line);
+    m_logins.removeListEntry(line);
+}
+
+void EngineBus::ShowStatus(const QString& text)
+{
+    m_logins.setStatus(text);
 }
 
 void EngineBus::AddMapping(const QString& protocol, const QString& publicPort, const QString& internalClient,
                            const QString& localPort)
 {
-    m_engine.mappingKeeper.execute({MappingKeeper::Action::Add, protocol, publicPort, internalClient, localPort});
+    m_keeper.execute({MappingKeeper::Action::Add, protocol, publicPort, internalClient, localPort});
 }
 
 void EngineBus::DeleteMapping(const QString& protocol, const QString& publicPort, const QString& internalClient,
                               const QString& localPort)
 {
-    m_engine.mappingKeeper.execute(
-        {MappingKeeper::Action::Delete, protocol, publicPort, internalClient, localPort});
+    m_keeper.execute({MappingKeeper::Action::Delete, protocol, publicPort, internalClient, localPort});
 }
 
 void EngineBus::ReapplyMappings()
 {
-    m_engine.mappingKeeper.reapplyAll();
+    m_keeper.reapplyAll();
+}
+
+void EngineBus::SetMappings(const QStringList& lines)
+{
+    m_keeper.setLines(lines);
+}
+
+void EngineBus::SetAddressCheck(bool on, const QString& seconds)
+{
+    m_keeper.setAddressCheck(on, seconds);
+}
+
+void EngineBus::SaveAddressCheckInterval(const QString& seconds)
+{
+    m_keeper.saveAddressCheckInterval(seconds);
 }
 
 QStringList EngineBus::ListRouterMappings(const QDBusMessage& message)
 {
     message.setDelayedReply(true);
-    m_engine.mappingKeeper.listRouterMappings([this, message](const QStringList& lines) {
+    m_keeper.listRouterMappings([this, message](const QStringList& lines) {
         if (m_bus)
             m_bus->send(message.createReply(lines));
     });
     return {};
+}
+
+void EngineBus::Quit()
+{
+    m_logins.endSession();
+    QCoreApplication::exit(0);
+}
+
+QDBusMessage engineMethodCall(const QString& method, const QVariantList& arguments)
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(EngineBus::serviceName, EngineBus::objectPath,
+                                                          EngineBus::interfaceName, method);
+    message.setArguments(arguments);
+    return message;
 }
 
 bool publishEngine(QDBusConnection bus, QObject& host)

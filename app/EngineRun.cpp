@@ -102,7 +102,7 @@ int runEngine(const EngineFace& face)
                             GatewaySearchAim::multicast(),
                             NatPmpAim::defaultGateway()};
 
-    if (face.headless) {
+    if (face.headless && !face.loginFromDesktop) {
         const QString problem = headlessLoginProblem(keyStore, folder.folder, language.languageId());
         if (!problem.isEmpty()) {
             output.error(problem);
@@ -122,18 +122,19 @@ int runEngine(const EngineFace& face)
     StatusWatch statusWatch(engine, statusPath);
     // Without a session bus, or with the name taken, the run goes on all the same.
     QObject busHost;
-    new EngineBus(&busHost, engine, statusWatch, folder.folder);
+    new EngineBus(&busHost, engine.loginsView, engine.keeperView, statusWatch, folder.folder);
     publishEngine(QDBusConnection::sessionBus(), busHost);
     if (instance == LockOutcome::Undetectable)
         engine.logins.noteSecondCopyUndetectable();
     return face.show(platform, engine, output);
 }
 
-int runService(int& argc, char** argv)
+int runService(int& argc, char** argv, bool forDesktop)
 {
     const QCoreApplication application(argc, argv);
     EngineFace face;
     face.headless = true;
+    face.loginFromDesktop = forDesktop;
     face.makeMessageBoxes = [](HeadlessOutput& output) { return std::make_unique<HeadlessMessageBoxes>(output); };
     face.makeBrowser = [](HeadlessOutput& output) { return std::make_unique<HeadlessBrowser>(output); };
     face.show = [](const Platform&, Engine& engine, HeadlessOutput& output) {

@@ -13,6 +13,8 @@ struct Platform;
 struct EngineFace
 {
     bool headless = false;
+    // A desktop face gives the login: a run without a screen needs none saved.
+    bool loginFromDesktop = false;
     std::function<std::unique_ptr<MessageBoxes>(HeadlessOutput& output)> makeMessageBoxes;
     std::function<std::unique_ptr<Browser>(HeadlessOutput& output)> makeBrowser;
     // Shows the engine and runs the event loop; the exit status.
@@ -24,5 +26,6 @@ struct EngineFace
 // and its status file. The application object exists already.
 int runEngine(const EngineFace& face);
 
-// The engine without a screen, its log on standard output for the journal.
-int runService(int& argc, char** argv);
+// The engine without a screen, its log on standard output for the journal;
+// `forDesktop`: started by the desktop program, which gives the login.
+int runService(int& argc, char** argv, bool forDesktop);

@@ -7,7 +7,8 @@
 
 int main(int argc, char* argv[])
 {
-    if (const auto status = runCommandAction(parseCommandLine(argc, argv), argc, argv))
+    const CommandLine commandLine = parseCommandLine(argc, argv);
+    if (const auto status = runCommandAction(commandLine, argc, argv))
         return *status;
-    return runService(argc, argv);
+    return runService(argc, argv, commandLine.forDesktop);
 }

@@ -5,10 +5,9 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
-WindowSet::WindowSet(const Platform& platform, AppShell& shell, Engine& engine)
-    : engine(engine), Form1(platform, shell, engine.state, engine.logins),
-      Form111(platform, shell, engine.mappingKeeper),
-      notices(platform, shell.title, engine.logins, engine.mappingKeeper, *Form111.PopupMenu1,
+WindowSet::WindowSet(const Platform& platform, AppShell& shell, LoginsView& logins, KeeperView& keeper)
+    : Form1(platform, shell, logins), Form111(platform, shell, keeper),
+      notices(platform, shell.title, logins, keeper, *Form111.PopupMenu1,
               [this](const QString& caption, const QString& text) { Form111.showNotice(caption, text); }),
       m_shell(shell)
 {

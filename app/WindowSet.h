@@ -1,7 +1,8 @@
 #pragma once
 
-#include "app/Engine.h"
 #include "forms/DesktopNotices.h"
+#include "portmap/KeeperView.h"
+#include "registration/LoginsView.h"
 #include "forms/TForm1.h"
 #include "forms/TForm111.h"
 #include "forms/TForm2.h"
@@ -11,9 +12,8 @@
 class WindowSet
 {
 public:
-    WindowSet(const Platform& platform, AppShell& shell, Engine& engine);
+    WindowSet(const Platform& platform, AppShell& shell, LoginsView& logins, KeeperView& keeper);
 
-    Engine& engine;
     TForm1 Form1;
     TForm2 Form2;
     TForm111 Form111;

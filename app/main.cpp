@@ -10,7 +10,7 @@ int main(int argc, char* argv[])
     if (const auto status = runCommandAction(commandLine, argc, argv))
         return *status;
     if (commandLine.headless)
-        return runService(argc, argv);
+        return runService(argc, argv, commandLine.forDesktop);
     prepareWebPanes();
     return runProgram(argc, argv);
 }

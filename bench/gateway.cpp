@@ -14,6 +14,7 @@
 // default 2), or "stall [SECONDS] [LINES]" (IGD:2).
 
 #include "LongestPause.h"
+#include "app/Engine.h"
 #include "app/StatusWatch.h"
 #include "app/WindowSet.h"
 #include "fakes/FakePlatform.h"
@@ -167,7 +168,7 @@ int measureStall(int seconds, int storedLines)
     shell.trayAvailable = [] { return false; };
     const Platform platform = fakes.platformWith(resolver);
     Engine engine(platform, shell.title, folder.path());
-    WindowSet windows(platform, shell, engine);
+    WindowSet windows(platform, shell, engine.loginsView, engine.keeperView);
     const StatusWatch statusWatch(engine, folder.filePath(QStringLiteral("kelvane.status")));
     int adds = 0;
     QObject::connect(&engine.mappingKeeper, &MappingKeeper::mappingAdded, [&adds] { ++adds; });

@@ -11,6 +11,7 @@
 #include "forms/AppShell.h"
 #include "forms/TForm1.h"
 #include "registration/ClientState.h"
+#include "registration/LocalLogins.h"
 #include "registration/LoginEngine.h"
 
 #include <QApplication>
@@ -46,7 +47,8 @@ int main(int argc, char** argv)
     shell.trayAvailable = [] { return false; };
     ClientState state;
     LoginEngine engine(fakes.platformWith(http), state, shell.title);
-    TForm1 form(fakes.platformWith(http), shell, state, engine);
+    LocalLogins logins(state, engine);
+    TForm1 form(fakes.platformWith(http), shell, logins);
 
     const LongestPause pause;
     engine.checks().consistencyCheckTimer.fire();

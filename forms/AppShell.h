@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/PaneLifetime.h"
+
 #include <QString>
 
 class QWidget;
@@ -20,6 +22,10 @@ public:
     std::function<bool()> trayAvailable;
     // Makes the windows' web panes; without it (most tests) no pane is made.
     std::function<WebPane*(QWidget* parent)> makeWebPane;
+    // How long after a window was hidden it lets go of its web panes, and
+    // what follows.
+    int paneReleaseDelay = PaneLifetime::defaultReleaseDelay;
+    std::function<void()> panesReleased;
 
     void minimize()
     {

@@ -1,13 +1,13 @@
 #include "forms/DesktopNotices.h"
 
 #include "messages/Messages.h"
-#include "portmap/MappingKeeper.h"
-#include "registration/LoginEngine.h"
+#include "portmap/KeeperView.h"
+#include "registration/LoginsView.h"
 
 #include <QMenu>
 
-DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption, LoginEngine& logins,
-                               MappingKeeper& keeper, QMenu& menu, Sink sink, QObject* parent)
+DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption, LoginsView& logins,
+                               KeeperView& keeper, QMenu& menu, Sink sink, QObject* parent)
     : QObject(parent), m_platform(platform), m_caption(caption), m_language(logins.languageCode()),
       m_sink(std::move(sink))
 {
@@ -17,22 +17,22 @@ DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption,
     m_toggle->setChecked(m_platform.keyStore.value(QString::fromLatin1(storedName)) != QStringLiteral("0"));
     connect(m_toggle, &QAction::toggled, this, &DesktopNotices::setEnabled);
 
-    LoginSession& session = logins.primary();
-    connect(&session, &LoginSession::unanswered, this, [this](const QString& domain) {
+    connect(&logins, &LoginsView::loginUnanswered, this, [this](const QString& domain) {
         notify(Kind::LoginUnanswered, Messages::noAnswer(m_language, domain));
     });
-    connect(&session, &LoginSession::refused, this, [this, &session] {
-        notify(Kind::DomainRefused, Messages::domainRefusedNotice(m_language, session.domain().trimmed()));
+    connect(&logins, &LoginsView::domainRefused, this, [this](const QString& domain) {
+        notify(Kind::DomainRefused, Messages::domainRefusedNotice(m_language, domain));
     });
     // The first address a login gets is no change.
-    connect(&session, &LoginSession::publishedAddressChanged, this, [this, &session](const QString& address) {
+    m_lastAddress = logins.publishedAddress();
+    connect(&logins, &LoginsView::publishedAddressChanged, this, [this, &logins](const QString& address) {
         const bool changed = !m_lastAddress.isEmpty() && address != m_lastAddress;
         m_lastAddress = address;
         if (changed)
             notify(Kind::AddressChanged,
-                   Messages::addressChangedNotice(m_language, session.domain().trimmed(), address));
+                   Messages::addressChangedNotice(m_language, logins.domain().trimmed(), address));
     });
-    connect(&keeper, &MappingKeeper::addRefused, this,
+    connect(&keeper, &KeeperView::addRefused, this,
             [this](const QString& text) { notify(Kind::MappingRefused, text); });
 }
 

@@ -8,8 +8,8 @@
 
 #include <functional>
 
-class LoginEngine;
-class MappingKeeper;
+class KeeperView;
+class LoginsView;
 class QAction;
 class QMenu;
 
@@ -34,8 +34,8 @@ public:
     // Off when the key store holds "0" under this name.
     static constexpr const char* storedName = "Notices";
 
-    DesktopNotices(const Platform& platform, const QString& caption, LoginEngine& logins,
-                   MappingKeeper& keeper, QMenu& menu, Sink sink, QObject* parent = nullptr);
+    DesktopNotices(const Platform& platform, const QString& caption, LoginsView& logins,
+                   KeeperView& keeper, QMenu& menu, Sink sink, QObject* parent = nullptr);
 
     bool enabled() const;
     void setEnabled(bool on);

@@ -1,9 +1,7 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "registration/ClientState.h"
-#include "registration/LoginEngine.h"
-#include "settings/SettingsLines.h"
+#include "registration/LoginsView.h"
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
@@ -20,14 +18,14 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-TForm1::TForm1(const Platform& platform, AppShell& shell, ClientState& state, LoginEngine& engine,
-               QWidget* parent)
+TForm1::TForm1(const Platform& platform, AppShell& shell, LoginsView& logins, QWidget* parent)
     : QMainWindow(parent),
       paneLifetime(
           platform.clock, [this] { QTimer::singleShot(0, this, [this] { createWebPanes(); }); },
           [this] { releaseWebPanes(); }),
-      m_platform(platform), m_shell(shell), m_state(state), m_engine(engine)
+      m_platform(platform), m_shell(shell), m_logins(logins)
 {
+    paneLifetime.releaseDelay = shell.paneReleaseDelay;
     installAccessibleControls();
     setWindowIcon(appIcon());
     m_shell.mainWindow = this;
@@ -45,14 +43,14 @@ TForm1::~TForm1() = default;
 void TForm1::connectControls()
 {
     // Option boxes react to every change of state, also one made by the program.
-    connect(zddr, &QCheckBox::toggled, this, [this](bool on) { m_engine.setAutoLogin(on); });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { m_engine.setMultiUserOption(on); });
-    connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { m_engine.setRunHiddenOption(on); });
-    connect(CheckBox5, &QCheckBox::toggled, this, [this](bool on) { m_engine.setResolveLocalOption(on); });
+    connect(zddr, &QCheckBox::toggled, this, [this](bool on) { m_logins.setAutoLogin(on); });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { m_logins.setMultiUserOption(on); });
+    connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { m_logins.setRunHiddenOption(on); });
+    connect(CheckBox5, &QCheckBox::toggled, this, [this](bool on) { m_logins.setResolveLocalOption(on); });
     connect(CheckBox2, &QCheckBox::toggled, this, [this] { forwardAddressOptions(); });
     connect(Edit4, &QLineEdit::textChanged, this, [this] { forwardAddressOptions(); });
     const auto forwardCredentials = [this] {
-        m_engine.setFormCredentials(nameedit->text(), passedit->text());
+        m_logins.setFormCredentials(nameedit->text(), passedit->text());
     };
     connect(nameedit, &QLineEdit::textChanged, this, forwardCredentials);
     connect(passedit, &QLineEdit::textChanged, this, forwardCredentials);
@@ -75,7 +73,7 @@ void TForm1::connectControls()
     Timer3.setOnTimer([this] { Timer3Timer(); });
     Timer2.setOnTimer([this] { Timer2Timer(); });
     Timer13.setOnTimer([this] { Timer13Timer(); });
-    connect(&m_engine.checks(), &AddressChecks::reloginWanted, this, [this] {
+    connect(&m_logins, &LoginsView::reloginWanted, this, [this] {
         if (advertisementCounter2 > 10)
             advertisementCounter2 = 0;
     });
@@ -84,11 +82,13 @@ void TForm1::connectControls()
 // The controls show the engine; a value set here never comes back as an action.
 void TForm1::showEngine()
 {
-    for (int line = 0; line < m_engine.logLines().size(); ++line)
-        dlrz->setLine(line, m_engine.logLines().at(line));
-    connect(&m_engine, &LoginEngine::logLineSet, dlrz, &EventLog::setLine);
-    connect(&m_engine, &LoginEngine::logLineAppended, dlrz, &EventLog::appendLine);
-    connect(&m_engine, &LoginEngine::statusChanged, this,
+    const QStringList lines = m_logins.logLines();
+    for (int line = 0; line < lines.size(); ++line)
+        dlrz->setLine(line, lines.at(line));
+    connect(&m_logins, &LoginsView::logLineSet, dlrz, &EventLog::setLine);
+    connect(&m_logins, &LoginsView::logLineAppended, dlrz, &EventLog::appendLine);
+    StatusBar1->setPanelText(0, m_logins.status());
+    connect(&m_logins, &LoginsView::statusChanged, this,
             [this](const QString& text) { StatusBar1->setPanelText(0, text); });
     const auto showCredentials = [this](const QString& domain, const QString& password) {
         const QSignalBlocker quietDomain(nameedit);
@@ -96,18 +96,21 @@ void TForm1::showEngine()
         nameedit->setText(domain);
         passedit->setText(password);
     };
-    showCredentials(m_engine.primary().domain(), m_engine.primary().password());
-    connect(&m_engine.primary(), &LoginSession::credentialsChanged, this, showCredentials);
-    connect(&m_engine.primary(), &LoginSession::localAddressChanged, Label5, &QLabel::setText);
-    connect(&m_engine.primary(), &LoginSession::publishedAddressChanged, Label7, &QLabel::setText);
-    connect(&m_state, &ClientState::multiUserLinesChanged, this, [this](const QStringList& lines) {
+    showCredentials(m_logins.domain(), m_logins.password());
+    connect(&m_logins, &LoginsView::credentialsChanged, this, showCredentials);
+    if (!m_logins.localAddress().isEmpty())
+        Label5->setText(m_logins.localAddress());
+    if (!m_logins.publishedAddress().isEmpty())
+        Label7->setText(m_logins.publishedAddress());
+    connect(&m_logins, &LoginsView::localAddressChanged, Label5, &QLabel::setText);
+    connect(&m_logins, &LoginsView::publishedAddressChanged, Label7, &QLabel::setText);
+    connect(&m_logins, &LoginsView::multiUserLinesChanged, this, [this](const QStringList& lines) {
         Memo2->setPlainText(lines.join(u'\n'));
         setListScrollBars();
     });
-    Memo2->setPlainText(m_state.multiUserLines().join(u'\n'));
+    Memo2->setPlainText(m_logins.multiUserLines().join(u'\n'));
     setListScrollBars();
-    connect(&m_state, &ClientState::autoLoginChanged, this, [this] { showOptions(); });
-    connect(&m_engine, &LoginEngine::optionsChanged, this, [this] { showOptions(); });
+    connect(&m_logins, &LoginsView::optionsChanged, this, [this] { showOptions(); });
     showOptions();
 }
 
@@ -117,14 +120,14 @@ void TForm1::showOptions()
     const QSignalBlocker quietMultiUser(CheckBox1);
     const QSignalBlocker quietResolveLocal(CheckBox5);
     const QSignalBlocker quietFixed(CheckBox2);
-    zddr->setChecked(m_state.autoLogin());
-    CheckBox1->setChecked(m_state.settingOn(SettingsLine::MultiUser));
-    CheckBox5->setChecked(m_state.resolveLocalTicked());
-    CheckBox2->setChecked(m_state.fixedAddress().has_value());
+    zddr->setChecked(m_logins.autoLogin());
+    CheckBox1->setChecked(m_logins.multiUserOn());
+    CheckBox5->setChecked(m_logins.resolveLocalTicked());
+    CheckBox2->setChecked(m_logins.fixedAddressOn());
 }
 
 void TForm1::forwardAddressOptions()
 {
-    m_engine.setFixedAddressOption(CheckBox2->isChecked() ? std::optional<QString>(Edit4->text())
+    m_logins.setFixedAddressOption(CheckBox2->isChecked() ? std::optional<QString>(Edit4->text())
                                                           : std::nullopt);
 }

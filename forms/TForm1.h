@@ -8,9 +8,8 @@
 
 class AppShell;
 class ClickableLabel;
-class ClientState;
 class EventLog;
-class LoginEngine;
+class LoginsView;
 class StatusPanels;
 class QAction;
 class QCheckBox;
@@ -39,8 +38,7 @@ public:
     static constexpr QSize designedSize{912, 605};
 
     // Runs the whole creation handler before returning.
-    TForm1(const Platform& platform, AppShell& shell, ClientState& state, LoginEngine& engine,
-           QWidget* parent = nullptr);
+    TForm1(const Platform& platform, AppShell& shell, LoginsView& logins, QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Made after the window's first paint on screen, let go of some minutes after it left.
@@ -122,8 +120,7 @@ private:
 
     Platform m_platform;
     AppShell& m_shell;
-    ClientState& m_state;
-    LoginEngine& m_engine;
+    LoginsView& m_logins;
 
     // Toolbar strip, address band.
     QComboBox* ComboBox1 = nullptr;

@@ -2,7 +2,7 @@
 
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
-#include "portmap/MappingKeeper.h"
+#include "portmap/KeeperView.h"
 #include "settings/ProviderPages.h"
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
@@ -68,12 +68,13 @@ template <typename Box> Box* memo(QWidget* parent, const QRect& where)
 
 } // namespace
 
-TForm111::TForm111(const Platform& platform, AppShell& shell, MappingKeeper& keeper, QWidget* parent)
+TForm111::TForm111(const Platform& platform, AppShell& shell, KeeperView& keeper, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       paneLifetime(
           platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),
       m_platform(platform), m_shell(shell), m_keeper(keeper)
 {
+    paneLifetime.releaseDelay = shell.paneReleaseDelay;
     installAccessibleControls();
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
@@ -265,6 +266,8 @@ void TForm111::releaseWebPane()
 {
     delete WebBrowser1;
     WebBrowser1 = nullptr;
+    if (m_shell.panesReleased)
+        m_shell.panesReleased();
 }
 
 void TForm111::openPage(const QString& url)

@@ -9,7 +9,7 @@
 class AppShell;
 class LogBox;
 class ClickableLabel;
-class MappingKeeper;
+class KeeperView;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -30,7 +30,7 @@ class TForm111 : public QWidget
 
 public:
     // Runs the creation handler before returning.
-    TForm111(const Platform& platform, AppShell& shell, MappingKeeper& keeper, QWidget* parent = nullptr);
+    TForm111(const Platform& platform, AppShell& shell, KeeperView& keeper, QWidget* parent = nullptr);
     ~TForm111() override;
 
     QLabel* Label6 = nullptr;             // router label, or a failure text
@@ -97,7 +97,7 @@ private:
 
     Platform m_platform;
     AppShell& m_shell;
-    MappingKeeper& m_keeper;
+    KeeperView& m_keeper;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_thisWasShown = false;
     bool m_clientTyped = false;  // the user typed the internal client

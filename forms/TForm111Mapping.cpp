@@ -6,7 +6,7 @@
 
 #include "forms/AppShell.h"
 #include "messages/PortMappingMessages.h"
-#include "portmap/MappingKeeper.h"
+#include "portmap/KeeperView.h"
 #include "settings/TextFile.h"
 #include "ui/LogBox.h"
 
@@ -20,18 +20,18 @@
 
 void TForm111::connectKeeper()
 {
-    connect(&m_keeper, &MappingKeeper::logged, this,
+    connect(&m_keeper, &KeeperView::logged, this,
             [this](const QString& line) { Memo1->appendLine(line); });
-    connect(&m_keeper, &MappingKeeper::statusChanged, this, [this] { showStatus(); });
-    connect(&m_keeper, &MappingKeeper::linesChanged, this, [this] { showLines(); });
-    connect(&m_keeper, &MappingKeeper::externalAddressChanged, Edit3, &QLineEdit::setText);
+    connect(&m_keeper, &KeeperView::statusChanged, this, [this] { showStatus(); });
+    connect(&m_keeper, &KeeperView::linesChanged, this, [this] { showLines(); });
+    connect(&m_keeper, &KeeperView::externalAddressChanged, Edit3, &QLineEdit::setText);
     // An address the user typed stays; the keeper's replaces any other.
-    connect(&m_keeper, &MappingKeeper::internalClientChanged, this, [this](const QString& address) {
+    connect(&m_keeper, &KeeperView::internalClientChanged, this, [this](const QString& address) {
         if (!m_clientTyped)
             Edit1->setText(address);
     });
     // The window's own texts are simplified Chinese in every language.
-    connect(&m_keeper, &MappingKeeper::fileWritten, this,
+    connect(&m_keeper, &KeeperView::fileWritten, this,
             [this](const QString& file, const WriteResult& result) {
                 m_writeFailures.report(m_shell.title, LanguageCode::Jt, file, result);
             });

@@ -1,7 +1,7 @@
 #include "forms/TForm1.h"
 
+#include "registration/LoginsView.h"
 #include "messages/Messages.h"
-#include "registration/LoginEngine.h"
 #include "settings/ProviderPages.h"
 #include "ui/ClickableLabel.h"
 #include "ui/StatusPanels.h"
@@ -79,7 +79,7 @@ QString address(const PageEntry& entry)
 
 void TForm1::openPage(const QString& url)
 {
-    m_engine.openPage(url);
+    m_logins.openPage(url);
 }
 
 QAction* TForm1::addPageAction(QMenu* menu, const char* control, const char* text, const QString& url)
@@ -163,7 +163,7 @@ void TForm1::Label3Click()
     if (ProviderPages::isWebAddress(url))
         openPage(url);
     else
-        m_engine.eventLog().setStatus(Messages::notAWebAddress(m_engine.languageCode()));
+        m_logins.setStatus(Messages::notAWebAddress(m_logins.languageCode()));
 }
 
 void TForm1::Label14Click()

@@ -1,7 +1,6 @@
 #include "forms/TForm1.h"
 
-#include "registration/ClientState.h"
-#include "registration/LoginEngine.h"
+#include "registration/LoginsView.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -9,7 +8,7 @@
 
 void TForm1::setListScrollBars()
 {
-    Memo2->setVerticalScrollBarPolicy(m_state.multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff
+    Memo2->setVerticalScrollBarPolicy(m_logins.multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff
                                                                           : Qt::ScrollBarAlwaysOn);
     Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
@@ -17,11 +16,11 @@ void TForm1::setListScrollBars()
 void TForm1::Label16Click()
 {
     Edit3->setText(Edit3->text().trimmed());
-    m_engine.addListEntry(Edit2->text(), Edit3->text());
+    m_logins.addListEntry(Edit2->text(), Edit3->text());
 }
 
 // The line that holds the caret; the engine takes the first when it is empty.
 void TForm1::Label15Click()
 {
-    m_engine.removeListEntry(Memo2->textCursor().block().text());
+    m_logins.removeListEntry(Memo2->textCursor().block().text());
 }

@@ -1,6 +1,6 @@
 #include "forms/TForm1.h"
 
-#include "registration/LoginEngine.h"
+#include "registration/LoginsView.h"
 #include "ui/EventLog.h"
 
 #include <QLineEdit>
@@ -9,7 +9,7 @@
 void TForm1::Button4Click()
 {
     Label9Click();
-    m_engine.logIn(nameedit->text(), passedit->text());
+    m_logins.logIn(nameedit->text(), passedit->text());
 }
 
 void TForm1::Label8Click()

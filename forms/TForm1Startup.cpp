@@ -1,7 +1,7 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "registration/LoginEngine.h"
+#include "registration/LoginsView.h"
 #include "ui/ScreenFit.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ void TForm1::FormCreate()
 // From the first show on, the option boxes save what the user changes.
 void TForm1::FormShow()
 {
-    m_engine.begin();
+    m_logins.begin();
     showBanner();
 }
 
@@ -92,7 +92,7 @@ void TForm1::followScreen()
 
 void TForm1::FormCloseQuery()
 {
-    m_engine.endSession();
+    m_logins.endSession();
     // Nothing is saved here: settings are written whenever they change. exit(),
     // unlike quit(), cannot be cancelled by a window that only hides on close.
     QCoreApplication::exit(0);
@@ -106,7 +106,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 bool TForm1::WMQueryEndSession()
 {
-    m_engine.endSession();
+    m_logins.endSession();
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "registration/LoginEngine.h"
+#include "registration/LoginsView.h"
 #include "settings/ProviderPages.h"
 #include "ui/LightWebPane.h"
 
@@ -46,11 +46,13 @@ void TForm1::releaseWebPanes()
     WebBrowser1 = nullptr;
     delete WebBrowser2;
     WebBrowser2 = nullptr;
+    if (m_shell.panesReleased)
+        m_shell.panesReleased();
 }
 
 void TForm1::showBanner()
 {
-    const QString banner = m_engine.settings().programFile(QStringLiteral("ggw.gif"));
+    const QString banner = m_logins.settingsFile(QStringLiteral("ggw.gif"));
     if (!QFile::exists(banner))
         return;
     QImageReader reader(banner);

@@ -4,3 +4,8 @@ WebPane* createWebPane(Browser& browser, HttpClient& http, QWidget* parent)
 {
     return new LightWebPane(browser, http, parent);
 }
+
+bool webEngineLoaded()
+{
+    return false;
+}

@@ -8,6 +8,8 @@ namespace {
 
 using CreatePane = WebPane* (*)(Browser&, QWidget*);
 
+bool engineLoaded = false;
+
 // Beside the program in its build folder, in <prefix>/lib/kelvane/plugins when installed.
 CreatePane loadEngine()
 {
@@ -18,8 +20,10 @@ CreatePane loadEngine()
                             programFolder.filePath(QStringLiteral("../lib/kelvane/plugins/") + name)};
     for (const QString& path : paths) {
         QLibrary module(QDir::cleanPath(path));
-        if (const auto create = reinterpret_cast<CreatePane>(module.resolve("kelvaneCreateWebEnginePane")))
+        if (const auto create = reinterpret_cast<CreatePane>(module.resolve("kelvaneCreateWebEnginePane"))) {
+            engineLoaded = true;
             return create;
+        }
         errors += QStringLiteral("\n  ") + module.errorString();
     }
     qWarning("kelvane: no WebEngine pane module, using the light pane:%s", qUtf8Printable(errors));
@@ -32,4 +36,9 @@ WebPane* createWebPane(Browser& browser, HttpClient& http, QWidget* parent)
 {
     static const CreatePane create = loadEngine();
     return create ? create(browser, parent) : new LightWebPane(browser, http, parent);
+}
+
+bool webEngineLoaded()
+{
+    return engineLoaded;
 }

@@ -14,7 +14,8 @@
 class PaneLifetime
 {
 public:
-    static constexpr int releaseDelay = 5 * 60 * 1000;
+    static constexpr int defaultReleaseDelay = 5 * 60 * 1000;
+    int releaseDelay = defaultReleaseDelay;
 
     PaneLifetime(const Clock& clock, std::function<void()> make, std::function<void()> release);
 

@@ -16,3 +16,6 @@ signals:
 // A page's request for a new window goes to `browser` (http and https only); the light pane fetches with
 // `http`.
 WebPane* createWebPane(Browser& browser, HttpClient& http, QWidget* parent);
+// Whether a pane loaded the browser engine into this process: it stays for
+// the process's life, with its helper processes, whatever the panes do.
+bool webEngineLoaded();

@@ -15,6 +15,7 @@ private slots:
         using A = CommandLine::Action;
         QTest::newRow("none") << QStringList{} << int(A::Run) << "";
         QTest::newRow("headless") << QStringList{"--headless"} << int(A::Run) << "headless";
+        QTest::newRow("for the desktop") << QStringList{"--for-desktop"} << int(A::Run) << "headless";
         QTest::newRow("help") << QStringList{"-h"} << int(A::Help) << "";
         QTest::newRow("version") << QStringList{"--version"} << int(A::Version) << "";
         QTest::newRow("autostart on") << QStringList{"--autostart", "on"} << int(A::Autostart) << "on";

@@ -78,10 +78,10 @@ private slots:
         Engine engine(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
         StatusWatch status(engine, folder.filePath("status"));
         QObject host;
-        new EngineBus(&host, engine, status, folder.path());
+        new EngineBus(&host, engine.loginsView, engine.keeperView, status, folder.path());
         QVERIFY(publishEngine(QDBusConnection::connectToBus(address, "engine"), host));
         QObject second;
-        new EngineBus(&second, engine, status, folder.path());
+        new EngineBus(&second, engine.loginsView, engine.keeperView, status, folder.path());
         QVERIFY(!publishEngine(QDBusConnection::connectToBus(address, "second"), second));
 
         QDBusConnection client = QDBusConnection::connectToBus(address, "client");

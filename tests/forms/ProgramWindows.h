@@ -1,12 +1,13 @@
 #pragma once
 
+#include "app/Engine.h"
 #include "app/WindowSet.h"
 
 // The engine and the windows that show it, as the program makes them.
 struct ProgramWindows
 {
     ProgramWindows(const Platform& platform, AppShell& shell)
-        : all(platform, shell.title), windows(platform, shell, all)
+        : all(platform, shell.title), windows(platform, shell, all.loginsView, all.keeperView)
     {
     }
 

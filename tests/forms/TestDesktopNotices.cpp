@@ -30,7 +30,7 @@ private slots:
         QMenu menu;
         QStringList told;
         DesktopNotices notices(
-            f.fakes.platform(), "Kelvane", all.logins, all.mappingKeeper, menu,
+            f.fakes.platform(), "Kelvane", all.loginsView, all.keeperView, menu,
             [&told](const QString& caption, const QString& text) { told << caption + text; });
         LoginSession& session = all.logins.primary();
         session.setCredentials("a.example", "pw");

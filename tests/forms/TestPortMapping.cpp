@@ -3,6 +3,7 @@
 #include "fakes/FakeGateway.h"
 #include "forms/TForm111.h"
 #include "messages/PortMappingMessages.h"
+#include "portmap/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
 #include "portmap/uAutoNAT.h"
 #include "ui/LogBox.h"
@@ -23,6 +24,7 @@ struct MappingFixture : WindowFixture
 {
     FakeGateway gateway;
     std::unique_ptr<MappingKeeper> keeper;
+    std::unique_ptr<LocalKeeper> keeperView;
     std::unique_ptr<TForm111> form;
 
     explicit MappingFixture(const QByteArray& storedList)
@@ -32,7 +34,8 @@ struct MappingFixture : WindowFixture
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
         keeper = std::make_unique<MappingKeeper>(fakes.platform(), state, folder.path());
         keeper->gateway().setReadPause(std::chrono::milliseconds(0));
-        form = std::make_unique<TForm111>(fakes.platform(), shell, *keeper);
+        keeperView = std::make_unique<LocalKeeper>(*keeper);
+        form = std::make_unique<TForm111>(fakes.platform(), shell, *keeperView);
         keeper->start();
     }
 

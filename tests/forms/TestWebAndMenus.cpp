@@ -229,7 +229,8 @@ private slots:
         WindowFixture f;
         AppShell withoutPanes = f.shell;
         LoginEngine plainEngine(f.fakes.platform(), f.state, f.shell.title);
-        TForm1 plain(f.fakes.platform(), withoutPanes, f.state, plainEngine);
+        LocalLogins plainLogins(f.state, plainEngine);
+        TForm1 plain(f.fakes.platform(), withoutPanes, plainLogins);
         f.shell.makeWebPane = [](QWidget* parent) { return new RecordingPane(parent); };
         f.fakes.http.pages.insert("http://ads.example.net/aa/ddns2011.asp?gg=0",
                                   "<body style='background: red'>a large heading</body>");
@@ -284,7 +285,8 @@ private slots:
         {
             HostMappingHttpClient refused({}); // no host: a refused connection
             LoginEngine engine(f.fakes.platformWith(refused), f.state, f.shell.title);
-            TForm1 form(f.fakes.platformWith(refused), f.shell, f.state, engine);
+            LocalLogins logins(f.state, engine);
+            TForm1 form(f.fakes.platformWith(refused), f.shell, logins);
             QCOMPARE(engine.downloadTimer.interval(), 600000);
             engine.downloadTimer.fire();
             QCOMPARE(engine.downloadTimer.interval(), 0);

@@ -5,6 +5,7 @@
 #include "forms/AppShell.h"
 #include "forms/TForm1.h"
 #include "registration/ClientState.h"
+#include "registration/LocalLogins.h"
 #include "registration/LoginEngine.h"
 
 #include <QDir>
@@ -42,11 +43,12 @@ struct WindowFixture
 struct PrimaryWindow
 {
     LoginEngine engine;
+    LocalLogins logins;
     TForm1 form;
 
     explicit PrimaryWindow(WindowFixture& f)
-        : engine(f.fakes.platform(), f.state, f.shell.title),
-          form(f.fakes.platform(), f.shell, f.state, engine)
+        : engine(f.fakes.platform(), f.state, f.shell.title), logins(f.state, engine),
+          form(f.fakes.platform(), f.shell, logins)
     {
     }
 };

@@ -10,6 +10,7 @@
 #include "messages/PortMappingMessages.h"
 #include "platform/OwnNetworkNamespace.h"
 #include "platform/ThreadedHostResolver.h"
+#include "portmap/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
 #include "portmap/SoapRequest.h"
 #include "portmap/uAutoNAT.h"
@@ -205,6 +206,7 @@ private:
         AppShell shell;
         ClientState session;
         std::unique_ptr<MappingKeeper> keeper;
+        std::unique_ptr<LocalKeeper> keeperView;
         std::unique_ptr<TForm111> form;
 
         Window(HostResolver& resolver, const QByteArray& stored, const QString& hostNameAddress = ClientIp)
@@ -214,7 +216,8 @@ private:
             fakes->localAddress.address = hostNameAddress;
             fakes->gatewaySearch = GatewaySearchAim::multicast();
             keeper = std::make_unique<MappingKeeper>(fakes->platformWith(resolver), session, folder.path());
-            form = std::make_unique<TForm111>(fakes->platformWith(resolver), shell, *keeper);
+            keeperView = std::make_unique<LocalKeeper>(*keeper);
+            form = std::make_unique<TForm111>(fakes->platformWith(resolver), shell, *keeperView);
             keeper->start();
         }
         bool idle(int timeoutMs = 30000)
