@@ -12,6 +12,7 @@ namespace {
 constexpr int mostLogLines = 100000;
 // Typed and not yet echoed: a bound, should the engine stop answering.
 constexpr qsizetype maxTyped = 256;
+constexpr int quitTimeoutMs = 2000;
 
 } // namespace
 
@@ -130,10 +131,11 @@ void BusLogins::setStatus(const QString& text)
     send(QStringLiteral("ShowStatus"), {text});
 }
 
+// The face ends next: the call must be out before, and the engine answers at once.
 void BusLogins::endSession()
 {
     if (m_ownsEngine)
-        send(QStringLiteral("Quit"));
+        m_bus.call(engineMethodCall(QStringLiteral("Quit")), QDBus::Block, quitTimeoutMs);
 }
 
 void BusLogins::busLogLineSet(int index, const QString& text)

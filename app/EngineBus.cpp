@@ -24,8 +24,7 @@ EngineBus::EngineBus(QObject* host, LoginsView& logins, KeeperView& keeper, Stat
     connect(&logins, &LoginsView::localAddressChanged, this, &EngineBus::LocalAddressChanged);
     connect(&logins, &LoginsView::publishedAddressChanged, this, &EngineBus::PublishedAddressChanged);
     connect(&logins, &LoginsView::multiUserLinesChanged, this, &EngineBus::MultiUserLinesChanged);
-    connect(&logins, &LoginsView::optionsChanged, this,
-            [this] { emit OptionsChanged(autoLogin(), multiUser(), resolveLocal(), fixedAddress()); });
+    connect(&logins, &LoginsView::optionsChanged, this, &EngineBus::tellOptions);
     connect(&logins, &LoginsView::reloginWanted, this, &EngineBus::ReloginWanted);
     connect(&logins, &LoginsView::loginUnanswered, this, &EngineBus::LoginUnanswered);
     connect(&logins, &LoginsView::domainRefused, this, &EngineBus::DomainRefused);
@@ -152,26 +151,37 @@ void EngineBus::SetFormCredentials(const QString& domain, const QString& passwor
 void EngineBus::SetAutoLogin(bool on)
 {
     m_logins.setAutoLogin(on);
+    tellOptions();
 }
 
 void EngineBus::SetMultiUser(bool on)
 {
     m_logins.setMultiUserOption(on);
+    tellOptions();
 }
 
 void EngineBus::SetRunHidden(bool on)
 {
     m_logins.setRunHiddenOption(on);
+    tellOptions();
 }
 
 void EngineBus::SetResolveLocal(bool on)
 {
     m_logins.setResolveLocalOption(on);
+    tellOptions();
 }
 
 void EngineBus::SetFixedAddress(bool on, const QString& address)
 {
     m_logins.setFixedAddressOption(on ? std::optional<QString>(address) : std::nullopt);
+    tellOptions();
+}
+
+// A window shows its own ticks; every other face learns of them here.
+void EngineBus::tellOptions()
+{
+    emit OptionsChanged(autoLogin(), multiUser(), resolveLocal(), fixedAddress());
 }
 
 void EngineBus::AddListEntry(const QString& domain, const QString& password)

@@ -126,6 +126,8 @@ signals:
     void StatusTextChanged(const QString& text);
 
 private:
+    void tellOptions();
+
     friend bool publishEngine(QDBusConnection bus, QObject& host);
 
     LoginsView& m_logins;

@@ -9,6 +9,7 @@
 #include "app/HeadlessLogin.h"
 #include "app/NoDisplay.h"
 #include "app/ShrinkBack.h"
+#include "app/TerminationSignals.h"
 #include "app/WindowSet.h"
 #include "forms/AppShell.h"
 #include "platform/AddressWatch.h"
@@ -101,6 +102,13 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
     AppShell shell = desktopShell(platform);
     WindowSet windows(platform, shell, *logins, *keeper);
     ShrinkBack shrinkBack(windows, shell, bus, attach.ownsEngine(), arguments);
+    // The files are the engine's: it reloads them on its own SIGHUP.
+    const TerminationSignals terminationSignals(
+        [&logins] {
+            logins->endSession();
+            QCoreApplication::exit(0);
+        },
+        [] {});
     if (reexecuted)
         shrinkBack.startReaping();
     windows.start();

@@ -1,0 +1,67 @@
+#!/bin/sh
+# desktop-attach.sh KELVANE KELVANED
+# The desktop program as a face of the engine on the session bus, on a bus
+# and an X display of the test's own (Xvfb, a window manager, a tray host):
+# the first face starts kelvaned, a second attaches to it, the first shrinks
+# back to a tray process without the browser engine once its window has been
+# shown and hidden, and the engine ends with the face that started it. As
+# root each copy runs in a network namespace with loopback only; skipped
+# otherwise.
+set -u
+[ "$(id -u)" -eq 0 ] || { echo "skipped: needs root for a network namespace"; exit 77; }
+for tool in Xvfb openbox trayer xdotool dbus-daemon busctl; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+pids=
+stop() {
+    engine=$(engines)
+    [ -z "$pids$engine" ] || kill $pids $engine 2>/dev/null
+    wait
+    rm -rf "$work"
+}
+trap stop EXIT INT TERM
+mkdir -m 700 "$work/run" "$work/copy"
+cp "$1" "$2" "$work/copy/"
+module=$(dirname "$1")/kelvane_webengine.so
+[ -e "$module" ] && cp "$module" "$work/copy/"
+export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" DBUS_SESSION_BUS_ADDRESS="unix:path=$work/bus"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+failed=0
+started() { "$@" >>"$work/log" 2>&1 & pids="$pids $!"; }
+# Up to 30 s for a condition (a shell command line): the machine may be busy.
+within() { for _ in $(seq 150); do eval "$1" && return 0; sleep 0.2; done; return 1; }
+check() { if within "$2"; then echo "ok: $1"; else echo "FAILED: $1"; failed=1; fi; }
+engines() { for pid in $(pgrep -x kelvaned); do [ "$(readlink /proc/$pid/exe)" = "$work/copy/kelvaned" ] && echo $pid; done; }
+browserEngine() { grep -q libQt6WebEngineCore "/proc/$1/maps"; }
+onBus() { busctl --address="$DBUS_SESSION_BUS_ADDRESS" status example.kelvane.Kelvane >/dev/null 2>&1; }
+
+started dbus-daemon --session --address="$DBUS_SESSION_BUS_ADDRESS" --nofork
+started Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display"
+within 'test -s "$work/display" && test -S "$work/bus"' || { echo "FAILED: Xvfb or the bus did not start"; exit 1; }
+export DISPLAY=:$(cat "$work/display")
+started openbox
+started trayer --edge top --align right --widthtype pixel --width 100 --height 24
+icon() { xdotool search --onlyvisible --classname '^kelvane$' getwindowgeometry %@ 2>/dev/null |
+    awk '/^Window/ { w = $2 } /Geometry: 2[0-9]x2[0-9]$/ { print w; exit }'; }
+
+KELVANE_PANE_RELEASE_SECONDS=2 started unshare -n "$work/copy/kelvane"
+first=${pids##* }
+check "with no engine running, the desktop program starts kelvaned, which takes the bus name" 'onBus && [ -n "$(engines)" ]'
+check "and shows its tray icon" '[ -n "$(icon)" ]'
+started unshare -n "$work/copy/kelvane"
+second=${pids##* }
+sleep 3
+check "a second face attaches: both live, one engine" 'kill -0 $first && kill -0 $second && [ "$(engines | wc -w)" -eq 1 ] && ! grep -q "has been running" "$work/log"'
+kill $second
+check "the engine runs on when a face that did not start it ends" 'sleep 1; ! kill -0 $second 2>/dev/null && [ -n "$(engines)" ]'
+
+firstIcon=$(icon)
+xdotool mousemove --window "$firstIcon" 11 11 click 1
+check "shown, the window loads the browser engine" 'xdotool search --onlyvisible --name "^Kelvane" >/dev/null && browserEngine $first'
+xdotool search --onlyvisible --name '^Kelvane' windowminimize
+check "hidden, once its panes are let go, the same process no longer maps the browser engine" 'kill -0 $first && ! browserEngine $first && [ -n "$(icon)" ]'
+check "its engine is the same as before" '[ "$(engines | wc -w)" -eq 1 ]'
+kill $first
+check "the engine ends with the face that started it" '[ -z "$(engines)" ]'
+exit $failed
