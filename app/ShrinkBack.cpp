@@ -5,11 +5,14 @@
 #include "forms/AppShell.h"
 #include "ui/WebPane.h"
 
+#include <QCoreApplication>
 #include <QDBusServiceWatcher>
+#include <QFile>
 
 #include <cerrno>
 #include <cstring>
 
+#include <linux/close_range.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -92,7 +95,11 @@ void ShrinkBack::reexecute()
     for (QByteArray& argument : m_arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
-    execv("/proc/self/exe", argv.data());
+    // The browser engine's helpers leave when their channels to this process
+    // close; an open descriptor would keep them, and leak into the new image.
+    close_range(3, ~0U, CLOSE_RANGE_CLOEXEC);
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    execv(program.constData(), argv.data());
     // Still here: the face goes on as it is.
     qunsetenv(ownsEngineVariable);
     qunsetenv(reexecutedVariable);

@@ -56,12 +56,14 @@ check "a second face attaches: both live, one engine" 'kill -0 $first && kill -0
 kill $second
 check "the engine runs on when a face that did not start it ends" 'sleep 1; ! kill -0 $second 2>/dev/null && [ -n "$(engines)" ]'
 
+enginePid=$(engines)
 firstIcon=$(icon)
 xdotool mousemove --window "$firstIcon" 11 11 click 1
 check "shown, the window loads the browser engine" 'xdotool search --onlyvisible --name "^Kelvane" >/dev/null && browserEngine $first'
 xdotool search --onlyvisible --name '^Kelvane' windowminimize
 check "hidden, once its panes are let go, the same process no longer maps the browser engine" 'kill -0 $first && ! browserEngine $first && [ -n "$(icon)" ]'
-check "its engine is the same as before" '[ "$(engines | wc -w)" -eq 1 ]'
+check "and the engine's helper processes are gone" '! pgrep -P $first >/dev/null'
+check "the engine ran on through it: the same process, the only one" '[ "$(engines)" = "$enginePid" ]'
 kill $first
 check "the engine ends with the face that started it" '[ -z "$(engines)" ]'
 exit $failed
