@@ -116,7 +116,12 @@ std::unique_ptr<BusKeeper> DesktopAttach::takeKeeper()
 bool startEngineProcess(const QString& serviceProgram, bool loginSaved)
 {
     const auto startOwnProcess = [serviceProgram] {
-        return QProcess::startDetached(serviceProgram, {QStringLiteral("--for-desktop")});
+        QProcess engine;
+        engine.setProgram(serviceProgram);
+        engine.setArguments({QStringLiteral("--for-desktop")});
+        // Its log is what the window shows; the desktop session's log need not repeat it.
+        engine.setStandardOutputFile(QProcess::nullDevice());
+        return engine.startDetached();
     };
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     const bool userManager = QFileInfo::exists(runtime + QStringLiteral("/systemd/private"));
