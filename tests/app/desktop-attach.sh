@@ -57,15 +57,20 @@ kill $second
 check "the engine runs on when a face that did not start it ends" 'sleep 1; ! kill -0 $second 2>/dev/null && [ -n "$(engines)" ]'
 
 enginePid=$(engines)
-firstIcon=$(icon)
-xdotool mousemove --window "$firstIcon" 11 11 click 1
 window() { xdotool search --onlyvisible --name '^Kelvane' >/dev/null 2>&1; }
-check "shown, the window loads the browser engine" 'window && browserEngine $first'
-# A window manager may pass over a minimise that comes while it maps the window.
-hidden() { xdotool search --onlyvisible --name '^Kelvane' windowminimize >/dev/null 2>&1; sleep 0.5; ! window; }
-check "minimised, the window goes to the tray" hidden
-check "hidden, once its panes are let go, the same process no longer maps the browser engine" 'kill -0 $first && ! browserEngine $first && [ -n "$(icon)" ]'
-check "and the engine's helper processes are gone" '! pgrep -P $first >/dev/null'
+# A click on the icon, again until the window shows: a busy program may miss one.
+shown() { window || xdotool mousemove --window "$(icon)" 11 11 click 1; sleep 0.5; window; }
+check "a click on the tray icon shows the window" shown
+if [ -e "$work/copy/kelvane_webengine.so" ]; then
+    check "shown, the window loads the browser engine" 'browserEngine $first'
+    # A window manager may pass over a minimise that comes while it maps the window.
+    hidden() { xdotool search --onlyvisible --name '^Kelvane' windowminimize >/dev/null 2>&1; sleep 0.5; ! window; }
+    check "minimised, the window goes to the tray" hidden
+    check "hidden, once its panes are let go, the same process no longer maps the browser engine" 'kill -0 $first && ! browserEngine $first && [ -n "$(icon)" ]'
+    check "and the engine's helper processes are gone" '! pgrep -P $first >/dev/null'
+else
+    echo "skipped: the shrink back (a build with the light pane never loads the browser engine)"
+fi
 check "the engine ran on through it: the same process, the only one" '[ "$(engines)" = "$enginePid" ]'
 kill $first
 check "the engine ends with the face that started it" '[ -z "$(engines)" ]'
