@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr qsizetype maxEdited = 256;
 // The router answers a listing one entry at a time.
 constexpr int listingTimeoutMs = 5 * 60 * 1000;
 
@@ -15,10 +14,7 @@ constexpr int listingTimeoutMs = 5 * 60 * 1000;
 
 BusKeeper::BusKeeper(QDBusConnection bus, QObject* parent) : KeeperView(parent), m_bus(std::move(bus))
 {
-    const auto follow = [this](const char* name, const char* slot) {
-        m_bus.connect(EngineBus::serviceName, EngineBus::objectPath, EngineBus::interfaceName,
-                      QString::fromLatin1(name), this, slot);
-    };
+    const auto follow = [this](const char* name, const char* slot) { followEngine(m_bus, name, this, slot); };
     follow("PortMappingLogged", SLOT(busLogged(QString)));
     follow("MappingsChanged", SLOT(busLinesChanged(QStringList)));
     follow("RouterExternalAddressChanged", SLOT(busExternalAddressChanged(QString)));
@@ -40,43 +36,34 @@ void BusKeeper::takeSnapshot(const QVariantMap& properties)
     m_ready = true;
 }
 
-void BusKeeper::send(const QString& method, const QVariantList& arguments)
-{
-    // Nobody waits for the answer: what the call changes comes as a signal.
-    m_bus.send(engineMethodCall(method, arguments));
-}
-
 void BusKeeper::execute(const MappingKeeper::Request& request)
 {
     const bool add = request.action == MappingKeeper::Action::Add;
-    send(add ? QStringLiteral("AddMapping") : QStringLiteral("DeleteMapping"),
+    callEngine(m_bus, add ? QStringLiteral("AddMapping") : QStringLiteral("DeleteMapping"),
          {request.protocol, request.publicPort, request.internalClient, request.localPort});
 }
 
 void BusKeeper::reapplyAll()
 {
-    send(QStringLiteral("ReapplyMappings"));
+    callEngine(m_bus, QStringLiteral("ReapplyMappings"));
 }
 
 void BusKeeper::setLines(const QStringList& lines)
 {
-    if (m_edited.isEmpty() && lines == m_lines)
+    if (!m_edited.send(lines, m_lines))
         return;
-    if (m_edited.size() >= maxEdited)
-        m_edited.removeFirst();
-    m_edited.append(lines);
     m_lines = lines;
-    send(QStringLiteral("SetMappings"), {lines});
+    callEngine(m_bus, QStringLiteral("SetMappings"), {lines});
 }
 
 void BusKeeper::setAddressCheck(bool on, const QString& secondsText)
 {
-    send(QStringLiteral("SetAddressCheck"), {on, secondsText});
+    callEngine(m_bus, QStringLiteral("SetAddressCheck"), {on, secondsText});
 }
 
 void BusKeeper::saveAddressCheckInterval(const QString& secondsText)
 {
-    send(QStringLiteral("SaveAddressCheckInterval"), {secondsText});
+    callEngine(m_bus, QStringLiteral("SaveAddressCheckInterval"), {secondsText});
 }
 
 void BusKeeper::listRouterMappings(std::function<void(const QStringList& lines)> done)
@@ -101,13 +88,8 @@ void BusKeeper::busLinesChanged(const QStringList& lines)
 {
     if (!m_ready)
         return;
-    // The echo of the user's own edit, which may be older than the field: dropped.
-    const qsizetype echoed = m_edited.indexOf(lines);
-    if (echoed >= 0) {
-        m_edited.remove(0, echoed + 1);
+    if (m_edited.isEcho(lines))
         return;
-    }
-    m_edited.clear();
     m_lines = lines;
     emit linesChanged(lines);
 }

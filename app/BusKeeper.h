@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/EchoFilter.h"
 #include "portmap/KeeperView.h"
 
 #include <QDBusConnection>
-#include <QList>
 #include <QVariantMap>
 
 // The mapping keeper of another process, on the session bus, as the port
@@ -45,8 +45,6 @@ private slots:
     void busFileWriteFailed(const QString& file, const QString& error);
 
 private:
-    void send(const QString& method, const QVariantList& arguments = {});
-
     QDBusConnection m_bus;
     bool m_ready = false;
     QStringList m_lines;
@@ -56,6 +54,5 @@ private:
     bool m_reapplyEnabled = false;
     QString m_externalAddress;
     QString m_internalClient;
-    // Lists the user edited that the engine has not yet echoed, oldest first.
-    QList<QStringList> m_edited;
+    EchoFilter<QStringList> m_edited; // the user's own edits of the list
 };

@@ -10,8 +10,6 @@ namespace {
 
 // What the engine's log could hold: a line number beyond it is nobody's.
 constexpr int mostLogLines = 100000;
-// Typed and not yet echoed: a bound, should the engine stop answering.
-constexpr qsizetype maxTyped = 256;
 constexpr int quitTimeoutMs = 2000;
 
 } // namespace
@@ -20,10 +18,7 @@ BusLogins::BusLogins(QDBusConnection bus, LanguageCode language, Browser& browse
                      QObject* parent)
     : LoginsView(parent), m_bus(std::move(bus)), m_language(language), m_browser(browser), m_ownsEngine(ownsEngine)
 {
-    const auto follow = [this](const char* name, const char* slot) {
-        m_bus.connect(EngineBus::serviceName, EngineBus::objectPath, EngineBus::interfaceName,
-                      QString::fromLatin1(name), this, slot);
-    };
+    const auto follow = [this](const char* name, const char* slot) { followEngine(m_bus, name, this, slot); };
     follow("LogLineSet", SLOT(busLogLineSet(int, QString)));
     follow("LogLineAppended", SLOT(busLogLineAppended(QString)));
     follow("StatusBarChanged", SLOT(busStatusBarChanged(QString)));
@@ -59,64 +54,53 @@ QString BusLogins::settingsFile(const QString& name) const
     return QDir(m_settingsFolder).filePath(name);
 }
 
-void BusLogins::send(const QString& method, const QVariantList& arguments)
-{
-    // Nobody waits for the answer: what the call changes comes as a signal.
-    m_bus.send(engineMethodCall(method, arguments));
-}
-
 void BusLogins::logIn(const QString& domain, const QString& password)
 {
-    send(QStringLiteral("LogIn"), {domain, password});
+    callEngine(m_bus, QStringLiteral("LogIn"), {domain, password});
 }
 
 void BusLogins::setFormCredentials(const QString& domain, const QString& password)
 {
-    const Credentials typed{domain, password};
-    // The engine says nothing of a change that is none.
-    if (m_typed.isEmpty() && typed == Credentials{m_domain, m_password})
+    if (!m_typed.send({domain, password}, {m_domain, m_password}))
         return;
-    if (m_typed.size() >= maxTyped)
-        m_typed.removeFirst();
-    m_typed.append(typed);
     m_domain = domain;
     m_password = password;
-    send(QStringLiteral("SetFormCredentials"), {domain, password});
+    callEngine(m_bus, QStringLiteral("SetFormCredentials"), {domain, password});
 }
 
 void BusLogins::setAutoLogin(bool on)
 {
-    send(QStringLiteral("SetAutoLogin"), {on});
+    callEngine(m_bus, QStringLiteral("SetAutoLogin"), {on});
 }
 
 void BusLogins::setMultiUserOption(bool on)
 {
-    send(QStringLiteral("SetMultiUser"), {on});
+    callEngine(m_bus, QStringLiteral("SetMultiUser"), {on});
 }
 
 void BusLogins::setRunHiddenOption(bool on)
 {
-    send(QStringLiteral("SetRunHidden"), {on});
+    callEngine(m_bus, QStringLiteral("SetRunHidden"), {on});
 }
 
 void BusLogins::setResolveLocalOption(bool on)
 {
-    send(QStringLiteral("SetResolveLocal"), {on});
+    callEngine(m_bus, QStringLiteral("SetResolveLocal"), {on});
 }
 
 void BusLogins::setFixedAddressOption(std::optional<QString> address)
 {
-    send(QStringLiteral("SetFixedAddress"), {address.has_value(), address.value_or(QString())});
+    callEngine(m_bus, QStringLiteral("SetFixedAddress"), {address.has_value(), address.value_or(QString())});
 }
 
 void BusLogins::addListEntry(const QString& domain, const QString& password)
 {
-    send(QStringLiteral("AddListEntry"), {domain, password});
+    callEngine(m_bus, QStringLiteral("AddListEntry"), {domain, password});
 }
 
 void BusLogins::removeListEntry(const QString& taken)
 {
-    send(QStringLiteral("RemoveListEntry"), {taken});
+    callEngine(m_bus, QStringLiteral("RemoveListEntry"), {taken});
 }
 
 // The browser is this face's: the engine may run where no desktop is.
@@ -128,7 +112,7 @@ void BusLogins::openPage(const QString& url)
 
 void BusLogins::setStatus(const QString& text)
 {
-    send(QStringLiteral("ShowStatus"), {text});
+    callEngine(m_bus, QStringLiteral("ShowStatus"), {text});
 }
 
 // The face ends next: the call must be out before, and the engine answers at once.
@@ -168,13 +152,8 @@ void BusLogins::busCredentialsChanged(const QString& domain, const QString& pass
 {
     if (!m_ready)
         return;
-    // The echo of what was typed, which may be older than the field: dropped.
-    const qsizetype echoed = m_typed.indexOf(Credentials{domain, password});
-    if (echoed >= 0) {
-        m_typed.remove(0, echoed + 1);
+    if (m_typed.isEcho({domain, password}))
         return;
-    }
-    m_typed.clear();
     m_domain = domain;
     m_password = password;
     emit credentialsChanged(domain, password);

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "app/EchoFilter.h"
 #include "registration/LoginsView.h"
 
 #include <QDBusConnection>
-#include <QList>
 #include <QVariantMap>
 
 #include <utility>
@@ -69,7 +69,6 @@ private slots:
 
 private:
     using Credentials = std::pair<QString, QString>;
-    void send(const QString& method, const QVariantList& arguments = {});
 
     QDBusConnection m_bus;
     LanguageCode m_language;
@@ -88,6 +87,5 @@ private:
     bool m_resolveLocal = false;
     bool m_fixedAddress = false;
     QString m_settingsFolder;
-    // What the form sent and the engine has not yet echoed, oldest first.
-    QList<Credentials> m_typed;
+    EchoFilter<Credentials> m_typed;
 };

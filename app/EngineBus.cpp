@@ -255,6 +255,17 @@ QDBusMessage engineMethodCall(const QString& method, const QVariantList& argumen
     return message;
 }
 
+void callEngine(QDBusConnection& bus, const QString& method, const QVariantList& arguments)
+{
+    bus.send(engineMethodCall(method, arguments));
+}
+
+void followEngine(QDBusConnection& bus, const char* name, QObject* receiver, const char* slot)
+{
+    bus.connect(EngineBus::serviceName, EngineBus::objectPath, EngineBus::interfaceName, QString::fromLatin1(name),
+                receiver, slot);
+}
+
 bool publishEngine(QDBusConnection bus, QObject& host)
 {
     auto* adaptor = host.findChild<EngineBus*>();

@@ -140,6 +140,10 @@ private:
 
 // A call of one of the engine's methods, for a face to send.
 QDBusMessage engineMethodCall(const QString& method, const QVariantList& arguments = {});
+// Sends it without waiting: what the call changes comes back as a signal.
+void callEngine(QDBusConnection& bus, const QString& method, const QVariantList& arguments = {});
+// Delivers the engine's signal `name` to `slot` (SLOT(...)) of `receiver`.
+void followEngine(QDBusConnection& bus, const char* name, QObject* receiver, const char* slot);
 
 // Puts `host` (with its EngineBus) on `bus` under the engine's name; false,
 // and the run goes on without a bus, when there is none or the name is taken.
