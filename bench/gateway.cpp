@@ -14,16 +14,17 @@
 // default 2), or "stall [SECONDS] [LINES]" (IGD:2).
 
 #include "LongestPause.h"
-#include "app/Engine.h"
-#include "app/StatusWatch.h"
-#include "app/WindowSet.h"
+#include "engine/Engine.h"
+#include "daemon/StatusFile.h"
+#include "engine/StatusWatch.h"
+#include "desktop/WindowSet.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
 #include "gateway/LabNamespace.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 #include "ui/LogBox.h"
 
 #include <QApplication>
@@ -169,7 +170,10 @@ int measureStall(int seconds, int storedLines)
     const Platform platform = fakes.platformWith(resolver);
     Engine engine(platform, shell.title, folder.path());
     WindowSet windows(platform, shell, engine.loginsView, engine.keeperView);
-    const StatusWatch statusWatch(engine, folder.filePath(QStringLiteral("kelvane.status")));
+    const StatusWatch statusWatch(engine);
+    StatusFile statusFile(folder.filePath(QStringLiteral("kelvane.status")));
+    statusFile.write(statusWatch.text());
+    QObject::connect(&statusWatch, &StatusWatch::textChanged, [&statusFile](const QString& text) { statusFile.write(text); });
     int adds = 0;
     QObject::connect(&engine.mappingKeeper, &MappingKeeper::mappingAdded, [&adds] { ++adds; });
 

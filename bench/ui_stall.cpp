@@ -11,7 +11,7 @@
 #include "forms/AppShell.h"
 #include "forms/TForm1.h"
 #include "registration/ClientState.h"
-#include "registration/LocalLogins.h"
+#include "engine/LocalLogins.h"
 #include "registration/LoginEngine.h"
 
 #include <QApplication>

@@ -1,8 +1,8 @@
 #include "forms/DesktopNotices.h"
 
 #include "messages/Messages.h"
-#include "portmap/KeeperView.h"
-#include "registration/LoginsView.h"
+#include "engine/KeeperView.h"
+#include "engine/LoginsView.h"
 
 #include <QMenu>
 

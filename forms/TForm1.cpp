@@ -1,7 +1,7 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "registration/LoginsView.h"
+#include "engine/LoginsView.h"
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"

@@ -2,7 +2,7 @@
 
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
-#include "portmap/KeeperView.h"
+#include "engine/KeeperView.h"
 #include "settings/ProviderPages.h"
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"

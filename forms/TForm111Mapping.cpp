@@ -6,7 +6,7 @@
 
 #include "forms/AppShell.h"
 #include "messages/PortMappingMessages.h"
-#include "portmap/KeeperView.h"
+#include "engine/KeeperView.h"
 #include "settings/TextFile.h"
 #include "ui/LogBox.h"
 

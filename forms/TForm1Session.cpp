@@ -1,6 +1,6 @@
 #include "forms/TForm1.h"
 
-#include "registration/LoginsView.h"
+#include "engine/LoginsView.h"
 #include "ui/EventLog.h"
 
 #include <QLineEdit>

@@ -1,13 +1,25 @@
 #include "platform/Timer.h"
 
-Timer::Timer(std::function<void()> onTimer) : m_onTimer(std::move(onTimer))
+#include "platform/Clock.h"
+
+namespace {
+
+Clock& systemClock()
 {
-    m_timer.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&m_timer, &QTimer::timeout, [this] {
-        if (m_onTimer)
-            m_onTimer();
-    });
+    static SystemClock clock;
+    return clock;
 }
+
+} // namespace
+
+Timer::Timer(std::function<void()> onTimer) : Timer(systemClock(), std::move(onTimer)) {}
+
+Timer::Timer(Clock& clock, std::function<void()> onTimer)
+    : m_onTimer(std::move(onTimer)), m_ticker(clock.ticker([this] { fire(); }))
+{
+}
+
+Timer::~Timer() = default;
 
 void Timer::setOnTimer(std::function<void()> onTimer)
 {
@@ -18,7 +30,7 @@ void Timer::setInterval(int milliseconds)
 {
     m_interval = milliseconds > 0 ? milliseconds : 0;
     if (m_interval == 0)
-        m_timer.stop();
+        m_ticker->stop();
     else
-        m_timer.start(m_interval);
+        m_ticker->start(m_interval);
 }

@@ -2,7 +2,7 @@
 
 #include "messages/Messages.h"
 #include "portmap/MappingFiles.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
 #include "settings/TextFile.h"
 
@@ -13,7 +13,11 @@
 #include <utility>
 
 MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent)
-    : QObject(parent), m_platform(platform), m_session(session), m_folder(std::move(folder)),
+    : QObject(parent), startupSearch(platform.clock), pollAfterDescription(platform.clock),
+      reapplyTimer(platform.clock), addressCheckTimer(platform.clock), routerPollTimer(platform.clock),
+      dailyReapplyTimer(platform.clock), researchTimer(platform.clock), mappingCheckTimer(platform.clock),
+      checkStepTimer(platform.clock), deferredPollTimer(platform.clock), announcementTimer(platform.clock),
+      addStepTimer(platform.clock), m_platform(platform), m_session(session), m_folder(std::move(folder)),
       m_codePage(CodePage::forLanguage(platform.language.languageId())),
       m_language(languageCodeFor(platform.language.languageId())),
       m_nat(std::make_unique<TAutoNAT>(platform.resolver, platform.messageBoxes)),

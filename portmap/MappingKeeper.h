@@ -37,8 +37,7 @@ class TAutoNAT;
 // without one or a bus face shows it through its getters and signals; the
 // router's external address, and whether the router answers, go to the
 // session for the login's checks.
-//
-// Tests read the timers' intervals and call their handlers directly.
+// Its timers tick on the platform's clock, so a test's clock moves them.
 class MappingKeeper : public QObject
 {
     Q_OBJECT
@@ -232,7 +231,7 @@ private:
     QString m_folder;
     CodePage m_codePage;
     LanguageCode m_language;
-    std::unique_ptr<TAutoNAT> m_nat;
+    std::unique_ptr<TAutoNAT> m_nat; // "AutoNAT1"
     RouterDiscovery m_discovery;
     RouterRecovery m_recovery;
     RouterMappingList m_listing;

@@ -4,7 +4,7 @@
 #include "portmap/MappingKeeper.h"
 
 #include "messages/Messages.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 
 #include <utility>
 

@@ -9,7 +9,7 @@
 #include "platform/AttachedSubnet.h"
 #include "platform/DottedIPv4.h"
 #include "portmap/NatPmpClient.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "portmap/RouterDiscovery.h"
 
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 
 #include <utility>
 

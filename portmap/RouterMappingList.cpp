@@ -2,7 +2,7 @@
 
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingLine.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 
 #include <algorithm>
 

@@ -30,8 +30,10 @@ QString serverAddressPage()
 
 AddressChecks::AddressChecks(const Platform& platform, ClientState& state, EventLogLines& log,
                              LoginSession& session, QObject* parent)
-    : QObject(parent), m_platform(platform), m_state(state), m_log(log), m_session(session),
-      m_language(languageCodeFor(platform.language.languageId())),
+    : QObject(parent), serverCheckTimer(platform.clock), checkCycleTimer(platform.clock),
+      localCheckTimer(platform.clock), consistencyCheckTimer(platform.clock),
+      noPublicAddressTimer(platform.clock), m_platform(platform), m_state(state), m_log(log),
+      m_session(session), m_language(languageCodeFor(platform.language.languageId())),
       m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     serverCheckTimer.setOnTimer([this] { scheduleServerCheck(); });

@@ -95,8 +95,8 @@ private:
     ReloginBackoff m_reloginBackoff;
     QDateTime m_heldBackToldUntil;
     // The two check channels on 8881 and 8882; null when no socket could be made.
-    std::unique_ptr<TNMUDP> m_firstChannel;
-    std::unique_ptr<TNMUDP> m_secondChannel;
+    std::unique_ptr<TNMUDP> m_firstChannel;  // "NMUDP2"
+    std::unique_ptr<TNMUDP> m_secondChannel; // "NMUDP3"
 
     int m_checkTickCount = 0; // internal check ticks without a loopback
     int m_confirmationCount = 0;

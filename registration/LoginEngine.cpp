@@ -13,9 +13,11 @@
 
 LoginEngine::LoginEngine(const Platform& platform, ClientState& state, const QString& caption,
                          QObject* parent)
-    : QObject(parent), m_platform(platform), m_state(state),
-      m_language(languageCodeFor(platform.language.languageId())), m_log(platform.clock),
-      m_settings(platform, state, m_log, caption),
+    : QObject(parent), startupLoginTimer(platform.clock), downloadTimer(platform.clock),
+      secondaryStartupTimer(platform.clock), secondaryFollowLoginTimer(platform.clock),
+      secondaryFollowAutoTimer(platform.clock), secondaryLocalCheckTimer(platform.clock),
+      m_platform(platform), m_state(state), m_language(languageCodeFor(platform.language.languageId())),
+      m_log(platform.clock), m_settings(platform, state, m_log, caption),
       m_primary(platform, state, m_log, LoginSessionProfile::primary()),
       m_secondary(platform, state, m_log, LoginSessionProfile::secondary()),
       m_primaryPass(platform, state, m_log, m_primary), m_secondaryPass(platform, state, m_log, m_secondary),

@@ -10,8 +10,8 @@ using namespace LoginExchange;
 
 LoginSession::LoginSession(const Platform& platform, ClientState& state, EventLogLines& log,
                            LoginSessionProfile profile, QObject* parent)
-    : QObject(parent), m_platform(platform), m_state(state), m_log(log), m_profile(profile),
-      m_language(languageCodeFor(platform.language.languageId())),
+    : QObject(parent), loginRetryTimer(platform.clock), m_platform(platform), m_state(state), m_log(log),
+      m_profile(profile), m_language(languageCodeFor(platform.language.languageId())),
       m_codePage(CodePage::forLanguage(platform.language.languageId()))
 {
     loginRetryTimer.setOnTimer([this] { resend(); });

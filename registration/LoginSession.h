@@ -96,7 +96,7 @@ private:
     LanguageCode m_language;
     CodePage m_codePage;
     PageThrottle m_pageThrottle;
-    std::unique_ptr<TNMUDP> m_endpoint;
+    std::unique_ptr<TNMUDP> m_endpoint; // "NMUDP1"
 
     QString m_domain;
     QString m_password;

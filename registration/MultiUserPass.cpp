@@ -10,7 +10,8 @@
 
 MultiUserPass::MultiUserPass(const Platform& platform, ClientState& state, EventLogLines& log,
                              LoginSession& session, QObject* parent)
-    : QObject(parent), m_platform(platform), m_state(state), m_log(log), m_session(session)
+    : QObject(parent), passStepTimer(platform.clock), networkWaitTimer(platform.clock), m_platform(platform),
+      m_state(state), m_log(log), m_session(session)
 {
     passStepTimer.setOnTimer([this] { step(); });
     networkWaitTimer.setOnTimer([this] { waitForNetwork(); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fakes/FakeClock.h"
 #include "platform/InstanceLock.h"
 #include "platform/Platform.h"
 
@@ -98,13 +99,6 @@ public:
     {
         return held.contains(settingsFolder) ? LockOutcome::HeldElsewhere : LockOutcome::Taken;
     }
-};
-
-class FakeClock final : public Clock
-{
-public:
-    QDateTime time = QDateTime(QDate(2026, 12, 7), QTime(9, 5, 3));
-    QDateTime now() const override { return time; }
 };
 
 class FakeAddressWatch final : public AddressWatch

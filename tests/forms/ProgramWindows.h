@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Engine.h"
-#include "app/WindowSet.h"
+#include "engine/Engine.h"
+#include "desktop/WindowSet.h"
 
 // The engine and the windows that show it, as the program makes them.
 struct ProgramWindows

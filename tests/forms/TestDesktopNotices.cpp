@@ -1,6 +1,6 @@
 #include "WindowFixture.h"
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "forms/DesktopNotices.h"
 #include "messages/Messages.h"
 #include "ui/NoticeRate.h"

@@ -3,9 +3,9 @@
 #include "fakes/FakeGateway.h"
 #include "forms/TForm111.h"
 #include "messages/PortMappingMessages.h"
-#include "portmap/LocalKeeper.h"
+#include "engine/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 #include "ui/LogBox.h"
 
 #include <QLabel>

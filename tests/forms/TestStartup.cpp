@@ -1,8 +1,8 @@
 #include "WindowFixture.h"
 
-#include "app/AppTitle.h"
-#include "app/SingleInstance.h"
-#include "app/TerminationSignals.h"
+#include "daemon/AppTitle.h"
+#include "daemon/SingleInstance.h"
+#include "daemon/TerminationSignals.h"
 #include "ProgramWindows.h"
 #include "fakes/SavedLoginFiles.h"
 #include "fakes/ScriptedHostResolver.h"

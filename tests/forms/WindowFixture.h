@@ -5,7 +5,7 @@
 #include "forms/AppShell.h"
 #include "forms/TForm1.h"
 #include "registration/ClientState.h"
-#include "registration/LocalLogins.h"
+#include "engine/LocalLogins.h"
 #include "registration/LoginEngine.h"
 
 #include <QDir>

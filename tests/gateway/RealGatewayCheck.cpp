@@ -10,10 +10,10 @@
 #include "messages/PortMappingMessages.h"
 #include "platform/OwnNetworkNamespace.h"
 #include "platform/ThreadedHostResolver.h"
-#include "portmap/LocalKeeper.h"
+#include "engine/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
 #include "portmap/SoapRequest.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
 #include "ui/LogBox.h"
 

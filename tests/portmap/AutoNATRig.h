@@ -2,7 +2,7 @@
 
 #include "fakes/FakeGateway.h"
 #include "fakes/FakePlatform.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 
 #include <QList>
 #include <QTest>

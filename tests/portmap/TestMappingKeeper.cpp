@@ -4,7 +4,7 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingKeeper.h"
-#include "portmap/uAutoNAT.h"
+#include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
 
 #include <QNetworkDatagram>

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
 #include <memory>
 
 // A login engine without a window, in a temporary program folder, with fakes
@@ -50,6 +51,15 @@ struct EngineFixture
     QString time() const { return longTime(fakes.clock.time); }
     QString date() const { return shortDate(fakes.clock.time); }
     QByteArray read(const QString& name) const { return readFile(folder.filePath(name)); }
+
+    // Moves the clock on (its timers taken over) and waits (bounded, for the
+    // datagram on loopback) until `server` has one datagram more.
+    bool sendsOneMoreAfter(std::chrono::milliseconds duration, FakeDnsServer& server)
+    {
+        const qsizetype before = server.received.size();
+        fakes.clock.advance(duration);
+        return QTest::qWaitFor([&] { return server.received.size() > before; }, 5000);
+    }
 
     // Sends one login of `session` and waits (bounded) until `server` has it
     // and the session has handled the answer.

@@ -4,6 +4,8 @@
 #include "registration/StoredPassword.h"
 #include "settings/SettingsLines.h"
 
+#include <QSignalSpy>
+
 namespace {
 
 const QByteArray success("dengluok112&&&198.51.100.7&&&");
@@ -17,15 +19,9 @@ void storeEntries(EngineFixture& f, const QStringList& domains)
     f.state.setSettingOn(SettingsLine::MultiUser, true);
 }
 
-// Fires `timer` and waits (bounded) until the server has one datagram more.
-bool sendsOneMore(const Timer& timer, FakeDnsServer& server)
-{
-    const qsizetype before = server.received.size();
-    timer.fire();
-    return QTest::qWaitFor([&] { return server.received.size() > before; }, 5000);
-}
-
 } // namespace
+
+using namespace std::chrono_literals;
 
 class TestMultiUserPass : public QObject
 {
@@ -35,13 +31,23 @@ private slots:
     void aPassLogsInEachEntryAfterThePreviousSucceededThenStartsTheChecks()
     {
         EngineFixture f;
+        f.fakes.clock.takeOverTimers();
         storeEntries(f, {"a.kelvane.example", "nopass.kelvane.example", "b.kelvane.example"});
         (void)f.fakes.keyStore.setValue("a.kelvane.example", StoredPassword::encode("first", u'3', u'8'));
         (void)f.fakes.keyStore.setValue("B.kelvane.example", StoredPassword::encode("second", u'0', u'5'));
         f.ordinary.reply = success;
+        const QSignalSpy passEnded(&f.engine->primaryPass(), &MultiUserPass::finished);
         f.engine->logInAutomatically();
-        QCOMPARE(f.engine->primaryPass().passStepTimer.interval(), 100);
-        QTRY_COMPARE_WITH_TIMEOUT(f.engine->checks().serverCheckTimer.interval(), 5000, 5000);
+        f.fakes.clock.advance(199ms); // 100 ms to the first entry, 100 ms for the network
+        QTest::qWait(20);
+        QCOMPARE(f.ordinary.received.size(), 0);
+        QVERIFY(f.sendsOneMoreAfter(1ms, f.ordinary));
+        QTRY_VERIFY(!f.primary().awaitingReply());
+        // The entry without a password is passed over at once.
+        QVERIFY(f.sendsOneMoreAfter(10ms + 10ms + 100ms, f.ordinary));
+        QTRY_VERIFY(!f.primary().awaitingReply());
+        f.fakes.clock.advance(10ms);
+        QCOMPARE(passEnded.size(), 1);
         QCOMPARE(f.ordinary.received.size(), 2);
         QCOMPARE(f.ordinary.received.at(0).bytes, QByteArray("verarod47a.kelvane.example&&&first&&&no&&&"));
         QCOMPARE(f.ordinary.received.at(1).bytes, QByteArray("verarod47b.kelvane.example&&&second&&&no&&&"));
@@ -52,7 +58,7 @@ private slots:
         // The next change logs the whole list in again, from its first entry.
         f.engine->setAutoLogin(true);
         f.engine->logInAutomatically();
-        QTRY_COMPARE_WITH_TIMEOUT(f.ordinary.received.size(), 4, 5000);
+        QVERIFY(f.sendsOneMoreAfter(200ms, f.ordinary));
         QCOMPARE(f.ordinary.received.at(2).bytes, f.ordinary.received.at(0).bytes);
     }
 
@@ -67,6 +73,7 @@ private slots:
     {
         QFETCH(QByteArray, refusal);
         EngineFixture f;
+        f.fakes.clock.takeOverTimers();
         storeEntries(f, {"a.kelvane.example", "b.kelvane.example"});
         (void)f.fakes.keyStore.setValue("a.kelvane.example", "pw1");
         (void)f.fakes.keyStore.setValue("b.kelvane.example", "pw2");
@@ -74,8 +81,9 @@ private slots:
             return datagram.startsWith("verarod47a.") ? refusal : success;
         };
         f.engine->logInAutomatically();
-        QTRY_COMPARE_WITH_TIMEOUT(f.engine->checks().serverCheckTimer.interval(), 5000, 5000);
-        QCOMPARE(f.ordinary.received.size(), 2);
+        QVERIFY(f.sendsOneMoreAfter(200ms, f.ordinary));
+        QTRY_VERIFY(!f.primary().awaitingReply());
+        QVERIFY(f.sendsOneMoreAfter(110ms, f.ordinary));
         QCOMPARE(f.ordinary.received.at(1).bytes, QByteArray("verarod47b.kelvane.example&&&pw2&&&no&&&"));
     }
 
@@ -90,30 +98,31 @@ private slots:
         f.ordinary.answer = [](const QByteArray& datagram, const QHostAddress&) {
             return datagram.startsWith("verarod47dead.") ? QByteArray() : success;
         };
+        f.fakes.clock.takeOverTimers();
         MultiUserPass& pass = f.engine->primaryPass();
-        const auto passEntry = [&](bool answered) {
-            pass.passStepTimer.fire();
-            QVERIFY(sendsOneMore(pass.networkWaitTimer, f.ordinary));
+        const QSignalSpy passEnded(&pass, &MultiUserPass::finished);
+        // An entry is taken after `toEntry`, its login sent 100 ms later.
+        const auto passEntry = [&](std::chrono::milliseconds toEntry, bool answered) {
+            QVERIFY(f.sendsOneMoreAfter(toEntry + 100ms, f.ordinary));
             if (answered) {
-                QTRY_COMPARE(pass.passStepTimer.interval(), 10);
+                QTRY_VERIFY(!f.primary().awaitingReply());
                 return;
             }
             for (int resend = 0; resend < 2; ++resend)
-                QVERIFY(sendsOneMore(f.primary().loginRetryTimer, f.ordinary));
-            QCOMPARE(f.primary().loginRetryTimer.interval(), 15000); // 3 sends over 45 s
-            f.primary().loginRetryTimer.fire();
-            QCOMPARE(pass.passStepTimer.interval(), 10);
+                QVERIFY(f.sendsOneMoreAfter(15s, f.ordinary));
+            f.fakes.clock.advance(15s); // 3 sends over 45 s, then on to the next entry
         };
         pass.begin(100);
-        passEntry(true);
-        passEntry(false);
+        passEntry(100ms, true);
+        passEntry(10ms, false);
         const QString noAnswer = Messages::noAnswer(LanguageCode::Jt, "dead.kelvane.example");
         QVERIFY(f.line(0).endsWith(noAnswer));
         QVERIFY(f.engine->logLines().last().endsWith(noAnswer));
-        passEntry(true);
-        passEntry(false); // once more at the end of the pass
-        pass.passStepTimer.fire();
-        QCOMPARE(f.engine->checks().serverCheckTimer.interval(), 5000);
+        passEntry(10ms, true);
+        passEntry(10ms, false); // once more at the end of the pass
+        QCOMPARE(passEnded.size(), 0);
+        f.fakes.clock.advance(10ms);
+        QCOMPARE(passEnded.size(), 1);
         QCOMPARE(f.ordinary.received.size(), 8);
     }
 
@@ -123,8 +132,9 @@ private slots:
     {
         EngineFixture f;
         storeEntries(f, {"nopass.kelvane.example"});
-        f.engine->primaryPass().begin(0);
-        f.engine->primaryPass().passStepTimer.fire();
+        f.fakes.clock.takeOverTimers();
+        f.engine->primaryPass().begin(100);
+        f.fakes.clock.advance(1s);
         QCOMPARE(f.primary().domain(), QString("a.kelvane.example"));
         QCOMPARE(f.primary().password(), QString("secret"));
         f.engine->setAutoLogin(true); // takes the first entry only with its password
@@ -137,16 +147,15 @@ private slots:
         storeEntries(f, {"a.kelvane.example"});
         (void)f.fakes.keyStore.setValue("a.kelvane.example", "pw1");
         f.fakes.localAddress.address = QStringLiteral("127.0.0.1");
-        MultiUserPass& pass = f.engine->primaryPass();
-        pass.begin(0);
-        pass.passStepTimer.fire();
+        f.fakes.clock.takeOverTimers();
+        f.engine->primaryPass().begin(100);
+        f.fakes.clock.advance(10s);
         QCOMPARE(f.primary().password(), QString("pw1"));
-        pass.networkWaitTimer.fire();
-        QCOMPARE(pass.networkWaitTimer.interval(), 1000);
-        QCOMPARE(f.primary().loginRetryTimer.interval(), 0); // nothing sent yet
+        QTest::qWait(20);
+        QCOMPARE(f.ordinary.received.size(), 0); // nothing sent without a network
         f.fakes.localAddress.address = QStringLiteral("192.0.2.10");
-        pass.networkWaitTimer.fire();
-        QCOMPARE(f.primary().loginRetryTimer.interval(), 15000);
+        QVERIFY(f.sendsOneMoreAfter(1s, f.ordinary)); // asked again every second
+        QCOMPARE(f.ordinary.received.first().bytes, QByteArray("verarod47a.kelvane.example&&&pw1&&&no&&&"));
     }
 
     void aLargeGarbledListLoadsAndIsPassedEntryByEntry()
@@ -160,11 +169,11 @@ private slots:
         QVERIFY(writeFile(folder.filePath("vkl.ini"), " \r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"));
         FakePlatform fakes(folder.path());
         ClientState state;
+        fakes.clock.takeOverTimers();
         LoginEngine engine(fakes.platform(), state, "Kelvane2.0");
         QCOMPARE(state.multiUserLines().size(), 10000);
-        engine.primaryPass().begin(0);
-        for (int step = 0; step < 20; ++step)
-            engine.primaryPass().passStepTimer.fire();
+        engine.primaryPass().begin(10);
+        fakes.clock.advance(200ms); // an entry each 10 ms
         QCOMPARE(engine.logLines().size(), 3 + 20); // each entry without a password said so
         QCOMPARE(readFile(folder.filePath("vkldomain.ini")), list);
     }

@@ -6,6 +6,8 @@
 
 // Where the secondary session differs from the primary one: the same class,
 // another profile (TestLoginSession holds the rules they share).
+using namespace std::chrono_literals;
+
 class TestSecondaryLogin : public QObject
 {
     Q_OBJECT
@@ -33,11 +35,9 @@ private slots:
         QFETCH(QString, domain);
         QFETCH(bool, eligible);
         EngineFixture f;
+        f.fakes.clock.takeOverTimers();
         f.engine->logIn(domain, "secret");
-        QCOMPARE(f.engine->secondaryFollowLoginTimer.interval(), 10);
-        f.engine->secondaryFollowLoginTimer.fire();
-        f.second().loginRetryTimer.fire();
-        f.primary().loginRetryTimer.fire();
+        f.fakes.clock.advance(20ms); // the primary's send after 10 ms, the secondary's 10 ms after it
         FakeDnsServer& primary = eligible ? f.designated : f.ordinary;
         QTRY_COMPARE_WITH_TIMEOUT(primary.received.size(), 1, 5000);
         if (!eligible) {
@@ -62,7 +62,10 @@ private slots:
                                 LanguageCode::Jt, stamp(f, "a.second.example", Messages::expiryPrefix())));
         QCOMPARE(f.second().publishedAddress(), QString("198.51.100.7"));
         QCOMPARE(f.state.setting(SettingsLine::AccountType), QString("0")); // code "1" changes nothing
-        QCOMPARE(f.engine->secondaryLocalCheckTimer.interval(), 0);         // first reply: nothing armed
+        f.fakes.clock.takeOverTimers();
+        const QString afterReply = f.line(1);
+        f.fakes.clock.advance(3s);
+        QCOMPARE(f.line(1), afterReply); // first reply: no local check
 
         const QByteArray settings = f.read("vkl.ini");
         QVERIFY(f.loginWith("dengluok012Repeat landing&&&198.51.100.7&&&sj2027-01-01end", f.secondary,
@@ -74,7 +77,9 @@ private slots:
                      LanguageCode::Jt, stamp(f, "Repeat landing", Messages::expiryPrefix() + "2027-01-01")));
         f.fakes.localAddress.address = QStringLiteral("198.51.100.7");
         QVERIFY(f.loginWith("dengluok112a.second.example&&&198.51.100.7&&&", f.secondary, &f.second()));
-        QCOMPARE(f.engine->secondaryLocalCheckTimer.interval(), 3000); // now the addresses agree
+        f.fakes.clock.advance(3s); // now the addresses agree: the local check runs
+        QCOMPARE(f.line(1), f.time() + Messages::checkStatus(LanguageCode::Jt,
+                                                             Messages::CheckStatus::LocalCheckTick, "198.51.100.7"));
     }
 
     void stopAndNotRegisteredReplies()
@@ -120,16 +125,13 @@ private slots:
         (void)f.fakes.keyStore.setValue("a.kelvane.example", "pw1");
         (void)f.fakes.keyStore.setValue("b.second.example", "pw2");
         f.state.setSetting(SettingsLine::MultiUser, "x"); // hand-edited: on for the step
-        MultiUserPass& pass = f.engine->secondaryPass();
-        pass.begin(100);
-        pass.passStepTimer.fire();
+        f.fakes.clock.takeOverTimers();
+        f.engine->secondaryPass().begin(100);
+        f.fakes.clock.advance(100ms);
         QCOMPARE(f.second().domain(), QString("a.kelvane.example"));
-        pass.networkWaitTimer.fire();
-        QCOMPARE(pass.passStepTimer.interval(), 10); // not served: on to the next entry
-        pass.passStepTimer.fire();
-        QCOMPARE(f.second().password(), QString("pw2"));
-        pass.networkWaitTimer.fire();
-        QTRY_COMPARE_WITH_TIMEOUT(f.secondary.received.size(), 1, 5000);
+        // Not served: on to the next entry 10 ms after its send would have been.
+        QVERIFY(f.sendsOneMoreAfter(100ms + 10ms + 100ms, f.secondary));
+        QCOMPARE(f.secondary.received.size(), 1);
         QCOMPARE(f.secondary.received.first().bytes, QByteArray("verarod47b.second.example&&&pw2&&&no&&&"));
     }
 };

@@ -1,0 +1,89 @@
+#include "daemon/CommandLine.h"
+
+#include <QCommandLineParser>
+
+CommandLine parseCommandLine(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, {});
+    const QCommandLineOption headless(QStringLiteral("headless"), {});
+    const QCommandLineOption forDesktop(QStringLiteral("for-desktop"), {});
+    const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
+    const QCommandLineOption saveLogin(QStringLiteral("save-login"), {}, QStringLiteral("domain"));
+    const QCommandLineOption status(QStringLiteral("status"), {});
+    const QCommandLineOption routerMappings(QStringLiteral("router-mappings"), {});
+    parser.addOptions({help, version, headless, forDesktop, autostart, saveLogin, status, routerMappings});
+
+    CommandLine result;
+    const auto usageError = [&result](const QString& why) {
+        result.action = CommandLine::Action::UsageError;
+        result.error = why;
+        return result;
+    };
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return usageError(
+            QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
+    result.forDesktop = parser.isSet(forDesktop);
+    result.headless = parser.isSet(headless) || result.forDesktop;
+    if (parser.isSet(help)) {
+        result.action = CommandLine::Action::Help;
+    } else if (parser.isSet(version)) {
+        result.action = CommandLine::Action::Version;
+    } else if (parser.isSet(autostart)) {
+        const QString value = parser.value(autostart);
+        if (value != QStringLiteral("on") && value != QStringLiteral("off"))
+            return usageError(QStringLiteral("--autostart takes on or off, not '%1'").arg(value));
+        result.action = CommandLine::Action::Autostart;
+        result.autostartOn = value == QStringLiteral("on");
+    } else if (parser.isSet(saveLogin)) {
+        result.action = CommandLine::Action::SaveLogin;
+        result.domain = parser.value(saveLogin);
+    } else if (parser.isSet(status)) {
+        result.action = CommandLine::Action::Status;
+    } else if (parser.isSet(routerMappings)) {
+        result.action = CommandLine::Action::RouterMappings;
+    }
+    return result;
+}
+
+CommandLine parseCommandLine(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return parseCommandLine(arguments);
+}
+
+QString usageText()
+{
+    return QStringLiteral("Usage: kelvane [option]\n"
+                          "Dynamic DNS client with router port mapping. Without options it starts\n"
+                          "in the notification area.\n"
+                          "\n"
+                          "  -h, --help               show this text and exit\n"
+                          "  -v, --version            show the version and exit\n"
+                          "      --headless           run without a display; the event log goes to\n"
+                          "                           standard output (for the systemd user unit)\n"
+                          "      --for-desktop        as --headless, for the desktop program that\n"
+                          "                           started it: no saved login needed, the window\n"
+                          "                           gives it\n"
+                          "      --autostart on|off   start, or no longer start, at login\n"
+                          "      --save-login DOMAIN  save DOMAIN and its password (read from standard\n"
+                          "                           input) for automatic login, and exit\n"
+                          "      --status             whether a copy runs, its logins, addresses and\n"
+                          "                           mappings; exit status 0 when it runs and each\n"
+                          "                           server's last login succeeded, 1 when one failed or\n"
+                          "                           went unanswered or none succeeded yet, 3 when none\n"
+                          "                           runs\n"
+                          "      --router-mappings    every port mapping the router holds, one a line,\n"
+                          "                           marking this machine's and the stored ones\n");
+}
+
+QString versionText()
+{
+    return QStringLiteral("kelvane 2.0");
+}

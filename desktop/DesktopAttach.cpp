@@ -1,0 +1,146 @@
+#include "desktop/DesktopAttach.h"
+
+#include "desktop/BusKeeper.h"
+#include "desktop/BusLogins.h"
+#include "engine/EngineBus.h"
+
+#include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <utility>
+
+DesktopAttach::DesktopAttach(QDBusConnection bus, QString settingsFolder, std::function<bool()> startEngine,
+                             bool ownsEngine, LanguageCode language, Browser& browser, QObject* parent)
+    : QObject(parent), m_bus(std::move(bus)), m_settingsFolder(std::move(settingsFolder)),
+      m_startEngine(std::move(startEngine)), m_ownsEngine(ownsEngine), m_language(language), m_browser(browser)
+{
+    m_startDeadline.setSingleShot(true);
+    m_startDeadline.setInterval(startTimeoutMs);
+    connect(&m_startDeadline, &QTimer::timeout, this, [this] { finish(Outcome::NotStarted); });
+}
+
+DesktopAttach::~DesktopAttach() = default;
+
+void DesktopAttach::start()
+{
+    if (!m_bus.isConnected()) {
+        finish(Outcome::NoBus);
+        return;
+    }
+    // Watching before asking: an engine that comes in between is seen.
+    auto* watcher = new QDBusServiceWatcher(EngineBus::serviceName, m_bus,
+                                            QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { engineOnBus(); });
+    const QDBusMessage question = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+    auto* asked = new QDBusPendingCallWatcher(
+        m_bus.asyncCall(QDBusMessage(question) << EngineBus::serviceName), this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        const QDBusPendingReply<bool> running = *call;
+        if (m_outcome != Outcome::Pending || m_subscribed)
+            return;
+        if (running.isValid() && running.value()) {
+            engineOnBus();
+        } else if (m_startEngine && m_startEngine()) {
+            m_ownsEngine = true;
+            m_startDeadline.start();
+        } else {
+            finish(Outcome::NotStarted);
+        }
+    });
+}
+
+void DesktopAttach::engineOnBus()
+{
+    if (m_subscribed || m_outcome != Outcome::Pending)
+        return;
+    m_subscribed = true;
+    m_startDeadline.stop();
+    m_logins = std::make_unique<BusLogins>(m_bus, m_language, m_browser, m_ownsEngine);
+    m_keeper = std::make_unique<BusKeeper>(m_bus);
+    QDBusMessage getAll = QDBusMessage::createMethodCall(EngineBus::serviceName, EngineBus::objectPath,
+                                                         QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                         QStringLiteral("GetAll"));
+    getAll << EngineBus::interfaceName;
+    auto* snapshot = new QDBusPendingCallWatcher(m_bus.asyncCall(getAll), this);
+    connect(snapshot, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
+        call->deleteLater();
+        const QDBusPendingReply<QVariantMap> reply = *call;
+        if (!reply.isValid()) {
+            finish(Outcome::NotStarted);
+            return;
+        }
+        const QVariantMap properties = reply.value();
+        const QString folder = properties.value(QStringLiteral("SettingsFolder")).toString();
+        if (QDir::cleanPath(folder) != QDir::cleanPath(m_settingsFolder)) {
+            finish(Outcome::OtherFolder);
+            return;
+        }
+        m_logins->takeSnapshot(properties);
+        m_keeper->takeSnapshot(properties);
+        finish(Outcome::Attached);
+    });
+}
+
+void DesktopAttach::finish(Outcome outcome)
+{
+    if (m_outcome != Outcome::Pending)
+        return;
+    m_outcome = outcome;
+    m_startDeadline.stop();
+    if (outcome != Outcome::Attached) {
+        m_logins.reset();
+        m_keeper.reset();
+    }
+    emit finished();
+}
+
+std::unique_ptr<BusLogins> DesktopAttach::takeLogins()
+{
+    return std::move(m_logins);
+}
+
+std::unique_ptr<BusKeeper> DesktopAttach::takeKeeper()
+{
+    return std::move(m_keeper);
+}
+
+bool startEngineProcess(const QString& serviceProgram, bool loginSaved)
+{
+    const auto startOwnProcess = [serviceProgram] {
+        QProcess engine;
+        engine.setProgram(serviceProgram);
+        engine.setArguments({QStringLiteral("--for-desktop")});
+        // Its log is what the window shows; the desktop session's log need not repeat it.
+        engine.setStandardOutputFile(QProcess::nullDevice());
+        return engine.startDetached();
+    };
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    const bool userManager = QFileInfo::exists(runtime + QStringLiteral("/systemd/private"));
+    const QString systemctl = QStandardPaths::findExecutable(QStringLiteral("systemctl"));
+    if (!loginSaved || !userManager || systemctl.isEmpty())
+        return startOwnProcess();
+    // The unit may be missing (a copy not installed from the package): then a process of its own.
+    auto* unitStart = new QProcess;
+    QObject::connect(unitStart, &QProcess::finished, unitStart, [unitStart, startOwnProcess](int status) {
+        if (status != 0 || unitStart->exitStatus() != QProcess::NormalExit)
+            startOwnProcess();
+        unitStart->deleteLater();
+    });
+    QObject::connect(unitStart, &QProcess::errorOccurred, unitStart, [unitStart, startOwnProcess](auto error) {
+        if (error == QProcess::FailedToStart) {
+            startOwnProcess();
+            unitStart->deleteLater();
+        }
+    });
+    unitStart->start(systemctl, {QStringLiteral("--user"), QStringLiteral("start"), QStringLiteral("kelvane.service")});
+    return true;
+}

@@ -1,0 +1,148 @@
+#include "desktop/Program.h"
+
+#include "daemon/AppTitle.h"
+#include "desktop/BusKeeper.h"
+#include "desktop/BusLogins.h"
+#include "desktop/DesktopAttach.h"
+#include "engine/Engine.h"
+#include "daemon/EngineRun.h"
+#include "daemon/HeadlessLogin.h"
+#include "desktop/NoDisplay.h"
+#include "desktop/ShrinkBack.h"
+#include "daemon/TerminationSignals.h"
+#include "desktop/WindowSet.h"
+#include "forms/AppShell.h"
+#include "platform/AddressWatch.h"
+#include "platform/Clock.h"
+#include "platform/HttpClient.h"
+#include "platform/KeyStore.h"
+#include "platform/LocalAddress.h"
+#include "platform/ProgramFolder.h"
+#include "platform/SystemLanguage.h"
+#include "platform/ThreadedHostResolver.h"
+#include "ui/DesktopBrowser.h"
+#include "ui/QtMessageBoxes.h"
+#include "ui/WebPane.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QSystemTrayIcon>
+
+#include <memory>
+#include <optional>
+
+namespace {
+
+// How long a window keeps its web panes after it was hidden; tests and the
+// footprint benchmark shorten it.
+int paneReleaseDelay()
+{
+    bool ok = false;
+    const int seconds = qEnvironmentVariableIntValue("KELVANE_PANE_RELEASE_SECONDS", &ok);
+    return ok && seconds > 0 ? seconds * 1000 : PaneLifetime::defaultReleaseDelay;
+}
+
+AppShell desktopShell(const Platform& platform)
+{
+    AppShell shell;
+    shell.title = QCoreApplication::applicationName();
+    shell.trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
+    shell.makeWebPane = [&platform](QWidget* parent) {
+        return createWebPane(platform.browser, platform.http, parent);
+    };
+    shell.paneReleaseDelay = paneReleaseDelay();
+    return shell;
+}
+
+// The windows on the engine of another process, found (or started) on the
+// session bus; nothing when there is none to attach to.
+std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArrayList& arguments)
+{
+    const bool ownedEngine = ShrinkBack::takeOwnsEngine();
+    const bool reexecuted = ShrinkBack::takeReexecuted();
+    LocaleSystemLanguage language;
+    QCoreApplication::setApplicationName(applicationTitle(language.languageId()));
+    FileKeyStore keyStore(FileKeyStore::pathFor(folder));
+    DesktopBrowser browser;
+    const bool loginSaved = headlessLoginProblem(keyStore, folder.folder, language.languageId()).isEmpty();
+    const QString service = QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaned");
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    DesktopAttach attach(
+        bus, folder.folder, [&service, loginSaved] { return startEngineProcess(service, loginSaved); },
+        ownedEngine, languageCodeFor(language.languageId()), browser);
+    QEventLoop waiting;
+    QObject::connect(&attach, &DesktopAttach::finished, &waiting, &QEventLoop::quit);
+    attach.start();
+    if (attach.outcome() == DesktopAttach::Outcome::Pending)
+        waiting.exec();
+    if (attach.outcome() != DesktopAttach::Outcome::Attached)
+        return std::nullopt;
+    const std::unique_ptr<BusLogins> logins = attach.takeLogins();
+    const std::unique_ptr<BusKeeper> keeper = attach.takeKeeper();
+
+    // The windows' own services: the engine's run elsewhere.
+    SystemClock clock;
+    ThreadedHostResolver resolver;
+    HostNameLocalAddress localAddress;
+    QtHttpClient http;
+    QtMessageBoxes messageBoxes;
+    NetlinkAddressWatch addressWatch;
+    const Platform platform{language,
+                            keyStore,
+                            resolver,
+                            localAddress,
+                            browser,
+                            http,
+                            messageBoxes,
+                            clock,
+                            addressWatch,
+                            folder.folder,
+                            GatewaySearchAim::multicast(),
+                            NatPmpAim::defaultGateway()};
+    AppShell shell = desktopShell(platform);
+    WindowSet windows(platform, shell, *logins, *keeper);
+    ShrinkBack shrinkBack(windows, shell, bus, attach.ownsEngine(), arguments);
+    // The files are the engine's: it reloads them on its own SIGHUP.
+    const TerminationSignals terminationSignals(
+        [&logins] {
+            logins->endSession();
+            QCoreApplication::exit(0);
+        },
+        [] {});
+    if (reexecuted)
+        shrinkBack.startReaping();
+    windows.start();
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+int runProgram(int& argc, char** argv)
+{
+    QByteArrayList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    std::unique_ptr<QApplication> application;
+    {
+        const NoDisplayGuard displayGuard;
+        application = std::make_unique<QApplication>(argc, argv);
+    }
+    // The program lives on in the notification area with no window shown.
+    QApplication::setQuitOnLastWindowClosed(false);
+    const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
+    if (folder.error.isEmpty()) {
+        if (const std::optional<int> status = runAttached(folder, arguments))
+            return *status;
+    }
+    // No session bus, or no engine on it: the engine runs here, on the bus for other faces.
+    EngineFace face;
+    face.makeMessageBoxes = [](HeadlessOutput&) { return std::make_unique<QtMessageBoxes>(); };
+    face.makeBrowser = [](HeadlessOutput&) { return std::make_unique<DesktopBrowser>(); };
+    face.show = [](const Platform& platform, Engine& engine, HeadlessOutput&) {
+        AppShell shell = desktopShell(platform);
+        WindowSet windows(platform, shell, engine.loginsView, engine.keeperView);
+        windows.start();
+        return QCoreApplication::exec();
+    };
+    return runEngine(face);
+}

@@ -1,0 +1,32 @@
+#include "desktop/WindowSet.h"
+
+#include "forms/AppShell.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+
+WindowSet::WindowSet(const Platform& platform, AppShell& shell, LoginsView& logins, KeeperView& keeper)
+    : Form1(platform, shell, logins), Form111(platform, shell, keeper),
+      notices(platform, shell.title, logins, keeper, *Form111.PopupMenu1,
+              [this](const QString& caption, const QString& text) { Form111.showNotice(caption, text); }),
+      m_shell(shell)
+{
+    Form1.setPortMappingWindow(&Form111);
+    QObject::connect(&Form1, &TForm1::routerMappingsRequested, &Form111, &TForm111::showRouterMappings);
+    QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest, &Form1, [this](QSessionManager& manager) {
+        if (!Form1.WMQueryEndSession())
+            manager.cancel();
+    });
+}
+
+void WindowSet::start()
+{
+    // With a notification area the minimise handler hides the window at once:
+    // showing it first would only lay it out, fonts and all, and map it for
+    // nothing.
+    if (m_shell.trayAvailable && m_shell.trayAvailable())
+        Form1.startHidden();
+    else
+        Form1.showMinimized();
+    m_shell.minimize();
+}

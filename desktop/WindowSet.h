@@ -1,0 +1,29 @@
+#pragma once
+
+#include "forms/DesktopNotices.h"
+#include "engine/KeeperView.h"
+#include "engine/LoginsView.h"
+#include "forms/TForm1.h"
+#include "forms/TForm111.h"
+#include "forms/TForm2.h"
+
+// The three windows that show the engine, created in this order, each
+// completely (its creation handler included) before the next.
+class WindowSet
+{
+public:
+    WindowSet(const Platform& platform, AppShell& shell, LoginsView& logins, KeeperView& keeper);
+
+    TForm1 Form1;
+    TForm2 Form2;
+    TForm111 Form111;
+    DesktopNotices notices;
+
+    // What the start of the message loop does: the primary window, created
+    // minimised, runs the minimise handler in force, so the program starts as
+    // a notification-area icon (or minimised in the task bar without one).
+    void start();
+
+private:
+    AppShell& m_shell;
+};
