@@ -17,6 +17,26 @@ QString portNotANumber()
     return QStringLiteral("端口必须是1到65535之间的整数，未发送请求！");
 }
 
+QString mappingInvalid()
+{
+    return QStringLiteral("协议必须是TCP或UDP，内网IP必须是IPv4地址，未发送请求！");
+}
+
+QString listLineRefused(int lineNumber)
+{
+    return QStringLiteral("映射列表第%1行不是正确的端口映射项，列表没有改变").arg(lineNumber);
+}
+
+QString listTooLong(int maxLines)
+{
+    return QStringLiteral("映射列表最多%1行，没有接受").arg(maxLines);
+}
+
+QString checkIntervalRefused(int minSeconds, int maxSeconds)
+{
+    return QStringLiteral("检测间隔必须是%1到%2之间的整数秒，没有保存").arg(minSeconds).arg(maxSeconds);
+}
+
 QString searchStarted()
 {
     return QStringLiteral("正在搜索路由器，请稍等...");

@@ -12,6 +12,12 @@ QString timeoutOutOfRangeCaption();
 QString timeoutOutOfRange();
 
 QString portNotANumber();
+// The protocol or the local address of the user's mapping is not one (InputRules).
+QString mappingInvalid();
+// The list the user edited holds a line that is not a mapping, counted from 1: the list stays as it was.
+QString listLineRefused(int lineNumber);
+QString listTooLong(int maxLines);
+QString checkIntervalRefused(int minSeconds, int maxSeconds);
 
 QString searchStarted();
 QString searchNotStarted();

@@ -1,9 +1,11 @@
 #include "portmap/MappingKeeper.h"
 
 #include "messages/Messages.h"
+#include "messages/PortMappingMessages.h"
 #include "portmap/MappingFiles.h"
 #include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
+#include "settings/InputRules.h"
 #include "settings/TextFile.h"
 
 #include <QFileInfo>
@@ -11,6 +13,21 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
+
+namespace {
+
+// Why an edited list may not enter; empty when it may.
+QString listRefusal(const QStringList& lines)
+{
+    if (!InputRules::listSizeProblem(lines.size()).isEmpty())
+        return Messages::PortMapping::listTooLong(InputRules::maxListLines);
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!InputRules::mappingLineProblem(lines.at(i)).isEmpty())
+            return Messages::PortMapping::listLineRefused(int(i + 1));
+    return {};
+}
+
+} // namespace
 
 MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent)
     : QObject(parent), startupSearch(platform.clock), pollAfterDescription(platform.clock),
@@ -96,9 +113,25 @@ void MappingKeeper::writeLines(const QString& path, const QStringList& lines)
     emit fileWritten(QFileInfo(path).fileName(), saveTextLines(path, lines, m_codePage));
 }
 
+// The list stays as it was until the whole edit may enter.
 void MappingKeeper::setLines(const QStringList& lines)
 {
+    if (const QString refusal = listRefusal(lines); !refusal.isEmpty()) {
+        logRefusalOnce(refusal);
+        return;
+    }
+    m_lastRefusal.clear();
     setStoredLines(lines);
+}
+
+// The window hands over every key the user presses: an edit that stays
+// refused is said once, not once a key.
+void MappingKeeper::logRefusalOnce(const QString& refusal)
+{
+    if (refusal == m_lastRefusal)
+        return;
+    m_lastRefusal = refusal;
+    log(refusal);
 }
 
 void MappingKeeper::setStoredLines(const QStringList& lines)
@@ -120,7 +153,13 @@ void MappingKeeper::setAddressCheck(bool on, const QString& secondsText)
 
 void MappingKeeper::saveAddressCheckInterval(const QString& secondsText)
 {
-    m_intervalLines = QStringList{secondsText};
+    if (!InputRules::checkIntervalProblem(secondsText).isEmpty()) {
+        logRefusalOnce(Messages::PortMapping::checkIntervalRefused(InputRules::minCheckSeconds,
+                                                                   InputRules::maxCheckSeconds));
+        return;
+    }
+    m_lastRefusal.clear();
+    m_intervalLines = QStringList{secondsText.trimmed()};
     writeLines(MappingFiles::intervalPath(m_folder), m_intervalLines);
 }
 

@@ -76,15 +76,19 @@ public:
 
     // The user's add or delete ("执行"): an add is stored once the router has
     // taken it; a delete of a stored line takes it out of the list and off the router.
+    // A request whose line InputRules refuses, or an add to a full list, sends nothing.
     void execute(const Request& request);
     // Applies every stored line again ("重置"), ports another host held included.
     void reapplyAll();
     // The list as the user edited it by hand; saved with the next add or delete.
+    // A list longer than InputRules::maxListLines, or with a line that is no
+    // mapping, is refused whole, and said in the log.
     void setLines(const QStringList& lines);
     // The automatic address check: on or off, every `secondsText` seconds
     // (at least 15; 60 when no number).
     void setAddressCheck(bool on, const QString& secondsText);
-    // Keeps the check's interval in "shijian.txt"; a running check keeps its own.
+    // Keeps the check's interval in "shijian.txt"; a running check keeps its
+    // own. An interval InputRules refuses is said in the log and not kept.
     void saveAddressCheckInterval(const QString& secondsText);
 
     // Lists every mapping the router holds; `done` gets the lines to show, or
@@ -221,6 +225,7 @@ private:
     void setExternalAddress(const QString& address);
     void setStoredLines(const QStringList& lines);
     void log(const QString& line);
+    void logRefusalOnce(const QString& refusal);
 
     void loadFiles();
     void saveList();
@@ -252,6 +257,7 @@ private:
     QString m_resultLabel;
     bool m_executeEnabled = false;
     bool m_reapplyEnabled = false;
+    QString m_lastRefusal; // of the user's edit, while it stays refused
 
     bool m_routerKnown = false;              // its control address answered: polls may run
     bool m_pollWaiting = false;              // a poll waits for the running task

@@ -5,6 +5,7 @@
 
 #include "messages/PortMappingMessages.h"
 #include "portmap/TAutoNAT.h"
+#include "settings/InputRules.h"
 
 #include <utility>
 
@@ -24,14 +25,19 @@ void MappingKeeper::execute(const Request& request)
     setEnabled(false, m_reapplyEnabled);
     const auto publicPort = MappingLine::port(request.publicPort);
     const auto localPort = MappingLine::port(request.localPort);
+    const QString line = MappingLine::make(m_externalAddress, request.publicPort.trimmed(), request.protocol,
+                                           request.internalClient, request.localPort.trimmed());
+    const bool adds = request.action == Action::Add;
     if (!publicPort || !localPort) {
         log(Text::portNotANumber());
+    } else if (!InputRules::mappingLineProblem(line).isEmpty()) {
+        log(Text::mappingInvalid());
+    } else if (adds && !m_lines.contains(line) &&
+               !InputRules::listSizeProblem(m_lines.size() + 1).isEmpty()) {
+        log(Text::listTooLong(InputRules::maxListLines));
     } else {
         const MappingLine::Ports mapping{request.protocol, *publicPort, *localPort, request.internalClient};
-        const QString line =
-            MappingLine::make(m_externalAddress, request.publicPort.trimmed(), request.protocol,
-                              request.internalClient, request.localPort.trimmed());
-        if (request.action == Action::Add) {
+        if (adds) {
             // Stored once the router has taken it.
             m_pendingAdd = line;
             m_heldByOthers.remove(MappingLine::key(mapping));

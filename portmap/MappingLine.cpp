@@ -1,6 +1,6 @@
 #include "portmap/MappingLine.h"
 
-#include <algorithm>
+#include "settings/InputRules.h"
 
 namespace MappingLine {
 
@@ -17,15 +17,9 @@ QString make(const QString& publicAddress, const QString& publicPort, const QStr
 
 std::optional<int> port(const QString& text)
 {
-    const QString digits = text.trimmed();
-    // toInt would also take "+80"; a port is digits only.
-    if (digits.isEmpty() || digits.size() > 5 ||
-        !std::all_of(digits.cbegin(), digits.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+    if (!InputRules::portTextProblem(text).isEmpty())
         return std::nullopt;
-    const int value = digits.toInt();
-    if (value < 1 || value > 65535)
-        return std::nullopt;
-    return value;
+    return text.trimmed().toInt();
 }
 
 QString key(const Ports& mapping)
@@ -33,9 +27,11 @@ QString key(const Ports& mapping)
     return QString::number(mapping.publicPort) + u' ' + mapping.protocol;
 }
 
+// A hand-edited file may hold tabs between the fields.
 static QString withoutBlanks(QString text)
 {
-    return text.remove(u' ');
+    text.removeIf([](QChar c) { return c.isSpace(); });
+    return text;
 }
 
 std::optional<Ports> ports(const QString& line)

@@ -24,14 +24,15 @@ struct Ports
 
 // The protocol is TCP when the line holds "TCP" anywhere, else UDP; the public
 // port stands between the first ":" and the protocol word, the local port after
-// the first ":" behind that word; blanks are dropped. Nothing when the line is
-// not a mapping line: no protocol word, or a port that is not 1 to 65535.
+// the first ":" behind that word; blanks and tabs are dropped. Nothing when the
+// line is not a mapping line: no protocol word, or a port that is not 1 to 65535.
 std::optional<Ports> ports(const QString& line);
 
 // "8080 TCP": one public port of one protocol, as the router keys its mappings.
 QString key(const Ports& mapping);
 
-// A port as typed: a whole number from 1 to 65535, blanks around it allowed.
+// A port as typed, as InputRules::portTextProblem lets it in: a whole number
+// from 1 to 65535, blanks around it allowed.
 std::optional<int> port(const QString& text);
 
 } // namespace MappingLine

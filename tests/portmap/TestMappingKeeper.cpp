@@ -6,6 +6,7 @@
 #include "portmap/MappingKeeper.h"
 #include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
+#include "settings/InputRules.h"
 
 #include <QNetworkDatagram>
 #include <QSignalSpy>
@@ -224,7 +225,7 @@ private slots:
         QCOMPARE(f.read("jilu.txt"), QByteArray());
     }
 
-    void aPortThatIsNoNumberSendsNothing()
+    void aRequestThatIsNoMappingSendsNothing()
     {
         KeeperFixture f;
         QVERIFY(f.runStartUpChain());
@@ -232,6 +233,10 @@ private slots:
             f.execute(MappingKeeper::Action::Add, "TCP", QString::fromLatin1(port), "80");
             QCOMPARE(f.log.last(), Text::portNotANumber());
         }
+        f.execute(MappingKeeper::Action::Add, "FOO", "8080", "80");
+        QCOMPARE(f.log.last(), Text::mappingInvalid());
+        f.keeper->execute({MappingKeeper::Action::Add, "TCP", "8080", "999.1.1.1\x1b[2J", "80"});
+        QCOMPARE(f.log.last(), Text::mappingInvalid());
         settle();
         QCOMPARE(f.requestsFor("AddPortMapping"), 0);
         QCOMPARE(f.read("jilu.txt"), QByteArray());
@@ -505,11 +510,41 @@ private slots:
         }
     }
 
+    // The window hands over each key: a list that stays refused is said once.
+    void anEditedListWithARefusedLineIsNotStored()
+    {
+        KeeperFixture f("0.0.0.0:8080  TCP  192.0.2.10:80\r\n0.0.0.0:53  UDP  192.0.2.10:53\r\n");
+        const QStringList stored = f.keeper->lines();
+        const QString refused = "0.0.0.0:9000  TCP  192.0.2.10:9000\x1b[2J";
+        f.keeper->setLines(stored + QStringList{refused});
+        f.keeper->setLines(stored + QStringList{refused + "x"});
+        QCOMPARE(f.keeper->lines(), stored);
+        QCOMPARE(f.log.count(Text::listLineRefused(3)), 1);
+        f.keeper->setLines(QStringList(InputRules::maxListLines + 1, stored.first()));
+        QCOMPARE(f.log.last(), Text::listTooLong(InputRules::maxListLines));
+        QCOMPARE(f.keeper->lines(), stored);
+
+        f.execute(MappingKeeper::Action::Delete, "UDP", "53", "53"); // writes the list
+        QCOMPARE(f.read("jilu.txt"), QByteArray("0.0.0.0:8080  TCP  192.0.2.10:80\r\n"));
+    }
+
+    void aRefusedCheckIntervalIsNotSaved()
+    {
+        KeeperFixture f;
+        for (const char* seconds : {"5", "abc", "60\r\n99"})
+            f.keeper->saveAddressCheckInterval(seconds);
+        QCOMPARE(f.read("shijian.txt"), QByteArray("60\r\n"));
+        QCOMPARE(f.keeper->intervalLines(), QStringList{"60"});
+        QCOMPARE(
+            f.log.count(Text::checkIntervalRefused(InputRules::minCheckSeconds, InputRules::maxCheckSeconds)),
+            1);
+    }
+
     void automaticCheckIntervalAndItsFile()
     {
         KeeperFixture f;
-        f.keeper->saveAddressCheckInterval("5");
-        QCOMPARE(f.read("shijian.txt"), QByteArray("5\r\n"));
+        f.keeper->saveAddressCheckInterval("90");
+        QCOMPARE(f.read("shijian.txt"), QByteArray("90\r\n"));
         const std::pair<const char*, int> intervals[] = {
             {"5", 15000}, {"abc", 60000}, {"99999999999", 2147483000}};
         for (const auto& [seconds, interval] : intervals) {

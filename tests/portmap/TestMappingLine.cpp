@@ -26,6 +26,7 @@ private slots:
         QTest::newRow("tcp") << "203.0.113.5:8080  TCP  192.168.1.100:80" << true << "TCP" << 8080 << 80;
         QTest::newRow("udp") << "0.0.0.0:53  UDP  10.0.0.5:5353" << true << "UDP" << 53 << 5353;
         QTest::newRow("blanks dropped") << "1.2.3.4: 8 0  TCP  5.6.7.8 : 2 2 " << true << "TCP" << 80 << 22;
+        QTest::newRow("tabs dropped") << "1.2.3.4:80\tTCP\t5.6.7.8:\t22" << true << "TCP" << 80 << 22;
         QTest::newRow("TCP anywhere wins") << "1.2.3.4:53  UDP  TCPHOST:53" << false << "" << 0 << 0;
         QTest::newRow("no protocol") << "1.2.3.4:80  SCTP? no  5.6.7.8:80" << false << "" << 0 << 0;
         QTest::newRow("no colon") << "hand-typed note" << false << "" << 0 << 0;
