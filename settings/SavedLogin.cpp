@@ -105,6 +105,9 @@ Restore restore(const KeyStore& store, const QString& fileLine0)
         SavedCredentials::restore(pair->domainPrefix, pair->passwordPrefix, line0);
     if (restored.outcome != SavedCredentials::Outcome::Restored)
         return {Outcome::Incomplete, {}};
+    // Saved from empty fields (older copies did): no login to log in with.
+    if (restored.credentials.domain.trimmed().isEmpty() || restored.credentials.password.trimmed().isEmpty())
+        return {};
     return {Outcome::Restored, restored.credentials};
 }
 

@@ -31,7 +31,7 @@ WriteResult save(KeyStore& store, QStringList& settingsLines, const QString& dom
 
 enum class Outcome
 {
-    Nothing,    // line 0 is blank: nothing was saved
+    Nothing,    // line 0 is blank, or the halves make an empty domain or password: nothing was saved
     Incomplete, // the key store lacks its half (a prefix missing or without "***")
     Unreadable, // the key store exists but cannot be read
     CannotTell, // no prefixes in the key store belong to this line 0

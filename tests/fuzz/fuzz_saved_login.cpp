@@ -58,8 +58,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QString line0 = QString::fromUtf8(fields[0]);
     const SavedCredentials::Credentials fresh{QString::fromUtf8(fields[1]).trimmed(),
                                               QString::fromUtf8(fields[2]).trimmed()};
-    // Its format cannot hold a '*' in either of them.
-    const bool holdable = !fresh.domain.contains(u'*') && !fresh.password.contains(u'*');
+    // Its format cannot hold a '*' in either of them; an empty one is no login.
+    const bool holdable = !fresh.domain.contains(u'*') && !fresh.password.contains(u'*') &&
+                          !fresh.domain.isEmpty() && !fresh.password.isEmpty();
     MemoryKeyStore store(bytes.mid(fields[0].size() + fields[1].size() + fields[2].size() + 3));
     const SavedLogin::Restore before = SavedLogin::restore(store, line0);
     FUZZ_REQUIRE(before.outcome == SavedLogin::Outcome::Restored || same(before.credentials, {}));

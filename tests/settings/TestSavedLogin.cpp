@@ -154,6 +154,18 @@ private slots:
         QVERIFY(!SavedLogin::codePageHolds(CodePage::windows1252(), "a.example", "pw😀12345"));
         QVERIFY(SavedLogin::codePageHolds(CodePage::gbk(), "名称.example", "密码"));
     }
+
+    // Older copies saved the login of empty fields: line 0 "###*****", the key
+    // store's halves "***".
+    void anEmptyDomainOrPasswordInTheFilesIsNoSavedLogin()
+    {
+        const std::pair<const char*, const char*> logins[] = {{"", ""}, {"ab.example", ""}, {"", "secret"}};
+        for (const auto& [domain, password] : logins) {
+            Disk disk;
+            QVERIFY(disk.save(QString::fromLatin1(domain), QString::fromLatin1(password)).ok());
+            QCOMPARE(disk.restore().outcome, Outcome::Nothing);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSavedLogin)
