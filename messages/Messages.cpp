@@ -205,6 +205,29 @@ QString loginNotSavable(LanguageCode language, const QString& codePage)
         .arg(codePage);
 }
 
+QString domainRefused(LanguageCode language)
+{
+    return pick(language,
+                QStringLiteral("域名为空或不是有效的域名（只能由字母、数字、“-”和“.”组成），没有使用"),
+                QStringLiteral("域名為空或不是有效的域名（只能由字母、數字、「-」和「.」組成），沒有使用"),
+                QStringLiteral("The domain is empty or not a host name (letters, digits, '-' and '.' only): "
+                               "not used"));
+}
+
+QString passwordRefused(LanguageCode language, int maxLength, const QString& codePage)
+{
+    return pick(language,
+                QStringLiteral(
+                    "密码为空、超过%1个字符、含有控制字符，或设置文件的编码（%2）无法保存它，没有使用"),
+                QStringLiteral(
+                    "密碼為空、超過%1個字元、含有控制字元，或設定檔的編碼（%2）無法保存它，沒有使用"),
+                QStringLiteral(
+                    "The password is empty, longer than %1 characters, holds a control character, or "
+                    "the settings file's code page (%2) cannot hold it: not used"))
+        .arg(maxLength)
+        .arg(codePage);
+}
+
 QString loginNotSendable(LanguageCode language)
 {
     return pick(language, QStringLiteral("域名或密码中有控制字符或字节顺序标记，没有发送"),
@@ -352,11 +375,11 @@ QString entryPasswordMissing(LanguageCode language, const QString& domain)
                          QStringLiteral(": no password is stored, skipped"));
 }
 
-QString entryNotAdded(LanguageCode language)
+QString listFull(LanguageCode language, int maxLines)
 {
-    return pick(language, QStringLiteral("域名和密码都不能为空，没有添加"),
-                QStringLiteral("域名和密碼都不能為空，沒有添加"),
-                QStringLiteral("Both the domain and the password are needed; nothing was added"));
+    return pick(language, QStringLiteral("列表已有%1行，没有添加"), QStringLiteral("列表已有%1行，沒有添加"),
+                QStringLiteral("The list already holds %1 lines: nothing was added"))
+        .arg(maxLines);
 }
 
 QString noAnswer(LanguageCode language, const QString& domain)

@@ -51,6 +51,9 @@ QString savedCredentialsUnreadable(LanguageCode language, const QString& reason)
 QString savedCredentialsMismatched(LanguageCode language);
 // The settings file's code page cannot hold the domain or the password: nothing was saved.
 QString loginNotSavable(LanguageCode language, const QString& codePage);
+// A domain or a password that may not enter (InputRules): not sent, saved or added.
+QString domainRefused(LanguageCode language);
+QString passwordRefused(LanguageCode language, int maxLength, const QString& codePage);
 // The domain or the password holds a control character or a byte-order mark: nothing is sent.
 QString loginNotSendable(LanguageCode language);
 QString secondCopyUndetectable(LanguageCode language);
@@ -116,7 +119,8 @@ QString routerNotAnswering(LanguageCode language);
 
 // History texts of the multi-user list; date and time go in front.
 QString entryPasswordMissing(LanguageCode language, const QString& domain);
-QString entryNotAdded(LanguageCode language);
+// The list holds as many lines as it may.
+QString listFull(LanguageCode language, int maxLines);
 
 // A login that got no reply to any of its sends; date and time go in front.
 QString noAnswer(LanguageCode language, const QString& domain);

@@ -3,6 +3,7 @@
 #include "messages/Messages.h"
 #include "registration/ClientState.h"
 #include "registration/StoredPassword.h"
+#include "settings/InputRules.h"
 #include "settings/MultiUserList.h"
 #include "settings/ProviderPages.h"
 #include "settings/SettingsLines.h"
@@ -135,6 +136,9 @@ void LoginEngine::setFormCredentials(const QString& domain, const QString& passw
 
 void LoginEngine::logIn(const QString& domain, const QString& password)
 {
+    // Refused, nothing changes: not the saved login, the timers or what was sent.
+    if (!m_settings.admitsLogin(domain, password))
+        return;
     m_primary.setCredentials(domain.trimmed(), password.trimmed());
     m_secondary.setCredentials(m_primary.domain(), m_primary.password());
     secondaryFollowLoginTimer.setInterval(10);
@@ -151,8 +155,10 @@ void LoginEngine::logInAutomatically()
     secondaryFollowAutoTimer.setInterval(10);
     if (m_primary.domain().trimmed().isEmpty() || m_primary.password().trimmed().isEmpty())
         return;
-    m_log.setLine(0, Messages::startupLoginSent(m_log.timeOfDay()));
     const bool multiUser = m_state.settingOn(SettingsLine::MultiUser);
+    if (!multiUser && !m_settings.admitsLogin(m_primary.domain(), m_primary.password()))
+        return;
+    m_log.setLine(0, Messages::startupLoginSent(m_log.timeOfDay()));
     if (!multiUser) {
         if (m_state.autoLogin())
             m_settings.saveCredentials(m_primary.domain(), m_primary.password());
@@ -234,6 +240,14 @@ void LoginEngine::setResolveLocalOption(bool on)
 
 void LoginEngine::setFixedAddressOption(std::optional<QString> address)
 {
+    // The window hands over every key: a refused address is said in place, not
+    // in the history, and kept as none, so that the box stays ticked and no
+    // login goes out until the address is one.
+    if (address && !InputRules::ipv4Problem(*address).isEmpty()) {
+        address = QString();
+        m_log.setStatus(Messages::fixedAddressInvalid(m_language));
+        m_log.setLine(0, Messages::fixedAddressInvalid(m_language));
+    }
     const bool ticked = address.has_value();
     m_state.setFixedAddress(std::move(address));
     if (ticked && m_state.resolveLocalTicked()) {
@@ -244,22 +258,27 @@ void LoginEngine::setFixedAddressOption(std::optional<QString> address)
 
 void LoginEngine::addListEntry(const QString& domain, const QString& password)
 {
-    if (domain.trimmed().isEmpty() || password.isEmpty()) {
-        m_log.appendHistory(Messages::entryNotAdded(m_language));
+    // Blanks around a domain are no part of it.
+    const QString name = domain.trimmed();
+    if (!m_settings.admitsLogin(name, password))
+        return;
+    QStringList lines = m_state.multiUserLines();
+    // A domain already listed keeps its line; its password is replaced.
+    const bool listed = MultiUserList::indexOfDomain(lines, name) >= 0;
+    if (!listed && !InputRules::listSizeProblem(lines.size() + 1).isEmpty()) {
+        m_log.appendHistory(Messages::listFull(m_language, InputRules::maxListLines));
         return;
     }
     QRandomGenerator random(quint32(QDateTime::currentMSecsSinceEpoch()));
     const auto digit = [&random] { return QChar(u'0' + random.bounded(9)); };
     const QString stored = StoredPassword::encode(password, digit(), digit());
     // The list names only what the store holds: a failed write adds no line.
-    const WriteResult written = m_platform.keyStore.setValue(domain, stored);
+    const WriteResult written = m_platform.keyStore.setValue(name, stored);
     m_settings.reportWriteFailure({}, written);
     if (!written.ok())
         return;
-    QStringList lines = m_state.multiUserLines();
-    // A domain already listed keeps its line; its password was just replaced.
-    if (MultiUserList::indexOfDomain(lines, domain) < 0) {
-        lines << MultiUserList::entryLine(domain);
+    if (!listed) {
+        lines << MultiUserList::entryLine(name);
         m_state.setMultiUserLines(lines);
     }
     m_settings.saveMultiUserList();

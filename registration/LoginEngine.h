@@ -31,7 +31,9 @@ public:
     // From now on the options are saved when they change (until then the
     // windows are still ticking their boxes from the settings).
     void begin();
-    // "登录": logs this domain in with both servers.
+    // "登录": logs this domain in with both servers. A domain or password that
+    // InputRules refuse is said in the history, and neither sent nor saved;
+    // so is one of the automatic login, of the list and of the saved login.
     void logIn(const QString& domain, const QString& password);
     // The start-up and auto-login path: the list pass in multi-user mode, else
     // the current domain; the secondary session follows.
@@ -48,9 +50,12 @@ public:
     void setMultiUserOption(bool on);
     void setRunHiddenOption(bool on);
     void setResolveLocalOption(bool on);
+    // A fixed address InputRules refuse is said in the status bar and event-log
+    // line 0, and kept as none: nothing is sent while the box is ticked.
     void setFixedAddressOption(std::optional<QString> address);
-    // The multi-user list: add a domain with its password; remove the line
-    // `taken` (the first line when it is empty).
+    // The multi-user list, of at most InputRules::maxListLines lines: add a
+    // domain with its password; remove the line `taken` (the first line when
+    // it is empty).
     void addListEntry(const QString& domain, const QString& password);
     void removeListEntry(const QString& taken);
 

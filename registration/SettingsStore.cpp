@@ -3,6 +3,7 @@
 #include "messages/Messages.h"
 #include "registration/ClientState.h"
 #include "registration/EventLogLines.h"
+#include "settings/InputRules.h"
 #include "settings/SavedLogin.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
@@ -134,6 +135,21 @@ void SettingsStore::keepUnusableSavedLogin(const QString& why)
     m_log.appendHistory(why);
 }
 
+bool SettingsStore::admitsLogin(const QString& domain, const QString& password)
+{
+    QString refused;
+    if (!InputRules::domainProblem(domain).isEmpty())
+        refused = Messages::domainRefused(m_language);
+    else if (!InputRules::passwordProblem(password, m_platform.language.languageId()).isEmpty())
+        refused = Messages::passwordRefused(m_language, InputRules::maxPasswordLength,
+                                            QString::fromLatin1(m_codePage.name()));
+    if (refused.isEmpty())
+        return true;
+    m_log.setStatus(refused);
+    m_log.appendHistory(refused);
+    return false;
+}
+
 void SettingsStore::saveSettingsLines()
 {
     // Line 0 holds part of the password.
@@ -150,12 +166,8 @@ void SettingsStore::saveCredentials(const QString& domain, const QString& passwo
     // Half of the credentials would not match the other half left in the file.
     if (m_unreadableFiles.contains(settingsFileName))
         return;
-    if (!SavedLogin::codePageHolds(m_codePage, domain, password)) {
-        const QString refused = Messages::loginNotSavable(m_language, QString::fromLatin1(m_codePage.name()));
-        m_log.setStatus(refused);
-        m_log.appendHistory(refused);
+    if (!admitsLogin(domain, password))
         return;
-    }
     bool fileAttempted = false;
     QStringList lines = m_state.settingsLines();
     const WriteResult saved = SavedLogin::save(m_platform.keyStore, lines, domain, password,

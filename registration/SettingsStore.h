@@ -34,6 +34,10 @@ public:
     // nothing overwrites what is left of the real one.
     std::optional<SavedCredentials::Credentials> restoreCredentials();
 
+    // Whether InputRules let this login in: one that may not is said in the
+    // status bar and the history, and is neither sent nor saved.
+    bool admitsLogin(const QString& domain, const QString& password);
+
     void saveSettingsLines();
     void saveMultiUserList();
     void saveCredentials(const QString& domain, const QString& password);

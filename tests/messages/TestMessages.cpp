@@ -127,7 +127,6 @@ private slots:
             QStringLiteral("如果你一直看到这个提示，说明这个版本不适合你"));
         row("password missing", entryPasswordMissing(LanguageCode::Jt, "nopass.kelvane.example"),
             QStringLiteral("nopass.kelvane.example 的密码没有保存，已跳过"));
-        row("not added", entryNotAdded(LanguageCode::Jt), QStringLiteral("域名和密码都不能为空，没有添加"));
         row("no answer", noAnswer(LanguageCode::Jt, "a.kelvane.example"),
             QStringLiteral("a.kelvane.example 登录三次都没有回应，稍后再试"));
         row("another domain", replyForAnotherDomain(LanguageCode::Et, "%2", "b.kelvane.example"),

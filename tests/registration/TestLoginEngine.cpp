@@ -4,9 +4,12 @@
 #include "fakes/ScriptedHttpServer.h"
 #include "fakes/ThreadedWebSite.h"
 #include "messages/Messages.h"
+#include "settings/InputRules.h"
 #include "settings/SettingsLines.h"
 
 #include <QCoreApplication>
+
+using namespace std::chrono_literals;
 
 // How the engine chains its sessions, passes and checks: the login action,
 // the start-up login, and the provider's two address pages.
@@ -53,6 +56,43 @@ private slots:
         f.engine->setAutoLogin(true);
         f.engine->logIn("a.kelvane.example", "other1");
         QCOMPARE(f.fakes.keyStore.value("vkl02"), std::optional<QString>("oth***"));
+    }
+
+    // "登录" with a field left empty and auto-login ticked.
+    void aRefusedLoginKeepsTheSavedOneAndSendsNothing()
+    {
+        EngineFixture f;
+        f.engine->setAutoLogin(true);
+        const QByteArray settings = f.read("vkl.ini");
+        const int keyStoreWrites = f.fakes.keyStore.writes;
+        f.fakes.clock.takeOverTimers();
+        f.engine->logIn("", "secret");
+        f.engine->logIn("b.kelvane.example", "");
+        f.engine->logIn("b_c.kelvane.example", "secret");
+        f.fakes.clock.advance(100ms);
+        QCOMPARE(f.read("vkl.ini"), settings);
+        QCOMPARE(f.fakes.keyStore.writes, keyStoreWrites);
+        QCOMPARE(f.lineCount(), 6);
+        QVERIFY(f.line(3).endsWith(Messages::domainRefused(LanguageCode::Jt)));
+        QVERIFY(f.line(4).endsWith(Messages::passwordRefused(LanguageCode::Jt, InputRules::maxPasswordLength,
+                                                             QString::fromLatin1(CodePage::gbk().name()))));
+        // The first login the rules let in is the first datagram the server sees.
+        f.engine->logIn("b.kelvane.example", "other1");
+        QVERIFY(f.sendsOneMoreAfter(100ms, f.ordinary));
+        QCOMPARE(f.ordinary.received.size(), 1);
+        QVERIFY(f.ordinary.received.first().bytes.contains("b.kelvane.example"));
+    }
+
+    // Each key typed in the field comes here: a refused address is kept as none.
+    void aRefusedFixedAddressNeverEntersTheEngine()
+    {
+        EngineFixture f;
+        f.engine->setFixedAddressOption(QString("1.2.3.4&&&x"));
+        QCOMPARE(f.state.fixedAddress(), std::optional<QString>(QString()));
+        QCOMPARE(f.engine->status(), Messages::fixedAddressInvalid(LanguageCode::Jt));
+        QCOMPARE(f.lineCount(), 3); // not in the history
+        f.engine->setFixedAddressOption(QString("198.51.100.7"));
+        QCOMPARE(f.state.fixedAddress(), std::optional<QString>("198.51.100.7"));
     }
 
     void theStartUpLoginRunsOnlyWithAutoLogin()

@@ -2,6 +2,7 @@
 
 #include "messages/Messages.h"
 #include "registration/StoredPassword.h"
+#include "settings/InputRules.h"
 #include "settings/SettingsLines.h"
 
 #include <QSignalSpy>
@@ -192,13 +193,22 @@ private slots:
         QCOMPARE(f.fakes.keyStore.value("a.kelvane.example"), std::optional<QString>("xyz"));
 
         f.engine->addListEntry(" ", "xyz");
-        QVERIFY(f.line(3).endsWith(Messages::entryNotAdded(LanguageCode::Jt)));
+        QVERIFY(f.line(3).endsWith(Messages::domainRefused(LanguageCode::Jt)));
 
         f.fakes.keyStore.failWrites = true;
         f.engine->addListEntry("b.kelvane.example", "xyz");
         QCOMPARE(f.state.multiUserLines().size(), 1);
         QCOMPARE(f.fakes.messageBoxes.shown.size(), 1);
         QVERIFY(f.fakes.messageBoxes.shown.first().second.contains("b.kelvane.example"));
+
+        f.fakes.keyStore.failWrites = false;
+        const QStringList full(InputRules::maxListLines, "x.kelvane.example$$$********");
+        f.state.setMultiUserLines(full);
+        f.engine->addListEntry("c.kelvane.example", "xyz");
+        QVERIFY(f.engine->logLines().last().endsWith(
+            Messages::listFull(LanguageCode::Jt, InputRules::maxListLines)));
+        QVERIFY(!f.fakes.keyStore.value("c.kelvane.example"));
+        QCOMPARE(f.state.multiUserLines(), full);
     }
 
     void deletingTakesTheGivenLineOrTheFirstWithoutRegardToCase()
