@@ -1,54 +1,28 @@
 #include "daemon/SaveLogin.h"
 
-#include "messages/Messages.h"
 #include "platform/AtomicFile.h"
+#include "platform/CodePage.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
 #include "platform/KeyStore.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
+#include "settings/InputRules.h"
 #include "settings/SavedLogin.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
 
-#include <cstdio>
-#include <termios.h>
-#include <unistd.h>
-
-namespace {
-
-QString readPassword()
-{
-    const bool terminal = ::isatty(STDIN_FILENO) == 1;
-    termios saved{};
-    if (terminal) {
-        std::fputs("Password: ", stderr);
-        std::fflush(stderr);
-        ::tcgetattr(STDIN_FILENO, &saved);
-        termios quiet = saved;
-        quiet.c_lflag &= tcflag_t(~ECHO);
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &quiet);
-    }
-    char line[4096] = {};
-    const bool read = std::fgets(line, sizeof line, stdin) != nullptr;
-    if (terminal) {
-        ::tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-        std::fputs("\n", stderr);
-    }
-    return read ? QString::fromLocal8Bit(line).trimmed() : QString();
-}
-
-} // namespace
-
 int saveLogin(const QString& domain)
 {
-    if (domain.trimmed().isEmpty()) {
-        printErrorLine(QStringLiteral("--save-login needs a domain"));
+    const QString cannotSave = QStringLiteral("Cannot save the login: %1");
+    if (const QString why = InputRules::domainProblem(domain); !why.isEmpty()) {
+        printErrorLine(cannotSave.arg(why));
         return 2;
     }
-    const QString password = readPassword();
-    if (password.isEmpty()) {
-        printErrorLine(QStringLiteral("No password given: nothing was saved"));
+    LocaleSystemLanguage language;
+    const QString password = readLineWithoutEcho(QStringLiteral("Password: "));
+    if (const QString why = InputRules::passwordProblem(password, language.languageId()); !why.isEmpty()) {
+        printErrorLine(cannotSave.arg(why));
         return 2;
     }
     const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
@@ -62,13 +36,7 @@ int saveLogin(const QString& domain)
             QStringLiteral("Kelvane is running: close it first, as it would write over the saved login"));
         return 1;
     }
-    LocaleSystemLanguage language;
     const CodePage codePage = CodePage::forLanguage(language.languageId());
-    if (!SavedLogin::codePageHolds(codePage, domain, password)) {
-        printErrorLine(Messages::loginNotSavable(languageCodeFor(language.languageId()),
-                                                 QString::fromLatin1(codePage.name())));
-        return 1;
-    }
     const QString settingsPath = settingsFilePath(folder.folder);
     const LoadedLines loaded = loadTextLines(settingsPath, codePage);
     if (loaded.state == LoadedLines::State::Unreadable) {

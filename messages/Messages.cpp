@@ -196,15 +196,6 @@ QString savedCredentialsMismatched(LanguageCode language)
                        "restored; please type them again"));
 }
 
-QString loginNotSavable(LanguageCode language, const QString& codePage)
-{
-    return pick(language, QStringLiteral("设置文件的编码（%1）无法保存这个域名或密码中的字符，没有保存"),
-                QStringLiteral("設定檔的編碼（%1）無法保存這個域名或密碼中的字元，沒有保存"),
-                QStringLiteral("The settings file's code page (%1) cannot hold a character of this domain or "
-                               "password: nothing was saved"))
-        .arg(codePage);
-}
-
 QString domainRefused(LanguageCode language)
 {
     return pick(language,

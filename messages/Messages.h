@@ -49,8 +49,6 @@ QString savedCredentialsUnreadable(LanguageCode language, const QString& reason)
 // The two files that hold the saved login do not match (one was edited, or a
 // save was cut short): nothing is restored.
 QString savedCredentialsMismatched(LanguageCode language);
-// The settings file's code page cannot hold the domain or the password: nothing was saved.
-QString loginNotSavable(LanguageCode language, const QString& codePage);
 // A domain or a password that may not enter (InputRules): not sent, saved or added.
 QString domainRefused(LanguageCode language);
 QString passwordRefused(LanguageCode language, int maxLength, const QString& codePage);

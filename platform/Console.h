@@ -10,3 +10,10 @@ void printErrorLine(const QString& line);
 // Standard output is the systemd journal (JOURNAL_STREAM names it), which
 // stamps every line itself and reads a "<N>" priority prefix.
 bool standardOutputIsJournal();
+
+// Reads one line from standard input, without its line end; nothing read
+// gives an empty text. On a terminal it first writes `prompt` to standard
+// error and does not echo what is typed. The echo comes back when the line is
+// read, and also when SIGINT (Ctrl-C), SIGTERM, SIGQUIT or SIGHUP ends the
+// program meanwhile; a signal the program ignores stays ignored.
+QString readLineWithoutEcho(const QString& prompt);

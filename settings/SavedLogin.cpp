@@ -111,9 +111,4 @@ Restore restore(const KeyStore& store, const QString& fileLine0)
     return {Outcome::Restored, restored.credentials};
 }
 
-bool codePageHolds(const CodePage& codePage, const QString& domain, const QString& password)
-{
-    return codePage.holds(domain.trimmed()) && codePage.holds(password.trimmed());
-}
-
 } // namespace SavedLogin

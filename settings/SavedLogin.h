@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/CodePage.h"
 #include "platform/KeyStore.h"
 #include "platform/WriteResult.h"
 #include "settings/SavedCredentials.h"
@@ -46,9 +45,5 @@ struct Restore
 
 // Line 0 as saved: an editor's trailing blanks are no part of it.
 Restore restore(const KeyStore& store, const QString& line0);
-
-// A login the settings file's code page cannot hold would be restored, and
-// sent, as another: it is not saved.
-bool codePageHolds(const CodePage& codePage, const QString& domain, const QString& password);
 
 } // namespace SavedLogin

@@ -21,6 +21,7 @@ check "an unknown option exits with 2" '"$kelvane" --bogus >/dev/null 2>&1; [ $?
 check "--autostart on writes the entry" '"$kelvane" --autostart on >/dev/null && grep -q "^Exec=\"$work/kelvane\"$" "$XDG_CONFIG_HOME/autostart/kelvane.desktop"'
 check "--autostart off removes it" '"$kelvane" --autostart off >/dev/null && [ ! -e "$XDG_CONFIG_HOME/autostart/kelvane.desktop" ]'
 check "--save-login without a password exits with 2" 'echo "" | "$kelvane" --save-login a.kelvane.example >/dev/null 2>&1; [ $? -eq 2 ] && [ ! -e "$work/vkl.ini" ]'
+check "--save-login with a domain that is no host name exits with 2" 'echo secret | "$kelvane" --save-login a_b.kelvane.example >/dev/null 2>&1; [ $? -eq 2 ] && [ ! -e "$work/vkl.ini" ]'
 check "--save-login stores the login" 'echo secret | "$kelvane" --save-login a.kelvane.example | grep -q "a.kelvane.example" && [ "$(head -n 1 "$work/vkl.ini")" = "$(printf "kelvane.example###*****ret\r")" ] && grep -q "^vkl01=a.\*\*\*$" "$work/Vizivuri" && [ ! -e "$XDG_CONFIG_HOME/Vizivuri" ]'
 
 # Two portable copies side by side keep their own logins.

@@ -147,14 +147,6 @@ private slots:
         QCOMPARE(disk.restore().outcome, Outcome::Incomplete);
     }
 
-    void loginsTheCodePageCannotHoldAreNotSaved()
-    {
-        QVERIFY(SavedLogin::codePageHolds(CodePage::windows1252(), "café.example", "pw?12345"));
-        QVERIFY(!SavedLogin::codePageHolds(CodePage::windows1252(), "a.example", "пароль123"));
-        QVERIFY(!SavedLogin::codePageHolds(CodePage::windows1252(), "a.example", "pw😀12345"));
-        QVERIFY(SavedLogin::codePageHolds(CodePage::gbk(), "名称.example", "密码"));
-    }
-
     // Older copies saved the login of empty fields: line 0 "###*****", the key
     // store's halves "***".
     void anEmptyDomainOrPasswordInTheFilesIsNoSavedLogin()
