@@ -10,9 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+QString programPath()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
 QString programFolder()
 {
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    const QString executable = programPath();
     if (!executable.isEmpty())
         return QFileInfo(executable).absolutePath();
     return QCoreApplication::applicationDirPath();

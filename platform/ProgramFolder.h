@@ -2,6 +2,9 @@
 
 #include <QString>
 
+// The running executable's file, links resolved; empty where /proc cannot tell.
+QString programPath();
+
 // The folder of the running executable, without a trailing slash.
 QString programFolder();
 

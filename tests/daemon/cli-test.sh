@@ -1,22 +1,28 @@
 #!/bin/sh
-# cli-test.sh KELVANE
-# The program's command line, run on portable copies in a temporary folder
+# cli-test.sh KELVANE KELVANED
+# The programs' command line, run on portable copies in a temporary folder
 # (program folders, key stores, runtime folder and autostart entry all there).
 # A headless run that logs in is a whole-program test (tests/world/).
 # Prints one line per check.
 set -u
 program=$1
+service=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$program" "$work/kelvane"
+cp "$service" "$work/kelvaned"
 mkdir -m 700 "$work/run"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen
 kelvane="$work/kelvane"
+kelvaned="$work/kelvaned"
 passed=0
 failed=0
 check() { if eval "$2"; then echo "ok: $1"; passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi; }
 
 check "--version" '"$kelvane" --version | grep -q "^kelvane 2.0$"'
+check "kelvane --help tells of the desktop program" '"$kelvane" --help | head -n 1 | grep -qx "Usage: kelvane \[option\]" && "$kelvane" --help | grep -q "notification area"'
+check "kelvaned names itself, not the desktop program it may run without" '[ "$("$kelvaned" --version)" = "kelvaned 2.0" ] && "$kelvaned" --help | head -n 1 | grep -qx "Usage: kelvaned \[option\]" && ! "$kelvaned" --help | grep -q "notification area\|autostart"'
+check "kelvaned --autostart exits with 2 and names the unit" 'out=$("$kelvaned" --autostart on 2>&1); [ $? -eq 2 ] && echo "$out" | grep -q "systemctl --user enable" && [ ! -e "$XDG_CONFIG_HOME/autostart/kelvane.desktop" ]'
 check "an unknown option exits with 2" '"$kelvane" --bogus >/dev/null 2>&1; [ $? -eq 2 ]'
 check "--autostart on writes the entry" '"$kelvane" --autostart on >/dev/null && grep -q "^Exec=\"$work/kelvane\"$" "$XDG_CONFIG_HOME/autostart/kelvane.desktop"'
 check "--autostart off removes it" '"$kelvane" --autostart off >/dev/null && [ ! -e "$XDG_CONFIG_HOME/autostart/kelvane.desktop" ]'
