@@ -33,6 +33,8 @@ check "--save-login stores the login" 'echo secret | "$kelvane" --save-login a.k
 mkdir "$work/second" && cp "$program" "$work/second/kelvane"
 echo bravo2 | "$work/second/kelvane" --save-login bravo.second.example >/dev/null
 check "a second copy keeps its login beside itself, the first copy's stays whole" 'grep -q "^vkl01=br" "$work/second/Vizivuri" && grep -q "^vkl01=a.\*\*\*$" "$work/Vizivuri" && head -n 1 "$work/second/vkl.ini" | grep -q "second\.example###"'
+mkdir -p "$work/fresh/run" "$work/fresh/tmp" && cp "$service" "$work/fresh/kelvaned"
+check "--status for a new user makes no file or folder" 'XDG_RUNTIME_DIR="$work/fresh/run" TMPDIR="$work/fresh/tmp" "$work/fresh/kelvaned" --status >/dev/null; [ $? -eq 3 ] && [ "$(cd "$work/fresh" && find . | sort | tr "\n" " ")" = ". ./kelvaned ./run ./tmp " ]'
 check "--status without a running copy exits with 3" '"$kelvane" --status | grep -q "not running"; [ $? -eq 0 ] && { "$kelvane" --status >/dev/null; [ $? -eq 3 ]; }'
 
 # A full folder: writes beyond the file size limit (1 KiB) fail, in either file.
