@@ -90,7 +90,11 @@ if [ "$(id -u)" = 0 ]; then
     rm -f "$store" && mkdir "$store"
     check "--headless with a folder for a key store says so" 'refuses "Vizivuri is a folder"'
     rm -f "$work/vkl.ini"
-    check "--headless without a saved login exits with 1" 'refuses "No saved login in .*vkl.ini"'
+    # Left by interrupted writes of each file a run writes (the mapping files in the folder it starts from).
+    status_file=$XDG_RUNTIME_DIR/kelvane-$(printf %s "$(cd "$work" && pwd -P)" | sha256sum | cut -c 1-16).status
+    for file in vkl.ini Vizivuri yuming.ini vkldomain.ini jilu.txt shijian.txt; do echo left >"$work/$file.kelvane-tmp-Ab12Cd"; done
+    echo left >"$status_file.kelvane-tmp-Ab12Cd" && echo mine >"$work/vkl.ini.backup"
+    check "--headless without a saved login exits with 1, having removed the temporaries of every file it writes, not a backup" '(cd "$work" && refuses "No saved login in .*vkl.ini") && [ -z "$(find "$work" "$XDG_RUNTIME_DIR" -name "*.kelvane-tmp-*")" ] && [ "$(cat "$work/vkl.ini.backup")" = mine ]'
 else
     echo "skipped: the --headless checks need root for their network namespace"
 fi
