@@ -126,7 +126,7 @@ int runEngine(const EngineFace& face)
             engine.logins.reloadSettingsFiles();
             engine.mappingKeeper.reloadFiles();
         });
-    StatusWatch statusWatch(engine);
+    StatusWatch statusWatch(engine, clock);
     StatusFile statusFile(statusPath);
     statusFile.write(statusWatch.text());
     QObject::connect(&statusWatch, &StatusWatch::textChanged,

@@ -85,10 +85,12 @@ private slots:
         QCOMPARE(judgeStatus(status.text(), when).reasons, QStringList{"no login has succeeded yet"});
         status.logins.insert("a.example", {when, true, "registered"});
         status.publishedAddress = "11.22.33.2";
+        status.publishedSince = when;
         status.mappings.insert("8080 TCP", "11.22.33.2:8080  TCP  192.168.1.10:80");
         const QString text = status.text();
         QVERIFY(text.startsWith("login: a.example 2024-05-01T13:00:00 registered\n"));
-        QVERIFY(text.contains("\npublished address: 11.22.33.2\npublic address: unknown\nrouter: unknown\n"));
+        QVERIFY(text.contains(
+            "\npublished address: 11.22.33.2 since 2024-05-01T13:00:00\npublic address: unknown\nrouter: unknown\n"));
         QVERIFY(text.endsWith("\nmapping: 11.22.33.2:8080  TCP  192.168.1.10:80\n"));
         QVERIFY(judgeStatus(text, when).healthy);
 
