@@ -170,7 +170,7 @@ int measureStall(int seconds, int storedLines)
     const Platform platform = fakes.platformWith(resolver);
     Engine engine(platform, shell.title, folder.path());
     WindowSet windows(platform, shell, engine.loginsView, engine.keeperView);
-    const StatusWatch statusWatch(engine);
+    const StatusWatch statusWatch(engine, fakes.clock);
     StatusFile statusFile(folder.filePath(QStringLiteral("kelvane.status")));
     statusFile.write(statusWatch.text());
     QObject::connect(&statusWatch, &StatusWatch::textChanged, [&statusFile](const QString& text) { statusFile.write(text); });

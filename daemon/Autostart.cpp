@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Console.h"
+#include "platform/ProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +48,7 @@ int setAutostart(bool on)
         printLine(QStringLiteral("Kelvane no longer starts at login: removed %1").arg(path));
         return 0;
     }
-    const QString program = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    const QString program = programPath();
     const QByteArray entry = QStringLiteral("[Desktop Entry]\n"
                                             "Type=Application\n"
                                             "Name=Kelvane\n"

@@ -12,13 +12,13 @@ std::optional<int> runCommandAction(const CommandLine& commandLine, int& argc, c
 {
     switch (commandLine.action) {
     case CommandLine::Action::Help:
-        printLine(usageText());
+        printLine(usageText(commandLine.program));
         return 0;
     case CommandLine::Action::Version:
-        printLine(versionText());
+        printLine(versionText(commandLine.program));
         return 0;
     case CommandLine::Action::UsageError:
-        printErrorLine(commandLine.error + u'\n' + usageText());
+        printErrorLine(commandLine.error + u'\n' + usageText(commandLine.program));
         return 2;
     case CommandLine::Action::Autostart:
         return setAutostart(commandLine.autostartOn);

@@ -7,6 +7,13 @@
 // always has.
 struct CommandLine
 {
+    // The executable: its texts name it, and only the desktop program has a
+    // desktop to start at.
+    enum class Program
+    {
+        Desktop, // kelvane
+        Service, // kelvaned
+    };
     enum class Action
     {
         Run,
@@ -18,6 +25,7 @@ struct CommandLine
         RouterMappings,
         UsageError,
     };
+    Program program = Program::Desktop;
     Action action = Action::Run;
     bool headless = false;
     // Started by the desktop program, which gives the login: none need be saved.
@@ -27,9 +35,12 @@ struct CommandLine
     QString error;  // of a usage error
 };
 
-// `arguments` includes the program name first, as argv does.
+// `arguments` includes the executable first, as argv does; its file name
+// tells the programs apart.
 CommandLine parseCommandLine(const QStringList& arguments);
+// The executable is the running file, whatever link or name started it.
 CommandLine parseCommandLine(int argc, char** argv);
 
-QString usageText();
-QString versionText();
+QString programName(CommandLine::Program program);
+QString usageText(CommandLine::Program program);
+QString versionText(CommandLine::Program program);

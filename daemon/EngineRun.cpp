@@ -83,7 +83,14 @@ int runEngine(const EngineFace& face)
         QDir::setCurrent(folder.folder);
 
     FileKeyStore keyStore(FileKeyStore::pathFor(folder));
-    removeStaleTemporaries({settingsFilePath(folder.folder), keyStore.path()});
+    const QString mappingFolder = MappingFiles::folder(folder);
+    // An interrupted write of any file the run writes leaves a temporary copy
+    // beside it. The engine's settings store names "yuming.ini" and "vkldomain.ini" too.
+    removeStaleTemporaries({settingsFilePath(folder.folder), keyStore.path(),
+                            QDir(folder.folder).filePath(QStringLiteral("yuming.ini")),
+                            QDir(folder.folder).filePath(QStringLiteral("vkldomain.ini")),
+                            MappingFiles::listPath(mappingFolder), MappingFiles::intervalPath(mappingFolder),
+                            statusPath});
     ThreadedHostResolver resolver;
     HostNameLocalAddress localAddress;
     const std::unique_ptr<Browser> browser = face.makeBrowser(output);
@@ -109,7 +116,7 @@ int runEngine(const EngineFace& face)
             return 1;
         }
     }
-    Engine engine(platform, title, MappingFiles::folder(folder));
+    Engine engine(platform, title, mappingFolder);
     const TerminationSignals terminationSignals(
         [&engine] {
             engine.logins.endSession();
@@ -119,7 +126,7 @@ int runEngine(const EngineFace& face)
             engine.logins.reloadSettingsFiles();
             engine.mappingKeeper.reloadFiles();
         });
-    StatusWatch statusWatch(engine);
+    StatusWatch statusWatch(engine, clock);
     StatusFile statusFile(statusPath);
     statusFile.write(statusWatch.text());
     QObject::connect(&statusWatch, &StatusWatch::textChanged,

@@ -150,14 +150,15 @@ void HeadlessOutput::page(const QString& url)
 
 void HeadlessOutput::error(const QString& text)
 {
-    const QString line = m_journal ? QStringLiteral("<%1>").arg(int(LogPriority::Error)) + text : text;
-    printErrorLine(line);
+    const QString line = withControlsEscaped(text);
+    printErrorLine(m_journal ? QStringLiteral("<%1>").arg(int(LogPriority::Error)) + line : line);
 }
 
 void HeadlessOutput::print(LogPriority priority, const QString& text)
 {
+    const QString line = withControlsEscaped(text);
     if (m_journal)
-        m_printOut(QStringLiteral("<%1>").arg(int(priority)) + text);
+        m_printOut(QStringLiteral("<%1>").arg(int(priority)) + line);
     else
-        m_printOut(m_clock.now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + text);
+        m_printOut(m_clock.now().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss ")) + line);
 }

@@ -39,3 +39,19 @@ LogPriority priorityOf(const QString& text, LanguageCode language)
     });
     return warning ? LogPriority::Warning : LogPriority::Information;
 }
+
+QString withControlsEscaped(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code == u'\n')
+            escaped += QStringLiteral("\\n");
+        else if (code < 0x20 || code == 0x7f)
+            escaped += QStringLiteral("\\x%1").arg(int(code), 2, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}

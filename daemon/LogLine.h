@@ -22,3 +22,9 @@ bool saysNothing(const QString& text);
 // Warnings are lines holding the text of a refused or failed login, of a lost
 // public address or of a failed router exchange; every other line is information.
 LogPriority priorityOf(const QString& text, LanguageCode language);
+
+// The text as one line of a log: a line feed shows as the two characters \n,
+// every other C0 control character and DEL as \xHH, so that no text (a domain
+// from the network, a face's status) starts a line of its own or moves a
+// terminal's cursor.
+QString withControlsEscaped(const QString& text);

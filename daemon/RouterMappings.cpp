@@ -1,5 +1,6 @@
 #include "daemon/RouterMappings.h"
 
+#include "daemon/LogLine.h"
 #include "messages/LanguageCode.h"
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
@@ -110,8 +111,9 @@ private:
 
     void print(const RouterMappingList::Result& result)
     {
+        // Any host of the network may describe a mapping as it likes.
         for (const QString& line : RouterMappingList::describe(result, m_nat.LocalIp(), storedMappingLines()))
-            printLine(line);
+            printLine(withControlsEscaped(line));
         finish(result.complete ? 0 : 1);
     }
 

@@ -1,5 +1,5 @@
-// kelvaned: the engine without a screen, for the systemd user unit. It takes
-// the options of kelvane; it always runs as kelvane --headless does.
+// kelvaned: the engine without a screen, for the systemd user unit. It runs
+// as kelvane --headless does and takes kelvane's options but --autostart.
 
 #include "daemon/CommandActions.h"
 #include "daemon/CommandLine.h"

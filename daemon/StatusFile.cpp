@@ -83,13 +83,13 @@ std::optional<QString> statusOnSessionBus(const QString& settingsFolder)
 
 int printStatus()
 {
-    const ProgramFolderChoice folder = chooseProgramFolder(programFolder(), dataHome());
+    // Only a look: a user who never ran the program is left without its folder and lock file.
+    const ProgramFolderChoice folder = findProgramFolder(programFolder(), dataHome());
     if (!folder.error.isEmpty()) {
         printErrorLine(QStringLiteral("Cannot use the folder %1: %2").arg(folder.folder, folder.error));
         return 1;
     }
-    FileInstanceLock probe;
-    if (probe.acquire(folder.folder) != LockOutcome::HeldElsewhere) {
+    if (!FileInstanceLock::isHeld(folder.folder)) {
         printLine(QStringLiteral("Kelvane is not running (settings in %1)").arg(folder.folder));
         return 3;
     }

@@ -13,6 +13,12 @@ QString orUnknown(const QString& value)
     return value.isEmpty() ? QStringLiteral("unknown") : value;
 }
 
+// An address with the time that dates it, so that a monitor can tell which of two is newer.
+QString dated(const QString& address, const QString& word, const QDateTime& time)
+{
+    return address.isEmpty() ? QStringLiteral("unknown") : address + word + time.toString(Qt::ISODate);
+}
+
 } // namespace
 
 QString RunStatus::text() const
@@ -25,8 +31,9 @@ QString RunStatus::text() const
         lines << noLoginYet;
     for (auto server = unansweredSince.cbegin(); server != unansweredSince.cend(); ++server)
         lines << unansweredPrefix + server.key() + sinceWord + server->toString(Qt::ISODate);
-    lines << QStringLiteral("published address: ") + orUnknown(publishedAddress)
-          << QStringLiteral("public address: ") + orUnknown(publicAddress)
+    lines << QStringLiteral("published address: ") + dated(publishedAddress, sinceWord, publishedSince)
+          << QStringLiteral("public address: ") +
+                 dated(publicAddress, QStringLiteral(" seen "), publicAddressSeen)
           << QStringLiteral("router: ") + orUnknown(router)
           << QStringLiteral("router external address: ") + orUnknown(routerExternalAddress);
     for (const QString& line : mappings)

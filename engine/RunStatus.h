@@ -18,7 +18,11 @@ struct RunStatus
     // By server: the first send that no reply has answered yet.
     QMap<QString, QDateTime> unansweredSince;
     QString publishedAddress; // the address the last successful login published
-    QString publicAddress;    // as the provider's page sees this machine
+    QDateTime publishedSince; // the login that first published it
+    // This machine's address as the checks last saw it from outside, and when:
+    // older than the published address, it may be stale.
+    QString publicAddress;
+    QDateTime publicAddressSeen;
     QString router;
     QString routerExternalAddress;
     QMap<QString, QString> mappings; // by public port and protocol: the mapping line

@@ -1,6 +1,8 @@
 #include "engine/StatusWatch.h"
 
 #include "engine/Engine.h"
+#include "platform/Clock.h"
+#include "platform/DottedIPv4.h"
 #include "portmap/MappingLine.h"
 
 namespace {
@@ -28,7 +30,7 @@ QString resultOf(LoginExchange::ReplyKind kind)
 
 } // namespace
 
-StatusWatch::StatusWatch(Engine& engine) : m_engine(engine)
+StatusWatch::StatusWatch(Engine& engine, const Clock& clock) : m_engine(engine), m_clock(clock)
 {
     LoginEngine& logins = engine.logins;
     // The secondary server's line stands beside the primary one's, so that a
@@ -46,11 +48,21 @@ StatusWatch::StatusWatch(Engine& engine) : m_engine(engine)
         // Resends keep the time of the first send nobody answered.
         QObject::connect(session, &LoginSession::loginSent, &logins, [this, server] {
             if (!m_status.unansweredSince.contains(server)) {
-                m_status.unansweredSince.insert(server, QDateTime::currentDateTime());
+                m_status.unansweredSince.insert(server, m_clock.now());
                 update();
             }
         });
     }
+    // A check that found the published address holding saw it from outside:
+    // the router's address proved it, or the provider confirmed it.
+    QObject::connect(&logins.checks(), &AddressChecks::checkStatusShown, &logins,
+                     [this](Messages::CheckStatus status) {
+                         if (status == Messages::CheckStatus::ServerCheckNoChange ||
+                             status == Messages::CheckStatus::ConfirmationMatches) {
+                             notePublicAddress(m_engine.logins.primary().publishedAddress());
+                             update();
+                         }
+                     });
     MappingKeeper& keeper = engine.mappingKeeper;
     QObject::connect(&keeper, &MappingKeeper::mappingAdded, &keeper, [this](const QString& line) {
         m_status.mappings.insert(mappingKey(line), line);
@@ -73,16 +85,31 @@ void StatusWatch::onLoginReply(const QString& domain, LoginExchange::ReplyKind k
     if (result.isEmpty())
         return;
     const bool registered = kind == LoginExchange::ReplyKind::Success;
-    m_status.logins.insert(domain, {QDateTime::currentDateTime(), registered, result});
-    if (registered)
+    const QDateTime now = m_clock.now();
+    m_status.logins.insert(domain, {now, registered, result});
+    if (registered && resolvedAddress != m_status.publishedAddress) {
         m_status.publishedAddress = resolvedAddress;
+        m_status.publishedSince = now;
+    }
     update();
+}
+
+void StatusWatch::notePublicAddress(const QString& address)
+{
+    m_status.publicAddress = address;
+    m_status.publicAddressSeen = m_clock.now();
 }
 
 void StatusWatch::update()
 {
+    // The checks keep what the page said, not when: it is dated when found here.
+    if (const QString page = m_engine.logins.checks().providerPageAddress().trimmed();
+        page != m_pageAddress) {
+        m_pageAddress = page;
+        if (isDottedIPv4(page))
+            notePublicAddress(page);
+    }
     const MappingKeeper& keeper = m_engine.mappingKeeper;
-    m_status.publicAddress = m_engine.logins.checks().providerPageAddress();
     // A NAT-PMP gateway has no name; the protocol is said once a router answered.
     const QString name = keeper.routerName();
     const QString protocol = keeper.routerProtocol();

@@ -17,13 +17,22 @@ namespace {
 // someone else's (or a link to it) could let them hold our lock.
 bool isPrivateFolder(const QByteArray& path)
 {
-    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST)
-        return false;
     struct stat info
     {
     };
     return ::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
            (info.st_mode & 077) == 0;
+}
+
+// A shared lock, let go at once, is refused only while a copy holds the file's.
+bool isHeldAt(const QString& filePath)
+{
+    const int fd = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return false;
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
 }
 
 } // namespace
@@ -72,9 +81,22 @@ LockOutcome FileInstanceLock::acquire(const QString& settingsFolder)
             return outcome;
     }
     const QString fallback = privateFolder();
-    if (!isPrivateFolder(QFile::encodeName(fallback)))
+    const QByteArray fallbackPath = QFile::encodeName(fallback);
+    if ((::mkdir(fallbackPath.constData(), 0700) != 0 && errno != EEXIST) || !isPrivateFolder(fallbackPath))
         return LockOutcome::Undetectable;
     return acquireAt(fallback + u'/' + nameFor(settingsFolder));
+}
+
+bool FileInstanceLock::isHeld(const QString& settingsFolder)
+{
+    if (isHeldAt(ownLockFile(settingsFolder)))
+        return true;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && isHeldAt(runtime + u'/' + nameFor(settingsFolder)))
+        return true;
+    const QString fallback = privateFolder();
+    return isPrivateFolder(QFile::encodeName(fallback)) &&
+           isHeldAt(fallback + u'/' + nameFor(settingsFolder));
 }
 
 bool FileInstanceLock::record(const QByteArray& text)

@@ -37,6 +37,9 @@ public:
     bool record(const QByteArray& text);
     // What the copy holding the lock of `settingsFolder` recorded.
     static QByteArray recordOf(const QString& settingsFolder);
+    // Whether a copy holds the lock of `settingsFolder`, wherever it took it;
+    // makes no file or folder.
+    static bool isHeld(const QString& settingsFolder);
 
     // The per-user fallback folder.
     static QString privateFolder();

@@ -10,9 +10,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+QString programPath()
+{
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
 QString programFolder()
 {
-    const QString executable = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    const QString executable = programPath();
     if (!executable.isEmpty())
         return QFileInfo(executable).absolutePath();
     return QCoreApplication::applicationDirPath();
@@ -41,18 +46,33 @@ QString reasonFor(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString dataFolder(const QString& dataHome)
+{
+    return QDir::cleanPath(dataHome + QStringLiteral("/kelvane"));
+}
+
 } // namespace
 
 ProgramFolderChoice chooseProgramFolder(const QString& executableFolder, const QString& dataHome)
 {
     if (!isInstalledLocation(executableFolder))
         return {executableFolder, false, {}};
-    const QString folder = QDir::cleanPath(dataHome + QStringLiteral("/kelvane"));
+    const QString folder = dataFolder(dataHome);
     if (!QDir().mkpath(QFileInfo(folder).absolutePath()))
         return {folder, true, reasonFor(errno)};
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
         return {folder, true, reasonFor(errno)};
     if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+        return {folder, true, reasonFor(errno)};
+    return {folder, true, {}};
+}
+
+ProgramFolderChoice findProgramFolder(const QString& executableFolder, const QString& dataHome)
+{
+    if (!isInstalledLocation(executableFolder))
+        return {executableFolder, false, {}};
+    const QString folder = dataFolder(dataHome);
+    if (::access(QFile::encodeName(folder).constData(), X_OK) != 0 && errno != ENOENT)
         return {folder, true, reasonFor(errno)};
     return {folder, true, {}};
 }

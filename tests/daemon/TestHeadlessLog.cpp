@@ -43,6 +43,29 @@ private slots:
         QVERIFY(!saysNothing(QStringLiteral("0")));
     }
 
+    void oneLinePerText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("line feed") << "x\nINJECTED=1" << "x\\nINJECTED=1";
+        QTest::newRow("other C0 and DEL") << QString("a\r\x1b[2J\t") + QChar(0) + "\x7f"
+                                          << "a\\x0d\\x1b[2J\\x09\\x00\\x7f";
+        QTest::newRow("the rest kept") << "登录 C:\\n ~" << "登录 C:\\n ~";
+    }
+
+    // The journal takes a line feed for the start of another entry.
+    void oneLinePerText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, line);
+        FakeClock clock;
+        QStringList out;
+        HeadlessOutput output(/*journal=*/true, LanguageCode::Jt, clock,
+                              [&out](const QString& printed) { out << printed; });
+        output.eventLogLine(3, text);
+        QCOMPARE(out, QStringList{"<6>" + line});
+    }
+
     void prioritiesOfFailures()
     {
         const LanguageCode c = LanguageCode::Et;
@@ -62,10 +85,12 @@ private slots:
         QCOMPARE(judgeStatus(status.text(), when).reasons, QStringList{"no login has succeeded yet"});
         status.logins.insert("a.example", {when, true, "registered"});
         status.publishedAddress = "11.22.33.2";
+        status.publishedSince = when;
         status.mappings.insert("8080 TCP", "11.22.33.2:8080  TCP  192.168.1.10:80");
         const QString text = status.text();
         QVERIFY(text.startsWith("login: a.example 2024-05-01T13:00:00 registered\n"));
-        QVERIFY(text.contains("\npublished address: 11.22.33.2\npublic address: unknown\nrouter: unknown\n"));
+        QVERIFY(text.contains(
+            "\npublished address: 11.22.33.2 since 2024-05-01T13:00:00\npublic address: unknown\nrouter: unknown\n"));
         QVERIFY(text.endsWith("\nmapping: 11.22.33.2:8080  TCP  192.168.1.10:80\n"));
         QVERIFY(judgeStatus(text, when).healthy);
 

@@ -1,22 +1,28 @@
 #!/bin/sh
-# cli-test.sh KELVANE
-# The program's command line, run on portable copies in a temporary folder
+# cli-test.sh KELVANE KELVANED
+# The programs' command line, run on portable copies in a temporary folder
 # (program folders, key stores, runtime folder and autostart entry all there).
 # A headless run that logs in is a whole-program test (tests/world/).
 # Prints one line per check.
 set -u
 program=$1
+service=$2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$program" "$work/kelvane"
+cp "$service" "$work/kelvaned"
 mkdir -m 700 "$work/run"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen
 kelvane="$work/kelvane"
+kelvaned="$work/kelvaned"
 passed=0
 failed=0
 check() { if eval "$2"; then echo "ok: $1"; passed=$((passed + 1)); else echo "FAILED: $1"; failed=$((failed + 1)); fi; }
 
 check "--version" '"$kelvane" --version | grep -q "^kelvane 2.0$"'
+check "kelvane --help tells of the desktop program" '"$kelvane" --help | head -n 1 | grep -qx "Usage: kelvane \[option\]" && "$kelvane" --help | grep -q "notification area"'
+check "kelvaned names itself, not the desktop program it may run without" '[ "$("$kelvaned" --version)" = "kelvaned 2.0" ] && "$kelvaned" --help | head -n 1 | grep -qx "Usage: kelvaned \[option\]" && ! "$kelvaned" --help | grep -q "notification area\|autostart"'
+check "kelvaned --autostart exits with 2 and names the unit" 'out=$("$kelvaned" --autostart on 2>&1); [ $? -eq 2 ] && echo "$out" | grep -q "systemctl --user enable" && [ ! -e "$XDG_CONFIG_HOME/autostart/kelvane.desktop" ]'
 check "an unknown option exits with 2" '"$kelvane" --bogus >/dev/null 2>&1; [ $? -eq 2 ]'
 check "--autostart on writes the entry" '"$kelvane" --autostart on >/dev/null && grep -q "^Exec=\"$work/kelvane\"$" "$XDG_CONFIG_HOME/autostart/kelvane.desktop"'
 check "--autostart off removes it" '"$kelvane" --autostart off >/dev/null && [ ! -e "$XDG_CONFIG_HOME/autostart/kelvane.desktop" ]'
@@ -28,6 +34,8 @@ check "--save-login stores the login" 'echo secret | "$kelvane" --save-login a.k
 mkdir "$work/second" && cp "$program" "$work/second/kelvane"
 echo bravo2 | "$work/second/kelvane" --save-login bravo.second.example >/dev/null
 check "a second copy keeps its login beside itself, the first copy's stays whole" 'grep -q "^vkl01=br" "$work/second/Vizivuri" && grep -q "^vkl01=a.\*\*\*$" "$work/Vizivuri" && head -n 1 "$work/second/vkl.ini" | grep -q "second\.example###"'
+mkdir -p "$work/fresh/run" "$work/fresh/tmp" && cp "$service" "$work/fresh/kelvaned"
+check "--status for a new user makes no file or folder" 'XDG_RUNTIME_DIR="$work/fresh/run" TMPDIR="$work/fresh/tmp" "$work/fresh/kelvaned" --status >/dev/null; [ $? -eq 3 ] && [ "$(cd "$work/fresh" && find . | sort | tr "\n" " ")" = ". ./kelvaned ./run ./tmp " ]'
 check "--status without a running copy exits with 3" '"$kelvane" --status | grep -q "not running"; [ $? -eq 0 ] && { "$kelvane" --status >/dev/null; [ $? -eq 3 ]; }'
 
 # A full folder: writes beyond the file size limit (1 KiB) fail, in either file.
@@ -83,7 +91,11 @@ if [ "$(id -u)" = 0 ]; then
     rm -f "$store" && mkdir "$store"
     check "--headless with a folder for a key store says so" 'refuses "Vizivuri is a folder"'
     rm -f "$work/vkl.ini"
-    check "--headless without a saved login exits with 1" 'refuses "No saved login in .*vkl.ini"'
+    # Left by interrupted writes of each file a run writes (the mapping files in the folder it starts from).
+    status_file=$XDG_RUNTIME_DIR/kelvane-$(printf %s "$(cd "$work" && pwd -P)" | sha256sum | cut -c 1-16).status
+    for file in vkl.ini Vizivuri yuming.ini vkldomain.ini jilu.txt shijian.txt; do echo left >"$work/$file.kelvane-tmp-Ab12Cd"; done
+    echo left >"$status_file.kelvane-tmp-Ab12Cd" && echo mine >"$work/vkl.ini.backup"
+    check "--headless without a saved login exits with 1, having removed the temporaries of every file it writes, not a backup" '(cd "$work" && refuses "No saved login in .*vkl.ini") && [ -z "$(find "$work" "$XDG_RUNTIME_DIR" -name "*.kelvane-tmp-*")" ] && [ "$(cat "$work/vkl.ini.backup")" = mine ]'
 else
     echo "skipped: the --headless checks need root for their network namespace"
 fi

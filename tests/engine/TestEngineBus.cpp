@@ -87,7 +87,7 @@ private slots:
         for (const char* server : {"main.second.example", "main2.second.example"})
             fakes.resolver.hosts.insert(QString::fromLatin1(server), {0x7f000001});
         Engine engine(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
-        StatusWatch status(engine);
+        StatusWatch status(engine, fakes.clock);
         QObject host;
         new EngineBus(&host, engine.loginsView, engine.keeperView, status, folder.path());
         QVERIFY(publishEngine(QDBusConnection::connectToBus(address, "engine"), host));
@@ -138,7 +138,7 @@ private slots:
         FakePlatform fakes{folder.path()};
         Engine engine(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
         engine.logins.begin(); // as a service does at start
-        StatusWatch status(engine);
+        StatusWatch status(engine, fakes.clock);
         QObject host;
         new EngineBus(&host, engine.loginsView, engine.keeperView, status, folder.path());
         const QDBusConnection engineBus = QDBusConnection::connectToBus(address, "attached engine");

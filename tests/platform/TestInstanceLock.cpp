@@ -60,12 +60,14 @@ private slots:
         FileInstanceLock probe;
         QCOMPARE(probe.acquire(m_settings.path()), LockOutcome::HeldElsewhere);
         QCOMPARE(FileInstanceLock::recordOf(m_settings.path()), QByteArray("recorded"));
+        QVERIFY(FileInstanceLock::isHeld(m_settings.path()));
 
         holder.closeWriteChannel();
         QVERIFY(holder.waitForFinished(10000));
         QCOMPARE(holder.exitCode(), 0);
         QCOMPARE(tryLock(m_settings.path()), 0);
         QVERIFY(QFileInfo::exists(m_settings.filePath(QStringLiteral("kelvane.lock"))));
+        QVERIFY(!FileInstanceLock::isHeld(m_settings.path()));
     }
 
     void oneNamePerSettingsFolder()
@@ -111,6 +113,7 @@ private slots:
             FileInstanceLock lock;
             QCOMPARE(lock.acquire(settings), LockOutcome::Taken);
             QCOMPARE(FileInstanceLock().acquire(settings), LockOutcome::HeldElsewhere);
+            QVERIFY(FileInstanceLock::isHeld(settings));
             QVERIFY(QFileInfo(privateFolder + u'/' + name).isFile());
             QCOMPARE(QFile::permissions(privateFolder) & 0x0077, QFileDevice::Permissions());
         }

@@ -33,16 +33,20 @@ private slots:
     {
         QTemporaryDir data;
         const QString home = data.filePath("share");
+        const ProgramFolderChoice found = findProgramFolder("/usr/bin", home);
+        QVERIFY(!QFileInfo::exists(home)); // a look makes nothing
         const ProgramFolderChoice choice = chooseProgramFolder("/usr/bin", home);
         QVERIFY(choice.installed);
         QVERIFY(choice.error.isEmpty());
         QCOMPARE(choice.folder, home + "/kelvane");
+        QCOMPARE(found.folder, choice.folder);
         QCOMPARE(QFileInfo(choice.folder).permissions() & 0x0077, QFileDevice::Permissions()); // 0700
         QCOMPARE(chooseProgramFolder("/usr/bin", home).folder, choice.folder);                 // and again
 
         QVERIFY(writeFile(data.filePath("plain"), "not a folder"));
         const ProgramFolderChoice blocked = chooseProgramFolder("/usr/bin", data.filePath("plain"));
         QVERIFY(!blocked.error.isEmpty());
+        QVERIFY(!findProgramFolder("/usr/bin", data.filePath("plain")).error.isEmpty());
         QCOMPARE(blocked.folder, data.filePath("plain") + "/kelvane");
     }
 };
