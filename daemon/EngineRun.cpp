@@ -3,6 +3,7 @@
 #include "daemon/AppTitle.h"
 #include "engine/Engine.h"
 #include "engine/EngineBus.h"
+#include "engine/EngineService.h"
 #include "daemon/HeadlessConsole.h"
 #include "daemon/HeadlessLogin.h"
 #include "daemon/HeadlessOutput.h"
@@ -132,9 +133,9 @@ int runEngine(const EngineFace& face)
     QObject::connect(&statusWatch, &StatusWatch::textChanged,
                      [&statusFile](const QString& text) { statusFile.write(text); });
     // Without a session bus, or with the name taken, the run goes on all the same.
-    QObject busHost;
-    new EngineBus(&busHost, engine.loginsView, engine.keeperView, statusWatch, folder.folder);
-    publishEngine(QDBusConnection::sessionBus(), busHost);
+    EngineService service(engine, statusWatch, platform, folder.folder);
+    new EngineBus(&service, engine.loginsView, engine.keeperView, statusWatch, folder.folder);
+    publishEngine(QDBusConnection::sessionBus(), service);
     if (instance == LockOutcome::Undetectable)
         engine.logins.noteSecondCopyUndetectable();
     return face.show(platform, engine, output);

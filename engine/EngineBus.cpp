@@ -1,5 +1,8 @@
 #include "engine/EngineBus.h"
 
+#include "engine/EngineAddress.h"
+#include "engine/EngineService.h"
+
 #include "engine/StatusWatch.h"
 #include "engine/KeeperView.h"
 #include "engine/LoginsView.h"
@@ -8,8 +11,8 @@
 
 #include <utility>
 
-const QString EngineBus::serviceName = QStringLiteral("example.kelvane.Kelvane");
-const QString EngineBus::objectPath = QStringLiteral("/example/kelvane/Kelvane");
+const QString EngineBus::serviceName = EngineAddress::serviceName;
+const QString EngineBus::objectPath = EngineAddress::objectPath;
 const QString EngineBus::interfaceName = QStringLiteral("example.kelvane.Engine1");
 
 EngineBus::EngineBus(QObject* host, LoginsView& logins, KeeperView& keeper, StatusWatch& status,
@@ -269,14 +272,18 @@ void followEngine(QDBusConnection& bus, const char* name, QObject* receiver, con
 bool publishEngine(QDBusConnection bus, QObject& host)
 {
     auto* adaptor = host.findChild<EngineBus*>();
-    if (!adaptor || !bus.isConnected())
+    auto* service = qobject_cast<EngineService*>(&host);
+    if ((!adaptor && !service) || !bus.isConnected())
         return false;
-    adaptor->m_bus = bus;
     if (!bus.registerObject(EngineBus::objectPath, &host, QDBusConnection::ExportAdaptors))
         return false;
-    if (bus.registerService(EngineBus::serviceName))
-        return true;
-    bus.unregisterObject(EngineBus::objectPath);
-    adaptor->m_bus.reset();
-    return false;
+    if (!bus.registerService(EngineBus::serviceName)) {
+        bus.unregisterObject(EngineBus::objectPath);
+        return false;
+    }
+    if (adaptor)
+        adaptor->m_bus = bus;
+    if (service)
+        service->publishOn(bus);
+    return true;
 }

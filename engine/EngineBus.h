@@ -145,6 +145,7 @@ void callEngine(QDBusConnection& bus, const QString& method, const QVariantList&
 // Delivers the engine's signal `name` to `slot` (SLOT(...)) of `receiver`.
 void followEngine(QDBusConnection& bus, const char* name, QObject* receiver, const char* slot);
 
-// Puts `host` (with its EngineBus) on `bus` under the engine's name; false,
-// and the run goes on without a bus, when there is none or the name is taken.
+// Puts `host` (with its EngineBus, and when it is the EngineService, its
+// interface too) on `bus` under the engine's name; false, and the run goes
+// on without a bus, when there is none or the name is taken.
 bool publishEngine(QDBusConnection bus, QObject& host);

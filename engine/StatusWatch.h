@@ -19,8 +19,9 @@ class StatusWatch : public QObject
 public:
     StatusWatch(Engine& engine, const Clock& clock);
 
-    // The status file's text.
+    // The status file's text, and what it says.
     QString text() const { return m_text; }
+    const RunStatus& status() const { return m_status; }
 
 signals:
     void textChanged(const QString& text);

@@ -111,6 +111,10 @@ public:
     QString routerAddress() const;
     // "UPnP" or "NAT-PMP" once a router answered; empty before.
     QString routerProtocol() const;
+    // The ports other hosts hold on the router ("8080 TCP"), each with its holder.
+    const QHash<QString, QString>& portsHeldByOthers() const { return m_heldByOthers; }
+    // What the router is told each mapping is for.
+    static inline const QString mappingDescription = QStringLiteral("TestUDP");
     TAutoNAT& gateway() { return *m_nat; }
 
     ReapplyState reapplyState = ReapplyState::Idle;

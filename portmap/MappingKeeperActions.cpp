@@ -82,7 +82,7 @@ void MappingKeeper::addStep()
         return;
     }
     const AddUnderWay& add = *m_add;
-    if (m_nat->AddPort(QStringLiteral("TestUDP"), add.mapping.publicPort, add.internalClient,
+    if (m_nat->AddPort(mappingDescription, add.mapping.publicPort, add.internalClient,
                        add.mapping.localPort, add.mapping.protocol)) {
         m_runningAdd = add.line;
         log(Text::addStarted());

@@ -46,6 +46,9 @@ public:
 
     // The address the provider's page showed at the last consistency check.
     QString providerPageAddress() const { return m_providerPageAddress; }
+    // The router's external address was not the published one right after a
+    // login: another NAT (a carrier's) stands between it and the provider.
+    bool routerBehindAnotherNat() const { return m_routerBehindAnotherNat; }
 
     // "Button10": one server check.
     void runServerCheck();

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDBusArgument>
+#include <QList>
+#include <QMetaType>
+#include <QString>
+
+// The typed records of the engine's interface (example.kelvane.Engine2.xml).
+
+// One server's login of one domain.
+struct LoginRecord
+{
+    QString server; // "primary", "secondary"
+    QString domain;
+    QString state;  // "idle", "logging-in", "registered", "refused", "unanswered"
+    QString address;
+    qint64 lastSuccess = 0; // seconds since 1970; 0: never
+    QString lastError;
+
+    friend bool operator==(const LoginRecord&, const LoginRecord&) = default;
+};
+using LoginRecords = QList<LoginRecord>;
+
+// One stored port mapping and what the router made of it.
+struct MappingRecord
+{
+    QString protocol; // "TCP", "UDP"
+    quint16 externalPort = 0;
+    QString internalClient;
+    quint16 internalPort = 0;
+    QString description;
+    QString state; // "pending", "applied"
+    QString reason;
+
+    friend bool operator==(const MappingRecord&, const MappingRecord&) = default;
+};
+using MappingRecords = QList<MappingRecord>;
+
+struct EventRecord
+{
+    qint64 time = 0;
+    QString source;
+    QString severity;
+    QString text;
+
+    friend bool operator==(const EventRecord&, const EventRecord&) = default;
+};
+using EventRecords = QList<EventRecord>;
+
+QDBusArgument& operator<<(QDBusArgument& argument, const LoginRecord& record);
+const QDBusArgument& operator>>(const QDBusArgument& argument, LoginRecord& record);
+QDBusArgument& operator<<(QDBusArgument& argument, const MappingRecord& record);
+const QDBusArgument& operator>>(const QDBusArgument& argument, MappingRecord& record);
+QDBusArgument& operator<<(QDBusArgument& argument, const EventRecord& record);
+const QDBusArgument& operator>>(const QDBusArgument& argument, EventRecord& record);
+
+// Before the first use on a bus.
+void registerEngineRecords();
+
+Q_DECLARE_METATYPE(LoginRecord)
+Q_DECLARE_METATYPE(MappingRecord)
+Q_DECLARE_METATYPE(EventRecord)

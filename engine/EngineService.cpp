@@ -1,0 +1,425 @@
+#include "engine/EngineService.h"
+
+#include "engine/Engine.h"
+#include "engine/EngineAddress.h"
+#include "engine/StatusWatch.h"
+#include "Engine2Adaptor.h"
+#include "platform/Platform.h"
+#include "portmap/MappingLine.h"
+#include "settings/InputRules.h"
+#include "settings/MultiUserList.h"
+#include "settings/SettingsLines.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QMetaProperty>
+#include <QTimer>
+
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+const QString invalidArgument = QStringLiteral("example.kelvane.Error.InvalidArgument");
+const QString busy = QStringLiteral("example.kelvane.Error.Busy");
+
+QString sourceOfLine(int index)
+{
+    switch (index) {
+    case 0:
+        return QStringLiteral("primary");
+    case 1:
+        return QStringLiteral("secondary");
+    case 2:
+        return QStringLiteral("account");
+    }
+    return QStringLiteral("history");
+}
+
+QString firstProblem(std::initializer_list<QString> problems)
+{
+    for (const QString& problem : problems)
+        if (!problem.isEmpty())
+            return problem;
+    return {};
+}
+
+} // namespace
+
+const QString EngineService::interfaceName = QStringLiteral("example.kelvane.Engine2");
+
+EngineService::EngineService(Engine& engine, const StatusWatch& status, const Platform& platform,
+                             QString settingsFolder, QObject* parent)
+    : QObject(parent), m_engine(engine), m_status(status), m_clock(platform.clock), m_languageId(platform.language.languageId()),
+      m_settingsFolder(std::move(settingsFolder)), m_logins(engine.logins, platform.clock)
+{
+    registerEngineRecords();
+    new Engine2Adaptor(this);
+    LoginEngine& logins = engine.logins;
+    MappingKeeper& keeper = engine.mappingKeeper;
+    connect(&logins, &LoginEngine::logLineSet, this,
+            [this](int index, const QString& text) { record(sourceOfLine(index), QStringLiteral("info"), text); });
+    connect(&logins, &LoginEngine::logLineAppended, this,
+            [this](const QString& text) { record(QStringLiteral("history"), QStringLiteral("info"), text); });
+    connect(&logins, &LoginEngine::statusChanged, this,
+            [this](const QString& text) { record(QStringLiteral("status"), QStringLiteral("info"), text); });
+    connect(&keeper, &MappingKeeper::logged, this, [this](const QString& line) {
+        if (!line.isEmpty())
+            record(QStringLiteral("router"), QStringLiteral("info"), line);
+    });
+    connect(&keeper, &MappingKeeper::addRefused, this,
+            [this](const QString& text) { record(QStringLiteral("router"), QStringLiteral("warning"), text); });
+    connect(&keeper, &MappingKeeper::fileWritten, this, [this](const QString& file, const WriteResult& result) {
+        if (!result.ok())
+            record(QStringLiteral("router"), QStringLiteral("error"), file + QStringLiteral(": ") + result.error);
+    });
+
+    LoginSession& primary = logins.primary();
+    connect(&primary, &LoginSession::localAddressChanged, this, [this](const QString& address) {
+        m_localAddress = address;
+        scheduleAnnouncement();
+    });
+    connect(&status, &StatusWatch::textChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&keeper, &MappingKeeper::mappingAdded, this, [this](const QString& line) {
+        if (const auto ports = MappingLine::ports(line); ports && !m_applied.contains(MappingLine::key(*ports)))
+            m_applied << MappingLine::key(*ports);
+        scheduleAnnouncement();
+    });
+    connect(&keeper, &MappingKeeper::mappingDeleted, this, [this](const QString& line) {
+        if (const auto ports = MappingLine::ports(line))
+            m_applied.removeAll(MappingLine::key(*ports));
+        scheduleAnnouncement();
+    });
+    connect(&keeper, &MappingKeeper::statusChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&keeper, &MappingKeeper::externalAddressChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&keeper, &MappingKeeper::linesChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&logins, &LoginEngine::optionsChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&engine.state, &ClientState::autoLoginChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&engine.state, &ClientState::multiUserLinesChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&m_logins, &LoginRecordsWatch::changed, this, &EngineService::scheduleAnnouncement);
+    m_announced = currentProperties();
+}
+
+void EngineService::publishOn(const QDBusConnection& bus)
+{
+    m_bus = bus;
+}
+
+QString EngineService::publishedAddress() const
+{
+    return m_status.status().publishedAddress;
+}
+
+qlonglong EngineService::publishedAt() const
+{
+    return seconds(m_status.status().publishedSince);
+}
+
+QString EngineService::publicAddress() const
+{
+    return m_status.status().publicAddress;
+}
+
+qlonglong EngineService::publicAddressSeenAt() const
+{
+    return seconds(m_status.status().publicAddressSeen);
+}
+
+QString EngineService::routerExternalAddress() const
+{
+    const ClientState& state = m_engine.state;
+    return state.routerAddressKnown() ? state.routerExternalAddress() : QString();
+}
+
+bool EngineService::carrierNat() const
+{
+    return m_engine.logins.checks().routerBehindAnotherNat();
+}
+
+QString EngineService::routerProtocol() const
+{
+    return m_engine.mappingKeeper.routerProtocol();
+}
+
+QString EngineService::routerAddress() const
+{
+    return routerProtocol().isEmpty() ? QString() : m_engine.mappingKeeper.routerAddress();
+}
+
+QString EngineService::routerName() const
+{
+    return routerProtocol().isEmpty() ? QString() : m_engine.mappingKeeper.routerName();
+}
+
+bool EngineService::routerReachable() const
+{
+    return !routerProtocol().isEmpty() && m_engine.state.routerAnswering();
+}
+
+MappingRecords EngineService::mappings() const
+{
+    MappingRecords records;
+    const MappingKeeper& keeper = m_engine.mappingKeeper;
+    for (const QString& line : keeper.lines()) {
+        const auto ports = MappingLine::ports(line);
+        if (!ports)
+            continue;
+        const QString key = MappingLine::key(*ports);
+        const QString holder = keeper.portsHeldByOthers().value(key);
+        const QString state = m_applied.contains(key) ? QStringLiteral("applied")
+                              : holder.isEmpty()      ? QStringLiteral("pending")
+                                                      : QStringLiteral("held");
+        records << MappingRecord{ports->protocol,
+                                 quint16(ports->publicPort),
+                                 ports->localAddress,
+                                 quint16(ports->localPort),
+                                 MappingKeeper::mappingDescription,
+                                 state,
+                                 holder.isEmpty() ? QString() : QStringLiteral("held by ") + holder};
+    }
+    return records;
+}
+
+bool EngineService::autoLogin() const
+{
+    return m_engine.state.autoLogin();
+}
+
+bool EngineService::multiUser() const
+{
+    return m_engine.state.settingOn(SettingsLine::MultiUser);
+}
+
+bool EngineService::runHidden() const
+{
+    return m_engine.state.settingOn(SettingsLine::RunHidden);
+}
+
+bool EngineService::resolveLocal() const
+{
+    return m_engine.state.resolveLocalTicked();
+}
+
+QString EngineService::fixedAddress() const
+{
+    return m_engine.state.fixedAddress().value_or(QString());
+}
+
+bool EngineService::addressCheck() const
+{
+    return m_engine.mappingKeeper.addressCheckTimer.isRunning();
+}
+
+uint EngineService::addressCheckSeconds() const
+{
+    return uint(m_engine.mappingKeeper.intervalLines().value(0).trimmed().toUInt());
+}
+
+QStringList EngineService::multiUserDomains() const
+{
+    QStringList domains;
+    for (const QString& line : m_engine.state.multiUserLines())
+        domains << MultiUserList::entryDomain(line);
+    return domains;
+}
+
+void EngineService::LogIn(const QString& domain, const QString& password)
+{
+    if (admitted(firstProblem({InputRules::domainProblem(domain), InputRules::passwordProblem(password, m_languageId)})))
+        m_engine.logins.logIn(domain.trimmed(), password);
+}
+
+void EngineService::SaveLogin(const QString& domain, const QString& password)
+{
+    if (!admitted(firstProblem({InputRules::domainProblem(domain), InputRules::passwordProblem(password, m_languageId)})))
+        return;
+    m_engine.logins.setFormCredentials(domain.trimmed(), password);
+    m_engine.logins.setAutoLogin(true);
+}
+
+void EngineService::ForgetLogin()
+{
+    m_engine.logins.setAutoLogin(false);
+}
+
+void EngineService::AddListEntry(const QString& domain, const QString& password)
+{
+    if (admitted(firstProblem({InputRules::domainProblem(domain), InputRules::passwordProblem(password, m_languageId),
+                               InputRules::listSizeProblem(m_engine.state.multiUserLines().size() + 1)})))
+        m_engine.logins.addListEntry(domain.trimmed(), password);
+}
+
+void EngineService::RemoveListEntry(const QString& domain)
+{
+    const QStringList lines = m_engine.state.multiUserLines();
+    const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& entry) {
+        return MultiUserList::entryDomain(entry).compare(domain.trimmed(), Qt::CaseInsensitive) == 0;
+    });
+    if (admitted(line == lines.end() ? QStringLiteral("the domain is not in the list") : QString()))
+        m_engine.logins.removeListEntry(*line);
+}
+
+void EngineService::SetAutoLogin(bool on)
+{
+    m_engine.logins.setAutoLogin(on);
+}
+
+void EngineService::SetMultiUser(bool on)
+{
+    m_engine.logins.setMultiUserOption(on);
+}
+
+void EngineService::SetRunHidden(bool on)
+{
+    m_engine.logins.setRunHiddenOption(on);
+}
+
+void EngineService::SetResolveLocal(bool on)
+{
+    m_engine.logins.setResolveLocalOption(on);
+}
+
+void EngineService::SetFixedAddress(const QString& address)
+{
+    if (address.isEmpty())
+        m_engine.logins.setFixedAddressOption(std::nullopt);
+    else if (admitted(InputRules::ipv4Problem(address)))
+        m_engine.logins.setFixedAddressOption(address);
+}
+
+void EngineService::SetAddressCheck(bool on, uint seconds)
+{
+    const QString secondsText = QString::number(seconds);
+    if (!admitted(InputRules::checkIntervalProblem(secondsText)))
+        return;
+    m_engine.mappingKeeper.setAddressCheck(on, secondsText);
+    m_engine.mappingKeeper.saveAddressCheckInterval(secondsText);
+    scheduleAnnouncement();
+}
+
+void EngineService::AddMapping(const QString& protocol, ushort externalPort, const QString& internalClient,
+                               ushort internalPort)
+{
+    if (!admitted(firstProblem({InputRules::protocolProblem(protocol), InputRules::portProblem(externalPort),
+                                InputRules::ipv4Problem(internalClient), InputRules::portProblem(internalPort),
+                                InputRules::listSizeProblem(m_engine.mappingKeeper.lines().size() + 1)})))
+        return;
+    MappingKeeper& keeper = m_engine.mappingKeeper;
+    if (!keeper.executeEnabled()) {
+        sendErrorReply(busy, QStringLiteral("another mapping is being added or deleted"));
+        return;
+    }
+    keeper.execute({MappingKeeper::Action::Add, protocol, QString::number(externalPort), internalClient,
+                    QString::number(internalPort)});
+}
+
+void EngineService::DeleteMapping(const QString& protocol, ushort externalPort)
+{
+    if (!admitted(firstProblem({InputRules::protocolProblem(protocol), InputRules::portProblem(externalPort)})))
+        return;
+    MappingKeeper& keeper = m_engine.mappingKeeper;
+    const QStringList lines = keeper.lines();
+    const auto stored = std::find_if(lines.begin(), lines.end(), [&](const QString& line) {
+        const auto ports = MappingLine::ports(line);
+        return ports && ports->protocol == protocol && ports->publicPort == externalPort;
+    });
+    if (!admitted(stored == lines.end() ? QStringLiteral("no such mapping is stored") : QString()))
+        return;
+    if (!keeper.executeEnabled()) {
+        sendErrorReply(busy, QStringLiteral("another mapping is being added or deleted"));
+        return;
+    }
+    const auto ports = MappingLine::ports(*stored);
+    keeper.execute({MappingKeeper::Action::Delete, protocol, QString::number(externalPort), ports->localAddress,
+                    QString::number(ports->localPort)});
+}
+
+void EngineService::ReapplyMappings()
+{
+    if (!m_engine.mappingKeeper.reapplyEnabled()) {
+        sendErrorReply(busy, QStringLiteral("the mappings are being applied"));
+        return;
+    }
+    m_engine.mappingKeeper.reapplyAll();
+}
+
+QStringList EngineService::ListRouterMappings()
+{
+    setDelayedReply(true);
+    m_listingCallers.append({connection(), message()});
+    if (m_listingCallers.size() > 1)
+        return {};
+    m_engine.mappingKeeper.listRouterMappings([this](const QStringList& lines) {
+        for (auto& [bus, call] : std::exchange(m_listingCallers, {}))
+            bus.send(call.createReply(lines));
+    });
+    return {};
+}
+
+EventRecords EngineService::RecentEvents(uint count) const
+{
+    const std::size_t taken = std::min<std::size_t>(count, m_events.size());
+    return EventRecords(m_events.end() - qsizetype(taken), m_events.end());
+}
+
+void EngineService::Quit()
+{
+    m_engine.logins.endSession();
+    QCoreApplication::exit(0);
+}
+
+bool EngineService::admitted(const QString& problem)
+{
+    if (problem.isEmpty())
+        return true;
+    if (calledFromDBus())
+        sendErrorReply(invalidArgument, problem);
+    return false;
+}
+
+void EngineService::record(const QString& source, const QString& severity, const QString& text)
+{
+    const EventRecord event{m_clock.now().toSecsSinceEpoch(), source, severity, text};
+    if (m_events.size() == keptEvents)
+        m_events.pop_front();
+    m_events.push_back(event);
+    emit Event(event.time, event.source, event.severity, event.text);
+    scheduleAnnouncement();
+}
+
+void EngineService::scheduleAnnouncement()
+{
+    if (m_announcing)
+        return;
+    m_announcing = true;
+    QTimer::singleShot(0, this, &EngineService::announceChanges);
+}
+
+void EngineService::announceChanges()
+{
+    m_announcing = false;
+    const QVariantMap current = currentProperties();
+    QVariantMap changed;
+    for (auto property = current.begin(); property != current.end(); ++property)
+        if (m_announced.value(property.key()) != property.value())
+            changed.insert(property.key(), property.value());
+    m_announced = current;
+    if (changed.isEmpty() || !m_bus)
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal(
+        EngineAddress::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
+    signal << interfaceName << changed << QStringList();
+    m_bus->send(signal);
+}
+
+QVariantMap EngineService::currentProperties() const
+{
+    QVariantMap properties;
+    const QMetaObject* meta = metaObject();
+    for (int index = meta->propertyOffset(); index < meta->propertyCount(); ++index) {
+        const QMetaProperty property = meta->property(index);
+        properties.insert(QString::fromLatin1(property.name()), property.read(this));
+    }
+    return properties;
+}

@@ -1,0 +1,133 @@
+#pragma once
+
+#include "engine/EngineRecords.h"
+#include "engine/LoginRecordsWatch.h"
+
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <QVariantMap>
+
+#include <deque>
+#include <optional>
+#include <utility>
+
+class Clock;
+class Engine;
+class StatusWatch;
+struct Platform;
+
+// The engine as a service on the session bus (example.kelvane.Engine2.xml,
+// whose generated adaptor calls these members): what it does, in a service's
+// words, and the actions a script or a face may ask for. Every argument is
+// checked at the door: a refusal is a D-Bus error and changes nothing.
+// Changed properties are announced with PropertiesChanged.
+class EngineService : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_PROPERTY(LoginRecords Logins READ logins)
+    Q_PROPERTY(QString LocalAddress READ localAddress)
+    Q_PROPERTY(QString PublishedAddress READ publishedAddress)
+    Q_PROPERTY(qlonglong PublishedAt READ publishedAt)
+    Q_PROPERTY(QString PublicAddress READ publicAddress)
+    Q_PROPERTY(qlonglong PublicAddressSeenAt READ publicAddressSeenAt)
+    Q_PROPERTY(QString RouterExternalAddress READ routerExternalAddress)
+    Q_PROPERTY(bool CarrierNat READ carrierNat)
+    Q_PROPERTY(QString RouterProtocol READ routerProtocol)
+    Q_PROPERTY(QString RouterAddress READ routerAddress)
+    Q_PROPERTY(QString RouterName READ routerName)
+    Q_PROPERTY(bool RouterReachable READ routerReachable)
+    Q_PROPERTY(MappingRecords Mappings READ mappings)
+    Q_PROPERTY(bool AutoLogin READ autoLogin)
+    Q_PROPERTY(bool MultiUser READ multiUser)
+    Q_PROPERTY(bool RunHidden READ runHidden)
+    Q_PROPERTY(bool ResolveLocal READ resolveLocal)
+    Q_PROPERTY(QString FixedAddress READ fixedAddress)
+    Q_PROPERTY(bool AddressCheck READ addressCheck)
+    Q_PROPERTY(uint AddressCheckSeconds READ addressCheckSeconds)
+    Q_PROPERTY(QStringList MultiUserDomains READ multiUserDomains)
+    Q_PROPERTY(QString SettingsFolder READ settingsFolder)
+
+public:
+    static const QString interfaceName;
+    static constexpr int keptEvents = 500;
+
+    EngineService(Engine& engine, const StatusWatch& status, const Platform& platform, QString settingsFolder,
+                  QObject* parent = nullptr);
+    // Where PropertiesChanged goes, once the engine is published there.
+    void publishOn(const QDBusConnection& bus);
+
+    LoginRecords logins() const { return m_logins.records(); }
+    QString localAddress() const { return m_localAddress; }
+    QString publishedAddress() const;
+    qlonglong publishedAt() const;
+    QString publicAddress() const;
+    qlonglong publicAddressSeenAt() const;
+    QString routerExternalAddress() const;
+    bool carrierNat() const;
+    QString routerProtocol() const;
+    QString routerAddress() const;
+    QString routerName() const;
+    bool routerReachable() const;
+    MappingRecords mappings() const;
+    bool autoLogin() const;
+    bool multiUser() const;
+    bool runHidden() const;
+    bool resolveLocal() const;
+    QString fixedAddress() const;
+    bool addressCheck() const;
+    uint addressCheckSeconds() const;
+    QStringList multiUserDomains() const;
+    QString settingsFolder() const { return m_settingsFolder; }
+
+    // The actions, as the adaptor hands them over.
+    void LogIn(const QString& domain, const QString& password);
+    void SaveLogin(const QString& domain, const QString& password);
+    void ForgetLogin();
+    void AddListEntry(const QString& domain, const QString& password);
+    void RemoveListEntry(const QString& domain);
+    void SetAutoLogin(bool on);
+    void SetMultiUser(bool on);
+    void SetRunHidden(bool on);
+    void SetResolveLocal(bool on);
+    void SetFixedAddress(const QString& address);
+    void SetAddressCheck(bool on, uint seconds);
+    void AddMapping(const QString& protocol, ushort externalPort, const QString& internalClient,
+                    ushort internalPort);
+    void DeleteMapping(const QString& protocol, ushort externalPort);
+    void ReapplyMappings();
+    QStringList ListRouterMappings();
+    EventRecords RecentEvents(uint count) const;
+    void Quit();
+
+signals:
+    void Event(qlonglong time, const QString& source, const QString& severity, const QString& text);
+
+private:
+    static qlonglong seconds(const QDateTime& time) { return time.isValid() ? time.toSecsSinceEpoch() : 0; }
+    // False, with the error sent, when `problem` says why the call is refused.
+    bool admitted(const QString& problem);
+    void record(const QString& source, const QString& severity, const QString& text);
+    // Announces, once the current event is handled, what changed.
+    void scheduleAnnouncement();
+    void announceChanges();
+    QVariantMap currentProperties() const;
+
+    Engine& m_engine;
+    const StatusWatch& m_status;
+    Clock& m_clock;
+    int m_languageId;
+    QString m_settingsFolder;
+    std::optional<QDBusConnection> m_bus;
+    LoginRecordsWatch m_logins;
+    QString m_localAddress;
+    QStringList m_applied; // keys ("8080 TCP") of the stored mappings the router took
+    std::deque<EventRecord> m_events;
+    QVariantMap m_announced;
+    bool m_announcing = false;
+    // Every caller of ListRouterMappings waits for the one listing under way.
+    QList<std::pair<QDBusConnection, QDBusMessage>> m_listingCallers;
+};
