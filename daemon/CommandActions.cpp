@@ -28,7 +28,7 @@ std::optional<int> runCommandAction(const CommandLine& commandLine, int& argc, c
     }
     case CommandLine::Action::Status: {
         const QCoreApplication application(argc, argv);
-        return printStatus();
+        return printStatus(commandLine.statusJson);
     }
     case CommandLine::Action::RouterMappings: {
         const QCoreApplication application(argc, argv);

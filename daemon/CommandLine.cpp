@@ -16,8 +16,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption autostart(QStringLiteral("autostart"), {}, QStringLiteral("on|off"));
     const QCommandLineOption saveLogin(QStringLiteral("save-login"), {}, QStringLiteral("domain"));
     const QCommandLineOption status(QStringLiteral("status"), {});
+    const QCommandLineOption json(QStringLiteral("json"), {});
     const QCommandLineOption routerMappings(QStringLiteral("router-mappings"), {});
-    parser.addOptions({help, version, headless, forDesktop, autostart, saveLogin, status, routerMappings});
+    parser.addOptions({help, version, headless, forDesktop, autostart, saveLogin, status, json, routerMappings});
 
     CommandLine result;
     if (!arguments.isEmpty() &&
@@ -35,6 +36,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
             QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().first()));
     result.forDesktop = parser.isSet(forDesktop);
     result.headless = parser.isSet(headless) || result.forDesktop;
+    if (parser.isSet(json) && !parser.isSet(status))
+        return usageError(QStringLiteral("--json goes with --status"));
     if (parser.isSet(help)) {
         result.action = CommandLine::Action::Help;
     } else if (parser.isSet(version)) {
@@ -54,6 +57,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.domain = parser.value(saveLogin);
     } else if (parser.isSet(status)) {
         result.action = CommandLine::Action::Status;
+        result.statusJson = parser.isSet(json);
     } else if (parser.isSet(routerMappings)) {
         result.action = CommandLine::Action::RouterMappings;
     }
@@ -85,6 +89,8 @@ const char* const commonOptions =
     "                           server's last login succeeded, 1 when one failed or\n"
     "                           went unanswered or none succeeded yet, 3 when none\n"
     "                           runs\n"
+    "      --status --json      the same as one JSON object, with the engine's\n"
+    "                           interface (example.kelvane.Engine2) under \"engine\"\n"
     "      --router-mappings    every port mapping the router holds, one a line,\n"
     "                           marking this machine's and the stored ones\n";
 

@@ -31,6 +31,7 @@ struct CommandLine
     // Started by the desktop program, which gives the login: none need be saved.
     bool forDesktop = false;
     bool autostartOn = false;
+    bool statusJson = false; // --status --json
     QString domain; // of --save-login
     QString error;  // of a usage error
 };

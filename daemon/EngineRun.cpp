@@ -21,6 +21,7 @@
 #include "settings/SettingsLines.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QDir>
 
 namespace {
@@ -111,7 +112,8 @@ int runEngine(const EngineFace& face)
                             NatPmpAim::defaultGateway()};
 
     if (face.headless && !face.loginFromDesktop) {
-        const QString problem = headlessLoginProblem(keyStore, folder.folder, language.languageId());
+        const QString problem = headlessLoginProblem(keyStore, folder.folder, language.languageId(),
+                                                    QFileInfo(QCoreApplication::applicationFilePath()).fileName());
         if (!problem.isEmpty()) {
             output.error(problem);
             return 1;

@@ -1,5 +1,9 @@
 #include "daemon/StatusFile.h"
 
+#include "daemon/StatusJson.h"
+#include "engine/EngineAddress.h"
+#include "engine/EngineService.h"
+
 #include "engine/EngineBus.h"
 #include "engine/RunStatus.h"
 #include "platform/AtomicFile.h"
@@ -8,6 +12,8 @@
 #include "platform/ProgramFolder.h"
 
 #include <QDBusInterface>
+#include <QDBusMessage>
+#include <QJsonDocument>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,21 +85,47 @@ std::optional<QString> statusOnSessionBus(const QString& settingsFolder)
     return text.isValid() ? std::optional(text.toString()) : std::nullopt;
 }
 
+// The engine's interface as it stands, when the engine of these files is on the bus.
+QVariantMap engineOnSessionBus(const QString& settingsFolder)
+{
+    QDBusMessage getAll = QDBusMessage::createMethodCall(EngineAddress::serviceName, EngineAddress::objectPath,
+                                                         QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                         QStringLiteral("GetAll"));
+    getAll << EngineService::interfaceName;
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(getAll, QDBus::Block, 5000);
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return {};
+    const auto properties = qdbus_cast<QVariantMap>(reply.arguments().first());
+    return properties.value(QStringLiteral("SettingsFolder")).toString() == settingsFolder ? properties
+                                                                                            : QVariantMap();
+}
+
 } // namespace
 
-int printStatus()
+int printStatus(bool json)
 {
     // Only a look: a user who never ran the program is left without its folder and lock file.
     const ProgramFolderChoice folder = findProgramFolder(programFolder(), dataHome());
+    const auto answer = [&](int exitStatus, const QStringList& lines, const QStringList& reasons,
+                            const QVariantMap& engine = {}) {
+        if (json)
+            printLine(QString::fromUtf8(
+                QJsonDocument(statusJson(exitStatus != 3, exitStatus == 0, reasons, folder.folder, engine))
+                    .toJson(QJsonDocument::Compact)));
+        else
+            for (const QString& line : lines)
+                printLine(line);
+        return exitStatus;
+    };
     if (!folder.error.isEmpty()) {
-        printErrorLine(QStringLiteral("Cannot use the folder %1: %2").arg(folder.folder, folder.error));
-        return 1;
+        const QString why = QStringLiteral("Cannot use the folder %1: %2").arg(folder.folder, folder.error);
+        if (!json)
+            printErrorLine(why);
+        return answer(1, {}, {why});
     }
-    if (!FileInstanceLock::isHeld(folder.folder)) {
-        printLine(QStringLiteral("Kelvane is not running (settings in %1)").arg(folder.folder));
-        return 3;
-    }
-    printLine(QStringLiteral("Kelvane is running (settings in %1)").arg(folder.folder));
+    if (!FileInstanceLock::isHeld(folder.folder))
+        return answer(3, {QStringLiteral("Kelvane is not running (settings in %1)").arg(folder.folder)}, {});
+    QStringList lines{QStringLiteral("Kelvane is running (settings in %1)").arg(folder.folder)};
     QString text;
     if (const auto fromBus = statusOnSessionBus(folder.folder)) {
         text = *fromBus;
@@ -102,14 +134,15 @@ int printStatus()
         const QString recorded = QString::fromUtf8(FileInstanceLock::recordOf(folder.folder));
         QFile file(recorded.isEmpty() ? statusFilePath(folder.folder) : recorded);
         if (!file.open(QIODevice::ReadOnly)) {
-            printLine(QStringLiteral("No status yet (%1): no login has succeeded yet").arg(file.fileName()));
-            return 1;
+            const QString why = QStringLiteral("no login has succeeded yet");
+            lines << QStringLiteral("No status yet (%1): %2").arg(file.fileName(), why);
+            return answer(1, lines, {why});
         }
         text = QString::fromUtf8(file.readAll());
     }
-    printLine(text.trimmed());
+    lines << text.trimmed();
     const StatusVerdict verdict = judgeStatus(text, QDateTime::currentDateTime());
     for (const QString& reason : verdict.reasons)
-        printLine(QStringLiteral("Not healthy: ") + reason);
-    return verdict.healthy ? 0 : 1;
+        lines << QStringLiteral("Not healthy: ") + reason;
+    return answer(verdict.healthy ? 0 : 1, lines, verdict.reasons, engineOnSessionBus(folder.folder));
 }

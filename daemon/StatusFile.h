@@ -41,4 +41,4 @@ private:
 // `--status`: prints whether a copy runs for these settings and what its
 // status file says, making no file or folder; 0 when it runs and every
 // server's last login succeeded, 3 when no copy runs, 1 otherwise with the reason.
-int printStatus();
+int printStatus(bool json);

@@ -64,7 +64,7 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
     QCoreApplication::setApplicationName(applicationTitle(language.languageId()));
     FileKeyStore keyStore(FileKeyStore::pathFor(folder));
     DesktopBrowser browser;
-    const bool loginSaved = headlessLoginProblem(keyStore, folder.folder, language.languageId()).isEmpty();
+    const bool loginSaved = headlessLoginProblem(keyStore, folder.folder, language.languageId(), QStringLiteral("kelvane")).isEmpty();
     const QString service = QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaned");
     const QDBusConnection bus = QDBusConnection::sessionBus();
     DesktopAttach attach(

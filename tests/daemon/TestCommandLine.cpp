@@ -25,6 +25,8 @@ private slots:
                                     << "a.example";
         QTest::newRow("save-login bare") << QStringList{"--save-login"} << int(A::UsageError) << "";
         QTest::newRow("status") << QStringList{"--status"} << int(A::Status) << "";
+        QTest::newRow("status as JSON") << QStringList{"--status", "--json"} << int(A::Status) << "json";
+        QTest::newRow("JSON alone") << QStringList{"--json"} << int(A::UsageError) << "";
         QTest::newRow("router mappings") << QStringList{"--router-mappings"} << int(A::RouterMappings) << "";
         QTest::newRow("unknown") << QStringList{"--bogus"} << int(A::UsageError) << "";
         QTest::newRow("stray argument") << QStringList{"extra"} << int(A::UsageError) << "";
@@ -44,6 +46,7 @@ private slots:
         if (line.action == CommandLine::Action::Autostart)
             QCOMPARE(line.autostartOn, detail == "on");
         QCOMPARE(line.headless, detail == "headless");
+        QCOMPARE(line.statusJson, detail == "json");
     }
 };
 

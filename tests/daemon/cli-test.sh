@@ -36,6 +36,7 @@ echo bravo2 | "$work/second/kelvane" --save-login bravo.second.example >/dev/nul
 check "a second copy keeps its login beside itself, the first copy's stays whole" 'grep -q "^vkl01=br" "$work/second/Vizivuri" && grep -q "^vkl01=a.\*\*\*$" "$work/Vizivuri" && head -n 1 "$work/second/vkl.ini" | grep -q "second\.example###"'
 mkdir -p "$work/fresh/run" "$work/fresh/tmp" && cp "$service" "$work/fresh/kelvaned"
 check "--status for a new user makes no file or folder" 'XDG_RUNTIME_DIR="$work/fresh/run" TMPDIR="$work/fresh/tmp" "$work/fresh/kelvaned" --status >/dev/null; [ $? -eq 3 ] && [ "$(cd "$work/fresh" && find . | sort | tr "\n" " ")" = ". ./kelvaned ./run ./tmp " ]'
+check "--status --json without a running copy: one JSON object, not running, exit 3" 'out=$("$kelvane" --status --json); [ $? -eq 3 ] && echo "$out" | python3 -c "import json,sys; s=json.load(sys.stdin); sys.exit(not (s[\"running\"] is False and s[\"engine\"] is None))"'
 check "--status without a running copy exits with 3" '"$kelvane" --status | grep -q "not running"; [ $? -eq 0 ] && { "$kelvane" --status >/dev/null; [ $? -eq 3 ]; }'
 
 # A full folder: writes beyond the file size limit (1 KiB) fail, in either file.
@@ -74,6 +75,7 @@ if [ "$(id -u)" = 0 ]; then
     tries=50
     while [ "$tries" -gt 0 ] && ! on_bus; do sleep 0.2; tries=$((tries - 1)); done
     check "the running copy is on the session bus, and --status asks it there" 'on_bus && mkdir "$work/aside" && mv "$XDG_RUNTIME_DIR"/*.status "$work/aside/" && "$kelvane" --status | grep -q "^router: "; ok=$?; mv "$work/aside"/*.status "$XDG_RUNTIME_DIR/"; [ $ok -eq 0 ]'
+    check "--status --json with a running copy: its interface's state under engine, not healthy, exit 1" 'out=$("$kelvane" --status --json); [ $? -eq 1 ] && echo "$out" | python3 -c "import json,sys; s=json.load(sys.stdin); e=s[\"engine\"]; sys.exit(not (s[\"running\"] and not s[\"healthy\"] and s[\"reasons\"] and isinstance(e[\"Logins\"], list) and isinstance(e[\"Mappings\"], list) and \"Password\" not in e))"'
     unset DBUS_SESSION_BUS_ADDRESS
     check "--status with a running copy that has no login yet exits with 1 and says why" 'out=$("$kelvane" --status); [ $? -eq 1 ] && echo "$out" | grep -q "^Kelvane is running" && echo "$out" | grep -q "^Not healthy: no login has succeeded yet$"'
     check "a copy started without XDG_RUNTIME_DIR (su -, cron) finds it: --status reads its status, --save-login is refused" 'env -u XDG_RUNTIME_DIR "$kelvane" --status | grep -q "^router: " && ! echo y | env -u XDG_RUNTIME_DIR "$kelvane" --save-login d.second.example >/dev/null 2>&1'
@@ -96,6 +98,7 @@ if [ "$(id -u)" = 0 ]; then
     for file in vkl.ini Vizivuri yuming.ini vkldomain.ini jilu.txt shijian.txt; do echo left >"$work/$file.kelvane-tmp-Ab12Cd"; done
     echo left >"$status_file.kelvane-tmp-Ab12Cd" && echo mine >"$work/vkl.ini.backup"
     check "--headless without a saved login exits with 1, having removed the temporaries of every file it writes, not a backup" '(cd "$work" && refuses "No saved login in .*vkl.ini") && [ -z "$(find "$work" "$XDG_RUNTIME_DIR" -name "*.kelvane-tmp-*")" ] && [ "$(cat "$work/vkl.ini.backup")" = mine ]'
+    check "kelvaned without a saved login tells to run kelvaned --save-login" 'out=$(cd "$work" && timeout 20 unshare --net "$kelvaned" 2>&1); [ $? -eq 1 ] && echo "$out" | grep -q "run kelvaned --save-login DOMAIN first"'
 else
     echo "skipped: the --headless checks need root for their network namespace"
 fi
