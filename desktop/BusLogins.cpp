@@ -15,14 +15,15 @@ constexpr int quitTimeoutMs = 2000;
 } // namespace
 
 BusLogins::BusLogins(QDBusConnection bus, LanguageCode language, Browser& browser, bool ownsEngine,
-                     QObject* parent)
-    : LoginsView(parent), m_bus(std::move(bus)), m_language(language), m_browser(browser), m_ownsEngine(ownsEngine)
+                     std::function<QString(const QString& domain)> savedPassword, QObject* parent)
+    : LoginsView(parent), m_bus(std::move(bus)), m_language(language), m_browser(browser), m_ownsEngine(ownsEngine),
+      m_savedPassword(std::move(savedPassword))
 {
     const auto follow = [this](const char* name, const char* slot) { followEngine(m_bus, name, this, slot); };
     follow("LogLineSet", SLOT(busLogLineSet(int, QString)));
     follow("LogLineAppended", SLOT(busLogLineAppended(QString)));
     follow("StatusBarChanged", SLOT(busStatusBarChanged(QString)));
-    follow("CredentialsChanged", SLOT(busCredentialsChanged(QString, QString)));
+    follow("CredentialsChanged", SLOT(busCredentialsChanged(QString)));
     follow("LocalAddressChanged", SLOT(busLocalAddressChanged(QString)));
     follow("PublishedAddressChanged", SLOT(busPublishedAddressChanged(QString)));
     follow("MultiUserLinesChanged", SLOT(busMultiUserLinesChanged(QStringList)));
@@ -37,7 +38,8 @@ void BusLogins::takeSnapshot(const QVariantMap& properties)
     m_logLines = properties.value(QStringLiteral("LogLines")).toStringList();
     m_status = properties.value(QStringLiteral("StatusBar")).toString();
     m_domain = properties.value(QStringLiteral("Domain")).toString();
-    m_password = properties.value(QStringLiteral("Password")).toString();
+    m_engineDomain = m_domain;
+    m_password = m_savedPassword(m_domain);
     m_localAddress = properties.value(QStringLiteral("LocalAddress")).toString();
     m_publishedAddress = properties.value(QStringLiteral("PublishedAddress")).toString();
     m_multiUserLines = properties.value(QStringLiteral("MultiUserLines")).toStringList();
@@ -56,20 +58,25 @@ QString BusLogins::settingsFile(const QString& name) const
 
 void BusLogins::logIn(const QString& domain, const QString& password)
 {
+    m_sentDomains.send(domain.trimmed(), m_engineDomain);
     callEngine(m_bus, QStringLiteral("LogIn"), {domain, password});
 }
 
+// The typing stays here: the form goes to the engine only when it is
+// logged in or saved, never a keystroke at a time.
 void BusLogins::setFormCredentials(const QString& domain, const QString& password)
 {
-    if (!m_typed.send({domain, password}, {m_domain, m_password}))
-        return;
     m_domain = domain;
     m_password = password;
-    callEngine(m_bus, QStringLiteral("SetFormCredentials"), {domain, password});
 }
 
 void BusLogins::setAutoLogin(bool on)
 {
+    // Ticking it saves the form: the engine needs it now.
+    if (on) {
+        m_sentDomains.send(m_domain, m_engineDomain);
+        callEngine(m_bus, QStringLiteral("SetFormCredentials"), {m_domain, m_password});
+    }
     callEngine(m_bus, QStringLiteral("SetAutoLogin"), {on});
 }
 
@@ -148,15 +155,18 @@ void BusLogins::busStatusBarChanged(const QString& text)
     emit statusChanged(text);
 }
 
-void BusLogins::busCredentialsChanged(const QString& domain, const QString& password)
+// The engine tells the domain only; its password comes from this user's own files.
+void BusLogins::busCredentialsChanged(const QString& domain)
 {
     if (!m_ready)
         return;
-    if (m_typed.isEcho({domain, password}))
+    m_engineDomain = domain;
+    if (m_sentDomains.isEcho(domain))
         return;
     m_domain = domain;
-    m_password = password;
-    emit credentialsChanged(domain, password);
+    if (const QString saved = m_savedPassword(domain); !saved.isEmpty())
+        m_password = saved;
+    emit credentialsChanged(m_domain, m_password);
 }
 
 void BusLogins::busLocalAddressChanged(const QString& address)

@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QVariantMap>
 
+#include <functional>
 #include <utility>
 
 class Browser;
@@ -19,8 +20,10 @@ class BusLogins : public LoginsView
 
 public:
     // `ownsEngine`: this face started the engine, and ends it with the session.
+    // `savedPassword` gives what this user's files keep for a domain: the
+    // engine never tells a password.
     BusLogins(QDBusConnection bus, LanguageCode language, Browser& browser, bool ownsEngine,
-              QObject* parent = nullptr);
+              std::function<QString(const QString& domain)> savedPassword, QObject* parent = nullptr);
 
     // The engine's properties (org.freedesktop.DBus.Properties.GetAll). The
     // signals that came before it are already in it.
@@ -58,7 +61,7 @@ private slots:
     void busLogLineSet(int index, const QString& text);
     void busLogLineAppended(const QString& text);
     void busStatusBarChanged(const QString& text);
-    void busCredentialsChanged(const QString& domain, const QString& password);
+    void busCredentialsChanged(const QString& domain);
     void busLocalAddressChanged(const QString& address);
     void busPublishedAddressChanged(const QString& address);
     void busMultiUserLinesChanged(const QStringList& lines);
@@ -68,8 +71,6 @@ private slots:
     void busDomainRefused(const QString& domain);
 
 private:
-    using Credentials = std::pair<QString, QString>;
-
     QDBusConnection m_bus;
     LanguageCode m_language;
     Browser& m_browser;
@@ -87,5 +88,7 @@ private:
     bool m_resolveLocal = false;
     bool m_fixedAddress = false;
     QString m_settingsFolder;
-    EchoFilter<Credentials> m_typed;
+    std::function<QString(const QString& domain)> m_savedPassword;
+    QString m_engineDomain;            // the domain the engine last told
+    EchoFilter<QString> m_sentDomains; // logged in or saved, not yet echoed
 };

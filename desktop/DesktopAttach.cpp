@@ -16,9 +16,11 @@
 #include <utility>
 
 DesktopAttach::DesktopAttach(QDBusConnection bus, QString settingsFolder, std::function<bool()> startEngine,
-                             bool ownsEngine, LanguageCode language, Browser& browser, QObject* parent)
+                             bool ownsEngine, LanguageCode language, Browser& browser,
+                             std::function<QString(const QString& domain)> savedPassword, QObject* parent)
     : QObject(parent), m_bus(std::move(bus)), m_settingsFolder(std::move(settingsFolder)),
-      m_startEngine(std::move(startEngine)), m_ownsEngine(ownsEngine), m_language(language), m_browser(browser)
+      m_startEngine(std::move(startEngine)), m_ownsEngine(ownsEngine), m_language(language), m_browser(browser),
+      m_savedPassword(std::move(savedPassword))
 {
     m_startDeadline.setSingleShot(true);
     m_startDeadline.setInterval(startTimeoutMs);
@@ -64,7 +66,7 @@ void DesktopAttach::engineOnBus()
         return;
     m_subscribed = true;
     m_startDeadline.stop();
-    m_logins = std::make_unique<BusLogins>(m_bus, m_language, m_browser, m_ownsEngine);
+    m_logins = std::make_unique<BusLogins>(m_bus, m_language, m_browser, m_ownsEngine, m_savedPassword);
     m_keeper = std::make_unique<BusKeeper>(m_bus);
     QDBusMessage getAll = QDBusMessage::createMethodCall(EngineBus::serviceName, EngineBus::objectPath,
                                                          QStringLiteral("org.freedesktop.DBus.Properties"),

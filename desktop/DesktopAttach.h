@@ -36,8 +36,10 @@ public:
     // `startEngine` starts one (false: it could not); `ownsEngine`: this face
     // started the engine already, before it re-executed itself. The login
     // view opens pages with `browser`.
+    // `savedPassword` gives what this user's files keep for a domain.
     DesktopAttach(QDBusConnection bus, QString settingsFolder, std::function<bool()> startEngine,
-                  bool ownsEngine, LanguageCode language, Browser& browser, QObject* parent = nullptr);
+                  bool ownsEngine, LanguageCode language, Browser& browser,
+                  std::function<QString(const QString& domain)> savedPassword, QObject* parent = nullptr);
     ~DesktopAttach() override;
 
     // Starts the search; finished() says when it has an outcome.
@@ -62,6 +64,7 @@ private:
     bool m_ownsEngine;
     LanguageCode m_language;
     Browser& m_browser;
+    std::function<QString(const QString& domain)> m_savedPassword;
     Outcome m_outcome = Outcome::Pending;
     bool m_subscribed = false;
     QTimer m_startDeadline;

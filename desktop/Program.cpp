@@ -4,6 +4,7 @@
 #include "desktop/BusKeeper.h"
 #include "desktop/BusLogins.h"
 #include "desktop/DesktopAttach.h"
+#include "desktop/SavedPasswords.h"
 #include "engine/Engine.h"
 #include "daemon/EngineRun.h"
 #include "daemon/HeadlessLogin.h"
@@ -64,12 +65,16 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
     QCoreApplication::setApplicationName(applicationTitle(language.languageId()));
     FileKeyStore keyStore(FileKeyStore::pathFor(folder));
     DesktopBrowser browser;
-    const bool loginSaved = headlessLoginProblem(keyStore, folder.folder, language.languageId(), QStringLiteral("kelvane")).isEmpty();
+    const bool loginSaved =
+        headlessLoginProblem(keyStore, folder.folder, language.languageId(), QStringLiteral("kelvane")).isEmpty();
     const QString service = QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaned");
     const QDBusConnection bus = QDBusConnection::sessionBus();
     DesktopAttach attach(
         bus, folder.folder, [&service, loginSaved] { return startEngineProcess(service, loginSaved); },
-        ownedEngine, languageCodeFor(language.languageId()), browser);
+        ownedEngine, languageCodeFor(language.languageId()), browser,
+        [&keyStore, &folder, &language](const QString& domain) {
+            return savedPasswordOf(keyStore, folder.folder, language.languageId(), domain);
+        });
     QEventLoop waiting;
     QObject::connect(&attach, &DesktopAttach::finished, &waiting, &QEventLoop::quit);
     attach.start();

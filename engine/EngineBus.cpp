@@ -23,7 +23,8 @@ EngineBus::EngineBus(QObject* host, LoginsView& logins, KeeperView& keeper, Stat
     connect(&logins, &LoginsView::logLineSet, this, &EngineBus::LogLineSet);
     connect(&logins, &LoginsView::logLineAppended, this, &EngineBus::LogLineAppended);
     connect(&logins, &LoginsView::statusChanged, this, &EngineBus::StatusBarChanged);
-    connect(&logins, &LoginsView::credentialsChanged, this, &EngineBus::CredentialsChanged);
+    connect(&logins, &LoginsView::credentialsChanged, this,
+            [this](const QString& domain) { emit CredentialsChanged(domain); });
     connect(&logins, &LoginsView::localAddressChanged, this, &EngineBus::LocalAddressChanged);
     connect(&logins, &LoginsView::publishedAddressChanged, this, &EngineBus::PublishedAddressChanged);
     connect(&logins, &LoginsView::multiUserLinesChanged, this, &EngineBus::MultiUserLinesChanged);
@@ -59,11 +60,6 @@ QString EngineBus::statusBar() const
 QString EngineBus::domain() const
 {
     return m_logins.domain();
-}
-
-QString EngineBus::password() const
-{
-    return m_logins.password();
 }
 
 QString EngineBus::localAddress() const

@@ -23,7 +23,6 @@ class EngineBus : public QDBusAbstractAdaptor
     Q_PROPERTY(QStringList LogLines READ logLines)
     Q_PROPERTY(QString StatusBar READ statusBar)
     Q_PROPERTY(QString Domain READ domain)
-    Q_PROPERTY(QString Password READ password)
     Q_PROPERTY(QString LocalAddress READ localAddress)
     Q_PROPERTY(QString PublishedAddress READ publishedAddress)
     Q_PROPERTY(QStringList MultiUserLines READ multiUserLines)
@@ -55,7 +54,6 @@ public:
     QStringList logLines() const;
     QString statusBar() const;
     QString domain() const;
-    QString password() const;
     QString localAddress() const;
     QString publishedAddress() const;
     QStringList multiUserLines() const;
@@ -107,7 +105,8 @@ signals:
     void LogLineSet(int index, const QString& text);
     void LogLineAppended(const QString& text);
     void StatusBarChanged(const QString& text);
-    void CredentialsChanged(const QString& domain, const QString& password);
+    // The domain only: no password is told on the bus.
+    void CredentialsChanged(const QString& domain);
     void LocalAddressChanged(const QString& address);
     void PublishedAddressChanged(const QString& address);
     void MultiUserLinesChanged(const QStringList& lines);
