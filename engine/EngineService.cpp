@@ -82,8 +82,18 @@ EngineService::EngineService(Engine& engine, const StatusWatch& status, const Pl
     });
     connect(&status, &StatusWatch::textChanged, this, &EngineService::scheduleAnnouncement);
     connect(&keeper, &MappingKeeper::mappingAdded, this, [this](const QString& line) {
-        if (const auto ports = MappingLine::ports(line); ports && !m_applied.contains(MappingLine::key(*ports)))
-            m_applied << MappingLine::key(*ports);
+        if (const auto ports = MappingLine::ports(line)) {
+            if (!m_applied.contains(MappingLine::key(*ports)))
+                m_applied << MappingLine::key(*ports);
+            m_refusals.remove(MappingLine::key(*ports));
+        }
+        scheduleAnnouncement();
+    });
+    connect(&keeper, &MappingKeeper::mappingRefused, this, [this](const QString& line, const QString& reason) {
+        if (const auto ports = MappingLine::ports(line)) {
+            m_applied.removeAll(MappingLine::key(*ports));
+            m_refusals.insert(MappingLine::key(*ports), reason);
+        }
         scheduleAnnouncement();
     });
     connect(&keeper, &MappingKeeper::mappingDeleted, this, [this](const QString& line) {
@@ -167,16 +177,18 @@ MappingRecords EngineService::mappings() const
             continue;
         const QString key = MappingLine::key(*ports);
         const QString holder = keeper.portsHeldByOthers().value(key);
+        const QString refusal = m_refusals.value(key);
         const QString state = m_applied.contains(key) ? QStringLiteral("applied")
-                              : holder.isEmpty()      ? QStringLiteral("pending")
-                                                      : QStringLiteral("held");
+                              : !holder.isEmpty()     ? QStringLiteral("held")
+                              : !refusal.isEmpty()    ? QStringLiteral("refused")
+                                                      : QStringLiteral("pending");
         records << MappingRecord{ports->protocol,
                                  quint16(ports->publicPort),
                                  ports->localAddress,
                                  quint16(ports->localPort),
                                  MappingKeeper::mappingDescription,
                                  state,
-                                 holder.isEmpty() ? QString() : QStringLiteral("held by ") + holder};
+                                 holder.isEmpty() ? refusal : QStringLiteral("held by ") + holder};
     }
     return records;
 }

@@ -7,6 +7,7 @@
 #include <QDBusContext>
 #include <QDBusMessage>
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QStringList>
 #include <QVariantMap>
@@ -125,6 +126,7 @@ private:
     LoginRecordsWatch m_logins;
     QString m_localAddress;
     QStringList m_applied; // keys ("8080 TCP") of the stored mappings the router took
+    QHash<QString, QString> m_refusals; // by key: why the router refused it last
     std::deque<EventRecord> m_events;
     QVariantMap m_announced;
     bool m_announcing = false;

@@ -173,6 +173,8 @@ signals:
     void mappingDeleted(const QString& line);
     // The router refused an add (held by another host, say): the status label's text.
     void addRefused(const QString& text);
+    // The router refused the add of `line`, for `reason` (its error, in English).
+    void mappingRefused(const QString& line, const QString& reason);
     // Every write of one of its files: the file's name and how it went.
     void fileWritten(const QString& file, const WriteResult& result);
 

@@ -162,6 +162,7 @@ void MappingKeeper::showAddRefusal(const std::optional<SoapAnswer::Fault>& fault
     log(Text::addRefused(fault->code, description));
     setLabels(m_routerLabel, Text::addRefusedLabel(fault->code, description));
     emit addRefused(Text::addRefusedLabel(fault->code, description).trimmed());
+    emit mappingRefused(m_runningAdd, QStringLiteral("UPnP error %1: %2").arg(fault->code).arg(description));
 }
 
 void MappingKeeper::onDeleteEnded(bool succeeded)

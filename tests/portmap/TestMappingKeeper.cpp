@@ -310,8 +310,12 @@ private slots:
         KeeperFixture f;
         QVERIFY(f.runStartUpChain());
         f.gateway.refusedAdds = {"8080 TCP"};
+        QSignalSpy refused(f.keeper.get(), &MappingKeeper::mappingRefused);
         f.execute(MappingKeeper::Action::Add, "TCP", "8080", "80");
         QTRY_VERIFY(f.keeper->executeEnabled());
+        QCOMPARE(refused.size(), 1);
+        QVERIFY(refused.first().at(0).toString().contains(":8080  TCP  "));
+        QCOMPARE(refused.first().at(1).toString(), QString("UPnP error 718: ConflictInMappingEntry"));
         QCOMPARE(f.keeper->resultLabel(), Text::addRefusedLabel(718, "ConflictInMappingEntry"));
         QCOMPARE(f.log.last(), Text::addRefused(718, "ConflictInMappingEntry"));
         QCOMPARE(f.keeper->lines(), QStringList());
