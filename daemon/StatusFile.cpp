@@ -77,7 +77,7 @@ namespace {
 // one and the copy there keeps these settings.
 std::optional<QString> statusOnSessionBus(const QString& settingsFolder)
 {
-    QDBusInterface engine(EngineBus::serviceName, EngineBus::objectPath, EngineBus::interfaceName,
+    QDBusInterface engine(EngineAddress::serviceName, EngineAddress::objectPath, EngineBus::interfaceName,
                           QDBusConnection::sessionBus());
     if (!engine.isValid() || engine.property("SettingsFolder").toString() != settingsFolder)
         return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include "desktop/BusKeeper.h"
 #include "desktop/BusLogins.h"
+#include "engine/EngineAddress.h"
 #include "engine/EngineBus.h"
 
 #include <QDBusConnectionInterface>
@@ -36,14 +37,14 @@ void DesktopAttach::start()
         return;
     }
     // Watching before asking: an engine that comes in between is seen.
-    auto* watcher = new QDBusServiceWatcher(EngineBus::serviceName, m_bus,
+    auto* watcher = new QDBusServiceWatcher(EngineAddress::serviceName, m_bus,
                                             QDBusServiceWatcher::WatchForRegistration, this);
     connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] { engineOnBus(); });
     const QDBusMessage question = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
     auto* asked = new QDBusPendingCallWatcher(
-        m_bus.asyncCall(QDBusMessage(question) << EngineBus::serviceName), this);
+        m_bus.asyncCall(QDBusMessage(question) << EngineAddress::serviceName), this);
     connect(asked, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
         call->deleteLater();
         const QDBusPendingReply<bool> running = *call;
@@ -68,7 +69,7 @@ void DesktopAttach::engineOnBus()
     m_startDeadline.stop();
     m_logins = std::make_unique<BusLogins>(m_bus, m_language, m_browser, m_ownsEngine, m_savedPassword);
     m_keeper = std::make_unique<BusKeeper>(m_bus);
-    QDBusMessage getAll = QDBusMessage::createMethodCall(EngineBus::serviceName, EngineBus::objectPath,
+    QDBusMessage getAll = QDBusMessage::createMethodCall(EngineAddress::serviceName, EngineAddress::objectPath,
                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
                                                          QStringLiteral("GetAll"));
     getAll << EngineBus::interfaceName;

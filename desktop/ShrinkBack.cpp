@@ -1,6 +1,6 @@
 #include "desktop/ShrinkBack.h"
 
-#include "engine/EngineBus.h"
+#include "engine/EngineAddress.h"
 #include "desktop/WindowSet.h"
 #include "forms/AppShell.h"
 #include "ui/WebPane.h"
@@ -45,7 +45,7 @@ ShrinkBack::ShrinkBack(WindowSet& windows, AppShell& shell, QDBusConnection bus,
     : m_windows(windows), m_ownsEngine(ownsEngine), m_arguments(std::move(arguments))
 {
     shell.panesReleased = [this] { QTimer::singleShot(0, this, [this] { panesReleased(); }); };
-    auto* engineWatch = new QDBusServiceWatcher(EngineBus::serviceName, bus,
+    auto* engineWatch = new QDBusServiceWatcher(EngineAddress::serviceName, bus,
                                                 QDBusServiceWatcher::WatchForUnregistration, this);
     connect(engineWatch, &QDBusServiceWatcher::serviceUnregistered, this,
             [this] { QTimer::singleShot(engineGoneDelayMs, this, [this] { reexecute(); }); });

@@ -2,17 +2,14 @@
 
 #include "engine/EngineAddress.h"
 #include "engine/EngineService.h"
-
-#include "engine/StatusWatch.h"
 #include "engine/KeeperView.h"
 #include "engine/LoginsView.h"
+#include "engine/StatusWatch.h"
 
 #include <QCoreApplication>
 
 #include <utility>
 
-const QString EngineBus::serviceName = EngineAddress::serviceName;
-const QString EngineBus::objectPath = EngineAddress::objectPath;
 const QString EngineBus::interfaceName = QStringLiteral("example.kelvane.Engine1");
 
 EngineBus::EngineBus(QObject* host, LoginsView& logins, KeeperView& keeper, StatusWatch& status,
@@ -248,7 +245,7 @@ void EngineBus::Quit()
 
 QDBusMessage engineMethodCall(const QString& method, const QVariantList& arguments)
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(EngineBus::serviceName, EngineBus::objectPath,
+    QDBusMessage message = QDBusMessage::createMethodCall(EngineAddress::serviceName, EngineAddress::objectPath,
                                                           EngineBus::interfaceName, method);
     message.setArguments(arguments);
     return message;
@@ -261,7 +258,7 @@ void callEngine(QDBusConnection& bus, const QString& method, const QVariantList&
 
 void followEngine(QDBusConnection& bus, const char* name, QObject* receiver, const char* slot)
 {
-    bus.connect(EngineBus::serviceName, EngineBus::objectPath, EngineBus::interfaceName, QString::fromLatin1(name),
+    bus.connect(EngineAddress::serviceName, EngineAddress::objectPath, EngineBus::interfaceName, QString::fromLatin1(name),
                 receiver, slot);
 }
 
@@ -271,10 +268,10 @@ bool publishEngine(QDBusConnection bus, QObject& host)
     auto* service = qobject_cast<EngineService*>(&host);
     if ((!adaptor && !service) || !bus.isConnected())
         return false;
-    if (!bus.registerObject(EngineBus::objectPath, &host, QDBusConnection::ExportAdaptors))
+    if (!bus.registerObject(EngineAddress::objectPath, &host, QDBusConnection::ExportAdaptors))
         return false;
-    if (!bus.registerService(EngineBus::serviceName)) {
-        bus.unregisterObject(EngineBus::objectPath);
+    if (!bus.registerService(EngineAddress::serviceName)) {
+        bus.unregisterObject(EngineAddress::objectPath);
         return false;
     }
     if (adaptor)

@@ -43,8 +43,6 @@ class EngineBus : public QDBusAbstractAdaptor
     Q_PROPERTY(QString SettingsFolder READ settingsFolder)
 
 public:
-    static const QString serviceName;
-    static const QString objectPath;
     static const QString interfaceName;
 
     // `host` is the object registered at the path; the adaptor is its child.

@@ -2,6 +2,7 @@
 #include "desktop/BusLogins.h"
 #include "desktop/DesktopAttach.h"
 #include "engine/Engine.h"
+#include "engine/EngineAddress.h"
 #include "engine/EngineBus.h"
 #include "engine/StatusWatch.h"
 #include "fakes/FakePlatform.h"
@@ -46,7 +47,7 @@ class TestEngineBus : public QObject
                              const QVariantList& arguments = {})
     {
         QDBusMessage message =
-            QDBusMessage::createMethodCall(EngineBus::serviceName, EngineBus::objectPath, interface, method);
+            QDBusMessage::createMethodCall(EngineAddress::serviceName, EngineAddress::objectPath, interface, method);
         message.setArguments(arguments);
         return client.call(message, QDBus::BlockWithGui, 10000);
     }
@@ -106,7 +107,7 @@ private slots:
 
         SignalLog signalLog;
         for (const char* name : {"LogLineSet", "PortMappingLogged", "MappingsChanged", "StatusTextChanged"})
-            QVERIFY(client.connect(EngineBus::serviceName, EngineBus::objectPath, EngineBus::interfaceName,
+            QVERIFY(client.connect(EngineAddress::serviceName, EngineAddress::objectPath, EngineBus::interfaceName,
                                    name, &signalLog, SLOT(take(QDBusMessage))));
         const QString interface = EngineBus::interfaceName;
 
