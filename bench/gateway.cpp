@@ -19,6 +19,7 @@
 #include "engine/StatusWatch.h"
 #include "desktop/WindowSet.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/ServedModel.h"
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
 #include "gateway/LabNamespace.h"
@@ -169,8 +170,9 @@ int measureStall(int seconds, int storedLines)
     shell.trayAvailable = [] { return false; };
     const Platform platform = fakes.platformWith(resolver);
     Engine engine(platform, shell.title, folder.path());
-    WindowSet windows(platform, shell, engine.loginsView, engine.keeperView);
-    const StatusWatch statusWatch(engine, fakes.clock);
+    ServedModel served(engine, platform);
+    WindowSet windows(platform, shell, served.model, served.actions);
+    const StatusWatch& statusWatch = served.status;
     StatusFile statusFile(folder.filePath(QStringLiteral("kelvane.status")));
     statusFile.write(statusWatch.text());
     QObject::connect(&statusWatch, &StatusWatch::textChanged, [&statusFile](const QString& text) { statusFile.write(text); });

@@ -6,13 +6,12 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/ui_stall [SECONDS]    (default 5)
 
 #include "LongestPause.h"
+#include "engine/Engine.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/HostMappingHttpClient.h"
+#include "fakes/ServedModel.h"
 #include "forms/AppShell.h"
 #include "forms/TForm1.h"
-#include "registration/ClientState.h"
-#include "engine/LocalLogins.h"
-#include "registration/LoginEngine.h"
 
 #include <QApplication>
 #include <QTcpServer>
@@ -45,10 +44,11 @@ int main(int argc, char** argv)
     FakePlatform fakes(folder.path());
     AppShell shell;
     shell.trayAvailable = [] { return false; };
-    ClientState state;
-    LoginEngine engine(fakes.platformWith(http), state, shell.title);
-    LocalLogins logins(state, engine);
-    TForm1 form(fakes.platformWith(http), shell, logins);
+    const Platform platform = fakes.platformWith(http);
+    Engine all(platform, shell.title, folder.path());
+    ServedModel served(all, platform);
+    TForm1 form(platform, shell, served.model, served.actions);
+    LoginEngine& engine = all.logins;
 
     const LongestPause pause;
     engine.checks().consistencyCheckTimer.fire();

@@ -2,7 +2,6 @@
 
 #include "daemon/AppTitle.h"
 #include "engine/Engine.h"
-#include "engine/EngineBus.h"
 #include "engine/EngineService.h"
 #include "daemon/HeadlessConsole.h"
 #include "daemon/HeadlessLogin.h"
@@ -136,11 +135,10 @@ int runEngine(const EngineFace& face)
                      [&statusFile](const QString& text) { statusFile.write(text); });
     // Without a session bus, or with the name taken, the run goes on all the same.
     EngineService service(engine, statusWatch, platform, folder.folder);
-    new EngineBus(&service, engine.loginsView, engine.keeperView, statusWatch, folder.folder);
-    publishEngine(QDBusConnection::sessionBus(), service);
+    service.publishOn(QDBusConnection::sessionBus());
     if (instance == LockOutcome::Undetectable)
         engine.logins.noteSecondCopyUndetectable();
-    return face.show(platform, engine, output);
+    return face.show(platform, engine, service, output);
 }
 
 int runService(int& argc, char** argv, bool forDesktop)
@@ -151,7 +149,7 @@ int runService(int& argc, char** argv, bool forDesktop)
     face.loginFromDesktop = forDesktop;
     face.makeMessageBoxes = [](HeadlessOutput& output) { return std::make_unique<HeadlessMessageBoxes>(output); };
     face.makeBrowser = [](HeadlessOutput& output) { return std::make_unique<HeadlessBrowser>(output); };
-    face.show = [](const Platform&, Engine& engine, HeadlessOutput& output) {
+    face.show = [](const Platform&, Engine& engine, EngineService&, HeadlessOutput& output) {
         printLogs(engine, output);
         engine.logins.begin(); // as after the first show: the options now save
         return QCoreApplication::exec();

@@ -10,6 +10,8 @@ class MessageBoxes;
 struct Platform;
 
 // How one face shows the engine: a screen's windows, or standard output.
+class EngineService;
+
 struct EngineFace
 {
     bool headless = false;
@@ -18,7 +20,8 @@ struct EngineFace
     std::function<std::unique_ptr<MessageBoxes>(HeadlessOutput& output)> makeMessageBoxes;
     std::function<std::unique_ptr<Browser>(HeadlessOutput& output)> makeBrowser;
     // Shows the engine and runs the event loop; the exit status.
-    std::function<int(const Platform& platform, Engine& engine, HeadlessOutput& output)> show;
+    std::function<int(const Platform& platform, Engine& engine, EngineService& service, HeadlessOutput& output)>
+        show;
 };
 
 // One run of the engine behind `face`: the program folder, one copy per user

@@ -4,14 +4,12 @@
 #include "engine/EngineAddress.h"
 #include "engine/EngineService.h"
 
-#include "engine/EngineBus.h"
 #include "engine/RunStatus.h"
 #include "platform/AtomicFile.h"
 #include "platform/Console.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolder.h"
 
-#include <QDBusInterface>
 #include <QDBusMessage>
 #include <QJsonDocument>
 #include <QDir>
@@ -73,18 +71,6 @@ void StatusFile::writeWhatComes()
 
 namespace {
 
-// The running copy's status as it gives it on the session bus, when there is
-// one and the copy there keeps these settings.
-std::optional<QString> statusOnSessionBus(const QString& settingsFolder)
-{
-    QDBusInterface engine(EngineAddress::serviceName, EngineAddress::objectPath, EngineBus::interfaceName,
-                          QDBusConnection::sessionBus());
-    if (!engine.isValid() || engine.property("SettingsFolder").toString() != settingsFolder)
-        return std::nullopt;
-    const QVariant text = engine.property("StatusText");
-    return text.isValid() ? std::optional(text.toString()) : std::nullopt;
-}
-
 // The engine's interface as it stands, when the engine of these files is on the bus.
 QVariantMap engineOnSessionBus(const QString& settingsFolder)
 {
@@ -126,20 +112,15 @@ int printStatus(bool json)
     if (!FileInstanceLock::isHeld(folder.folder))
         return answer(3, {QStringLiteral("Kelvane is not running (settings in %1)").arg(folder.folder)}, {});
     QStringList lines{QStringLiteral("Kelvane is running (settings in %1)").arg(folder.folder)};
-    QString text;
-    if (const auto fromBus = statusOnSessionBus(folder.folder)) {
-        text = *fromBus;
-    } else {
-        // The running copy's own runtime folder may not be this one's.
-        const QString recorded = QString::fromUtf8(FileInstanceLock::recordOf(folder.folder));
-        QFile file(recorded.isEmpty() ? statusFilePath(folder.folder) : recorded);
-        if (!file.open(QIODevice::ReadOnly)) {
-            const QString why = QStringLiteral("no login has succeeded yet");
-            lines << QStringLiteral("No status yet (%1): %2").arg(file.fileName(), why);
-            return answer(1, lines, {why});
-        }
-        text = QString::fromUtf8(file.readAll());
+    // The running copy's own runtime folder may not be this one's.
+    const QString recorded = QString::fromUtf8(FileInstanceLock::recordOf(folder.folder));
+    QFile file(recorded.isEmpty() ? statusFilePath(folder.folder) : recorded);
+    if (!file.open(QIODevice::ReadOnly)) {
+        const QString why = QStringLiteral("no login has succeeded yet");
+        lines << QStringLiteral("No status yet (%1): %2").arg(file.fileName(), why);
+        return answer(1, lines, {why});
     }
+    const QString text = QString::fromUtf8(file.readAll());
     lines << text.trimmed();
     const StatusVerdict verdict = judgeStatus(text, QDateTime::currentDateTime());
     for (const QString& reason : verdict.reasons)

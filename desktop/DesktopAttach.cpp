@@ -1,9 +1,7 @@
 #include "desktop/DesktopAttach.h"
 
-#include "desktop/BusKeeper.h"
-#include "desktop/BusLogins.h"
+#include "desktop/BusEngine.h"
 #include "engine/EngineAddress.h"
-#include "engine/EngineBus.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
@@ -17,11 +15,9 @@
 #include <utility>
 
 DesktopAttach::DesktopAttach(QDBusConnection bus, QString settingsFolder, std::function<bool()> startEngine,
-                             bool ownsEngine, LanguageCode language, Browser& browser,
-                             std::function<QString(const QString& domain)> savedPassword, QObject* parent)
+                             bool ownsEngine, QObject* parent)
     : QObject(parent), m_bus(std::move(bus)), m_settingsFolder(std::move(settingsFolder)),
-      m_startEngine(std::move(startEngine)), m_ownsEngine(ownsEngine), m_language(language), m_browser(browser),
-      m_savedPassword(std::move(savedPassword))
+      m_startEngine(std::move(startEngine)), m_ownsEngine(ownsEngine)
 {
     m_startDeadline.setSingleShot(true);
     m_startDeadline.setInterval(startTimeoutMs);
@@ -67,29 +63,14 @@ void DesktopAttach::engineOnBus()
         return;
     m_subscribed = true;
     m_startDeadline.stop();
-    m_logins = std::make_unique<BusLogins>(m_bus, m_language, m_browser, m_ownsEngine, m_savedPassword);
-    m_keeper = std::make_unique<BusKeeper>(m_bus);
-    QDBusMessage getAll = QDBusMessage::createMethodCall(EngineAddress::serviceName, EngineAddress::objectPath,
-                                                         QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                         QStringLiteral("GetAll"));
-    getAll << EngineBus::interfaceName;
-    auto* snapshot = new QDBusPendingCallWatcher(m_bus.asyncCall(getAll), this);
-    connect(snapshot, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* call) {
-        call->deleteLater();
-        const QDBusPendingReply<QVariantMap> reply = *call;
-        if (!reply.isValid()) {
+    m_engine = std::make_unique<BusEngine>(m_bus, m_ownsEngine);
+    m_engine->takeSnapshot([this](bool ok, const QString& folder) {
+        if (!ok)
             finish(Outcome::NotStarted);
-            return;
-        }
-        const QVariantMap properties = reply.value();
-        const QString folder = properties.value(QStringLiteral("SettingsFolder")).toString();
-        if (QDir::cleanPath(folder) != QDir::cleanPath(m_settingsFolder)) {
+        else if (QDir::cleanPath(folder) != QDir::cleanPath(m_settingsFolder))
             finish(Outcome::OtherFolder);
-            return;
-        }
-        m_logins->takeSnapshot(properties);
-        m_keeper->takeSnapshot(properties);
-        finish(Outcome::Attached);
+        else
+            finish(Outcome::Attached);
     });
 }
 
@@ -99,21 +80,15 @@ void DesktopAttach::finish(Outcome outcome)
         return;
     m_outcome = outcome;
     m_startDeadline.stop();
-    if (outcome != Outcome::Attached) {
-        m_logins.reset();
-        m_keeper.reset();
-    }
+    // It may be in its own answer's handler.
+    if (outcome != Outcome::Attached && m_engine)
+        m_engine.release()->deleteLater();
     emit finished();
 }
 
-std::unique_ptr<BusLogins> DesktopAttach::takeLogins()
+std::unique_ptr<BusEngine> DesktopAttach::takeEngine()
 {
-    return std::move(m_logins);
-}
-
-std::unique_ptr<BusKeeper> DesktopAttach::takeKeeper()
-{
-    return std::move(m_keeper);
+    return std::move(m_engine);
 }
 
 bool startEngineProcess(const QString& serviceProgram, bool loginSaved)

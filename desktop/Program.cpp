@@ -1,11 +1,12 @@
 #include "desktop/Program.h"
 
 #include "daemon/AppTitle.h"
-#include "desktop/BusKeeper.h"
-#include "desktop/BusLogins.h"
+#include "desktop/BusEngine.h"
 #include "desktop/DesktopAttach.h"
-#include "desktop/SavedPasswords.h"
 #include "engine/Engine.h"
+#include "engine/EngineModel.h"
+#include "engine/EngineService.h"
+#include "engine/ServiceActions.h"
 #include "daemon/EngineRun.h"
 #include "daemon/HeadlessLogin.h"
 #include "desktop/NoDisplay.h"
@@ -71,10 +72,7 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
     const QDBusConnection bus = QDBusConnection::sessionBus();
     DesktopAttach attach(
         bus, folder.folder, [&service, loginSaved] { return startEngineProcess(service, loginSaved); },
-        ownedEngine, languageCodeFor(language.languageId()), browser,
-        [&keyStore, &folder, &language](const QString& domain) {
-            return savedPasswordOf(keyStore, folder.folder, language.languageId(), domain);
-        });
+        ownedEngine);
     QEventLoop waiting;
     QObject::connect(&attach, &DesktopAttach::finished, &waiting, &QEventLoop::quit);
     attach.start();
@@ -82,8 +80,7 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
         waiting.exec();
     if (attach.outcome() != DesktopAttach::Outcome::Attached)
         return std::nullopt;
-    const std::unique_ptr<BusLogins> logins = attach.takeLogins();
-    const std::unique_ptr<BusKeeper> keeper = attach.takeKeeper();
+    const std::unique_ptr<BusEngine> engine = attach.takeEngine();
 
     // The windows' own services: the engine's run elsewhere.
     SystemClock clock;
@@ -105,12 +102,12 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
                             GatewaySearchAim::multicast(),
                             NatPmpAim::defaultGateway()};
     AppShell shell = desktopShell(platform);
-    WindowSet windows(platform, shell, *logins, *keeper);
+    WindowSet windows(platform, shell, engine->model, engine->actions());
     ShrinkBack shrinkBack(windows, shell, bus, attach.ownsEngine(), arguments);
     // The files are the engine's: it reloads them on its own SIGHUP.
     const TerminationSignals terminationSignals(
-        [&logins] {
-            logins->endSession();
+        [&engine] {
+            engine->actions().endSession();
             QCoreApplication::exit(0);
         },
         [] {});
@@ -143,9 +140,12 @@ int runProgram(int& argc, char** argv)
     EngineFace face;
     face.makeMessageBoxes = [](HeadlessOutput&) { return std::make_unique<QtMessageBoxes>(); };
     face.makeBrowser = [](HeadlessOutput&) { return std::make_unique<DesktopBrowser>(); };
-    face.show = [](const Platform& platform, Engine& engine, HeadlessOutput&) {
+    face.show = [](const Platform& platform, Engine& engine, EngineService& service, HeadlessOutput&) {
         AppShell shell = desktopShell(platform);
-        WindowSet windows(platform, shell, engine.loginsView, engine.keeperView);
+        EngineModel model;
+        followService(model, service);
+        ServiceActions actions(engine, service);
+        WindowSet windows(platform, shell, model, actions);
         windows.start();
         return QCoreApplication::exec();
     };

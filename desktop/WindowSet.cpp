@@ -5,9 +5,9 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 
-WindowSet::WindowSet(const Platform& platform, AppShell& shell, LoginsView& logins, KeeperView& keeper)
-    : Form1(platform, shell, logins), Form111(platform, shell, keeper),
-      notices(platform, shell.title, logins, keeper, *Form111.PopupMenu1,
+WindowSet::WindowSet(const Platform& platform, AppShell& shell, EngineModel& model, EngineActions& actions)
+    : Form1(platform, shell, model, actions), Form111(platform, shell, model, actions),
+      notices(platform, shell.title, model, *Form111.PopupMenu1,
               [this](const QString& caption, const QString& text) { Form111.showNotice(caption, text); }),
       m_shell(shell)
 {

@@ -1,18 +1,19 @@
 #pragma once
 
 #include "forms/DesktopNotices.h"
-#include "engine/KeeperView.h"
-#include "engine/LoginsView.h"
 #include "forms/TForm1.h"
 #include "forms/TForm111.h"
 #include "forms/TForm2.h"
+
+class EngineActions;
+class EngineModel;
 
 // The three windows that show the engine, created in this order, each
 // completely (its creation handler included) before the next.
 class WindowSet
 {
 public:
-    WindowSet(const Platform& platform, AppShell& shell, LoginsView& logins, KeeperView& keeper);
+    WindowSet(const Platform& platform, AppShell& shell, EngineModel& model, EngineActions& actions);
 
     TForm1 Form1;
     TForm2 Form2;

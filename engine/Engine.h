@@ -1,9 +1,7 @@
 #pragma once
 
-#include "engine/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
 #include "registration/ClientState.h"
-#include "engine/LocalLogins.h"
 #include "registration/LoginEngine.h"
 
 #include <QDir>
@@ -22,7 +20,4 @@ public:
     ClientState state; // first: everything else holds it
     LoginEngine logins;
     MappingKeeper mappingKeeper;
-    // What the windows and the bus see of them.
-    LocalLogins loginsView{state, logins};
-    LocalKeeper keeperView{mappingKeeper};
 };

@@ -5,6 +5,7 @@
 #include "engine/StatusWatch.h"
 #include "Engine2Adaptor.h"
 #include "platform/Platform.h"
+#include "portmap/MappingLabels.h"
 #include "portmap/MappingLine.h"
 #include "settings/InputRules.h"
 #include "settings/MultiUserList.h"
@@ -13,8 +14,8 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QMetaProperty>
-#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -34,7 +35,7 @@ QString sourceOfLine(int index)
     case 2:
         return QStringLiteral("account");
     }
-    return QStringLiteral("history");
+    return QStringLiteral("line-%1").arg(index);
 }
 
 QString firstProblem(std::initializer_list<QString> problems)
@@ -58,62 +59,81 @@ EngineService::EngineService(Engine& engine, const StatusWatch& status, const Pl
     new Engine2Adaptor(this);
     LoginEngine& logins = engine.logins;
     MappingKeeper& keeper = engine.mappingKeeper;
+    // What the log says already, from the engine's start: a face shows it.
+    const QStringList lines = logins.logLines();
+    for (int line = 0; line < lines.size(); ++line)
+        record(line < 3 ? sourceOfLine(line) : QStringLiteral("history"), QStringLiteral("info"), lines.at(line));
+    if (!logins.status().isEmpty())
+        record(QStringLiteral("status"), QStringLiteral("info"), logins.status());
     connect(&logins, &LoginEngine::logLineSet, this,
             [this](int index, const QString& text) { record(sourceOfLine(index), QStringLiteral("info"), text); });
     connect(&logins, &LoginEngine::logLineAppended, this,
             [this](const QString& text) { record(QStringLiteral("history"), QStringLiteral("info"), text); });
     connect(&logins, &LoginEngine::statusChanged, this,
             [this](const QString& text) { record(QStringLiteral("status"), QStringLiteral("info"), text); });
-    connect(&keeper, &MappingKeeper::logged, this, [this](const QString& line) {
-        if (!line.isEmpty())
-            record(QStringLiteral("router"), QStringLiteral("info"), line);
-    });
+    connect(&keeper, &MappingKeeper::logged, this,
+            [this](const QString& line) { record(QStringLiteral("router"), QStringLiteral("info"), line); });
     connect(&keeper, &MappingKeeper::addRefused, this,
             [this](const QString& text) { record(QStringLiteral("router"), QStringLiteral("warning"), text); });
     connect(&keeper, &MappingKeeper::fileWritten, this, [this](const QString& file, const WriteResult& result) {
         if (!result.ok())
-            record(QStringLiteral("router"), QStringLiteral("error"), file + QStringLiteral(": ") + result.error);
+            record(QStringLiteral("router"), QStringLiteral("error"),
+                   QFileInfo(file).fileName() + QStringLiteral(": ") + result.error);
     });
 
     LoginSession& primary = logins.primary();
     connect(&primary, &LoginSession::localAddressChanged, this, [this](const QString& address) {
         m_localAddress = address;
-        scheduleAnnouncement();
+        announceChanges();
     });
-    connect(&status, &StatusWatch::textChanged, this, &EngineService::scheduleAnnouncement);
+    connect(&status, &StatusWatch::textChanged, this, &EngineService::announceChanges);
     connect(&keeper, &MappingKeeper::mappingAdded, this, [this](const QString& line) {
         if (const auto ports = MappingLine::ports(line)) {
             if (!m_applied.contains(MappingLine::key(*ports)))
                 m_applied << MappingLine::key(*ports);
             m_refusals.remove(MappingLine::key(*ports));
         }
-        scheduleAnnouncement();
+        announceChanges();
     });
     connect(&keeper, &MappingKeeper::mappingRefused, this, [this](const QString& line, const QString& reason) {
         if (const auto ports = MappingLine::ports(line)) {
             m_applied.removeAll(MappingLine::key(*ports));
             m_refusals.insert(MappingLine::key(*ports), reason);
         }
-        scheduleAnnouncement();
+        announceChanges();
     });
     connect(&keeper, &MappingKeeper::mappingDeleted, this, [this](const QString& line) {
         if (const auto ports = MappingLine::ports(line))
             m_applied.removeAll(MappingLine::key(*ports));
-        scheduleAnnouncement();
+        announceChanges();
     });
-    connect(&keeper, &MappingKeeper::statusChanged, this, &EngineService::scheduleAnnouncement);
-    connect(&keeper, &MappingKeeper::externalAddressChanged, this, &EngineService::scheduleAnnouncement);
-    connect(&keeper, &MappingKeeper::linesChanged, this, &EngineService::scheduleAnnouncement);
-    connect(&logins, &LoginEngine::optionsChanged, this, &EngineService::scheduleAnnouncement);
-    connect(&engine.state, &ClientState::autoLoginChanged, this, &EngineService::scheduleAnnouncement);
-    connect(&engine.state, &ClientState::multiUserLinesChanged, this, &EngineService::scheduleAnnouncement);
-    connect(&m_logins, &LoginRecordsWatch::changed, this, &EngineService::scheduleAnnouncement);
-    m_announced = currentProperties();
+    connect(&keeper, &MappingKeeper::statusChanged, this, &EngineService::announceChanges);
+    connect(&keeper, &MappingKeeper::externalAddressChanged, this, &EngineService::announceChanges);
+    connect(&keeper, &MappingKeeper::internalClientChanged, this, &EngineService::announceChanges);
+    connect(&keeper, &MappingKeeper::linesChanged, this, &EngineService::announceChanges);
+    connect(&logins, &LoginEngine::optionsChanged, this, &EngineService::announceChanges);
+    connect(&engine.state, &ClientState::autoLoginChanged, this, &EngineService::announceChanges);
+    connect(&engine.state, &ClientState::multiUserLinesChanged, this, &EngineService::announceChanges);
+    connect(&m_logins, &LoginRecordsWatch::changed, this, &EngineService::announceChanges);
+    connect(&primary, &LoginSession::credentialsChanged, this, &EngineService::announceChanges);
+    m_announced = properties();
 }
 
-void EngineService::publishOn(const QDBusConnection& bus)
+bool EngineService::publishOn(QDBusConnection bus)
 {
+    if (!bus.isConnected() || !bus.registerObject(EngineAddress::objectPath, this, QDBusConnection::ExportAdaptors))
+        return false;
+    if (!bus.registerService(EngineAddress::serviceName)) {
+        bus.unregisterObject(EngineAddress::objectPath);
+        return false;
+    }
     m_bus = bus;
+    return true;
+}
+
+QString EngineService::domain() const
+{
+    return m_engine.logins.primary().domain().trimmed();
 }
 
 QString EngineService::publishedAddress() const
@@ -159,12 +179,52 @@ QString EngineService::routerAddress() const
 
 QString EngineService::routerName() const
 {
-    return routerProtocol().isEmpty() ? QString() : m_engine.mappingKeeper.routerName();
+    return m_engine.mappingKeeper.routerName();
 }
 
 bool EngineService::routerReachable() const
 {
     return !routerProtocol().isEmpty() && m_engine.state.routerAnswering();
+}
+
+QString EngineService::routerState() const
+{
+    return MappingLabels::nameOf(m_engine.mappingKeeper.routerSeen());
+}
+
+QString EngineService::internalClient() const
+{
+    return m_engine.mappingKeeper.internalClient();
+}
+
+QString EngineService::mappingOutcome() const
+{
+    return MappingLabels::nameOf(m_engine.mappingKeeper.outcome().kind);
+}
+
+int EngineService::mappingOutcomeCode() const
+{
+    return m_engine.mappingKeeper.outcome().code;
+}
+
+QString EngineService::mappingOutcomeText() const
+{
+    return m_engine.mappingKeeper.outcome().text;
+}
+
+bool EngineService::mappingChangeReady() const
+{
+    return m_engine.mappingKeeper.executeEnabled();
+}
+
+bool EngineService::reapplyReady() const
+{
+    return m_engine.mappingKeeper.reapplyEnabled();
+}
+
+QStringList EngineService::mappingLines() const
+{
+    return m_engine.mappingKeeper.lines();
 }
 
 MappingRecords EngineService::mappings() const
@@ -211,6 +271,11 @@ bool EngineService::runHidden() const
 bool EngineService::resolveLocal() const
 {
     return m_engine.state.resolveLocalTicked();
+}
+
+bool EngineService::fixedAddressOn() const
+{
+    return m_engine.state.fixedAddress().has_value();
 }
 
 QString EngineService::fixedAddress() const
@@ -272,32 +337,39 @@ void EngineService::RemoveListEntry(const QString& domain)
         m_engine.logins.removeListEntry(*line);
 }
 
+// The options change without a signal of their own.
 void EngineService::SetAutoLogin(bool on)
 {
     m_engine.logins.setAutoLogin(on);
+    announceChanges();
 }
 
 void EngineService::SetMultiUser(bool on)
 {
     m_engine.logins.setMultiUserOption(on);
+    announceChanges();
 }
 
 void EngineService::SetRunHidden(bool on)
 {
     m_engine.logins.setRunHiddenOption(on);
+    announceChanges();
 }
 
 void EngineService::SetResolveLocal(bool on)
 {
     m_engine.logins.setResolveLocalOption(on);
+    announceChanges();
 }
 
-void EngineService::SetFixedAddress(const QString& address)
+// On without an address, the engine says why no login goes out.
+void EngineService::SetFixedAddress(bool on, const QString& address)
 {
-    if (address.isEmpty())
+    if (!on)
         m_engine.logins.setFixedAddressOption(std::nullopt);
-    else if (admitted(InputRules::ipv4Problem(address)))
+    else if (address.isEmpty() || admitted(InputRules::ipv4Problem(address)))
         m_engine.logins.setFixedAddressOption(address);
+    announceChanges();
 }
 
 void EngineService::SetAddressCheck(bool on, uint seconds)
@@ -307,7 +379,7 @@ void EngineService::SetAddressCheck(bool on, uint seconds)
         return;
     m_engine.mappingKeeper.setAddressCheck(on, secondsText);
     m_engine.mappingKeeper.saveAddressCheckInterval(secondsText);
-    scheduleAnnouncement();
+    announceChanges();
 }
 
 void EngineService::AddMapping(const QString& protocol, ushort externalPort, const QString& internalClient,
@@ -319,7 +391,7 @@ void EngineService::AddMapping(const QString& protocol, ushort externalPort, con
         return;
     MappingKeeper& keeper = m_engine.mappingKeeper;
     if (!keeper.executeEnabled()) {
-        sendErrorReply(busy, QStringLiteral("another mapping is being added or deleted"));
+        refuse(busy, QStringLiteral("another mapping is being added or deleted"));
         return;
     }
     keeper.execute({MappingKeeper::Action::Add, protocol, QString::number(externalPort), internalClient,
@@ -339,7 +411,7 @@ void EngineService::DeleteMapping(const QString& protocol, ushort externalPort)
     if (!admitted(stored == lines.end() ? QStringLiteral("no such mapping is stored") : QString()))
         return;
     if (!keeper.executeEnabled()) {
-        sendErrorReply(busy, QStringLiteral("another mapping is being added or deleted"));
+        refuse(busy, QStringLiteral("another mapping is being added or deleted"));
         return;
     }
     const auto ports = MappingLine::ports(*stored);
@@ -350,10 +422,20 @@ void EngineService::DeleteMapping(const QString& protocol, ushort externalPort)
 void EngineService::ReapplyMappings()
 {
     if (!m_engine.mappingKeeper.reapplyEnabled()) {
-        sendErrorReply(busy, QStringLiteral("the mappings are being applied"));
+        refuse(busy, QStringLiteral("the mappings are being applied"));
         return;
     }
     m_engine.mappingKeeper.reapplyAll();
+}
+
+void EngineService::SetMappingLines(const QStringList& lines)
+{
+    QString problem = InputRules::listSizeProblem(lines.size());
+    for (qsizetype i = 0; problem.isEmpty() && i < lines.size(); ++i)
+        if (const QString lineProblem = InputRules::mappingLineProblem(lines.at(i)); !lineProblem.isEmpty())
+            problem = QStringLiteral("line %1: %2").arg(i + 1).arg(lineProblem);
+    if (admitted(problem))
+        m_engine.mappingKeeper.setLines(lines);
 }
 
 QStringList EngineService::ListRouterMappings()
@@ -385,39 +467,48 @@ bool EngineService::admitted(const QString& problem)
 {
     if (problem.isEmpty())
         return true;
-    if (calledFromDBus())
-        sendErrorReply(invalidArgument, problem);
+    refuse(invalidArgument, problem);
     return false;
+}
+
+// A face of this process checked its input already: it needs no answer.
+void EngineService::refuse(const QString& error, const QString& text)
+{
+    if (calledFromDBus())
+        sendErrorReply(error, text);
 }
 
 void EngineService::record(const QString& source, const QString& severity, const QString& text)
 {
     const EventRecord event{m_clock.now().toSecsSinceEpoch(), source, severity, text};
-    if (m_events.size() == keptEvents)
-        m_events.pop_front();
+    // A line shown in place is kept as it reads now, however old: a face
+    // that comes later shows it. Only the added lines age out.
+    const bool inPlace = source != QStringLiteral("history") && source != QStringLiteral("router");
+    if (inPlace)
+        std::erase_if(m_events, [&source](const EventRecord& kept) { return kept.source == source; });
+    const auto added = [](const EventRecord& kept) {
+        return kept.source == QStringLiteral("history") || kept.source == QStringLiteral("router");
+    };
+    if (!inPlace && std::count_if(m_events.begin(), m_events.end(), added) >= keptEvents)
+        m_events.erase(std::find_if(m_events.begin(), m_events.end(), added));
     m_events.push_back(event);
     emit Event(event.time, event.source, event.severity, event.text);
-    scheduleAnnouncement();
-}
-
-void EngineService::scheduleAnnouncement()
-{
-    if (m_announcing)
-        return;
-    m_announcing = true;
-    QTimer::singleShot(0, this, &EngineService::announceChanges);
+    // What the event tells of may have changed state no signal tells of.
+    announceChanges();
 }
 
 void EngineService::announceChanges()
 {
-    m_announcing = false;
-    const QVariantMap current = currentProperties();
+    const QVariantMap current = properties();
     QVariantMap changed;
     for (auto property = current.begin(); property != current.end(); ++property)
         if (m_announced.value(property.key()) != property.value())
             changed.insert(property.key(), property.value());
     m_announced = current;
-    if (changed.isEmpty() || !m_bus)
+    if (changed.isEmpty())
+        return;
+    emit propertiesChanged(changed);
+    if (!m_bus)
         return;
     QDBusMessage signal = QDBusMessage::createSignal(
         EngineAddress::objectPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("PropertiesChanged"));
@@ -425,7 +516,7 @@ void EngineService::announceChanges()
     m_bus->send(signal);
 }
 
-QVariantMap EngineService::currentProperties() const
+QVariantMap EngineService::properties() const
 {
     QVariantMap properties;
     const QMetaObject* meta = metaObject();

@@ -25,11 +25,13 @@ struct Platform;
 // whose generated adaptor calls these members): what it does, in a service's
 // words, and the actions a script or a face may ask for. Every argument is
 // checked at the door: a refusal is a D-Bus error and changes nothing.
-// Changed properties are announced with PropertiesChanged.
+// Changed properties are announced with PropertiesChanged as they change,
+// and to a face of this process with propertiesChanged().
 class EngineService : public QObject, protected QDBusContext
 {
     Q_OBJECT
     Q_PROPERTY(LoginRecords Logins READ logins)
+    Q_PROPERTY(QString Domain READ domain)
     Q_PROPERTY(QString LocalAddress READ localAddress)
     Q_PROPERTY(QString PublishedAddress READ publishedAddress)
     Q_PROPERTY(qlonglong PublishedAt READ publishedAt)
@@ -41,11 +43,20 @@ class EngineService : public QObject, protected QDBusContext
     Q_PROPERTY(QString RouterAddress READ routerAddress)
     Q_PROPERTY(QString RouterName READ routerName)
     Q_PROPERTY(bool RouterReachable READ routerReachable)
+    Q_PROPERTY(QString RouterState READ routerState)
+    Q_PROPERTY(QString InternalClient READ internalClient)
+    Q_PROPERTY(QString MappingOutcome READ mappingOutcome)
+    Q_PROPERTY(int MappingOutcomeCode READ mappingOutcomeCode)
+    Q_PROPERTY(QString MappingOutcomeText READ mappingOutcomeText)
+    Q_PROPERTY(bool MappingChangeReady READ mappingChangeReady)
+    Q_PROPERTY(bool ReapplyReady READ reapplyReady)
     Q_PROPERTY(MappingRecords Mappings READ mappings)
+    Q_PROPERTY(QStringList MappingLines READ mappingLines)
     Q_PROPERTY(bool AutoLogin READ autoLogin)
     Q_PROPERTY(bool MultiUser READ multiUser)
     Q_PROPERTY(bool RunHidden READ runHidden)
     Q_PROPERTY(bool ResolveLocal READ resolveLocal)
+    Q_PROPERTY(bool FixedAddressOn READ fixedAddressOn)
     Q_PROPERTY(QString FixedAddress READ fixedAddress)
     Q_PROPERTY(bool AddressCheck READ addressCheck)
     Q_PROPERTY(uint AddressCheckSeconds READ addressCheckSeconds)
@@ -54,14 +65,17 @@ class EngineService : public QObject, protected QDBusContext
 
 public:
     static const QString interfaceName;
+    // Of the lines added to a log; those shown in place are kept as they read now.
     static constexpr int keptEvents = 500;
 
     EngineService(Engine& engine, const StatusWatch& status, const Platform& platform, QString settingsFolder,
                   QObject* parent = nullptr);
-    // Where PropertiesChanged goes, once the engine is published there.
-    void publishOn(const QDBusConnection& bus);
+    // Puts the engine on `bus` under its name; false, and the run goes on
+    // without a bus, when there is none or the name is taken.
+    bool publishOn(QDBusConnection bus);
 
     LoginRecords logins() const { return m_logins.records(); }
+    QString domain() const;
     QString localAddress() const { return m_localAddress; }
     QString publishedAddress() const;
     qlonglong publishedAt() const;
@@ -73,11 +87,20 @@ public:
     QString routerAddress() const;
     QString routerName() const;
     bool routerReachable() const;
+    QString routerState() const;
+    QString internalClient() const;
+    QString mappingOutcome() const;
+    int mappingOutcomeCode() const;
+    QString mappingOutcomeText() const;
+    bool mappingChangeReady() const;
+    bool reapplyReady() const;
     MappingRecords mappings() const;
+    QStringList mappingLines() const;
     bool autoLogin() const;
     bool multiUser() const;
     bool runHidden() const;
     bool resolveLocal() const;
+    bool fixedAddressOn() const;
     QString fixedAddress() const;
     bool addressCheck() const;
     uint addressCheckSeconds() const;
@@ -94,28 +117,32 @@ public:
     void SetMultiUser(bool on);
     void SetRunHidden(bool on);
     void SetResolveLocal(bool on);
-    void SetFixedAddress(const QString& address);
+    void SetFixedAddress(bool on, const QString& address);
     void SetAddressCheck(bool on, uint seconds);
     void AddMapping(const QString& protocol, ushort externalPort, const QString& internalClient,
                     ushort internalPort);
     void DeleteMapping(const QString& protocol, ushort externalPort);
     void ReapplyMappings();
+    void SetMappingLines(const QStringList& lines);
     QStringList ListRouterMappings();
     EventRecords RecentEvents(uint count) const;
     void Quit();
 
+    // Every property by its name in the interface, as they are now.
+    QVariantMap properties() const;
+
 signals:
+    // The properties that changed, as PropertiesChanged tells them.
+    void propertiesChanged(const QVariantMap& changed);
     void Event(qlonglong time, const QString& source, const QString& severity, const QString& text);
 
 private:
     static qlonglong seconds(const QDateTime& time) { return time.isValid() ? time.toSecsSinceEpoch() : 0; }
     // False, with the error sent, when `problem` says why the call is refused.
     bool admitted(const QString& problem);
+    void refuse(const QString& error, const QString& text);
     void record(const QString& source, const QString& severity, const QString& text);
-    // Announces, once the current event is handled, what changed.
-    void scheduleAnnouncement();
     void announceChanges();
-    QVariantMap currentProperties() const;
 
     Engine& m_engine;
     const StatusWatch& m_status;
@@ -129,7 +156,6 @@ private:
     QHash<QString, QString> m_refusals; // by key: why the router refused it last
     std::deque<EventRecord> m_events;
     QVariantMap m_announced;
-    bool m_announcing = false;
     // Every caller of ListRouterMappings waits for the one listing under way.
     QList<std::pair<QDBusConnection, QDBusMessage>> m_listingCallers;
 };

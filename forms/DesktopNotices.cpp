@@ -1,15 +1,14 @@
 #include "forms/DesktopNotices.h"
 
 #include "messages/Messages.h"
-#include "engine/KeeperView.h"
-#include "engine/LoginsView.h"
+#include "engine/EngineModel.h"
 
 #include <QMenu>
 
-DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption, LoginsView& logins,
-                               KeeperView& keeper, QMenu& menu, Sink sink, QObject* parent)
-    : QObject(parent), m_platform(platform), m_caption(caption), m_language(logins.languageCode()),
-      m_sink(std::move(sink))
+DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption, EngineModel& model, QMenu& menu,
+                               Sink sink, QObject* parent)
+    : QObject(parent), m_platform(platform), m_caption(caption),
+      m_language(languageCodeFor(platform.language.languageId())), m_sink(std::move(sink))
 {
     m_toggle = menu.addAction(QStringLiteral("显示通知"));
     m_toggle->setObjectName(QStringLiteral("N3"));
@@ -17,23 +16,37 @@ DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption,
     m_toggle->setChecked(m_platform.keyStore.value(QString::fromLatin1(storedName)) != QStringLiteral("0"));
     connect(m_toggle, &QAction::toggled, this, &DesktopNotices::setEnabled);
 
-    connect(&logins, &LoginsView::loginUnanswered, this, [this](const QString& domain) {
-        notify(Kind::LoginUnanswered, Messages::noAnswer(m_language, domain));
-    });
-    connect(&logins, &LoginsView::domainRefused, this, [this](const QString& domain) {
-        notify(Kind::DomainRefused, Messages::domainRefusedNotice(m_language, domain));
-    });
+    model.follow("Logins", this, [this](const QVariant& records) { noticeLogins(records); });
     // The first address a login gets is no change.
-    m_lastAddress = logins.publishedAddress();
-    connect(&logins, &LoginsView::publishedAddressChanged, this, [this, &logins](const QString& address) {
-        const bool changed = !m_lastAddress.isEmpty() && address != m_lastAddress;
-        m_lastAddress = address;
+    model.follow("PublishedAddress", this, [this, &model](const QVariant& value) {
+        const QString address = value.toString();
+        const bool changed = !m_lastAddress.isEmpty() && !address.isEmpty() && address != m_lastAddress;
+        if (!address.isEmpty())
+            m_lastAddress = address;
         if (changed)
             notify(Kind::AddressChanged,
-                   Messages::addressChangedNotice(m_language, logins.domain().trimmed(), address));
+                   Messages::addressChangedNotice(m_language, model.valueAs<QString>("Domain"), address));
     });
-    connect(&keeper, &KeeperView::addRefused, this,
-            [this](const QString& text) { notify(Kind::MappingRefused, text); });
+    connect(&model, &EngineModel::eventAdded, this, [this](const EventRecord& event) {
+        if (event.source == QStringLiteral("router") && event.severity == QStringLiteral("warning"))
+            notify(Kind::MappingRefused, event.text);
+    });
+}
+
+void DesktopNotices::noticeLogins(const QVariant& records)
+{
+    for (const LoginRecord& record : records.value<LoginRecords>()) {
+        if (record.server != QStringLiteral("primary"))
+            continue;
+        QString& known = m_loginStates[record.domain];
+        const bool news = m_loginsKnown && known != record.state;
+        known = record.state;
+        if (news && record.state == QStringLiteral("unanswered"))
+            notify(Kind::LoginUnanswered, Messages::noAnswer(m_language, record.domain));
+        else if (news && record.state == QStringLiteral("refused"))
+            notify(Kind::DomainRefused, Messages::domainRefusedNotice(m_language, record.domain));
+    }
+    m_loginsKnown = true;
 }
 
 bool DesktopNotices::enabled() const

@@ -4,12 +4,12 @@
 #include "settings/WriteFailureNotice.h"
 #include "ui/NoticeRate.h"
 
+#include <QHash>
 #include <QObject>
 
 #include <functional>
 
-class KeeperView;
-class LoginsView;
+class EngineModel;
 class QAction;
 class QMenu;
 
@@ -34,14 +34,16 @@ public:
     // Off when the key store holds "0" under this name.
     static constexpr const char* storedName = "Notices";
 
-    DesktopNotices(const Platform& platform, const QString& caption, LoginsView& logins,
-                   KeeperView& keeper, QMenu& menu, Sink sink, QObject* parent = nullptr);
+    DesktopNotices(const Platform& platform, const QString& caption, EngineModel& model, QMenu& menu, Sink sink,
+                   QObject* parent = nullptr);
 
     bool enabled() const;
     void setEnabled(bool on);
 
 private:
     void notify(Kind kind, const QString& text);
+    // A login of the primary server that went unanswered or was refused.
+    void noticeLogins(const QVariant& records);
 
     Platform m_platform;
     QString m_caption;
@@ -50,5 +52,7 @@ private:
     NoticeRate m_rate;
     QAction* m_toggle;
     QString m_lastAddress; // of the last successful login; empty before the first
+    QHash<QString, QString> m_loginStates; // of the primary server's logins, by domain
+    bool m_loginsKnown = false;            // those before this face were no news
     WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
 };

@@ -1,7 +1,14 @@
 #include "forms/TForm1.h"
 
+#include "engine/EngineActions.h"
+#include "engine/EngineModel.h"
+#include "engine/SavedPasswords.h"
 #include "forms/AppShell.h"
-#include "engine/LoginsView.h"
+#include "messages/Messages.h"
+#include "messages/TimeStamps.h"
+#include "settings/InputRefusals.h"
+#include "settings/InputRules.h"
+#include "settings/MultiUserList.h"
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
 #include "ui/ClickableLabel.h"
@@ -18,12 +25,14 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
-TForm1::TForm1(const Platform& platform, AppShell& shell, LoginsView& logins, QWidget* parent)
+TForm1::TForm1(const Platform& platform, AppShell& shell, EngineModel& model, EngineActions& actions,
+               QWidget* parent)
     : QMainWindow(parent),
       paneLifetime(
           platform.clock, [this] { QTimer::singleShot(0, this, [this] { createWebPanes(); }); },
           [this] { releaseWebPanes(); }),
-      m_platform(platform), m_shell(shell), m_logins(logins)
+      m_platform(platform), m_shell(shell), m_model(model), m_actions(actions),
+      m_language(languageCodeFor(platform.language.languageId()))
 {
     paneLifetime.releaseDelay = shell.paneReleaseDelay;
     installAccessibleControls();
@@ -43,15 +52,22 @@ TForm1::~TForm1() = default;
 void TForm1::connectControls()
 {
     // Option boxes react to every change of state, also one made by the program.
-    connect(zddr, &QCheckBox::toggled, this, [this](bool on) { m_logins.setAutoLogin(on); });
-    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { m_logins.setMultiUserOption(on); });
-    connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { m_logins.setRunHiddenOption(on); });
-    connect(CheckBox5, &QCheckBox::toggled, this, [this](bool on) { m_logins.setResolveLocalOption(on); });
+    // Ticking auto-login saves the form, when it is a login.
+    connect(zddr, &QCheckBox::toggled, this, [this](bool on) {
+        const QString domain = nameedit->text().trimmed();
+        if (on && InputRefusals::login(domain, passedit->text(), m_platform.language.languageId()).isEmpty()) {
+            m_sentDomains.send(domain, m_model.valueAs<QString>("Domain"));
+            m_actions.saveLogin(domain, passedit->text());
+        } else {
+            m_actions.setAutoLogin(on);
+        }
+    });
+    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { m_actions.setMultiUser(on); });
+    connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { m_actions.setRunHidden(on); });
+    connect(CheckBox5, &QCheckBox::toggled, this, [this](bool on) { m_actions.setResolveLocal(on); });
     connect(CheckBox2, &QCheckBox::toggled, this, [this] { forwardAddressOptions(); });
     connect(Edit4, &QLineEdit::textChanged, this, [this] { forwardAddressOptions(); });
-    const auto forwardCredentials = [this] {
-        m_logins.setFormCredentials(nameedit->text(), passedit->text());
-    };
+    const auto forwardCredentials = [this] { m_actions.typeCredentials(nameedit->text(), passedit->text()); };
     connect(nameedit, &QLineEdit::textChanged, this, forwardCredentials);
     connect(passedit, &QLineEdit::textChanged, this, forwardCredentials);
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
@@ -73,7 +89,8 @@ void TForm1::connectControls()
     Timer3.setOnTimer([this] { Timer3Timer(); });
     Timer2.setOnTimer([this] { Timer2Timer(); });
     Timer13.setOnTimer([this] { Timer13Timer(); });
-    connect(&m_logins, &LoginsView::reloginWanted, this, [this] {
+    // A new public address brings a login again.
+    m_model.follow("PublicAddress", this, [this](const QVariant&) {
         if (advertisementCounter2 > 10)
             advertisementCounter2 = 0;
     });
@@ -82,52 +99,89 @@ void TForm1::connectControls()
 // The controls show the engine; a value set here never comes back as an action.
 void TForm1::showEngine()
 {
-    const QStringList lines = m_logins.logLines();
-    for (int line = 0; line < lines.size(); ++line)
-        dlrz->setLine(line, lines.at(line));
-    connect(&m_logins, &LoginsView::logLineSet, dlrz, &EventLog::setLine);
-    connect(&m_logins, &LoginsView::logLineAppended, dlrz, &EventLog::appendLine);
-    StatusBar1->setPanelText(0, m_logins.status());
-    connect(&m_logins, &LoginsView::statusChanged, this,
-            [this](const QString& text) { StatusBar1->setPanelText(0, text); });
-    const auto showCredentials = [this](const QString& domain, const QString& password) {
-        const QSignalBlocker quietDomain(nameedit);
-        const QSignalBlocker quietPassword(passedit);
-        nameedit->setText(domain);
-        passedit->setText(password);
-    };
-    showCredentials(m_logins.domain(), m_logins.password());
-    connect(&m_logins, &LoginsView::credentialsChanged, this, showCredentials);
-    if (!m_logins.localAddress().isEmpty())
-        Label5->setText(m_logins.localAddress());
-    if (!m_logins.publishedAddress().isEmpty())
-        Label7->setText(m_logins.publishedAddress());
-    connect(&m_logins, &LoginsView::localAddressChanged, Label5, &QLabel::setText);
-    connect(&m_logins, &LoginsView::publishedAddressChanged, Label7, &QLabel::setText);
-    connect(&m_logins, &LoginsView::multiUserLinesChanged, this, [this](const QStringList& lines) {
+    for (const EventRecord& event : m_model.events())
+        showEngineEvent(event);
+    connect(&m_model, &EngineModel::eventAdded, this, [this](const EventRecord& event) { showEngineEvent(event); });
+    m_model.follow("Domain", this, [this](const QVariant& domain) { showCredentials(domain.toString()); });
+    m_model.follow("LocalAddress", this, [this](const QVariant& address) {
+        if (!address.toString().isEmpty())
+            Label5->setText(address.toString());
+    });
+    m_model.follow("PublishedAddress", this, [this](const QVariant& address) {
+        if (!address.toString().isEmpty())
+            Label7->setText(address.toString());
+    });
+    m_model.follow("MultiUserDomains", this, [this](const QVariant& domains) {
+        QStringList lines;
+        for (const QString& domain : domains.toStringList())
+            lines << MultiUserList::entryLine(domain);
         Memo2->setPlainText(lines.join(u'\n'));
         setListScrollBars();
     });
-    Memo2->setPlainText(m_logins.multiUserLines().join(u'\n'));
-    setListScrollBars();
-    connect(&m_logins, &LoginsView::optionsChanged, this, [this] { showOptions(); });
-    showOptions();
+    const auto showOption = [this](const char* name, QCheckBox* box, auto ticked) {
+        m_model.follow(name, this, [box, ticked](const QVariant& value) {
+            const QSignalBlocker quiet(box);
+            box->setChecked(ticked(value));
+        });
+    };
+    const auto on = [](const QVariant& value) { return value.toBool(); };
+    showOption("AutoLogin", zddr, on);
+    showOption("MultiUser", CheckBox1, on);
+    showOption("ResolveLocal", CheckBox5, on);
+    showOption("FixedAddressOn", CheckBox2, on);
 }
 
-void TForm1::showOptions()
+void TForm1::showEngineEvent(const EventRecord& event)
 {
-    const QSignalBlocker quietAutoLogin(zddr);
-    const QSignalBlocker quietMultiUser(CheckBox1);
-    const QSignalBlocker quietResolveLocal(CheckBox5);
-    const QSignalBlocker quietFixed(CheckBox2);
-    zddr->setChecked(m_logins.autoLogin());
-    CheckBox1->setChecked(m_logins.multiUserOn());
-    CheckBox5->setChecked(m_logins.resolveLocalTicked());
-    CheckBox2->setChecked(m_logins.fixedAddressOn());
+    static const QStringList inPlace{QStringLiteral("primary"), QStringLiteral("secondary"), QStringLiteral("account")};
+    if (const qsizetype line = inPlace.indexOf(event.source); line >= 0)
+        dlrz->setLine(int(line), event.text);
+    else if (event.source.startsWith(QStringLiteral("line-")))
+        dlrz->setLine(event.source.mid(5).toInt(), event.text);
+    else if (event.source == QStringLiteral("history"))
+        dlrz->appendLine(event.text);
+    else if (event.source == QStringLiteral("status"))
+        StatusBar1->setPanelText(0, event.text);
 }
 
+// The engine tells the domain only; its password comes from this user's own
+// files. The echo of what the user sent or is typing leaves the fields alone.
+void TForm1::showCredentials(const QString& domain)
+{
+    if (m_sentDomains.isEcho(domain) || domain == nameedit->text().trimmed())
+        return;
+    const QSignalBlocker quietDomain(nameedit);
+    const QSignalBlocker quietPassword(passedit);
+    nameedit->setText(domain);
+    passedit->setText(savedPasswordOf(m_platform.keyStore, m_platform.programFolder,
+                                      m_platform.language.languageId(), domain));
+}
+
+// Every key goes over: while the box holds no address, the engine says so
+// and sends no login.
 void TForm1::forwardAddressOptions()
 {
-    m_logins.setFixedAddressOption(CheckBox2->isChecked() ? std::optional<QString>(Edit4->text())
-                                                          : std::nullopt);
+    const bool on = CheckBox2->isChecked();
+    m_actions.setFixedAddress(on, on && InputRules::ipv4Problem(Edit4->text()).isEmpty() ? Edit4->text() : QString());
+}
+
+bool TForm1::admitsLogin(const QString& domain, const QString& password)
+{
+    const QString refused = InputRefusals::login(domain, password, m_platform.language.languageId());
+    if (refused.isEmpty())
+        return true;
+    setStatus(refused);
+    appendHistory(refused);
+    return false;
+}
+
+void TForm1::appendHistory(const QString& text)
+{
+    const QDateTime now = m_platform.clock.now();
+    dlrz->appendLine(shortDate(now) + u' ' + longTime(now) + u' ' + text);
+}
+
+void TForm1::setStatus(const QString& text)
+{
+    StatusBar1->setPanelText(0, text);
 }

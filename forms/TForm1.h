@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/EchoFilter.h"
+#include "messages/LanguageCode.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "ui/PaneLifetime.h"
@@ -9,7 +11,9 @@
 class AppShell;
 class ClickableLabel;
 class EventLog;
-class LoginsView;
+class EngineActions;
+class EngineModel;
+struct EventRecord;
 class StatusPanels;
 class QAction;
 class QCheckBox;
@@ -38,7 +42,8 @@ public:
     static constexpr QSize designedSize{912, 605};
 
     // Runs the whole creation handler before returning.
-    TForm1(const Platform& platform, AppShell& shell, LoginsView& logins, QWidget* parent = nullptr);
+    TForm1(const Platform& platform, AppShell& shell, EngineModel& model, EngineActions& actions,
+           QWidget* parent = nullptr);
     ~TForm1() override;
 
     // Made after the window's first paint on screen, let go of some minutes after it left.
@@ -114,13 +119,21 @@ private:
     void buildRightArea(QSplitter* columns);
     void connectControls();
     void showEngine();
-    void showOptions();
+    void showEngineEvent(const EventRecord& event);
+    void showCredentials(const QString& domain);
     void forwardAddressOptions();
+    // What the user typed is refused, and why: said where the engine says it.
+    bool admitsLogin(const QString& domain, const QString& password);
+    void appendHistory(const QString& text);
+    void setStatus(const QString& text);
     void setListScrollBars();
 
     Platform m_platform;
     AppShell& m_shell;
-    LoginsView& m_logins;
+    EngineModel& m_model;
+    EngineActions& m_actions;
+    LanguageCode m_language;
+    EchoFilter<QString> m_sentDomains; // logged in or saved, not yet echoed
 
     // Toolbar strip, address band.
     QComboBox* ComboBox1 = nullptr;

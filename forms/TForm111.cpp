@@ -2,7 +2,6 @@
 
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
-#include "engine/KeeperView.h"
 #include "settings/ProviderPages.h"
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
@@ -68,11 +67,12 @@ template <typename Box> Box* memo(QWidget* parent, const QRect& where)
 
 } // namespace
 
-TForm111::TForm111(const Platform& platform, AppShell& shell, KeeperView& keeper, QWidget* parent)
+TForm111::TForm111(const Platform& platform, AppShell& shell, EngineModel& model, EngineActions& actions,
+                   QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       paneLifetime(
           platform.clock, [this] { makeWebPane(); }, [this] { releaseWebPane(); }),
-      m_platform(platform), m_shell(shell), m_keeper(keeper)
+      m_platform(platform), m_shell(shell), m_model(model), m_actions(actions)
 {
     paneLifetime.releaseDelay = shell.paneReleaseDelay;
     installAccessibleControls();
@@ -232,10 +232,6 @@ void TForm111::connectControls()
 void TForm111::FormCreate()
 {
     m_shell.OnMinimize = [this] { ApplicationMinimize(); };
-    Edit1->setText(m_keeper.internalClient());
-    Edit3->setText(m_keeper.externalAddress());
-    showLines();
-    showStatus();
 }
 
 void TForm111::showEvent(QShowEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/EchoFilter.h"
 #include "platform/Platform.h"
 #include "settings/WriteFailureNotice.h"
 #include "ui/PaneLifetime.h"
@@ -9,7 +10,9 @@
 class AppShell;
 class LogBox;
 class ClickableLabel;
-class KeeperView;
+class EngineActions;
+class EngineModel;
+struct EventRecord;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -30,7 +33,8 @@ class TForm111 : public QWidget
 
 public:
     // Runs the creation handler before returning.
-    TForm111(const Platform& platform, AppShell& shell, KeeperView& keeper, QWidget* parent = nullptr);
+    TForm111(const Platform& platform, AppShell& shell, EngineModel& model, EngineActions& actions,
+             QWidget* parent = nullptr);
     ~TForm111() override;
 
     QLabel* Label6 = nullptr;             // router label, or a failure text
@@ -88,8 +92,11 @@ private:
     void buildLayout();
     void connectControls();
     void connectKeeper();
+    void showEngineEvent(const EventRecord& event);
     void showStatus();
     void showLines();
+    // Said in the log once, however many keys the user presses while it holds.
+    void logRefusalOnce(const QString& refusal);
     void makeWebPane();
     void releaseWebPane();
     void openPage(const QString& url);
@@ -97,11 +104,14 @@ private:
 
     Platform m_platform;
     AppShell& m_shell;
-    KeeperView& m_keeper;
+    EngineModel& m_model;
+    EngineActions& m_actions;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_thisWasShown = false;
     bool m_clientTyped = false;  // the user typed the internal client
     bool m_showingLines = false; // Memo2 is being given the keeper's list
+    QString m_lastRefusal;       // of the user's edit, while it stays refused
+    EchoFilter<QStringList> m_sentLines; // the user's edits, not yet echoed
     QPlainTextEdit* m_routerMappingsView = nullptr;
     WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
 };

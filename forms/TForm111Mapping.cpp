@@ -4,13 +4,19 @@
 
 #include "forms/TForm111.h"
 
+#include "engine/EngineActions.h"
+#include "engine/EngineModel.h"
 #include "forms/AppShell.h"
 #include "messages/PortMappingMessages.h"
-#include "engine/KeeperView.h"
+#include "portmap/MappingLabels.h"
+#include "portmap/MappingLine.h"
+#include "settings/InputRefusals.h"
+#include "settings/InputRules.h"
 #include "settings/TextFile.h"
 #include "ui/LogBox.h"
 
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,77 +24,148 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
+#include <limits>
+
+namespace Text = Messages::PortMapping;
+
+namespace {
+
+// Before the router told it.
+const QString noExternalAddress = QStringLiteral("0.0.0.0");
+
+} // namespace
+
 void TForm111::connectKeeper()
 {
-    connect(&m_keeper, &KeeperView::logged, this,
-            [this](const QString& line) { Memo1->appendLine(line); });
-    connect(&m_keeper, &KeeperView::statusChanged, this, [this] { showStatus(); });
-    connect(&m_keeper, &KeeperView::linesChanged, this, [this] { showLines(); });
-    connect(&m_keeper, &KeeperView::externalAddressChanged, Edit3, &QLineEdit::setText);
-    // An address the user typed stays; the keeper's replaces any other.
-    connect(&m_keeper, &KeeperView::internalClientChanged, this, [this](const QString& address) {
-        if (!m_clientTyped)
-            Edit1->setText(address);
+    for (const EventRecord& event : m_model.events())
+        showEngineEvent(event);
+    connect(&m_model, &EngineModel::eventAdded, this, [this](const EventRecord& event) { showEngineEvent(event); });
+    for (const char* name : {"RouterState", "RouterProtocol", "RouterName", "MappingOutcome", "MappingOutcomeCode",
+                             "MappingOutcomeText", "MappingChangeReady", "ReapplyReady"})
+        m_model.follow(name, this, [this](const QVariant&) { showStatus(); });
+    m_model.follow("MappingLines", this, [this](const QVariant&) { showLines(); });
+    m_model.follow("RouterExternalAddress", this, [this](const QVariant& address) {
+        Edit3->setText(address.toString().isEmpty() ? noExternalAddress : address.toString());
     });
-    // The window's own texts are simplified Chinese in every language.
-    connect(&m_keeper, &KeeperView::fileWritten, this,
-            [this](const QString& file, const WriteResult& result) {
-                m_writeFailures.report(m_shell.title, LanguageCode::Jt, file, result);
-            });
+    // An address the user typed stays; the keeper's replaces any other.
+    m_model.follow("InternalClient", this, [this](const QVariant& address) {
+        if (!m_clientTyped)
+            Edit1->setText(address.toString());
+    });
     // The list is the user's to edit; the next add or delete saves it.
     connect(Memo2, &QPlainTextEdit::textChanged, this, [this] {
-        if (!m_showingLines)
-            m_keeper.setLines(splitLines(Memo2->toPlainText()));
+        if (m_showingLines)
+            return;
+        const QStringList lines = splitLines(Memo2->toPlainText());
+        if (lines == m_model.valueAs<QStringList>("MappingLines"))
+            return;
+        if (const QString refusal = InputRefusals::mappingList(lines); !refusal.isEmpty()) {
+            logRefusalOnce(refusal);
+            return;
+        }
+        m_lastRefusal.clear();
+        m_sentLines.send(lines, m_model.valueAs<QStringList>("MappingLines"));
+        m_actions.setMappingLines(lines);
     });
+}
+
+// The window's own texts are simplified Chinese in every language.
+void TForm111::showEngineEvent(const EventRecord& event)
+{
+    if (event.source != QStringLiteral("router"))
+        return;
+    if (event.severity == QStringLiteral("info")) {
+        Memo1->appendLine(event.text);
+    } else if (event.severity == QStringLiteral("error")) {
+        const qsizetype colon = event.text.indexOf(QStringLiteral(": "));
+        m_writeFailures.report(m_shell.title, LanguageCode::Jt, event.text.left(colon),
+                               WriteResult::failure(event.text.mid(colon + 2)));
+    }
 }
 
 void TForm111::showStatus()
 {
-    Label6->setText(m_keeper.routerLabel());
-    Label10->setText(m_keeper.resultLabel());
-    Button1->setEnabled(m_keeper.executeEnabled());
-    BitBtn6->setEnabled(m_keeper.reapplyEnabled());
+    Label6->setText(MappingLabels::router(MappingLabels::routerSeenNamed(m_model.valueAs<QString>("RouterState")),
+                                          m_model.valueAs<QString>("RouterProtocol"),
+                                          m_model.valueAs<QString>("RouterName")));
+    Label10->setText(MappingLabels::result({MappingLabels::outcomeKindNamed(m_model.valueAs<QString>("MappingOutcome")),
+                                            m_model.valueAs<int>("MappingOutcomeCode"),
+                                            m_model.valueAs<QString>("MappingOutcomeText")}));
+    Button1->setEnabled(m_model.valueAs<bool>("MappingChangeReady"));
+    BitBtn6->setEnabled(m_model.valueAs<bool>("ReapplyReady"));
 }
 
 void TForm111::showLines()
 {
+    const QStringList lines = m_model.valueAs<QStringList>("MappingLines");
     // The user's own edit is already there, cursor and all.
-    if (splitLines(Memo2->toPlainText()) == m_keeper.lines())
+    if (m_sentLines.isEcho(lines) || splitLines(Memo2->toPlainText()) == lines)
         return;
     m_showingLines = true;
-    Memo2->setPlainText(m_keeper.lines().join(u'\n'));
+    Memo2->setPlainText(lines.join(u'\n'));
     m_showingLines = false;
 }
 
+void TForm111::logRefusalOnce(const QString& refusal)
+{
+    if (refusal == m_lastRefusal)
+        return;
+    m_lastRefusal = refusal;
+    Memo1->appendLine(refusal);
+}
+
+// The fields are checked here, as the keeper would: what goes out is a mapping.
 void TForm111::Button1Click()
 {
-    MappingKeeper::Request request;
-    request.action = RadioButton3->isChecked() ? MappingKeeper::Action::Add : MappingKeeper::Action::Delete;
-    request.protocol = RadioButton1->isChecked() ? QStringLiteral("TCP") : QStringLiteral("UDP");
-    request.publicPort = Edit4->text();
-    request.internalClient = Edit1->text();
-    request.localPort = Edit2->text();
-    m_keeper.execute(request);
+    const bool adds = RadioButton3->isChecked();
+    const QString protocol = RadioButton1->isChecked() ? QStringLiteral("TCP") : QStringLiteral("UDP");
+    const auto publicPort = MappingLine::port(Edit4->text());
+    const auto localPort = MappingLine::port(Edit2->text());
+    const QString client = Edit1->text();
+    const QString line = MappingLine::make(Edit3->text(), Edit4->text().trimmed(), protocol, client,
+                                           Edit2->text().trimmed());
+    const QStringList lines = m_model.valueAs<QStringList>("MappingLines");
+    if (!publicPort || !localPort)
+        Memo1->appendLine(Text::portNotANumber());
+    else if (!InputRules::mappingLineProblem(line).isEmpty())
+        Memo1->appendLine(Text::mappingInvalid());
+    else if (adds && !lines.contains(line) && !InputRules::listSizeProblem(lines.size() + 1).isEmpty())
+        Memo1->appendLine(Text::listTooLong(InputRules::maxListLines));
+    else if (adds)
+        m_actions.addMapping(protocol, quint16(*publicPort), client, quint16(*localPort));
+    else
+        m_actions.deleteMapping(protocol, quint16(*publicPort));
 }
 
 void TForm111::BitBtn6Click()
 {
-    m_keeper.reapplyAll();
+    m_actions.reapplyMappings();
 }
 
+// Not a number: a minute; the engine's bounds otherwise.
 void TForm111::CheckBox1Click()
 {
-    m_keeper.setAddressCheck(CheckBox1->isChecked(), Edit5->text());
+    bool isNumber = false;
+    const qint64 seconds = Edit5->text().toLongLong(&isNumber);
+    m_actions.setAddressCheck(CheckBox1->isChecked(),
+                              isNumber ? uint(std::clamp<qint64>(seconds, InputRules::minCheckSeconds,
+                                                                  InputRules::maxCheckSeconds))
+                                       : 60U);
 }
 
 void TForm111::Edit5Change()
 {
-    m_keeper.saveAddressCheckInterval(Edit5->text());
+    if (!InputRules::checkIntervalProblem(Edit5->text()).isEmpty()) {
+        logRefusalOnce(Text::checkIntervalRefused(InputRules::minCheckSeconds, InputRules::maxCheckSeconds));
+        return;
+    }
+    m_lastRefusal.clear();
+    m_actions.setAddressCheck(m_model.valueAs<bool>("AddressCheck"), Edit5->text().trimmed().toUInt());
 }
 
 void TForm111::showRouterMappings()
 {
-    namespace Text = Messages::PortMapping;
     if (!m_routerMappingsView) {
         m_routerMappingsView = new QPlainTextEdit(this);
         m_routerMappingsView->setObjectName(QStringLiteral("routerMappingsView"));
@@ -103,7 +180,7 @@ void TForm111::showRouterMappings()
     m_routerMappingsView->setPlainText(Text::routerMappingsTitle() + QStringLiteral("..."));
     m_routerMappingsView->show();
     m_routerMappingsView->raise();
-    m_keeper.listRouterMappings([view = QPointer(m_routerMappingsView)](const QStringList& lines) {
+    m_actions.listRouterMappings([view = QPointer(m_routerMappingsView)](const QStringList& lines) {
         if (view)
             view->setPlainText(lines.join(u'\n'));
     });

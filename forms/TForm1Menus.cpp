@@ -1,6 +1,5 @@
 #include "forms/TForm1.h"
 
-#include "engine/LoginsView.h"
 #include "messages/Messages.h"
 #include "settings/ProviderPages.h"
 #include "ui/ClickableLabel.h"
@@ -77,9 +76,11 @@ QString address(const PageEntry& entry)
 
 } // namespace
 
+// Without a browser the user can still copy the address from here.
 void TForm1::openPage(const QString& url)
 {
-    m_logins.openPage(url);
+    if (!m_platform.browser.openUrl(url))
+        setStatus(Messages::browserUnavailable(m_language, url));
 }
 
 QAction* TForm1::addPageAction(QMenu* menu, const char* control, const char* text, const QString& url)
@@ -163,7 +164,7 @@ void TForm1::Label3Click()
     if (ProviderPages::isWebAddress(url))
         openPage(url);
     else
-        m_logins.setStatus(Messages::notAWebAddress(m_logins.languageCode()));
+        setStatus(Messages::notAWebAddress(m_language));
 }
 
 void TForm1::Label14Click()

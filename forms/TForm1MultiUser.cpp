@@ -1,6 +1,10 @@
 #include "forms/TForm1.h"
 
-#include "engine/LoginsView.h"
+#include "engine/EngineActions.h"
+#include "engine/EngineModel.h"
+#include "messages/Messages.h"
+#include "settings/InputRules.h"
+#include "settings/MultiUserList.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -8,7 +12,7 @@
 
 void TForm1::setListScrollBars()
 {
-    Memo2->setVerticalScrollBarPolicy(m_logins.multiUserLines().size() < 5 ? Qt::ScrollBarAlwaysOff
+    Memo2->setVerticalScrollBarPolicy(m_model.valueAs<QStringList>("MultiUserDomains").size() < 5 ? Qt::ScrollBarAlwaysOff
                                                                           : Qt::ScrollBarAlwaysOn);
     Memo2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
@@ -16,11 +20,24 @@ void TForm1::setListScrollBars()
 void TForm1::Label16Click()
 {
     Edit3->setText(Edit3->text().trimmed());
-    m_logins.addListEntry(Edit2->text(), Edit3->text());
+    const QString domain = Edit2->text().trimmed();
+    if (!admitsLogin(domain, Edit3->text()))
+        return;
+    const QStringList domains = m_model.valueAs<QStringList>("MultiUserDomains");
+    const bool listed = domains.contains(domain, Qt::CaseInsensitive);
+    if (!listed && !InputRules::listSizeProblem(domains.size() + 1).isEmpty()) {
+        appendHistory(Messages::listFull(m_language, InputRules::maxListLines));
+        return;
+    }
+    m_actions.addListEntry(domain, Edit3->text());
 }
 
 // The line that holds the caret; the engine takes the first when it is empty.
 void TForm1::Label15Click()
 {
-    m_logins.removeListEntry(Memo2->textCursor().block().text());
+    const QString taken = Memo2->textCursor().block().text();
+    const QString domain = taken.isEmpty() ? m_model.valueAs<QStringList>("MultiUserDomains").value(0)
+                                           : MultiUserList::entryDomain(taken);
+    if (!domain.isEmpty())
+        m_actions.removeListEntry(domain);
 }

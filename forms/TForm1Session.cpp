@@ -1,6 +1,7 @@
 #include "forms/TForm1.h"
 
-#include "engine/LoginsView.h"
+#include "engine/EngineActions.h"
+#include "engine/EngineModel.h"
 #include "ui/EventLog.h"
 
 #include <QLineEdit>
@@ -9,7 +10,11 @@
 void TForm1::Button4Click()
 {
     Label9Click();
-    m_logins.logIn(nameedit->text(), passedit->text());
+    const QString domain = nameedit->text().trimmed();
+    if (!admitsLogin(domain, passedit->text()))
+        return;
+    m_sentDomains.send(domain, m_model.valueAs<QString>("Domain"));
+    m_actions.logIn(domain, passedit->text());
 }
 
 void TForm1::Label8Click()

@@ -1,7 +1,7 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "engine/LoginsView.h"
+#include "engine/EngineActions.h"
 #include "ui/ScreenFit.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ void TForm1::FormCreate()
 // From the first show on, the option boxes save what the user changes.
 void TForm1::FormShow()
 {
-    m_logins.begin();
+    m_actions.begin();
     showBanner();
 }
 
@@ -92,7 +92,7 @@ void TForm1::followScreen()
 
 void TForm1::FormCloseQuery()
 {
-    m_logins.endSession();
+    m_actions.endSession();
     // Nothing is saved here: settings are written whenever they change. exit(),
     // unlike quit(), cannot be cancelled by a window that only hides on close.
     QCoreApplication::exit(0);
@@ -106,7 +106,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 bool TForm1::WMQueryEndSession()
 {
-    m_logins.endSession();
+    m_actions.endSession();
     return true;
 }
 

@@ -1,10 +1,11 @@
 #include "forms/TForm1.h"
 
 #include "forms/AppShell.h"
-#include "engine/LoginsView.h"
+#include "engine/EngineModel.h"
 #include "settings/ProviderPages.h"
 #include "ui/LightWebPane.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QLabel>
@@ -52,7 +53,7 @@ void TForm1::releaseWebPanes()
 
 void TForm1::showBanner()
 {
-    const QString banner = m_logins.settingsFile(QStringLiteral("ggw.gif"));
+    const QString banner = QDir(m_model.valueAs<QString>("SettingsFolder")).filePath(QStringLiteral("ggw.gif"));
     if (!QFile::exists(banner))
         return;
     QImageReader reader(banner);

@@ -5,6 +5,7 @@
 #include "portmap/MappingFiles.h"
 #include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
+#include "settings/InputRefusals.h"
 #include "settings/InputRules.h"
 #include "settings/TextFile.h"
 
@@ -13,21 +14,6 @@
 #include <algorithm>
 #include <limits>
 #include <utility>
-
-namespace {
-
-// Why an edited list may not enter; empty when it may.
-QString listRefusal(const QStringList& lines)
-{
-    if (!InputRules::listSizeProblem(lines.size()).isEmpty())
-        return Messages::PortMapping::listTooLong(InputRules::maxListLines);
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        if (!InputRules::mappingLineProblem(lines.at(i)).isEmpty())
-            return Messages::PortMapping::listLineRefused(int(i + 1));
-    return {};
-}
-
-} // namespace
 
 MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent)
     : QObject(parent), startupSearch(platform.clock), pollAfterDescription(platform.clock),
@@ -116,7 +102,7 @@ void MappingKeeper::writeLines(const QString& path, const QStringList& lines)
 // The list stays as it was until the whole edit may enter.
 void MappingKeeper::setLines(const QStringList& lines)
 {
-    if (const QString refusal = listRefusal(lines); !refusal.isEmpty()) {
+    if (const QString refusal = InputRefusals::mappingList(lines); !refusal.isEmpty()) {
         logRefusalOnce(refusal);
         return;
     }
@@ -185,12 +171,19 @@ void MappingKeeper::log(const QString& line)
     emit logged(line);
 }
 
-void MappingKeeper::setLabels(const QString& router, const QString& result)
+void MappingKeeper::setRouterSeen(RouterSeen seen)
 {
-    if (router == m_routerLabel && result == m_resultLabel)
+    if (seen == m_routerSeen)
         return;
-    m_routerLabel = router;
-    m_resultLabel = result;
+    m_routerSeen = seen;
+    emit statusChanged();
+}
+
+void MappingKeeper::setOutcome(MappingOutcome outcome)
+{
+    if (outcome == m_outcome)
+        return;
+    m_outcome = std::move(outcome);
     emit statusChanged();
 }
 

@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
+#include "portmap/MappingLabels.h"
 #include "portmap/MappingLine.h"
 #include "portmap/NatPmpCodec.h"
 #include "portmap/RouterAnnouncements.h"
@@ -101,10 +102,9 @@ public:
     QString externalAddress() const { return m_externalAddress; }
     // This machine's address towards the router: where re-applied mappings lead.
     QString internalClient() const { return m_internalClient; }
-    // The router's first word, or why there is no router; empty before the search.
-    QString routerLabel() const { return m_routerLabel; }
-    // What the last add of a mapping came to; empty while one runs.
-    QString resultLabel() const { return m_resultLabel; }
+    RouterSeen routerSeen() const { return m_routerSeen; }
+    // What the last add of a mapping came to; none while one runs.
+    const MappingOutcome& outcome() const { return m_outcome; }
     bool executeEnabled() const { return m_executeEnabled; }
     bool reapplyEnabled() const { return m_reapplyEnabled; }
     QString routerName() const;
@@ -226,7 +226,8 @@ private:
     void retryTakenPorts();
 
     // The state the views show.
-    void setLabels(const QString& router, const QString& result);
+    void setRouterSeen(RouterSeen seen);
+    void setOutcome(MappingOutcome outcome);
     void setEnabled(bool execute, bool reapply);
     void setExternalAddress(const QString& address);
     void setStoredLines(const QStringList& lines);
@@ -259,8 +260,8 @@ private:
     QStringList m_intervalLines{QStringLiteral("60")};
     QString m_externalAddress = QStringLiteral("0.0.0.0");
     QString m_internalClient;
-    QString m_routerLabel;
-    QString m_resultLabel;
+    RouterSeen m_routerSeen = RouterSeen::Searching;
+    MappingOutcome m_outcome;
     bool m_executeEnabled = false;
     bool m_reapplyEnabled = false;
     QString m_lastRefusal; // of the user's edit, while it stays refused

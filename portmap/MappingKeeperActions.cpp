@@ -21,7 +21,7 @@ constexpr int ConflictInMappingEntry = 718;
 void MappingKeeper::execute(const Request& request)
 {
     routerPollTimer.setInterval(0);
-    setLabels(m_routerLabel, {});
+    setOutcome({});
     setEnabled(false, m_reapplyEnabled);
     const auto publicPort = MappingLine::port(request.publicPort);
     const auto localPort = MappingLine::port(request.localPort);
@@ -140,7 +140,7 @@ void MappingKeeper::endAddAttempt(bool succeeded, const std::optional<SoapAnswer
         saveList();
     }
     emit mappingAdded(m_runningAdd);
-    setLabels(m_routerLabel, Text::portAddedLabel());
+    setOutcome({MappingOutcome::Kind::Added});
     endAdd();
 }
 
@@ -155,12 +155,12 @@ void MappingKeeper::showAddRefusal(const std::optional<SoapAnswer::Fault>& fault
 {
     if (!fault) {
         log(Text::addFailed());
-        setLabels(m_routerLabel, Text::addFailed());
+        setOutcome({MappingOutcome::Kind::Failed});
         return;
     }
     const QString description = QString::fromUtf8(fault->description);
     log(Text::addRefused(fault->code, description));
-    setLabels(m_routerLabel, Text::addRefusedLabel(fault->code, description));
+    setOutcome({MappingOutcome::Kind::Refused, fault->code, description});
     emit addRefused(Text::addRefusedLabel(fault->code, description).trimmed());
     emit mappingRefused(m_runningAdd, QStringLiteral("UPnP error %1: %2").arg(fault->code).arg(description));
 }
@@ -189,7 +189,7 @@ void MappingKeeper::startReapply()
         routerPollTimer.setInterval(1000);
         return;
     }
-    setLabels(m_routerLabel, {});
+    setOutcome({});
     m_reapplyOnly.reset();
     reapplyState = ReapplyState::Ready;
     reapplyIndex = 0;

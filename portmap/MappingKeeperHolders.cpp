@@ -54,6 +54,6 @@ void MappingKeeper::portHeld(const QString& holder, const QString& text)
     m_add.reset();
     m_loopAdd = false;
     m_pendingAdd.reset();
-    setLabels(m_routerLabel, text);
+    setOutcome({MappingOutcome::Kind::Held, 0, text});
     endAdd();
 }

@@ -84,7 +84,7 @@ void MappingKeeper::natPmpAnswered()
         return;
     m_routerKnown = true;
     logUnlessRetrying(Messages::natPmpRouterFound(m_language, m_natPmpGateway));
-    setLabels(Text::routerLabel(QStringLiteral("NAT-PMP ")), m_resultLabel);
+    setRouterSeen(RouterSeen::Found);
     const QString local = m_natPmp->localAddress();
     if (!local.isEmpty() && local != m_internalClient) {
         m_internalClient = local;

@@ -53,7 +53,7 @@ void MappingKeeper::searchRouter()
         return;
     }
     logUnlessRetrying(Text::searchNotStarted());
-    setLabels(Text::searchFailedLabel(), m_resultLabel);
+    setRouterSeen(RouterSeen::NotFound);
     askNatPmp();
 }
 
@@ -86,7 +86,7 @@ void MappingKeeper::onDiscovery(RouterDiscovery::Event event)
         break;
     case Event::NoRouter:
         logUnlessRetrying(Text::searchFailed());
-        setLabels(Text::searchFailedLabel(), m_resultLabel);
+        setRouterSeen(RouterSeen::NotFound);
         askNatPmp();
         break;
     }
@@ -95,8 +95,7 @@ void MappingKeeper::onDiscovery(RouterDiscovery::Event event)
 void MappingKeeper::logRouterDetails()
 {
     const QString name = m_nat->RouterName();
-    const qsizetype blank = name.indexOf(u' ');
-    setLabels(Text::routerLabel(blank < 0 ? QString() : name.left(blank + 1)), m_resultLabel);
+    setRouterSeen(RouterSeen::Found);
     using Text::RouterDetail;
     logUnlessRetrying(Text::routerDetail(RouterDetail::Name, name));
     logUnlessRetrying(Text::routerDetail(RouterDetail::Location, m_nat->RouterLocation()));
@@ -221,8 +220,8 @@ void MappingKeeper::onExternalAddressFailed(bool answered)
         return;
     logUnlessRetrying(Text::externalAddressFailed());
     // The label of a failed search stays: that failure came first.
-    if (m_routerLabel != Text::searchFailedLabel())
-        setLabels(Text::contactDeveloperLabel(), m_resultLabel);
+    if (m_routerSeen != RouterSeen::NotFound)
+        setRouterSeen(RouterSeen::Unusable);
     if (m_recovery.pollFailed(answered))
         routerLost();
 }

@@ -3,7 +3,8 @@
 #include "messages/Messages.h"
 #include "registration/ClientState.h"
 #include "registration/EventLogLines.h"
-#include "settings/InputRules.h"
+#include "settings/InputRefusals.h"
+#include "settings/InputRefusals.h"
 #include "settings/SavedLogin.h"
 #include "settings/SettingsLines.h"
 #include "settings/TextFile.h"
@@ -137,12 +138,7 @@ void SettingsStore::keepUnusableSavedLogin(const QString& why)
 
 bool SettingsStore::admitsLogin(const QString& domain, const QString& password)
 {
-    QString refused;
-    if (!InputRules::domainProblem(domain).isEmpty())
-        refused = Messages::domainRefused(m_language);
-    else if (!InputRules::passwordProblem(password, m_platform.language.languageId()).isEmpty())
-        refused = Messages::passwordRefused(m_language, InputRules::maxPasswordLength,
-                                            QString::fromLatin1(m_codePage.name()));
+    const QString refused = InputRefusals::login(domain, password, m_platform.language.languageId());
     if (refused.isEmpty())
         return true;
     m_log.setStatus(refused);

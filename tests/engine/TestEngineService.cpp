@@ -1,7 +1,6 @@
 #include "Engine2Proxy.h"
 #include "engine/Engine.h"
 #include "engine/EngineAddress.h"
-#include "engine/EngineBus.h"
 #include "engine/EngineService.h"
 #include "engine/StatusWatch.h"
 #include "fakes/FakeDnsServer.h"
@@ -122,7 +121,7 @@ struct PublishedEngine
         engine->logins.begin();
         status = std::make_unique<StatusWatch>(*engine, fakes.clock);
         service = std::make_unique<EngineService>(*engine, *status, fakes.platform(), folder.path());
-        return publishEngine(QDBusConnection::connectToBus(address, QStringLiteral("engine")), *service);
+        return service->publishOn(QDBusConnection::connectToBus(address, QStringLiteral("engine")));
     }
 };
 
@@ -174,11 +173,12 @@ private slots:
         QTest::newRow("empty password") << "SaveLogin" << QVariantList{"a.second.example", ""};
         QTest::newRow("1 MB list entry") << "AddListEntry" << QVariantList{longDomain, "pw"};
         QTest::newRow("not in the list") << "RemoveListEntry" << QVariantList{"nope.second.example"};
-        QTest::newRow("fixed address") << "SetFixedAddress" << QVariantList{"999.1.1.1"};
+        QTest::newRow("fixed address") << "SetFixedAddress" << QVariantList{true, "999.1.1.1"};
         QTest::newRow("protocol") << "AddMapping"
                                   << QVariantList{"FOO", QVariant::fromValue(ushort(8081)), "192.0.2.10",
                                                   QVariant::fromValue(ushort(80))};
         QTest::newRow("not stored") << "DeleteMapping" << QVariantList{"TCP", QVariant::fromValue(ushort(9999))};
+        QTest::newRow("list line") << "SetMappingLines" << QVariantList{QStringList{"0.0.0.0:8080  FOO  192.0.2.10:80"}};
     }
 
     void aRefusedCallIsAnErrorAndWritesNothing()

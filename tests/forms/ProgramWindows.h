@@ -1,19 +1,21 @@
 #pragma once
 
-#include "engine/Engine.h"
 #include "desktop/WindowSet.h"
+#include "engine/Engine.h"
+#include "fakes/ServedModel.h"
 
 // The engine and the windows that show it, as the program makes them.
 struct ProgramWindows
 {
     ProgramWindows(const Platform& platform, AppShell& shell)
-        : all(platform, shell.title), windows(platform, shell, all.loginsView, all.keeperView)
+        : all(platform, shell.title), served(all, platform), windows(platform, shell, served.model, served.actions)
     {
     }
 
     void start() { windows.start(); }
 
     Engine all;
+    ServedModel served;
     WindowSet windows;
     LoginEngine& engine = all.logins;
     ClientState& state = all.state;

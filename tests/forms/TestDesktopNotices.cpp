@@ -1,6 +1,8 @@
 #include "WindowFixture.h"
 
 #include "engine/Engine.h"
+#include "fakes/ServedModel.h"
+#include "registration/LoginExchange.h"
 #include "forms/DesktopNotices.h"
 #include "messages/Messages.h"
 #include "ui/NoticeRate.h"
@@ -27,19 +29,25 @@ private slots:
     {
         WindowFixture f;
         Engine all(f.fakes.platform(), f.shell.title, f.folder.path());
+        ServedModel served(all, f.fakes.platform());
         QMenu menu;
         QStringList told;
-        DesktopNotices notices(
-            f.fakes.platform(), "Kelvane", all.loginsView, all.keeperView, menu,
-            [&told](const QString& caption, const QString& text) { told << caption + text; });
+        DesktopNotices notices(f.fakes.platform(), "Kelvane", served.model, menu,
+                               [&told](const QString& caption, const QString& text) { told << caption + text; });
         LoginSession& session = all.logins.primary();
         session.setCredentials("a.example", "pw");
+        emit session.loginSent();
         emit session.unanswered("a.example");
-        emit session.refused();
+        emit session.loginSent();
+        emit session.replied({}, LoginExchange::ReplyKind::NotRegistered, {});
         emit all.mappingKeeper.addRefused("增加端口失败：718 ConflictInMappingEntry");
-        emit session.publishedAddressChanged("1.1.1.1"); // the first address is no change
-        emit session.publishedAddressChanged("2.2.2.2");
-        emit session.refused(); // within ten minutes
+        const auto published = [&](const char* address) {
+            emit session.replied({}, LoginExchange::ReplyKind::Success, QString::fromLatin1(address));
+        };
+        published("1.1.1.1"); // the first address is no change
+        published("2.2.2.2");
+        emit session.loginSent();
+        emit session.replied({}, LoginExchange::ReplyKind::NotRegistered, {}); // within ten minutes
         QCOMPARE(told, (QStringList{"Kelvane" + Messages::noAnswer(LanguageCode::Jt, "a.example"),
                                     "Kelvane" + Messages::domainRefusedNotice(LanguageCode::Jt, "a.example"),
                                     "Kelvane增加端口失败：718 ConflictInMappingEntry",
@@ -49,7 +57,8 @@ private slots:
         menu.findChild<QAction*>("N3")->trigger();
         QCOMPARE(f.fakes.keyStore.value(DesktopNotices::storedName), QString("0"));
         f.fakes.clock.time = f.fakes.clock.time.addSecs(601);
-        emit session.refused();
+        emit session.loginSent();
+        emit session.replied({}, LoginExchange::ReplyKind::NotRegistered, {});
         QCOMPARE(told.size(), 4);
     }
 };

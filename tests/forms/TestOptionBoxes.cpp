@@ -33,7 +33,7 @@ private slots:
         control<QCheckBox>(form, "CheckBox7").setChecked(true);
         control<QCheckBox>(form, "CheckBox5").setChecked(true);
         QCOMPARE(f.read("vkl.ini"), before);
-        QVERIFY(!f.state.iptype());
+        QVERIFY(!window.state.iptype());
     }
 
     void eachBoxWritesItsLineOnceShown()
@@ -59,12 +59,12 @@ private slots:
         control<QCheckBox>(form, "CheckBox2").setChecked(true);
         control<QCheckBox>(form, "CheckBox5").setChecked(true);
         QVERIFY(!control<QCheckBox>(form, "CheckBox2").isChecked());
-        QVERIFY(f.state.iptype());
+        QVERIFY(window.state.iptype());
         QCOMPARE(settingsLines(f).at(2), QByteArray("1"));
 
         control<QCheckBox>(form, "CheckBox2").setChecked(true);
         QVERIFY(!control<QCheckBox>(form, "CheckBox5").isChecked());
-        QVERIFY(!f.state.iptype());
+        QVERIFY(!window.state.iptype());
         QCOMPARE(settingsLines(f).at(2), QByteArray("0"));
     }
 
@@ -118,8 +118,8 @@ private slots:
         PrimaryWindow window(f);
         TForm1& form = window.form;
         control<QCheckBox>(form, "zddr").setChecked(true);
-        QVERIFY(f.state.autoLogin());
-        f.state.setAutoLogin(false);
+        QVERIFY(window.state.autoLogin());
+        window.state.setAutoLogin(false);
         QVERIFY(!control<QCheckBox>(form, "zddr").isChecked());
     }
 

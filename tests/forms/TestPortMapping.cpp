@@ -3,7 +3,6 @@
 #include "fakes/FakeGateway.h"
 #include "forms/TForm111.h"
 #include "messages/PortMappingMessages.h"
-#include "engine/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
 #include "portmap/TAutoNAT.h"
 #include "ui/LogBox.h"
@@ -23,8 +22,9 @@ namespace Text = Messages::PortMapping;
 struct MappingFixture : WindowFixture
 {
     FakeGateway gateway;
-    std::unique_ptr<MappingKeeper> keeper;
-    std::unique_ptr<LocalKeeper> keeperView;
+    std::unique_ptr<Engine> all;
+    MappingKeeper* keeper = nullptr;
+    std::unique_ptr<ServedModel> served;
     std::unique_ptr<TForm111> form;
 
     explicit MappingFixture(const QByteArray& storedList)
@@ -32,11 +32,11 @@ struct MappingFixture : WindowFixture
         write("jilu.txt", storedList);
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
-        keeper = std::make_unique<MappingKeeper>(fakes.platform(), state, folder.path());
+        all = std::make_unique<Engine>(fakes.platform(), shell.title, folder.path());
+        keeper = &all->mappingKeeper;
         keeper->gateway().setReadPause(std::chrono::milliseconds(0));
-        keeperView = std::make_unique<LocalKeeper>(*keeper);
-        form = std::make_unique<TForm111>(fakes.platform(), shell, *keeperView);
-        keeper->start();
+        served = std::make_unique<ServedModel>(*all, fakes.platform());
+        form = std::make_unique<TForm111>(fakes.platform(), shell, served->model, served->actions);
     }
 
     template <typename Control> Control* control(const char* name) const

@@ -1,5 +1,7 @@
 #include "WindowFixture.h"
 
+#include "fakes/SavedLoginFiles.h"
+
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
 
@@ -30,6 +32,8 @@ private slots:
         QCOMPARE(control<EventLog>(form, "dlrz").line(3), QString("history"));
         QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(0), QString("status"));
 
+        // The password is the one this user's files keep for the domain.
+        QVERIFY(saveLoginFiles(f.fakes.keyStore, f.folder.path(), "b.kelvane.example", "pw"));
         window.engine.primary().setCredentials("b.kelvane.example", "pw");
         QCOMPARE(control<QLineEdit>(form, "nameedit").text(), QString("b.kelvane.example"));
         QCOMPARE(control<QLineEdit>(form, "passedit").text(), QString("pw"));
@@ -37,7 +41,7 @@ private slots:
         QCOMPARE(control<QLabel>(form, "Label5").text(), f.fakes.localAddress.address);
         QCOMPARE(control<QLabel>(form, "Label7").textFormat(), Qt::PlainText); // addresses from the network
 
-        f.state.setMultiUserLines({"m.kelvane.example$$$********"});
+        window.state.setMultiUserLines({"m.kelvane.example$$$********"});
         QCOMPARE(control<QPlainTextEdit>(form, "Memo2").toPlainText(),
                  QString("m.kelvane.example$$$********"));
     }
@@ -66,7 +70,7 @@ private slots:
         auto& list = control<QPlainTextEdit>(form, "Memo2");
         list.setTextCursor(QTextCursor(list.document()->findBlockByNumber(1)));
         form.Label15Click();
-        QCOMPARE(f.state.multiUserLines(), QStringList{"a.example$$$********"});
+        QCOMPARE(window.state.multiUserLines(), QStringList{"a.example$$$********"});
     }
 
     // Within the screen with room for the title bar; run also at scale 2 (CMakeLists.txt).

@@ -228,9 +228,9 @@ private slots:
     {
         WindowFixture f;
         AppShell withoutPanes = f.shell;
-        LoginEngine plainEngine(f.fakes.platform(), f.state, f.shell.title);
-        LocalLogins plainLogins(f.state, plainEngine);
-        TForm1 plain(f.fakes.platform(), withoutPanes, plainLogins);
+        Engine plainEngine(f.fakes.platform(), f.shell.title, f.folder.path());
+        ServedModel plainModel(plainEngine, f.fakes.platform());
+        TForm1 plain(f.fakes.platform(), withoutPanes, plainModel.model, plainModel.actions);
         f.shell.makeWebPane = [](QWidget* parent) { return new RecordingPane(parent); };
         f.fakes.http.pages.insert("http://ads.example.net/aa/ddns2011.asp?gg=0",
                                   "<body style='background: red'>a large heading</body>");
@@ -284,9 +284,9 @@ private slots:
         f.write("ggw.gif", "old banner");
         {
             HostMappingHttpClient refused({}); // no host: a refused connection
-            LoginEngine engine(f.fakes.platformWith(refused), f.state, f.shell.title);
-            LocalLogins logins(f.state, engine);
-            TForm1 form(f.fakes.platformWith(refused), f.shell, logins);
+            PrimaryWindow window(f, f.fakes.platformWith(refused));
+            LoginEngine& engine = window.engine;
+            TForm1& form = window.form;
             QCOMPARE(engine.downloadTimer.interval(), 600000);
             engine.downloadTimer.fire();
             QCOMPARE(engine.downloadTimer.interval(), 0);

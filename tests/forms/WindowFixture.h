@@ -1,11 +1,12 @@
 #pragma once
 
+#include "engine/Engine.h"
 #include "fakes/FakePlatform.h"
+#include "fakes/ServedModel.h"
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
 #include "forms/TForm1.h"
 #include "registration/ClientState.h"
-#include "engine/LocalLogins.h"
 #include "registration/LoginEngine.h"
 
 #include <QDir>
@@ -42,13 +43,16 @@ struct WindowFixture
 // The primary window with the engine it shows.
 struct PrimaryWindow
 {
-    LoginEngine engine;
-    LocalLogins logins;
+    Engine all;
+    ServedModel served;
     TForm1 form;
+    LoginEngine& engine = all.logins;
+    ClientState& state = all.state;
 
-    explicit PrimaryWindow(WindowFixture& f)
-        : engine(f.fakes.platform(), f.state, f.shell.title), logins(f.state, engine),
-          form(f.fakes.platform(), f.shell, logins)
+    explicit PrimaryWindow(WindowFixture& f) : PrimaryWindow(f, f.fakes.platform()) {}
+    PrimaryWindow(WindowFixture& f, const Platform& platform)
+        : all(platform, f.shell.title, f.folder.path()), served(all, platform),
+          form(platform, f.shell, served.model, served.actions)
     {
     }
 };

@@ -2,6 +2,8 @@
 // run-real-gateway-test.sh): TAutoNAT against a real miniupnpd.
 
 #include "LabNamespace.h"
+#include "engine/Engine.h"
+#include "fakes/ServedModel.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
 #include "forms/AppShell.h"
@@ -10,7 +12,6 @@
 #include "messages/PortMappingMessages.h"
 #include "platform/OwnNetworkNamespace.h"
 #include "platform/ThreadedHostResolver.h"
-#include "engine/LocalKeeper.h"
 #include "portmap/MappingKeeper.h"
 #include "portmap/SoapRequest.h"
 #include "portmap/TAutoNAT.h"
@@ -204,9 +205,9 @@ private:
         QTemporaryDir folder;
         std::unique_ptr<FakePlatform> fakes;
         AppShell shell;
-        ClientState session;
-        std::unique_ptr<MappingKeeper> keeper;
-        std::unique_ptr<LocalKeeper> keeperView;
+        std::unique_ptr<Engine> engine;
+        MappingKeeper* keeper = nullptr;
+        std::unique_ptr<ServedModel> served;
         std::unique_ptr<TForm111> form;
 
         Window(HostResolver& resolver, const QByteArray& stored, const QString& hostNameAddress = ClientIp)
@@ -215,10 +216,11 @@ private:
             fakes = std::make_unique<FakePlatform>(folder.path());
             fakes->localAddress.address = hostNameAddress;
             fakes->gatewaySearch = GatewaySearchAim::multicast();
-            keeper = std::make_unique<MappingKeeper>(fakes->platformWith(resolver), session, folder.path());
-            keeperView = std::make_unique<LocalKeeper>(*keeper);
-            form = std::make_unique<TForm111>(fakes->platformWith(resolver), shell, *keeperView);
-            keeper->start();
+            const Platform platform = fakes->platformWith(resolver);
+            engine = std::make_unique<Engine>(platform, QStringLiteral("Kelvane"), folder.path());
+            keeper = &engine->mappingKeeper;
+            served = std::make_unique<ServedModel>(*engine, platform);
+            form = std::make_unique<TForm111>(platform, shell, served->model, served->actions);
         }
         bool idle(int timeoutMs = 30000)
         {
@@ -335,7 +337,7 @@ private slots:
 
         // The router restarts with an empty table and the same address: it
         // says so, and the mappings are back within 10 s.
-        QSignalSpy added(window.keeper.get(), &MappingKeeper::mappingAdded);
+        QSignalSpy added(window.keeper, &MappingKeeper::mappingAdded);
         QVERIFY(lab(QStringLiteral("start")));
         QElapsedTimer sinceRestart;
         sinceRestart.start();
@@ -454,7 +456,7 @@ private slots:
         window.fakes->addressWatch.announce();
         QVERIFY(!window.keeper->routerPollTimer.isRunning());
         QVERIFY(lab(QStringLiteral("start")));
-        QSignalSpy added(window.keeper.get(), &MappingKeeper::mappingAdded);
+        QSignalSpy added(window.keeper, &MappingKeeper::mappingAdded);
         QVERIFY(ipBatch({"addr add 192.168.77.10/24 dev lan0", "route add default via 192.168.77.1"}));
         QElapsedTimer sinceMove;
         sinceMove.start();

@@ -16,6 +16,12 @@
 
 #include <memory>
 
+// What the window says of the keeper's router.
+static QString routerLabelOf(const MappingKeeper& keeper)
+{
+    return MappingLabels::router(keeper.routerSeen(), keeper.routerProtocol(), keeper.routerName());
+}
+
 namespace Text = Messages::PortMapping;
 
 // The mapping keeper in a temporary folder, its gateway client aimed at a
@@ -111,7 +117,7 @@ private slots:
                                 "1.1.1.1:2222  TCP  10.0.0.6:22\r\n");
         KeeperFixture f(stored);
         QVERIFY(f.runStartUpChain());
-        QCOMPARE(f.keeper->routerLabel(), QString("Linux/2.6    "));
+        QCOMPARE(routerLabelOf(*f.keeper), QString("Linux/2.6    "));
         QVERIFY(f.log.contains(Text::searchSucceeded()));
         QVERIFY(f.log.contains(Text::externalAddress("11.22.33.2")));
         QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
@@ -131,7 +137,7 @@ private slots:
                  (QStringList{"11.22.33.2:8080  TCP  127.0.0.1:80", "11.22.33.2:5000  UDP  127.0.0.1:5001",
                               "11.22.33.2:2222  TCP  127.0.0.1:22"}));
         QCOMPARE(f.read("jilu.txt"), stored); // the loop never rewrites the file
-        QCOMPARE(f.keeper->resultLabel(), Text::portAddedLabel());
+        QCOMPARE(MappingLabels::result(f.keeper->outcome()), Text::portAddedLabel());
         QVERIFY(f.keeper->executeEnabled());
     }
 
@@ -300,7 +306,7 @@ private slots:
         f.execute(MappingKeeper::Action::Add, "TCP", "8080", "80");
         f.keeper->routerPoll();
         QTRY_COMPARE(f.requestsFor("GetExternalIPAddress"), polls + 1);
-        QCOMPARE(f.keeper->resultLabel(), Text::portAddedLabel());
+        QCOMPARE(MappingLabels::result(f.keeper->outcome()), Text::portAddedLabel());
         QCOMPARE(f.gateway.mappings.keys(), QList<QByteArray>{"8080 TCP"});
         QVERIFY(f.read("jilu.txt").startsWith("11.22.33.2:8080  TCP  "));
     }
@@ -316,7 +322,7 @@ private slots:
         QCOMPARE(refused.size(), 1);
         QVERIFY(refused.first().at(0).toString().contains(":8080  TCP  "));
         QCOMPARE(refused.first().at(1).toString(), QString("UPnP error 718: ConflictInMappingEntry"));
-        QCOMPARE(f.keeper->resultLabel(), Text::addRefusedLabel(718, "ConflictInMappingEntry"));
+        QCOMPARE(MappingLabels::result(f.keeper->outcome()), Text::addRefusedLabel(718, "ConflictInMappingEntry"));
         QCOMPARE(f.log.last(), Text::addRefused(718, "ConflictInMappingEntry"));
         QCOMPARE(f.keeper->lines(), QStringList());
         QCOMPARE(f.read("jilu.txt"), QByteArray());
@@ -410,7 +416,7 @@ private slots:
         QVERIFY(f.runStartUpChain());
         QVERIFY(f.log.contains(Text::controlPageFailed()));
         QVERIFY(f.log.contains(Text::tryingNextDevice(QString::fromLatin1(f.gateway.url("/rootDesc.xml")))));
-        QCOMPARE(f.keeper->routerLabel(), QString("Linux/2.6    "));
+        QCOMPARE(routerLabelOf(*f.keeper), QString("Linux/2.6    "));
     }
 
     // Every 5 minutes the router is asked for each stored mapping; those it
@@ -487,7 +493,7 @@ private slots:
             QTRY_COMPARE(f.gateway.searches.size(), 1);
             settle();
             f.keeper->gateway().timeOut(); // an answer naming no usable gateway is none
-            QCOMPARE(f.keeper->routerLabel(), Text::searchFailedLabel());
+            QCOMPARE(routerLabelOf(*f.keeper), Text::searchFailedLabel());
             QVERIFY(f.log.contains(Text::searchFailed()));
         }
         {
@@ -506,11 +512,11 @@ private slots:
             f.gateway.externalAddress = "<b>6.6.6.6</b>";
             f.keeper->startupSearchTick();
             QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
-            QCOMPARE(f.keeper->routerLabel(), QString("Linux/2.4    "));
+            QCOMPARE(routerLabelOf(*f.keeper), QString("Linux/2.4    "));
             f.keeper->pollAfterDescriptionTick();
             QTRY_VERIFY(f.log.contains(Text::externalAddressFailed()));
             QCOMPARE(f.keeper->externalAddress(), QString("0.0.0.0"));
-            QCOMPARE(f.keeper->routerLabel(), Text::contactDeveloperLabel());
+            QCOMPARE(routerLabelOf(*f.keeper), Text::contactDeveloperLabel());
         }
     }
 
@@ -580,7 +586,7 @@ private:
         answer("0080 0000 00000064 0b162102");
         QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
         QCOMPARE(f.keeper->routerProtocol(), QString("NAT-PMP"));
-        QCOMPARE(f.keeper->routerLabel(), Text::routerLabel("NAT-PMP "));
+        QCOMPARE(routerLabelOf(*f.keeper), Text::routerLabel("NAT-PMP "));
         QVERIFY(f.session.routerAnswering());
 
         f.keeper->reapplyNext();
@@ -592,7 +598,7 @@ private:
         answer("0081 0000 00000065 2328 2329 00001c20");
         QVERIFY(next("0001 0000 2328 0000 00000000"));
         const QString taken = Messages::portTaken(LanguageCode::Jt, 9000, "UDP", 9001);
-        QTRY_COMPARE(f.keeper->resultLabel(), taken);
+        QTRY_COMPARE(MappingLabels::result(f.keeper->outcome()), taken);
         QCOMPARE(f.log.count(taken), 1);
 
         f.fakes.clock.time = f.fakes.clock.time.addSecs(60);

@@ -1,4 +1,4 @@
-#include "desktop/SavedPasswords.h"
+#include "engine/SavedPasswords.h"
 
 #include "platform/CodePage.h"
 #include "platform/KeyStore.h"

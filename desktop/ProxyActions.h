@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/EngineActions.h"
+
+#include <QObject>
+
+#include <functional>
+
+class Engine2Proxy;
+
+// The engine of another process, asked through the interface's generated
+// proxy. Calls go out without waiting: what they change comes back as
+// PropertiesChanged.
+class ProxyActions : public QObject, public EngineActions
+{
+    Q_OBJECT
+
+public:
+    // `ownsEngine`: this face started the engine, and ends it with the session.
+    ProxyActions(Engine2Proxy& proxy, bool ownsEngine, QObject* parent = nullptr);
+
+    void logIn(const QString& domain, const QString& password) override;
+    void saveLogin(const QString& domain, const QString& password) override;
+    void setAutoLogin(bool on) override;
+    void setMultiUser(bool on) override;
+    void setRunHidden(bool on) override;
+    void setResolveLocal(bool on) override;
+    void setFixedAddress(bool on, const QString& address) override;
+    void addListEntry(const QString& domain, const QString& password) override;
+    void removeListEntry(const QString& domain) override;
+    void addMapping(const QString& protocol, quint16 externalPort, const QString& internalClient,
+                    quint16 internalPort) override;
+    void deleteMapping(const QString& protocol, quint16 externalPort) override;
+    void reapplyMappings() override;
+    void setMappingLines(const QStringList& lines) override;
+    void setAddressCheck(bool on, uint seconds) override;
+    void listRouterMappings(std::function<void(const QStringList& lines)> done) override;
+    // The typing stays here: the form goes to the engine only when it is
+    // logged in or saved, never a keystroke at a time.
+    void typeCredentials(const QString&, const QString&) override {}
+    void begin() override {}
+    void endSession() override;
+
+private:
+    Engine2Proxy& m_proxy;
+    bool m_ownsEngine;
+};

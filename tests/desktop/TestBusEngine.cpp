@@ -1,0 +1,176 @@
+#include "desktop/BusEngine.h"
+#include "desktop/DesktopAttach.h"
+#include "engine/Engine.h"
+#include "engine/EngineAddress.h"
+#include "engine/EngineService.h"
+#include "engine/StatusWatch.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TestFiles.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// An engine of a test folder with its interface, not yet on a bus.
+struct ServedEngine
+{
+    QTemporaryDir folder;
+    FakePlatform fakes{folder.path()};
+    std::unique_ptr<Engine> engine;
+    std::unique_ptr<StatusWatch> status;
+    std::unique_ptr<EngineService> service;
+
+    ServedEngine()
+    {
+        writeFile(folder.filePath("jilu.txt"), "0.0.0.0:8080  TCP  192.0.2.10:80\r\n");
+        // The logins go to 127.0.0.1, where nobody answers.
+        for (const char* server : {"main.second.example", "main2.second.example"})
+            fakes.resolver.hosts.insert(QString::fromLatin1(server), {0x7f000001});
+        engine = std::make_unique<Engine>(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
+        engine->logins.begin(); // as a service does at start
+        status = std::make_unique<StatusWatch>(*engine, fakes.clock);
+        service = std::make_unique<EngineService>(*engine, *status, fakes.platform(), folder.path());
+    }
+};
+
+} // namespace
+
+// A face finds the engine on a bus of the test's own (dbus-daemon --session),
+// or has one started, and sees it through the model its windows show; the
+// engine and the face share this thread, so every wait runs the event loop.
+class TestBusEngine : public QObject
+{
+    Q_OBJECT
+
+    QProcess daemon;
+    QString address;
+
+    std::unique_ptr<DesktopAttach> attach(const QString& folder, std::function<bool()> start)
+    {
+        auto attaching = std::make_unique<DesktopAttach>(QDBusConnection::connectToBus(address, "face"), folder,
+                                                         std::move(start), false);
+        attaching->start();
+        // The outcome is compared next.
+        static_cast<void>(
+            QTest::qWaitFor([&] { return attaching->outcome() != DesktopAttach::Outcome::Pending; }, 15000));
+        return attaching;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        daemon.start(QStringLiteral("dbus-daemon"), {"--session", "--nofork", "--print-address=1"});
+        QVERIFY2(daemon.waitForReadyRead(10000), "dbus-daemon did not start");
+        address = QString::fromUtf8(daemon.readLine()).trimmed();
+    }
+
+    // A connection keeps the names it took: each case starts with none on the bus.
+    void cleanup()
+    {
+        for (const char* name : {"engine", "second", "face", "stranger"})
+            QDBusConnection::disconnectFromBus(name);
+    }
+
+    void cleanupTestCase()
+    {
+        daemon.terminate();
+        daemon.waitForFinished(5000);
+    }
+
+    void aFaceAttachesFollowsAndDrivesTheEngine()
+    {
+        ServedEngine served;
+        EngineService& service = *served.service;
+        Engine& engine = *served.engine;
+        const QString folder = served.folder.path();
+        QCOMPARE(attach(folder, [] { return false; })->outcome(), DesktopAttach::Outcome::NotStarted);
+        // None runs: the one started comes on the bus a moment later, and the face owns it.
+        const auto attaching = attach(folder, [&] {
+            QTimer::singleShot(200, [&] { service.publishOn(QDBusConnection::connectToBus(address, "engine")); });
+            return true;
+        });
+        QCOMPARE(attaching->outcome(), DesktopAttach::Outcome::Attached);
+        QVERIFY(attaching->ownsEngine());
+        EngineService second(engine, *served.status, served.fakes.platform(), folder);
+        QVERIFY(!second.publishOn(QDBusConnection::connectToBus(address, "second"))); // the name is taken
+        QCOMPARE(attach(folder + "/other", {})->outcome(), DesktopAttach::Outcome::OtherFolder);
+        const std::unique_ptr<BusEngine> face = attaching->takeEngine();
+
+        // The snapshot: every property as typed as the engine's own, and the events.
+        const QVariantMap properties = service.properties();
+        for (auto property = properties.begin(); property != properties.end(); ++property)
+            QCOMPARE(face->model.value(property.key().toLatin1().constData()), property.value());
+        QCOMPARE(face->model.events(), service.RecentEvents(EngineModel::keptEvents));
+
+        EngineActions& actions = face->actions();
+        actions.typeCredentials("typed.second.example", "pw");
+        QTest::qWait(50);
+        QVERIFY(engine.logins.primary().domain() != QString("typed.second.example")); // the typing stays here
+        actions.saveLogin("ab.second.example", "pw");
+        QTRY_VERIFY(face->model.valueAs<bool>("AutoLogin"));
+        QCOMPARE(face->model.valueAs<QString>("Domain"), QString("ab.second.example"));
+        QCOMPARE(engine.logins.primary().password(), QString("pw"));
+        actions.setMultiUser(true);
+        QTRY_VERIFY(face->model.valueAs<bool>("MultiUser"));
+        actions.setFixedAddress(true, "192.0.2.7");
+        QTRY_COMPARE(face->model.valueAs<QString>("FixedAddress"), QString("192.0.2.7"));
+        actions.addListEntry("list.second.example", "pw");
+        QTRY_COMPARE(face->model.valueAs<QStringList>("MultiUserDomains"), QStringList{"list.second.example"});
+        actions.setMappingLines({"0.0.0.0:9090  UDP  192.0.2.10:90"});
+        QTRY_COMPARE(face->model.valueAs<QStringList>("MappingLines"), QStringList{"0.0.0.0:9090  UDP  192.0.2.10:90"});
+        QCOMPARE(engine.mappingKeeper.lines(), face->model.valueAs<QStringList>("MappingLines"));
+        actions.setAddressCheck(true, 120);
+        QTRY_VERIFY(face->model.valueAs<bool>("AddressCheck"));
+        QStringList listing;
+        actions.listRouterMappings([&listing](const QStringList& lines) { listing = lines; });
+        QTRY_COMPARE(listing.size(), 1); // no router: why there is no list
+
+        // The engine's own changes, typed, and its events as they happen.
+        engine.logins.logIn("other.second.example", "pw2");
+        QTRY_COMPARE(face->model.valueAs<QString>("Domain"), QString("other.second.example"));
+        QTRY_VERIFY(!face->model.valueAs<LoginRecords>("Logins").isEmpty());
+        QCOMPARE(face->model.valueAs<LoginRecords>("Logins"), service.logins());
+        QTRY_COMPARE(face->model.events().last(), service.RecentEvents(1).value(0));
+    }
+
+    // The engine's name passes to another program: what it sends of the wrong
+    // type is dropped, and the face keeps what it knew.
+    void whatAnotherOwnerSendsIsCheckedAndTheFaceStands()
+    {
+        ServedEngine served;
+        const auto attaching = attach(served.folder.path(), [&] {
+            served.service->publishOn(QDBusConnection::connectToBus(address, "engine"));
+            return true;
+        });
+        QCOMPARE(attaching->outcome(), DesktopAttach::Outcome::Attached);
+        const std::unique_ptr<BusEngine> face = attaching->takeEngine();
+        const LoginRecords logins = face->model.valueAs<LoginRecords>("Logins");
+        served.service.reset(); // it held the connection, and with it the name
+        QDBusConnection::disconnectFromBus("engine");
+        QDBusConnection stranger = QDBusConnection::connectToBus(address, "stranger");
+        QTRY_VERIFY(stranger.registerService(EngineAddress::serviceName)); // once the bus saw the engine go
+        QDBusMessage forged = QDBusMessage::createSignal(EngineAddress::objectPath, "org.freedesktop.DBus.Properties",
+                                                         "PropertiesChanged");
+        forged << EngineService::interfaceName
+               << QVariantMap{{"Logins", QString("not records")},
+                              {"Mappings", QVariant::fromValue(QDBusVariant(42))},
+                              {"Unknown", 1},
+                              {"PublishedAddress", QString("203.0.113.9")}};
+        forged << QStringList();
+        QVERIFY(stranger.send(forged));
+        QTRY_COMPARE(face->model.valueAs<QString>("PublishedAddress"), QString("203.0.113.9"));
+        QCOMPARE(face->model.valueAs<LoginRecords>("Logins"), logins);
+        face->actions().reapplyMappings(); // nobody answers it: nothing waits
+        face->actions().endSession();      // the face does not own this engine
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBusEngine)
+#include "TestBusEngine.moc"
