@@ -140,7 +140,7 @@ void MappingKeeper::endAddAttempt(bool succeeded, const std::optional<SoapAnswer
         saveList();
     }
     emit mappingAdded(m_runningAdd);
-    setOutcome({MappingOutcome::Kind::Added});
+    setOutcome({MappingOutcome::Kind::Added, 0, {}});
     endAdd();
 }
 
@@ -155,7 +155,7 @@ void MappingKeeper::showAddRefusal(const std::optional<SoapAnswer::Fault>& fault
 {
     if (!fault) {
         log(Text::addFailed());
-        setOutcome({MappingOutcome::Kind::Failed});
+        setOutcome({MappingOutcome::Kind::Failed, 0, {}});
         return;
     }
     const QString description = QString::fromUtf8(fault->description);
