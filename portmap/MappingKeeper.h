@@ -220,9 +220,11 @@ private:
     void addByNatPmp(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
     void deleteByNatPmp(const MappingLine::Ports& mapping, const QString& line);
     void natPmpAnswered();
-    void onNatPmpMapped(NatPmp::Protocol protocol, quint16 internalPort, quint16 externalPort);
-    void onNatPmpUnmapped(NatPmp::Protocol protocol, quint16 internalPort);
-    void onNatPmpRefused(NatPmp::Protocol protocol, quint16 internalPort, int result);
+    void onNatPmpMapped(const NatPmp::Mapping& asked, quint16 externalPort);
+    void onNatPmpUnmapped(const NatPmp::Mapping& mapping);
+    void onNatPmpRefused(const NatPmp::Mapping& asked, int result);
+    // The stored line that is that mapping, local port included.
+    std::optional<QString> storedLine(const NatPmp::Mapping& mapping) const;
     void retryTakenPorts();
 
     // The state the views show.

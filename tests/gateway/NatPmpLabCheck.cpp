@@ -9,7 +9,9 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -45,14 +47,25 @@ int main(int argc, char** argv)
     QElapsedTimer took;
     took.start();
     client.map(NatPmp::Protocol::Tcp, 80, 8080);
-    expect(mapped.wait(waitMs) && mapped[0][2].value<quint16>() == 8080, "mapped");
+    expect(mapped.wait(waitMs) && mapped[0][1].value<quint16>() == 8080, "mapped");
     std::printf("NAT-PMP add: %lld ms\n", took.elapsed());
     expect(routerForwards(8080), "the router forwards 8080");
-    expect(mapped.wait(waitMs) && mapped.size() == 2, "renewed at half its lifetime");
+
+    // A second public port to the same local port: both are renewed.
+    client.map(NatPmp::Protocol::Tcp, 80, 8081);
+    const auto renewals = [&](quint16 port) {
+        return std::count_if(mapped.cbegin(), mapped.cend(),
+                             [&](const QList<QVariant>& args) { return args[1].value<quint16>() == port; });
+    };
+    expect(QTest::qWaitFor([&] { return renewals(8080) >= 3 && renewals(8081) >= 2; }, 3 * waitMs),
+           "two public ports to one local port both renewed");
+    expect(routerForwards(8080) && routerForwards(8081), "the router forwards both");
 
     QSignalSpy unmapped(&client, &NatPmpClient::unmapped);
-    client.unmap(NatPmp::Protocol::Tcp, 80);
-    expect(unmapped.wait(waitMs) && !routerForwards(8080), "deleted");
+    client.unmap(NatPmp::Protocol::Tcp, 80, 8081);
+    expect(unmapped.wait(waitMs), "deleted");
+    expect(QTest::qWaitFor([&] { return routerForwards(8080) && !routerForwards(8081); }, waitMs),
+           "the other mapping to that local port kept");
 
     return failures == 0 ? 0 : 1;
 }
