@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
+#include "portmap/AnnouncementRate.h"
 #include "portmap/MappingLine.h"
 #include "portmap/NatPmpCodec.h"
 #include "portmap/RouterAnnouncements.h"
@@ -25,6 +26,7 @@
 #include <utility>
 
 class ClientState;
+class NatPmpAnnouncements;
 class NatPmpClient;
 class TAutoNAT;
 
@@ -217,6 +219,7 @@ private:
     void dropNatPmp();
     void onNatPmpAddress(const QString& address, quint32 epoch);
     void onNatPmpAddressFailed(int result);
+    void onNatPmpAnnounced();
     void addByNatPmp(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
     void deleteByNatPmp(const MappingLine::Ports& mapping, const QString& line);
     void natPmpAnswered();
@@ -250,8 +253,10 @@ private:
     RouterMappingList m_listing;
     RouterAnnouncements m_announcements;
     RouterAnnouncements::Meaning m_announced = RouterAnnouncements::Meaning::Nothing;
+    AnnouncementRate m_announcementRate;
     // The NAT-PMP router, while one is asked or answers.
     NatPmpClient* m_natPmp = nullptr;
+    NatPmpAnnouncements* m_natPmpAnnouncements = nullptr; // the same router's
     QString m_natPmpGateway;
     // Its last answer's epoch and when it came: a restart is seen from it.
     std::optional<std::pair<quint32, QDateTime>> m_natPmpEpoch;

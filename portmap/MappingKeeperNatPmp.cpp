@@ -10,6 +10,7 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "platform/DefaultGateway.h"
+#include "portmap/NatPmpAnnouncements.h"
 #include "portmap/NatPmpClient.h"
 #include "registration/ClientState.h"
 
@@ -54,6 +55,9 @@ void MappingKeeper::askNatPmp()
             [this](const NatPmp::Mapping& mapping) { onNatPmpUnmapped(mapping); });
     connect(m_natPmp, &NatPmpClient::refused, this,
             [this](const NatPmp::Mapping& asked, int result) { onNatPmpRefused(asked, result); });
+    m_natPmpAnnouncements = new NatPmpAnnouncements(QHostAddress(*gateway), quint16(aim.port),
+                                                    NatPmpAnnouncements::clientPort, this);
+    connect(m_natPmpAnnouncements, &NatPmpAnnouncements::announced, this, [this] { onNatPmpAnnounced(); });
     m_natPmp->requestExternalAddress();
 }
 
@@ -65,6 +69,9 @@ void MappingKeeper::dropNatPmp()
     m_natPmp->disconnect(this);
     m_natPmp->deleteLater();
     m_natPmp = nullptr;
+    m_natPmpAnnouncements->disconnect(this);
+    m_natPmpAnnouncements->deleteLater();
+    m_natPmpAnnouncements = nullptr;
     m_natPmpEpoch.reset();
     // An add under way will get no answer; the list goes back once a router answers.
     if (m_add) {
@@ -101,6 +108,16 @@ void MappingKeeper::onNatPmpAddress(const QString& address, quint32 epoch)
     m_natPmpEpoch = {epoch, now};
     natPmpAnswered();
     onExternalAddress(address);
+}
+
+// A restart or a new address, announced: the router's own answer, with its
+// epoch, tells which; a forged announcement gets no more than that question.
+void MappingKeeper::onNatPmpAnnounced()
+{
+    if (!m_announcementRate.admit(m_platform.clock.now()))
+        return;
+    m_natPmp->requestExternalAddress();
+    logUnlessRetrying(Text::externalAddressRequested());
 }
 
 void MappingKeeper::onNatPmpAddressFailed(int result)

@@ -3,7 +3,9 @@
 // rules through `ip netns exec`, prints the add's time, exits 0 when all held.
 
 #include "platform/DefaultGateway.h"
+#include "portmap/NatPmpAnnouncements.h"
 #include "portmap/NatPmpClient.h"
+#include "portmap/NatPmpCodec.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -66,6 +68,25 @@ int main(int argc, char** argv)
     expect(unmapped.wait(waitMs), "deleted");
     expect(QTest::qWaitFor([&] { return routerForwards(8080) && !routerForwards(8081); }, waitMs),
            "the other mapping to that local port kept");
+
+    // The router restarts: it announces so on 224.0.0.1:5350, and its epoch went back.
+    QSignalSpy read(&client, &NatPmpClient::externalAddressRead);
+    client.requestExternalAddress();
+    expect(read.wait(waitMs), "external address read");
+    QElapsedTimer sinceRead;
+    sinceRead.start();
+    NatPmpAnnouncements announcements(QHostAddress(defaultGateway().value_or(QString())), NatPmp::serverPort);
+    QSignalSpy announced(&announcements, &NatPmpAnnouncements::announced);
+    QProcess restart;
+    restart.start(QStringLiteral(IGD_LAB_SCRIPT), {QStringLiteral("start")});
+    expect(restart.waitForFinished(waitMs) && restart.exitCode() == 0, "the router restarted");
+    took.restart();
+    expect(!announced.isEmpty() || announced.wait(2000), "the restart announced");
+    std::printf("announcement: %lld ms after the restart's end\n", took.elapsed());
+    client.requestExternalAddress();
+    expect(read.wait(waitMs) && NatPmp::gatewayRestarted(read[0][1].value<quint32>(), read[1][1].value<quint32>(),
+                                                         sinceRead.elapsed()),
+           "the epoch says it restarted");
 
     return failures == 0 ? 0 : 1;
 }
