@@ -3,6 +3,7 @@
 #include <QNetworkDatagram>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -156,13 +157,13 @@ void NatPmpClient::keepRenewing(const Mapping& asked, quint16 externalPort, quin
     // A renewal the gateway answered with another port: that port is the mapping now.
     const auto moved = m_renewals.constFind(key(asked.protocol, asked.externalPort));
     if (externalPort != asked.externalPort && moved != m_renewals.cend() &&
-        moved->internalPort == asked.internalPort)
+        moved->mapping.internalPort == asked.internalPort)
         m_renewals.erase(moved);
     const Mapping mapping{asked.protocol, asked.internalPort, externalPort};
     Renewal& renewal = m_renewals[key(mapping.protocol, mapping.externalPort)];
     if (!renewal.timer)
         renewal.timer = std::make_shared<Timer>();
-    renewal.internalPort = mapping.internalPort;
+    renewal.mapping = mapping;
     // Asking again for the port the gateway gave keeps it.
     renewal.timer->setOnTimer([this, mapping] { map(mapping.protocol, mapping.internalPort, mapping.externalPort); });
     const auto seconds = std::clamp<quint32>(lifetime / 2, 1, longestRenewalSeconds);
@@ -171,10 +172,10 @@ void NatPmpClient::keepRenewing(const Mapping& asked, quint16 externalPort, quin
 
 void NatPmpClient::mapAgainBesides(const Mapping& deleted)
 {
-    for (auto held = m_renewals.cbegin(); held != m_renewals.cend(); ++held) {
-        const auto protocol = held.key() & 0x10000 ? Protocol::Udp : Protocol::Tcp;
-        if (protocol == deleted.protocol && held->internalPort == deleted.internalPort)
-            map(protocol, held->internalPort, quint16(held.key()));
+    for (const Renewal& held : std::as_const(m_renewals)) {
+        const Mapping& mapping = held.mapping;
+        if (mapping.protocol == deleted.protocol && mapping.internalPort == deleted.internalPort)
+            map(mapping.protocol, mapping.internalPort, mapping.externalPort);
     }
 }
 

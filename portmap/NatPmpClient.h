@@ -72,7 +72,7 @@ private:
     };
     struct Renewal
     {
-        quint16 internalPort = 0;
+        Mapping mapping; // as the gateway gave it
         std::shared_ptr<Timer> timer;
     };
 
