@@ -86,6 +86,8 @@ void TNMUDP::openSocket()
     m_fd = fd;
     if (!m_multicastAll)
         applyMulticastAll();
+    if (m_addressReuse)
+        applyAddressReuse();
     applyGroup();
     m_notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [this] { readDatagram(); });
@@ -102,6 +104,18 @@ void TNMUDP::applyMulticastAll() const
     const int value = m_multicastAll ? 1 : 0;
     // A kernel without the option keeps its default: the socket then hears more, never less.
     ::setsockopt(m_fd, IPPROTO_IP, IP_MULTICAST_ALL, &value, sizeof value);
+}
+
+void TNMUDP::setAddressReuse(bool on)
+{
+    m_addressReuse = on;
+    applyAddressReuse();
+}
+
+void TNMUDP::applyAddressReuse() const
+{
+    const int value = m_addressReuse ? 1 : 0;
+    ::setsockopt(m_fd, SOL_SOCKET, SO_REUSEADDR, &value, sizeof value);
 }
 
 void TNMUDP::joinGroup(const QString& group)

@@ -65,10 +65,14 @@ public:
     int ReportLevel = 1;
 
     int LocalPort() const { return m_localPort; }
-    // Replaces the socket by a new one bound to 0.0.0.0:port without address
-    // reuse. A taken port leaves the new socket unbound: the system then gives
-    // it a port of its own at the first send, and replies arrive there.
+    // Replaces the socket by a new one bound to 0.0.0.0:port. A taken port
+    // leaves the new socket unbound: the system then gives it a port of its
+    // own at the first send, and replies arrive there.
     void setLocalPort(int port);
+    // Whether the port may be shared with other sockets that allow it too
+    // (SO_REUSEADDR), as multicast listeners do: each of them then hears the
+    // group's datagrams. Off by default; kept across setLocalPort.
+    void setAddressReuse(bool on);
     // Repeats the bind, as when the owner finished setting up.
     void loaded();
     // Whether the socket also hears multicast groups that it did not join but
@@ -113,6 +117,7 @@ private:
 
     void openSocket();
     void applyMulticastAll() const;
+    void applyAddressReuse() const;
     void applyGroup() const;
     void bindSocket();
     void readDatagram();
@@ -130,6 +135,7 @@ private:
     std::unique_ptr<QSocketNotifier> m_notifier;
     int m_localPort = 0;
     bool m_multicastAll = true;
+    bool m_addressReuse = false;
     std::optional<in_addr> m_group;
     std::array<char, MaxDatagram> m_received{};
     int m_receivedCount = 0;

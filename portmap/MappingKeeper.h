@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 #include "platform/WriteResult.h"
+#include "portmap/AnnouncementRate.h"
 #include "portmap/MappingLabels.h"
 #include "portmap/MappingLine.h"
 #include "portmap/NatPmpCodec.h"
@@ -26,6 +27,7 @@
 #include <utility>
 
 class ClientState;
+class NatPmpAnnouncements;
 class NatPmpClient;
 class TAutoNAT;
 
@@ -217,12 +219,15 @@ private:
     void dropNatPmp();
     void onNatPmpAddress(const QString& address, quint32 epoch);
     void onNatPmpAddressFailed(int result);
+    void onNatPmpAnnounced();
     void addByNatPmp(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
     void deleteByNatPmp(const MappingLine::Ports& mapping, const QString& line);
     void natPmpAnswered();
-    void onNatPmpMapped(NatPmp::Protocol protocol, quint16 internalPort, quint16 externalPort);
-    void onNatPmpUnmapped(NatPmp::Protocol protocol, quint16 internalPort);
-    void onNatPmpRefused(NatPmp::Protocol protocol, quint16 internalPort, int result);
+    void onNatPmpMapped(const NatPmp::Mapping& asked, quint16 externalPort);
+    void onNatPmpUnmapped(const NatPmp::Mapping& mapping);
+    void onNatPmpRefused(const NatPmp::Mapping& asked, int result);
+    // The stored line that is that mapping, local port included.
+    std::optional<QString> storedLine(const NatPmp::Mapping& mapping) const;
     void retryTakenPorts();
 
     // The state the views show.
@@ -249,8 +254,10 @@ private:
     RouterMappingList m_listing;
     RouterAnnouncements m_announcements;
     RouterAnnouncements::Meaning m_announced = RouterAnnouncements::Meaning::Nothing;
+    AnnouncementRate m_announcementRate;
     // The NAT-PMP router, while one is asked or answers.
     NatPmpClient* m_natPmp = nullptr;
+    NatPmpAnnouncements* m_natPmpAnnouncements = nullptr; // the same router's
     QString m_natPmpGateway;
     // Its last answer's epoch and when it came: a restart is seen from it.
     std::optional<std::pair<quint32, QDateTime>> m_natPmpEpoch;

@@ -10,6 +10,7 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "platform/DefaultGateway.h"
+#include "portmap/NatPmpAnnouncements.h"
 #include "portmap/NatPmpClient.h"
 #include "registration/ClientState.h"
 
@@ -21,9 +22,10 @@ namespace Text = Messages::PortMapping;
 
 namespace {
 
-bool sameMapping(const MappingLine::Ports& mapping, NatPmp::Protocol protocol, quint16 internalPort)
+// A line is its protocol and public port, whatever local port it leads to.
+bool sameMapping(const MappingLine::Ports& mapping, const NatPmp::Mapping& asked)
 {
-    return NatPmp::protocolNamed(mapping.protocol) == protocol && mapping.localPort == internalPort;
+    return NatPmp::protocolNamed(mapping.protocol) == asked.protocol && mapping.publicPort == asked.externalPort;
 }
 
 } // namespace
@@ -46,16 +48,16 @@ void MappingKeeper::askNatPmp()
     connect(m_natPmp, &NatPmpClient::externalAddressFailed, this,
             [this](int result) { onNatPmpAddressFailed(result); });
     connect(m_natPmp, &NatPmpClient::mapped, this,
-            [this](NatPmp::Protocol protocol, quint16 internalPort, quint16 externalPort, quint32) {
-                onNatPmpMapped(protocol, internalPort, externalPort);
+            [this](const NatPmp::Mapping& asked, quint16 externalPort, quint32) {
+                onNatPmpMapped(asked, externalPort);
             });
-    connect(m_natPmp, &NatPmpClient::unmapped, this, [this](NatPmp::Protocol protocol, quint16 internalPort) {
-        onNatPmpUnmapped(protocol, internalPort);
-    });
+    connect(m_natPmp, &NatPmpClient::unmapped, this,
+            [this](const NatPmp::Mapping& mapping) { onNatPmpUnmapped(mapping); });
     connect(m_natPmp, &NatPmpClient::refused, this,
-            [this](NatPmp::Protocol protocol, quint16 internalPort, int result) {
-                onNatPmpRefused(protocol, internalPort, result);
-            });
+            [this](const NatPmp::Mapping& asked, int result) { onNatPmpRefused(asked, result); });
+    m_natPmpAnnouncements = new NatPmpAnnouncements(QHostAddress(*gateway), quint16(aim.port),
+                                                    NatPmpAnnouncements::clientPort, this);
+    connect(m_natPmpAnnouncements, &NatPmpAnnouncements::announced, this, [this] { onNatPmpAnnounced(); });
     m_natPmp->requestExternalAddress();
 }
 
@@ -67,6 +69,9 @@ void MappingKeeper::dropNatPmp()
     m_natPmp->disconnect(this);
     m_natPmp->deleteLater();
     m_natPmp = nullptr;
+    m_natPmpAnnouncements->disconnect(this);
+    m_natPmpAnnouncements->deleteLater();
+    m_natPmpAnnouncements = nullptr;
     m_natPmpEpoch.reset();
     // An add under way will get no answer; the list goes back once a router answers.
     if (m_add) {
@@ -103,6 +108,16 @@ void MappingKeeper::onNatPmpAddress(const QString& address, quint32 epoch)
     m_natPmpEpoch = {epoch, now};
     natPmpAnswered();
     onExternalAddress(address);
+}
+
+// A restart or a new address, announced: the router's own answer, with its
+// epoch, tells which; a forged announcement gets no more than that question.
+void MappingKeeper::onNatPmpAnnounced()
+{
+    if (!m_announcementRate.admit(m_platform.clock.now()))
+        return;
+    m_natPmp->requestExternalAddress();
+    logUnlessRetrying(Text::externalAddressRequested());
 }
 
 void MappingKeeper::onNatPmpAddressFailed(int result)
@@ -144,54 +159,65 @@ void MappingKeeper::deleteByNatPmp(const MappingLine::Ports& mapping, const QStr
 {
     m_runningDelete = line;
     log(Text::deleteStarted());
-    m_natPmp->unmap(NatPmp::protocolNamed(mapping.protocol), quint16(mapping.localPort));
+    m_natPmp->unmap(NatPmp::protocolNamed(mapping.protocol), quint16(mapping.localPort),
+                    quint16(mapping.publicPort));
 }
 
 // The router may give another public port than the one asked for: the one
-// asked for is another host's then, and the one given is let go.
-void MappingKeeper::onNatPmpMapped(NatPmp::Protocol protocol, quint16 internalPort, quint16 externalPort)
+// asked for is another host's then, and the one given is let go, unless it is
+// a line of the list itself (a router that keeps one mapping per local port).
+void MappingKeeper::onNatPmpMapped(const NatPmp::Mapping& asked, quint16 externalPort)
 {
-    if (m_add && sameMapping(m_add->mapping, protocol, internalPort)) {
+    const NatPmp::Mapping given{asked.protocol, asked.internalPort, externalPort};
+    if (m_add && sameMapping(m_add->mapping, asked)) {
         const MappingLine::Ports mapping = m_add->mapping;
         if (externalPort == mapping.publicPort) {
             m_heldByOthers.remove(MappingLine::key(mapping));
             endAddAttempt(true, std::nullopt, true);
             return;
         }
-        m_natPmp->unmap(protocol, internalPort);
+        if (!storedLine(given))
+            m_natPmp->unmap(asked.protocol, asked.internalPort, externalPort);
         portHeld(QString::number(externalPort),
                  Messages::portTaken(m_language, mapping.publicPort, mapping.protocol, externalPort));
         return;
     }
     // A renewal, or the check's new try of a port that was taken.
-    for (const QString& line : std::as_const(m_lines)) {
-        const auto mapping = MappingLine::ports(line);
-        if (!mapping || !sameMapping(*mapping, protocol, internalPort) ||
-            !m_heldByOthers.contains(MappingLine::key(*mapping)))
-            continue;
-        if (externalPort != mapping->publicPort) {
-            m_natPmp->unmap(protocol, internalPort);
-            return;
-        }
-        m_heldByOthers.remove(MappingLine::key(*mapping));
-        log(Text::portAdded());
-        emit mappingAdded(line);
+    const auto line = storedLine(asked);
+    if (!line || !m_heldByOthers.contains(MappingLine::key(*MappingLine::ports(*line))))
+        return;
+    if (externalPort != asked.externalPort) {
+        if (!storedLine(given))
+            m_natPmp->unmap(asked.protocol, asked.internalPort, externalPort);
         return;
     }
+    m_heldByOthers.remove(MappingLine::key(*MappingLine::ports(*line)));
+    log(Text::portAdded());
+    emit mappingAdded(*line);
 }
 
-void MappingKeeper::onNatPmpUnmapped(NatPmp::Protocol protocol, quint16 internalPort)
+std::optional<QString> MappingKeeper::storedLine(const NatPmp::Mapping& mapping) const
+{
+    for (const QString& line : m_lines) {
+        const auto ports = MappingLine::ports(line);
+        if (ports && sameMapping(*ports, mapping) && ports->localPort == mapping.internalPort)
+            return line;
+    }
+    return std::nullopt;
+}
+
+void MappingKeeper::onNatPmpUnmapped(const NatPmp::Mapping& mapping)
 {
     const auto deleting = MappingLine::ports(m_runningDelete);
-    if (!deleting || !sameMapping(*deleting, protocol, internalPort))
+    if (!deleting || !sameMapping(*deleting, mapping))
         return;
     onDeleteEnded(true);
     m_runningDelete.clear();
 }
 
-void MappingKeeper::onNatPmpRefused(NatPmp::Protocol protocol, quint16 internalPort, int result)
+void MappingKeeper::onNatPmpRefused(const NatPmp::Mapping& asked, int result)
 {
-    if (m_add && sameMapping(m_add->mapping, protocol, internalPort)) {
+    if (m_add && sameMapping(m_add->mapping, asked)) {
         if (result < 0)
             endAddAttempt(false, std::nullopt, false);
         else
@@ -199,7 +225,7 @@ void MappingKeeper::onNatPmpRefused(NatPmp::Protocol protocol, quint16 internalP
         return;
     }
     const auto deleting = MappingLine::ports(m_runningDelete);
-    if (deleting && sameMapping(*deleting, protocol, internalPort)) {
+    if (deleting && sameMapping(*deleting, asked)) {
         onDeleteEnded(false);
         m_runningDelete.clear();
     }

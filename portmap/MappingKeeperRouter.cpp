@@ -265,9 +265,12 @@ void MappingKeeper::announcementArrived(const QByteArray& datagram, const QStrin
     const auto meaning = m_announcements.take(*announcement, senderIp);
     if (meaning == RouterAnnouncements::Meaning::Nothing)
         return;
-    m_announced = std::max(m_announced, meaning);
-    if (!announcementTimer.isRunning())
+    if (!announcementTimer.isRunning()) {
+        if (!m_announcementRate.admit(m_platform.clock.now()))
+            return;
         announcementTimer.setInterval(500);
+    }
+    m_announced = std::max(m_announced, meaning);
 }
 
 void MappingKeeper::actOnAnnouncement()

@@ -3,6 +3,7 @@
 #include <QNetworkDatagram>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -28,7 +29,7 @@ NatPmpClient::~NatPmpClient() = default;
 
 void NatPmpClient::requestExternalAddress()
 {
-    enqueue({Request::ExternalAddress});
+    enqueue({Request::ExternalAddress, {}});
 }
 
 QString NatPmpClient::localAddress() const
@@ -42,19 +43,18 @@ QString NatPmpClient::localAddress() const
 
 void NatPmpClient::map(Protocol protocol, quint16 internalPort, quint16 externalPort)
 {
-    enqueue({Request::Map, protocol, internalPort, externalPort});
+    enqueue({Request::Map, {protocol, internalPort, externalPort}});
 }
 
-void NatPmpClient::unmap(Protocol protocol, quint16 internalPort)
+void NatPmpClient::unmap(Protocol protocol, quint16 internalPort, quint16 externalPort)
 {
-    m_renewals.remove(key(protocol, internalPort));
-    enqueue({Request::Unmap, protocol, internalPort, 0});
+    m_renewals.remove(key(protocol, externalPort));
+    enqueue({Request::Unmap, {protocol, internalPort, externalPort}});
 }
 
-Timer* NatPmpClient::renewalOf(Protocol protocol, quint16 internalPort) const
+Timer* NatPmpClient::renewalOf(Protocol protocol, quint16 externalPort) const
 {
-    const auto renewal = m_renewals.value(key(protocol, internalPort));
-    return renewal.get();
+    return m_renewals.value(key(protocol, externalPort)).timer.get();
 }
 
 void NatPmpClient::enqueue(const Request& request)
@@ -81,11 +81,12 @@ void NatPmpClient::resend()
         return;
     }
     const auto& request = m_queue.first();
-    const auto datagram =
-        request.kind == Request::ExternalAddress
-            ? NatPmp::externalAddressRequest()
-            : NatPmp::mapRequest(request.protocol, request.internalPort, request.externalPort,
-                                 request.kind == Request::Map ? m_lifetimeSeconds : 0);
+    const Mapping& mapping = request.mapping;
+    const auto datagram = request.kind == Request::ExternalAddress ? NatPmp::externalAddressRequest()
+                          : request.kind == Request::Map
+                              ? NatPmp::mapRequest(mapping.protocol, mapping.internalPort, mapping.externalPort,
+                                                   m_lifetimeSeconds)
+                              : NatPmp::mapRequest(mapping.protocol, mapping.internalPort, 0, 0);
     m_socket.writeDatagram(datagram, m_gateway, m_port);
     retryTimer.setInterval(firstWaitMs << m_sends);
     ++m_sends;
@@ -116,17 +117,19 @@ bool NatPmpClient::take(const QByteArray& datagram)
         return true;
     }
     const auto reply = NatPmp::readMap(datagram);
-    if (!reply || reply->protocol != request.protocol ||
-        (reply->result == NatPmp::Success && reply->internalPort != request.internalPort))
+    const Mapping& asked = request.mapping;
+    if (!reply || reply->protocol != asked.protocol ||
+        (reply->result == NatPmp::Success && reply->internalPort != asked.internalPort))
         return false;
-    if (reply->result != NatPmp::Success)
-        emit refused(request.protocol, request.internalPort, reply->result);
-    else if (request.kind == Request::Unmap)
-        emit unmapped(request.protocol, request.internalPort);
-    else {
-        if (!deleteWaits(request.protocol, request.internalPort))
-            keepRenewing(request.protocol, request.internalPort, reply->externalPort, reply->lifetimeSeconds);
-        emit mapped(request.protocol, request.internalPort, reply->externalPort, reply->lifetimeSeconds);
+    if (reply->result != NatPmp::Success) {
+        emit refused(asked, reply->result);
+    } else if (request.kind == Request::Unmap) {
+        mapAgainBesides(asked);
+        emit unmapped(asked);
+    } else {
+        if (!deleteWaits(asked.protocol, asked.externalPort) && !deleteWaits(asked.protocol, reply->externalPort))
+            keepRenewing(asked, reply->externalPort, reply->lifetimeSeconds);
+        emit mapped(asked, reply->externalPort, reply->lifetimeSeconds);
     }
     return true;
 }
@@ -145,32 +148,46 @@ void NatPmpClient::fail(int result)
     if (request.kind == Request::ExternalAddress)
         emit externalAddressFailed(result);
     else
-        emit refused(request.protocol, request.internalPort, result);
+        emit refused(request.mapping, result);
     finishCurrent();
 }
 
-void NatPmpClient::keepRenewing(Protocol protocol, quint16 internalPort, quint16 externalPort,
-                                quint32 lifetime)
+void NatPmpClient::keepRenewing(const Mapping& asked, quint16 externalPort, quint32 lifetime)
 {
-    auto& renewal = m_renewals[key(protocol, internalPort)];
-    if (!renewal)
-        renewal = std::make_shared<Timer>();
+    // A renewal the gateway answered with another port: that port is the mapping now.
+    const auto moved = m_renewals.constFind(key(asked.protocol, asked.externalPort));
+    if (externalPort != asked.externalPort && moved != m_renewals.cend() &&
+        moved->mapping.internalPort == asked.internalPort)
+        m_renewals.erase(moved);
+    const Mapping mapping{asked.protocol, asked.internalPort, externalPort};
+    Renewal& renewal = m_renewals[key(mapping.protocol, mapping.externalPort)];
+    if (!renewal.timer)
+        renewal.timer = std::make_shared<Timer>();
+    renewal.mapping = mapping;
     // Asking again for the port the gateway gave keeps it.
-    renewal->setOnTimer(
-        [this, protocol, internalPort, externalPort] { map(protocol, internalPort, externalPort); });
+    renewal.timer->setOnTimer([this, mapping] { map(mapping.protocol, mapping.internalPort, mapping.externalPort); });
     const auto seconds = std::clamp<quint32>(lifetime / 2, 1, longestRenewalSeconds);
-    renewal->setInterval(int(seconds * 1000));
+    renewal.timer->setInterval(int(seconds * 1000));
 }
 
-bool NatPmpClient::deleteWaits(Protocol protocol, quint16 internalPort) const
+void NatPmpClient::mapAgainBesides(const Mapping& deleted)
+{
+    for (const Renewal& held : std::as_const(m_renewals)) {
+        const Mapping& mapping = held.mapping;
+        if (mapping.protocol == deleted.protocol && mapping.internalPort == deleted.internalPort)
+            map(mapping.protocol, mapping.internalPort, mapping.externalPort);
+    }
+}
+
+bool NatPmpClient::deleteWaits(Protocol protocol, quint16 externalPort) const
 {
     return std::any_of(m_queue.cbegin() + 1, m_queue.cend(), [&](const Request& waiting) {
-        return waiting.kind == Request::Unmap && waiting.protocol == protocol &&
-               waiting.internalPort == internalPort;
+        return waiting.kind == Request::Unmap && waiting.mapping.protocol == protocol &&
+               waiting.mapping.externalPort == externalPort;
     });
 }
 
-int NatPmpClient::key(Protocol protocol, quint16 internalPort)
+int NatPmpClient::key(Protocol protocol, quint16 externalPort)
 {
-    return (protocol == Protocol::Udp ? 0x10000 : 0) | internalPort;
+    return (protocol == Protocol::Udp ? 0x10000 : 0) | externalPort;
 }

@@ -15,7 +15,8 @@
 // waits that double from 250 ms and given up after `tries` sends (at most 9,
 // the RFC's 64 s); only answers from the gateway's own address and port
 // count. Every mapping it took is asked for again at half the lifetime the
-// gateway granted, until it is deleted.
+// gateway granted, until it is deleted. A mapping is its protocol and
+// external port: several may lead to one internal port.
 //
 // Tests read the timers' intervals and call their handlers directly.
 class NatPmpClient : public QObject
@@ -24,6 +25,7 @@ class NatPmpClient : public QObject
 
 public:
     using Protocol = NatPmp::Protocol;
+    using Mapping = NatPmp::Mapping;
 
     static constexpr quint32 defaultLifetimeSeconds = 7200;
 
@@ -36,22 +38,24 @@ public:
     QString localAddress() const;
     // Maps (and keeps renewing) the internal port, asking for that external port.
     void map(Protocol protocol, quint16 internalPort, quint16 externalPort);
-    // Stops renewing and asks the gateway to let the mapping go.
-    void unmap(Protocol protocol, quint16 internalPort);
+    // Stops renewing and asks the gateway to let the mapping go. NAT-PMP
+    // deletes by internal port, which takes every mapping to that port: the
+    // others held are asked for again at once.
+    void unmap(Protocol protocol, quint16 internalPort, quint16 externalPort);
 
     // The current request's next send; stopped while none is waiting.
     Timer retryTimer;
-    // The renewal of each mapping held, by protocol and internal port.
-    Timer* renewalOf(Protocol protocol, quint16 internalPort) const;
+    // The renewal of each mapping held, by protocol and external port.
+    Timer* renewalOf(Protocol protocol, quint16 externalPort) const;
 
 signals:
     // `epoch`: the gateway's seconds since it started (see NatPmp::gatewayRestarted).
     void externalAddressRead(const QString& address, quint32 epoch);
-    void mapped(NatPmpClient::Protocol protocol, quint16 internalPort, quint16 externalPort,
-                quint32 lifetime);
-    void unmapped(NatPmpClient::Protocol protocol, quint16 internalPort);
+    // `externalPort`: the one the gateway gave, which may differ from the one asked for.
+    void mapped(const NatPmp::Mapping& asked, quint16 externalPort, quint32 lifetime);
+    void unmapped(const NatPmp::Mapping& mapping);
     // The gateway said no (a NAT-PMP result code), or never answered (result -1).
-    void refused(NatPmpClient::Protocol protocol, quint16 internalPort, int result);
+    void refused(const NatPmp::Mapping& asked, int result);
     void externalAddressFailed(int result);
 
 private:
@@ -64,9 +68,12 @@ private:
             Unmap,
         };
         Kind kind = ExternalAddress;
-        Protocol protocol = Protocol::Tcp;
-        quint16 internalPort = 0;
-        quint16 externalPort = 0;
+        Mapping mapping;
+    };
+    struct Renewal
+    {
+        Mapping mapping; // as the gateway gave it
+        std::shared_ptr<Timer> timer;
     };
 
     void enqueue(const Request& request);
@@ -76,10 +83,11 @@ private:
     bool take(const QByteArray& datagram);
     void finishCurrent();
     void fail(int result);
-    void keepRenewing(Protocol protocol, quint16 internalPort, quint16 externalPort, quint32 lifetime);
+    void keepRenewing(const Mapping& asked, quint16 externalPort, quint32 lifetime);
+    void mapAgainBesides(const Mapping& deleted);
     // A delete of that mapping waits behind the request under way: its answer starts no renewal.
-    bool deleteWaits(Protocol protocol, quint16 internalPort) const;
-    static int key(Protocol protocol, quint16 internalPort);
+    bool deleteWaits(Protocol protocol, quint16 externalPort) const;
+    static int key(Protocol protocol, quint16 externalPort);
 
     QHostAddress m_gateway;
     quint16 m_port;
@@ -88,5 +96,5 @@ private:
     QUdpSocket m_socket;
     QList<Request> m_queue; // the first is under way
     int m_sends = 0;
-    QHash<int, std::shared_ptr<Timer>> m_renewals;
+    QHash<int, Renewal> m_renewals;
 };

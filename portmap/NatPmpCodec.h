@@ -17,6 +17,15 @@ enum class Protocol
     Tcp,
 };
 
+// A mapping as the client asks for it: `externalPort` is the one suggested
+// to the gateway, or, for a delete, the one the gateway gave.
+struct Mapping
+{
+    Protocol protocol = Protocol::Tcp;
+    quint16 internalPort = 0;
+    quint16 externalPort = 0;
+};
+
 // "UDP" or "TCP", as the mapping list names them.
 Protocol protocolNamed(const QString& name);
 

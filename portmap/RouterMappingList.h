@@ -23,9 +23,9 @@ public:
         bool complete = false;
     };
     using Done = std::function<void(const Result&)>;
-    // Entries past this are not asked for: a router that never says "no
-    // more" must not keep the list going.
-    static constexpr int MaxEntries = 1024;
+    // A router holds at most one mapping per protocol and public port: one
+    // that gives more repeats itself, and must not keep the list going.
+    static constexpr int MaxEntries = 2 * 65535;
 
     explicit RouterMappingList(TAutoNAT& nat);
 

@@ -21,6 +21,11 @@ TAutoNAT::TAutoNAT(HostResolver& resolver, MessageBoxes& messageBoxes)
     // Else every program that joined the SSDP group would hand this socket its
     // searches and announcements, the client's own search among them.
     m_udp->setMulticastAll(false);
+    // Media servers and minissdpd hold 1900 as well; sharing it is how the
+    // router's announcements still reach this socket. Not SO_REUSEPORT: with
+    // a listener that sets it too, the answers to the search would be spread
+    // over both sockets.
+    m_udp->setAddressReuse(true);
     m_udp->setLocalPort(SsdpSearch::Port);
     m_udp->OnDataReceived = [this](TNMUDP*, int NumberBytes, const QString& FromIP, int) {
         searchResponse(NumberBytes, FromIP);

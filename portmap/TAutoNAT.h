@@ -39,9 +39,11 @@ class Timer;
 //   devices to try (takeNextDevice): a TV or a NAS may answer before the
 //   router. Anything else of the network could move the target of later tasks.
 // - An HTTP task connects to the host and port fixed when it started.
-// - The first read of an answer waits for the read pause (a timer: the thread
-//   never waits), then reading goes on until the answer is whole or the
-//   task's deadline passes. An answer without a length that is not chunked
+// - An answer is handled as soon as it is whole (its length reached, its
+//   last chunk, or the gateway's close); the read pause (a timer: the thread
+//   never waits) only bounds the wait for the next read of one that is not,
+//   and reading goes on until the answer is whole or the task's deadline
+//   passes. An answer without a length that is not chunked
 //   is whole when the gateway closes, or is taken as it stands at the
 //   deadline.
 class TAutoNAT
@@ -142,8 +144,8 @@ public:
     // Joins the multicast group the search goes to again, on the interface
     // the route to it takes now (after the machine's addresses changed).
     void rejoinSearchGroup();
-    // The pause before each read of an HTTP answer (1000 ms), which gives the
-    // rest of an answer time to arrive; tests and benchmarks shorten it.
+    // The longest wait (1000 ms) for the next read of an HTTP answer that
+    // is not whole yet; tests and benchmarks shorten it.
     void setReadPause(std::chrono::milliseconds pause) { m_readPause = pause; }
 
 private:

@@ -105,10 +105,15 @@ void TAutoNAT::readResponse(TClientWinSocket* Socket)
         readAvailable();
         return;
     }
-    // The first read waits a moment, as the gateway client always has, so
-    // that it usually takes the whole answer; never past the deadline.
-    using namespace std::chrono;
+    // A complete answer is handled at once: waiting serves nothing then. The
+    // rest of one that is not is read as it comes, at the latest when the
+    // pause ends, never past the deadline.
     m_pausedOnce = true;
+    const quint64 serial = m_taskSerial;
+    readAvailable();
+    if (!m_busy || serial != m_taskSerial)
+        return;
+    using namespace std::chrono;
     const auto left = ceil<milliseconds>(m_deadline - steady_clock::now());
     const milliseconds pause = std::min(m_readPause, std::max(left, milliseconds(0)));
     if (pause.count() <= 0) {

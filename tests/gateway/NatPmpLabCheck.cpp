@@ -3,13 +3,17 @@
 // rules through `ip netns exec`, prints the add's time, exits 0 when all held.
 
 #include "platform/DefaultGateway.h"
+#include "portmap/NatPmpAnnouncements.h"
 #include "portmap/NatPmpClient.h"
+#include "portmap/NatPmpCodec.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -45,14 +49,41 @@ int main(int argc, char** argv)
     QElapsedTimer took;
     took.start();
     client.map(NatPmp::Protocol::Tcp, 80, 8080);
-    expect(mapped.wait(waitMs) && mapped[0][2].value<quint16>() == 8080, "mapped");
+    expect(mapped.wait(waitMs) && mapped[0][1].value<quint16>() == 8080, "mapped");
     std::printf("NAT-PMP add: %lld ms\n", took.elapsed());
     expect(routerForwards(8080), "the router forwards 8080");
-    expect(mapped.wait(waitMs) && mapped.size() == 2, "renewed at half its lifetime");
+
+    // A second public port to the same local port: both are renewed.
+    client.map(NatPmp::Protocol::Tcp, 80, 8081);
+    const auto renewals = [&](quint16 port) {
+        return std::count_if(mapped.cbegin(), mapped.cend(),
+                             [&](const QList<QVariant>& args) { return args[1].value<quint16>() == port; });
+    };
+    expect(QTest::qWaitFor([&] { return renewals(8080) >= 3 && renewals(8081) >= 2; }, 3 * waitMs),
+           "two public ports to one local port both renewed");
 
     QSignalSpy unmapped(&client, &NatPmpClient::unmapped);
-    client.unmap(NatPmp::Protocol::Tcp, 80);
-    expect(unmapped.wait(waitMs) && !routerForwards(8080), "deleted");
+    client.unmap(NatPmp::Protocol::Tcp, 80, 8081);
+    expect(unmapped.wait(waitMs), "deleted");
+    expect(QTest::qWaitFor([&] { return routerForwards(8080) && !routerForwards(8081); }, waitMs),
+           "the other mapping to that local port kept");
+
+    // The router restarts: it announces so on 224.0.0.1:5350, and its epoch went back.
+    QSignalSpy read(&client, &NatPmpClient::externalAddressRead);
+    client.requestExternalAddress();
+    read.wait(waitMs);
+    QElapsedTimer sinceRead;
+    sinceRead.start();
+    NatPmpAnnouncements announcements(QHostAddress(defaultGateway().value_or(QString())), NatPmp::serverPort);
+    QSignalSpy announced(&announcements, &NatPmpAnnouncements::announced);
+    QProcess restart;
+    restart.start(QStringLiteral(IGD_LAB_SCRIPT), {QStringLiteral("start")});
+    expect(restart.waitForFinished(waitMs) && restart.exitCode() == 0, "the router restarted");
+    expect(!announced.isEmpty() || announced.wait(2000), "the restart announced within 2 s");
+    client.requestExternalAddress();
+    expect(read.wait(waitMs) && NatPmp::gatewayRestarted(read[0][1].value<quint32>(), read[1][1].value<quint32>(),
+                                                         sinceRead.elapsed()),
+           "the epoch says it restarted");
 
     return failures == 0 ? 0 : 1;
 }

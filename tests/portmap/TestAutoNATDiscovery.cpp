@@ -3,6 +3,8 @@
 #include "portmap/SsdpSearch.h"
 
 #include <QElapsedTimer>
+#include <QNetworkDatagram>
+#include <QUdpSocket>
 #include <QTest>
 
 using Rig = AutoNATRig;
@@ -381,6 +383,21 @@ private slots:
         QCOMPARE(rig.events.last(), Rig::success(Task::ControlPage));
         QVERIFY(rig.nat.ControlURL().endsWith("/ctl/IPConn"));
         QTRY_COMPARE(rig.gateway.openConnections(), 0);
+    }
+
+    // Another program listens on the search port, as media servers do on
+    // 1900: the search still leaves from that port, which it shares.
+    void theSearchPortIsSharedWithAnotherListener()
+    {
+        QUdpSocket other;
+        QVERIFY(other.bind(QHostAddress::AnyIPv4, 0, QUdpSocket::ShareAddress));
+        QUdpSocket responder;
+        QVERIFY(responder.bind(QHostAddress::LocalHost, 0));
+        Rig rig;
+        rig.nat.aimSearch(QStringLiteral("127.0.0.1"), responder.localPort(), other.localPort());
+        rig.nat.FindDevice();
+        QTRY_VERIFY(responder.hasPendingDatagrams());
+        QCOMPARE(responder.receiveDatagram().senderPort(), other.localPort());
     }
 
     void datagramsTooLongForTheEndpointAreIgnored()

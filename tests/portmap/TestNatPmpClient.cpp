@@ -39,18 +39,42 @@ private slots:
         gateway.writeDatagram(QByteArray::fromHex("0082 0000 00000001 0050 1f90 00000e10"),
                               request.senderAddress(), request.senderPort());
         QTRY_COMPARE(mapped.size(), 1);
-        QCOMPARE(mapped[0][2].value<quint16>(), 8080);
-        auto* renewal = client->renewalOf(NatPmp::Protocol::Tcp, 80);
+        QCOMPARE(mapped[0][1].value<quint16>(), 8080);
+        auto* renewal = client->renewalOf(NatPmp::Protocol::Tcp, 8080);
         QCOMPARE(renewal->interval(), 1800 * 1000);
         renewal->fire();
         const auto renewing = nextRequest();
         QCOMPARE(renewing.data(), request.data());
 
-        client->unmap(NatPmp::Protocol::Tcp, 80);
+        client->unmap(NatPmp::Protocol::Tcp, 80, 8080);
         gateway.writeDatagram(QByteArray::fromHex("0082 0000 00000002 0050 1f90 00000e10"),
                               renewing.senderAddress(), renewing.senderPort());
         QCOMPARE(nextRequest().data(), NatPmp::mapRequest(NatPmp::Protocol::Tcp, 80, 0, 0));
-        QCOMPARE(client->renewalOf(NatPmp::Protocol::Tcp, 80), nullptr);
+        QCOMPARE(client->renewalOf(NatPmp::Protocol::Tcp, 8080), nullptr);
+    }
+
+    // Two public ports to one local port are renewed apart; deleting one
+    // (the gateway deletes by local port) asks for the other again.
+    void mappingsSharingALocalPortAreRenewedAndKeptApart()
+    {
+        const auto tcp = NatPmp::Protocol::Tcp;
+        QNetworkDatagram request;
+        const auto exchange = [&](const QByteArray& expected, const char* answer) {
+            request = nextRequest();
+            QCOMPARE(request.data(), expected);
+            gateway.writeDatagram(QByteArray::fromHex(answer), request.senderAddress(), request.senderPort());
+        };
+        client->map(tcp, 80, 8080);
+        exchange(NatPmp::mapRequest(tcp, 80, 8080, 7200), "0082 0000 00000001 0050 1f90 00000e10");
+        client->map(tcp, 80, 8081);
+        exchange(NatPmp::mapRequest(tcp, 80, 8081, 7200), "0082 0000 00000001 0050 1f91 00000e10");
+        QTRY_VERIFY(client->renewalOf(tcp, 8081));
+        client->renewalOf(tcp, 8080)->fire();
+        exchange(NatPmp::mapRequest(tcp, 80, 8080, 7200), "0082 0000 00000002 0050 1f90 00000e10");
+        client->unmap(tcp, 80, 8081);
+        exchange(NatPmp::mapRequest(tcp, 80, 0, 0), "0082 0000 00000003 0050 0000 00000000");
+        QCOMPARE(nextRequest().data(), NatPmp::mapRequest(tcp, 80, 8080, 7200));
+        QVERIFY(!client->renewalOf(tcp, 8081));
     }
 
     void aSilentGatewayIsAskedFourTimesWithDoublingWaits()
