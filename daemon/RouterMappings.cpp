@@ -73,7 +73,14 @@ public:
             printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
             return 1;
         }
-        QTimer::singleShot(120000, qApp, [this] { finish(1); });
+        // Any number of entries, one exchange each: only a router gone quiet ends it early.
+        m_silence.setSingleShot(true);
+        m_silence.setInterval(silenceMs);
+        QObject::connect(&m_silence, &QTimer::timeout, qApp, [this] {
+            printErrorLine(Messages::PortMapping::routerMappingsIncomplete());
+            finish(1);
+        });
+        m_silence.start();
         qApp->exec();
         return m_exitCode;
     }
@@ -81,6 +88,7 @@ public:
 private:
     void taskEnded(bool succeeded)
     {
+        m_silence.start();
         if (m_nat.task() == TAutoNAT::TaskType::MappingAt)
             m_list.taskEnded(succeeded);
         else
@@ -130,6 +138,9 @@ private:
     RouterMappingList m_list;
     Timer m_listStart;
     std::unique_ptr<NatPmpClient> m_natPmp;
+    // Longer than any one exchange or the search may take.
+    static constexpr int silenceMs = 60000;
+    QTimer m_silence;
     int m_exitCode = 1;
 };
 
