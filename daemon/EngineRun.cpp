@@ -1,6 +1,7 @@
 #include "daemon/EngineRun.h"
 
 #include "daemon/AppTitle.h"
+#include "daemon/EngineTenure.h"
 #include "engine/Engine.h"
 #include "engine/EngineService.h"
 #include "daemon/HeadlessConsole.h"
@@ -119,11 +120,12 @@ int runEngine(const EngineFace& face)
         }
     }
     Engine engine(platform, title, mappingFolder);
+    const auto endRun = [&engine] {
+        engine.logins.endSession();
+        QCoreApplication::exit(0);
+    };
     const TerminationSignals terminationSignals(
-        [&engine] {
-            engine.logins.endSession();
-            QCoreApplication::exit(0);
-        },
+        endRun,
         [&engine] {
             engine.logins.reloadSettingsFiles();
             engine.mappingKeeper.reloadFiles();
@@ -136,6 +138,12 @@ int runEngine(const EngineFace& face)
     // Without a session bus, or with the name taken, the run goes on all the same.
     EngineService service(engine, statusWatch, platform, folder.folder);
     service.publishOn(QDBusConnection::sessionBus());
+    const EngineTenure tenure(service, clock, face.loginFromDesktop, endRun, [&service] {
+        // The dead connection keeps its name until it is let go.
+        const QString name = QStringLiteral("kelvaned");
+        QDBusConnection::disconnectFromBus(name);
+        return service.publishOn(QDBusConnection::connectToBus(QDBusConnection::SessionBus, name));
+    });
     if (instance == LockOutcome::Undetectable)
         engine.logins.noteSecondCopyUndetectable();
     return face.show(platform, engine, service, output);

@@ -15,9 +15,9 @@
 #include <utility>
 
 DesktopAttach::DesktopAttach(QDBusConnection bus, QString settingsFolder, std::function<bool()> startEngine,
-                             bool ownsEngine, QObject* parent)
+                             QObject* parent)
     : QObject(parent), m_bus(std::move(bus)), m_settingsFolder(std::move(settingsFolder)),
-      m_startEngine(std::move(startEngine)), m_ownsEngine(ownsEngine)
+      m_startEngine(std::move(startEngine))
 {
     m_startDeadline.setSingleShot(true);
     m_startDeadline.setInterval(startTimeoutMs);
@@ -49,7 +49,7 @@ void DesktopAttach::start()
         if (running.isValid() && running.value()) {
             engineOnBus();
         } else if (m_startEngine && m_startEngine()) {
-            m_ownsEngine = true;
+            m_startedEngine = true;
             m_startDeadline.start();
         } else {
             finish(Outcome::NotStarted);
@@ -63,7 +63,7 @@ void DesktopAttach::engineOnBus()
         return;
     m_subscribed = true;
     m_startDeadline.stop();
-    m_engine = std::make_unique<BusEngine>(m_bus, m_ownsEngine);
+    m_engine = std::make_unique<BusEngine>(m_bus);
     m_engine->takeSnapshot([this](bool ok, const QString& folder) {
         if (!ok)
             finish(Outcome::NotStarted);

@@ -29,17 +29,16 @@ public:
     };
     static constexpr int startTimeoutMs = 10000;
 
-    // `startEngine` starts one (false: it could not); `ownsEngine`: this face
-    // started the engine already, before it re-executed itself.
+    // `startEngine` starts one (false: it could not).
     DesktopAttach(QDBusConnection bus, QString settingsFolder, std::function<bool()> startEngine,
-                  bool ownsEngine, QObject* parent = nullptr);
+                  QObject* parent = nullptr);
     ~DesktopAttach() override;
 
     // Starts the search; finished() says when it has an outcome.
     void start();
     Outcome outcome() const { return m_outcome; }
-    // Whether this face started the engine, so that it ends it.
-    bool ownsEngine() const { return m_ownsEngine; }
+    // Whether this face started the engine.
+    bool startedEngine() const { return m_startedEngine; }
     // The engine, once attached; the caller takes it.
     std::unique_ptr<BusEngine> takeEngine();
 
@@ -53,7 +52,7 @@ private:
     QDBusConnection m_bus;
     QString m_settingsFolder;
     std::function<bool()> m_startEngine;
-    bool m_ownsEngine;
+    bool m_startedEngine = false;
     Outcome m_outcome = Outcome::Pending;
     bool m_subscribed = false;
     QTimer m_startDeadline;

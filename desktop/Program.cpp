@@ -2,6 +2,7 @@
 
 #include "daemon/AppTitle.h"
 #include "desktop/BusEngine.h"
+#include "desktop/DesktopApplication.h"
 #include "desktop/DesktopAttach.h"
 #include "engine/Engine.h"
 #include "engine/EngineModel.h"
@@ -14,6 +15,7 @@
 #include "daemon/TerminationSignals.h"
 #include "desktop/WindowSet.h"
 #include "forms/AppShell.h"
+#include "messages/FaceMessages.h"
 #include "platform/AddressWatch.h"
 #include "platform/Clock.h"
 #include "platform/HttpClient.h"
@@ -26,7 +28,10 @@
 #include "ui/QtMessageBoxes.h"
 #include "ui/WebPane.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QScopeGuard>
 #include <QEventLoop>
 #include <QSystemTrayIcon>
 
@@ -56,23 +61,39 @@ AppShell desktopShell(const Platform& platform)
     return shell;
 }
 
+// The tray menu's way back to a service the user stopped.
+void offerServiceStart(QMenu& menu, BusEngine& engine, LanguageCode language)
+{
+    QAction* start = menu.addAction(Messages::Face::startService(language));
+    start->setObjectName(QStringLiteral("startService"));
+    start->setVisible(engine.serviceStopped());
+    QObject::connect(&engine, &BusEngine::serviceStoppedChanged, start, &QAction::setVisible);
+    QObject::connect(start, &QAction::triggered, &engine, &BusEngine::startService);
+}
+
 // The windows on the engine of another process, found (or started) on the
-// session bus; nothing when there is none to attach to.
+// session bus; nothing when there is none to attach to. A copy that finds
+// another copy's windows has them shown, and ends with 0.
 std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArrayList& arguments)
 {
-    const bool ownedEngine = ShrinkBack::takeOwnsEngine();
     const bool reexecuted = ShrinkBack::takeReexecuted();
     LocaleSystemLanguage language;
     QCoreApplication::setApplicationName(applicationTitle(language.languageId()));
     FileKeyStore keyStore(FileKeyStore::pathFor(folder));
     DesktopBrowser browser;
-    const bool loginSaved =
-        headlessLoginProblem(keyStore, folder.folder, language.languageId(), QStringLiteral("kelvane")).isEmpty();
+    const auto loginSaved = [&] {
+        return headlessLoginProblem(keyStore, folder.folder, language.languageId(), QStringLiteral("kelvane"))
+            .isEmpty();
+    };
     const QString service = QCoreApplication::applicationDirPath() + QStringLiteral("/kelvaned");
+    const auto startEngine = [&service, &loginSaved] { return startEngineProcess(service, loginSaved()); };
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    DesktopAttach attach(
-        bus, folder.folder, [&service, loginSaved] { return startEngineProcess(service, loginSaved); },
-        ownedEngine);
+    DesktopApplication desktop;
+    if (bus.isConnected() && !desktop.publishOn(bus) && activateRunningDesktop(bus))
+        return 0;
+    // The engine runs in the windows' process: the name goes with this face.
+    auto releaseName = qScopeGuard([&bus] { QDBusConnection(bus).unregisterService(DesktopApplication::serviceName); });
+    DesktopAttach attach(bus, folder.folder, startEngine);
     QEventLoop waiting;
     QObject::connect(&attach, &DesktopAttach::finished, &waiting, &QEventLoop::quit);
     attach.start();
@@ -80,7 +101,10 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
         waiting.exec();
     if (attach.outcome() != DesktopAttach::Outcome::Attached)
         return std::nullopt;
+    releaseName.dismiss();
     const std::unique_ptr<BusEngine> engine = attach.takeEngine();
+    const LanguageCode languageCode = languageCodeFor(language.languageId());
+    engine->stayAttached(folder.folder, languageCode, startEngine);
 
     // The windows' own services: the engine's run elsewhere.
     SystemClock clock;
@@ -103,7 +127,9 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
                             NatPmpAim::defaultGateway()};
     AppShell shell = desktopShell(platform);
     WindowSet windows(platform, shell, engine->model, engine->actions());
-    ShrinkBack shrinkBack(windows, shell, bus, attach.ownsEngine(), arguments);
+    ShrinkBack shrinkBack(windows, shell, arguments);
+    offerServiceStart(*windows.Form111.PopupMenu1, *engine, languageCode);
+    desktop.activate = [&windows] { windows.raisePrimary(); };
     // The files are the engine's: it reloads them on its own SIGHUP.
     const TerminationSignals terminationSignals(
         [&engine] {
@@ -113,7 +139,7 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
         [] {});
     if (reexecuted)
         shrinkBack.startReaping();
-    windows.start();
+    windows.start(!reexecuted && !loginSaved());
     return QCoreApplication::exec();
 }
 

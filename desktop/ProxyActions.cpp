@@ -4,111 +4,120 @@
 
 #include <QDBusPendingCallWatcher>
 
+#include <utility>
+
 namespace {
 
 // The router answers a listing one entry at a time.
 constexpr int listingTimeoutMs = 5 * 60 * 1000;
-constexpr int quitTimeoutMs = 2000;
 
 } // namespace
 
-ProxyActions::ProxyActions(Engine2Proxy& proxy, bool ownsEngine, QObject* parent)
-    : QObject(parent), m_proxy(proxy), m_ownsEngine(ownsEngine)
+ProxyActions::ProxyActions(std::function<Engine2Proxy*()> proxy, QObject* parent)
+    : QObject(parent), m_proxy(std::move(proxy))
 {
 }
 
 void ProxyActions::logIn(const QString& domain, const QString& password)
 {
-    m_proxy.LogIn(domain, password);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->LogIn(domain, password);
 }
 
 void ProxyActions::saveLogin(const QString& domain, const QString& password)
 {
-    m_proxy.SaveLogin(domain, password);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SaveLogin(domain, password);
 }
 
 void ProxyActions::setAutoLogin(bool on)
 {
-    m_proxy.SetAutoLogin(on);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetAutoLogin(on);
 }
 
 void ProxyActions::setMultiUser(bool on)
 {
-    m_proxy.SetMultiUser(on);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetMultiUser(on);
 }
 
 void ProxyActions::setRunHidden(bool on)
 {
-    m_proxy.SetRunHidden(on);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetRunHidden(on);
 }
 
 void ProxyActions::setResolveLocal(bool on)
 {
-    m_proxy.SetResolveLocal(on);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetResolveLocal(on);
 }
 
 void ProxyActions::setFixedAddress(bool on, const QString& address)
 {
-    m_proxy.SetFixedAddress(on, address);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetFixedAddress(on, address);
 }
 
 void ProxyActions::addListEntry(const QString& domain, const QString& password)
 {
-    m_proxy.AddListEntry(domain, password);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->AddListEntry(domain, password);
 }
 
 void ProxyActions::removeListEntry(const QString& domain)
 {
-    m_proxy.RemoveListEntry(domain);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->RemoveListEntry(domain);
 }
 
 void ProxyActions::addMapping(const QString& protocol, quint16 externalPort, const QString& internalClient,
                               quint16 internalPort)
 {
-    m_proxy.AddMapping(protocol, externalPort, internalClient, internalPort);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->AddMapping(protocol, externalPort, internalClient, internalPort);
 }
 
 void ProxyActions::deleteMapping(const QString& protocol, quint16 externalPort)
 {
-    m_proxy.DeleteMapping(protocol, externalPort);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->DeleteMapping(protocol, externalPort);
 }
 
 void ProxyActions::reapplyMappings()
 {
-    m_proxy.ReapplyMappings();
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->ReapplyMappings();
 }
 
 void ProxyActions::setMappingLines(const QStringList& lines)
 {
-    m_proxy.SetMappingLines(lines);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetMappingLines(lines);
 }
 
 void ProxyActions::setAddressCheck(bool on, uint seconds)
 {
-    m_proxy.SetAddressCheck(on, seconds);
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetAddressCheck(on, seconds);
 }
 
 void ProxyActions::listRouterMappings(std::function<void(const QStringList& lines)> done)
 {
-    const int timeout = m_proxy.timeout();
-    m_proxy.setTimeout(listingTimeoutMs);
-    auto* watcher = new QDBusPendingCallWatcher(m_proxy.ListRouterMappings(), this);
-    m_proxy.setTimeout(timeout);
+    Engine2Proxy* proxy = m_proxy();
+    if (!proxy) {
+        done({});
+        return;
+    }
+    const int timeout = proxy->timeout();
+    proxy->setTimeout(listingTimeoutMs);
+    auto* watcher = new QDBusPendingCallWatcher(proxy->ListRouterMappings(), this);
+    proxy->setTimeout(timeout);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [done = std::move(done)](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<QStringList> reply = *finished;
                 done(reply.isError() ? QStringList{reply.error().message()} : reply.value());
                 finished->deleteLater();
             });
-}
-
-// The face ends next: the call must be out before, and the engine answers at once.
-void ProxyActions::endSession()
-{
-    if (!m_ownsEngine)
-        return;
-    const int timeout = m_proxy.timeout();
-    m_proxy.setTimeout(quitTimeoutMs);
-    m_proxy.Quit().waitForFinished();
-    m_proxy.setTimeout(timeout);
 }

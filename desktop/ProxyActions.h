@@ -10,14 +10,14 @@ class Engine2Proxy;
 
 // The engine of another process, asked through the interface's generated
 // proxy. Calls go out without waiting: what they change comes back as
-// PropertiesChanged.
+// PropertiesChanged. While no engine is there they go nowhere.
 class ProxyActions : public QObject, public EngineActions
 {
     Q_OBJECT
 
 public:
-    // `ownsEngine`: this face started the engine, and ends it with the session.
-    ProxyActions(Engine2Proxy& proxy, bool ownsEngine, QObject* parent = nullptr);
+    // `proxy` gives the engine's proxy now, or nothing.
+    explicit ProxyActions(std::function<Engine2Proxy*()> proxy, QObject* parent = nullptr);
 
     void logIn(const QString& domain, const QString& password) override;
     void saveLogin(const QString& domain, const QString& password) override;
@@ -39,9 +39,10 @@ public:
     // logged in or saved, never a keystroke at a time.
     void typeCredentials(const QString&, const QString&) override {}
     void begin() override {}
-    void endSession() override;
+    // The engine sees the face leave the bus: one started for the desktop
+    // ends once no face is left.
+    void endSession() override {}
 
 private:
-    Engine2Proxy& m_proxy;
-    bool m_ownsEngine;
+    std::function<Engine2Proxy*()> m_proxy;
 };

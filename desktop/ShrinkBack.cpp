@@ -1,12 +1,10 @@
 #include "desktop/ShrinkBack.h"
 
-#include "engine/EngineAddress.h"
 #include "desktop/WindowSet.h"
 #include "forms/AppShell.h"
 #include "ui/WebPane.h"
 
 #include <QCoreApplication>
-#include <QDBusServiceWatcher>
 #include <QFile>
 
 #include <cerrno>
@@ -21,15 +19,11 @@
 
 namespace {
 
-const char* const ownsEngineVariable = "KELVANE_OWNS_ENGINE";
 const char* const reexecutedVariable = "KELVANE_REEXECUTED";
 // The former image's helpers leave within seconds of it; their exits are
 // collected for a while, so that none stays a zombie.
 constexpr int reaps = 30;
 constexpr int reapIntervalMs = 1000;
-// An engine that left the bus is looked for after this: when the face is
-// ending itself, it has ended by then.
-constexpr int engineGoneDelayMs = 1000;
 
 bool takeVariable(const char* name)
 {
@@ -40,21 +34,11 @@ bool takeVariable(const char* name)
 
 } // namespace
 
-ShrinkBack::ShrinkBack(WindowSet& windows, AppShell& shell, QDBusConnection bus, bool ownsEngine,
-                       QByteArrayList arguments)
-    : m_windows(windows), m_ownsEngine(ownsEngine), m_arguments(std::move(arguments))
+ShrinkBack::ShrinkBack(WindowSet& windows, AppShell& shell, QByteArrayList arguments)
+    : m_windows(windows), m_arguments(std::move(arguments))
 {
     shell.panesReleased = [this] { QTimer::singleShot(0, this, [this] { panesReleased(); }); };
-    auto* engineWatch = new QDBusServiceWatcher(EngineAddress::serviceName, bus,
-                                                QDBusServiceWatcher::WatchForUnregistration, this);
-    connect(engineWatch, &QDBusServiceWatcher::serviceUnregistered, this,
-            [this] { QTimer::singleShot(engineGoneDelayMs, this, [this] { reexecute(); }); });
     connect(&m_reaper, &QTimer::timeout, this, [this] { reapFormerHelpers(); });
-}
-
-bool ShrinkBack::takeOwnsEngine()
-{
-    return takeVariable(ownsEngineVariable);
 }
 
 bool ShrinkBack::takeReexecuted()
@@ -88,8 +72,6 @@ void ShrinkBack::panesReleased()
 
 void ShrinkBack::reexecute()
 {
-    if (m_ownsEngine)
-        qputenv(ownsEngineVariable, "1");
     qputenv(reexecutedVariable, "1");
     std::vector<char*> argv;
     for (QByteArray& argument : m_arguments)
@@ -101,7 +83,6 @@ void ShrinkBack::reexecute()
     const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
     execv(program.constData(), argv.data());
     // Still here: the face goes on as it is.
-    qunsetenv(ownsEngineVariable);
     qunsetenv(reexecutedVariable);
     qWarning("kelvane: cannot execute itself again: %s", strerror(errno));
 }

@@ -19,8 +19,13 @@ WindowSet::WindowSet(const Platform& platform, AppShell& shell, EngineModel& mod
     });
 }
 
-void WindowSet::start()
+void WindowSet::start(bool showPrimary)
 {
+    if (showPrimary) {
+        Form1.startHidden();
+        raisePrimary();
+        return;
+    }
     // With a notification area the minimise handler hides the window at once:
     // showing it first would only lay it out, fonts and all, and map it for
     // nothing.
@@ -29,4 +34,9 @@ void WindowSet::start()
     else
         Form1.showMinimized();
     m_shell.minimize();
+}
+
+void WindowSet::raisePrimary()
+{
+    Form1.TrayIconLeftClick();
 }

@@ -23,7 +23,10 @@ public:
     // What the start of the message loop does: the primary window, created
     // minimised, runs the minimise handler in force, so the program starts as
     // a notification-area icon (or minimised in the task bar without one).
-    void start();
+    // `showPrimary`: a first run, with no login saved yet, shows the window.
+    void start(bool showPrimary = false);
+    // Shows the primary window, raised, from wherever it was.
+    void raisePrimary();
 
 private:
     AppShell& m_shell;

@@ -128,6 +128,16 @@ bool EngineService::publishOn(QDBusConnection bus)
         return false;
     }
     m_bus = bus;
+    // Faces of the bus before are gone with it.
+    m_faces.clear();
+    delete m_faceWatch;
+    m_faceWatch = new QDBusServiceWatcher(QString(), bus, QDBusServiceWatcher::WatchForUnregistration, this);
+    connect(m_faceWatch, &QDBusServiceWatcher::serviceUnregistered, this, [this](const QString& face) {
+        m_faces.removeAll(face);
+        m_faceWatch->removeWatchedService(face);
+        emit facesChanged();
+    });
+    emit facesChanged();
     return true;
 }
 
@@ -455,6 +465,18 @@ EventRecords EngineService::RecentEvents(uint count) const
 {
     const std::size_t taken = std::min<std::size_t>(count, m_events.size());
     return EventRecords(m_events.end() - qsizetype(taken), m_events.end());
+}
+
+void EngineService::Attach()
+{
+    if (!calledFromDBus() || !m_faceWatch)
+        return;
+    const QString face = message().service();
+    if (m_faces.contains(face))
+        return;
+    m_faces << face;
+    m_faceWatch->addWatchedService(face);
+    emit facesChanged();
 }
 
 void EngineService::Quit()

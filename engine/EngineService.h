@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusMessage>
+#include <QDBusServiceWatcher>
 #include <QDateTime>
 #include <QHash>
 #include <QObject>
@@ -62,6 +63,7 @@ class EngineService : public QObject, protected QDBusContext
     Q_PROPERTY(uint AddressCheckSeconds READ addressCheckSeconds)
     Q_PROPERTY(QStringList MultiUserDomains READ multiUserDomains)
     Q_PROPERTY(QString SettingsFolder READ settingsFolder)
+    Q_PROPERTY(QString StartedFor READ startedFor)
 
 public:
     static const QString interfaceName;
@@ -106,6 +108,12 @@ public:
     uint addressCheckSeconds() const;
     QStringList multiUserDomains() const;
     QString settingsFolder() const { return m_settingsFolder; }
+    QString startedFor() const { return m_forDesktop ? QStringLiteral("desktop") : QStringLiteral("service"); }
+    // Started by a desktop face for its own use.
+    void setForDesktop(bool on) { m_forDesktop = on; }
+    // Whether it is on a bus that is still there.
+    bool published() const { return m_bus && m_bus->isConnected(); }
+    qsizetype faceCount() const { return m_faces.size(); }
 
     // The actions, as the adaptor hands them over.
     void LogIn(const QString& domain, const QString& password);
@@ -126,12 +134,15 @@ public:
     void SetMappingLines(const QStringList& lines);
     QStringList ListRouterMappings();
     EventRecords RecentEvents(uint count) const;
+    void Attach();
     void Quit();
 
     // Every property by its name in the interface, as they are now.
     QVariantMap properties() const;
 
 signals:
+    // A face attached, or one left the bus.
+    void facesChanged();
     // The properties that changed, as PropertiesChanged tells them.
     void propertiesChanged(const QVariantMap& changed);
     void Event(qlonglong time, const QString& source, const QString& severity, const QString& text);
@@ -156,6 +167,9 @@ private:
     QHash<QString, QString> m_refusals; // by key: why the router refused it last
     std::deque<EventRecord> m_events;
     QVariantMap m_announced;
+    bool m_forDesktop = false;
+    QStringList m_faces; // their unique names on the bus
+    QDBusServiceWatcher* m_faceWatch = nullptr;
     // Every caller of ListRouterMappings waits for the one listing under way.
     QList<std::pair<QDBusConnection, QDBusMessage>> m_listingCallers;
 };

@@ -6,10 +6,12 @@
 #include "engine/StatusWatch.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
+#include "messages/FaceMessages.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,7 +57,7 @@ class TestBusEngine : public QObject
     std::unique_ptr<DesktopAttach> attach(const QString& folder, std::function<bool()> start)
     {
         auto attaching = std::make_unique<DesktopAttach>(QDBusConnection::connectToBus(address, "face"), folder,
-                                                         std::move(start), false);
+                                                         std::move(start));
         attaching->start();
         // The outcome is compared next.
         static_cast<void>(
@@ -97,7 +99,7 @@ private slots:
             return true;
         });
         QCOMPARE(attaching->outcome(), DesktopAttach::Outcome::Attached);
-        QVERIFY(attaching->ownsEngine());
+        QVERIFY(attaching->startedEngine());
         EngineService second(engine, *served.status, served.fakes.platform(), folder);
         QVERIFY(!second.publishOn(QDBusConnection::connectToBus(address, "second"))); // the name is taken
         QCOMPARE(attach(folder + "/other", {})->outcome(), DesktopAttach::Outcome::OtherFolder);
@@ -168,7 +170,95 @@ private slots:
         QTRY_COMPARE(face->model.valueAs<QString>("PublishedAddress"), QString("203.0.113.9"));
         QCOMPARE(face->model.valueAs<LoginRecords>("Logins"), logins);
         face->actions().reapplyMappings(); // nobody answers it: nothing waits
-        face->actions().endSession();      // the face does not own this engine
+        face->actions().endSession();
+    }
+
+    // The engine goes and another comes: one started for the desktop is the
+    // face's to start again; the user's service stays stopped till asked.
+    void anEngineThatGoesAndComesBackIsAttachedAgainInPlace_data()
+    {
+        QTest::addColumn<bool>("forDesktop");
+        QTest::newRow("started for the desktop") << true;
+        QTest::newRow("the user's service") << false;
+    }
+
+    void anEngineThatGoesAndComesBackIsAttachedAgainInPlace()
+    {
+        QFETCH(bool, forDesktop);
+        ServedEngine served;
+        served.service->setForDesktop(forDesktop);
+        const auto attaching = attach(served.folder.path(), [&] {
+            return served.service->publishOn(QDBusConnection::connectToBus(address, "engine"));
+        });
+        QCOMPARE(attaching->outcome(), DesktopAttach::Outcome::Attached);
+        const std::unique_ptr<BusEngine> face = attaching->takeEngine();
+        int starts = 0;
+        face->stayAttached(served.folder.path(), LanguageCode::Jt, [&starts] { return ++starts > 0; });
+        QTRY_COMPARE(served.service->faceCount(), 1);
+        const auto lastStatus = [&] { return face->model.events().last().text; };
+
+        served.service.reset();
+        QDBusConnection::disconnectFromBus("engine");
+        if (forDesktop) {
+            QTRY_COMPARE(starts, 1);
+            QCOMPARE(lastStatus(), Messages::Face::engineRestarting(LanguageCode::Jt));
+        } else {
+            QTRY_VERIFY(face->serviceStopped());
+            QCOMPARE(lastStatus(), Messages::Face::serviceStopped(LanguageCode::Jt));
+            QCOMPARE(starts, 0);
+        }
+        face->actions().setMultiUser(true); // no engine: it goes nowhere
+
+        served.service = std::make_unique<EngineService>(*served.engine, *served.status, served.fakes.platform(),
+                                                         served.folder.path());
+        QVERIFY(served.service->publishOn(QDBusConnection::connectToBus(address, "engine")));
+        QTRY_COMPARE(lastStatus(), Messages::Face::attachedAgain(LanguageCode::Jt));
+        QVERIFY(!face->serviceStopped());
+        QTRY_COMPARE(served.service->faceCount(), 1);
+        face->actions().setMultiUser(true);
+        QTRY_VERIFY(face->model.valueAs<bool>("MultiUser"));
+    }
+
+    // The session bus is restarted: the face connects to the new one and
+    // finds the engine there again.
+    void aRestartedBusIsFoundAgain()
+    {
+        QTemporaryDir runtime;
+        const QString busAddress = "unix:path=" + runtime.filePath("bus");
+        const auto startBus = [&](QProcess& bus) {
+            bus.start("dbus-daemon", {"--session", "--nofork", "--address=" + busAddress});
+            return QTest::qWaitFor([&] { return QFile::exists(runtime.filePath("bus")); }, 10000);
+        };
+        QProcess firstBus;
+        QVERIFY(startBus(firstBus));
+        qputenv("DBUS_SESSION_BUS_ADDRESS", busAddress.toUtf8());
+        ServedEngine served;
+        QVERIFY(served.service->publishOn(QDBusConnection::connectToBus(busAddress, "engine")));
+        DesktopAttach attaching(QDBusConnection::connectToBus(busAddress, "face on the first bus"),
+                                served.folder.path(), {});
+        attaching.start();
+        QTRY_COMPARE(attaching.outcome(), DesktopAttach::Outcome::Attached);
+        const std::unique_ptr<BusEngine> face = attaching.takeEngine();
+        face->stayAttached(served.folder.path(), LanguageCode::Jt, [] { return false; });
+        const auto lastStatus = [&] { return face->model.events().last().text; };
+
+        firstBus.kill();
+        firstBus.waitForFinished(5000);
+        QFile::remove(runtime.filePath("bus"));
+        QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), Messages::Face::busLost(LanguageCode::Jt), 10000);
+        QProcess secondBus;
+        QVERIFY(startBus(secondBus));
+        served.service = std::make_unique<EngineService>(*served.engine, *served.status, served.fakes.platform(),
+                                                         served.folder.path());
+        QVERIFY(served.service->publishOn(QDBusConnection::connectToBus(busAddress, "engine on the second bus")));
+        QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), Messages::Face::attachedAgain(LanguageCode::Jt), 10000);
+        QTRY_COMPARE(served.service->faceCount(), 1);
+        served.service.reset();
+        for (const char* name : {"engine", "face on the first bus", "engine on the second bus", "kelvane-face"})
+            QDBusConnection::disconnectFromBus(name);
+        secondBus.terminate();
+        secondBus.waitForFinished(5000);
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     }
 };
 
