@@ -148,6 +148,7 @@ void BusEngine::checkBus()
         return;
     m_busLost = false;
     follow(bus);
+    emit busReplaced(bus);
     if (bus.interface()->isServiceRegistered(EngineAddress::serviceName))
         attachAgain();
     else

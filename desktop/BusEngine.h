@@ -47,6 +47,8 @@ public:
 
 signals:
     void serviceStoppedChanged(bool stopped);
+    // The session bus was restarted: this is the new one.
+    void busReplaced(const QDBusConnection& bus);
 
 private slots:
     void busPropertiesChanged(const QString& interface, const QVariantMap& changed, const QStringList& invalidated);

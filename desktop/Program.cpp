@@ -130,6 +130,8 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
     ShrinkBack shrinkBack(windows, shell, arguments);
     offerServiceStart(*windows.Form111.PopupMenu1, *engine, languageCode);
     desktop.activate = [&windows] { windows.raisePrimary(); };
+    QObject::connect(engine.get(), &BusEngine::busReplaced, &desktop,
+                     [&desktop](const QDBusConnection& newBus) { desktop.publishOn(newBus); });
     // The files are the engine's: it reloads them on its own SIGHUP.
     const TerminationSignals terminationSignals(
         [&engine] {
