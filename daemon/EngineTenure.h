@@ -14,7 +14,7 @@ class EngineService;
 class EngineTenure
 {
 public:
-    static constexpr int faceGraceMs = 15000;
+    static constexpr int faceGraceMs = 12000;
     static constexpr int busCheckMs = 2000;
 
     // `end` ends the run as SIGTERM does; `reconnect` puts the service on a

@@ -73,8 +73,14 @@ else
 fi
 check "the engine ran on through it: the same process, the only one" '[ "$(engines)" = "$enginePid" ]'
 check "shown again from the tray" shown
+since() { echo "$(date +%s%N) $1" | awk '{ printf "%.1f", ($1 - $2) / 1e9 }'; }
+attached() { busctl --address="$DBUS_SESSION_BUS_ADDRESS" get-property example.kelvane.Kelvane /example/kelvane/Kelvane example.kelvane.Engine2 StartedFor >/dev/null 2>&1; }
+killed=$(date +%s%N)
 kill -9 $enginePid
-check "an engine that dies under a shown window is started again by the face, the window staying" '[ -n "$(engines)" ] && [ "$(engines)" != "$enginePid" ] && kill -0 $first && window'
+check "an engine that dies under a shown window is started again by the face, the window staying" '[ -n "$(engines)" ] && [ "$(engines)" != "$enginePid" ] && attached && kill -0 $first && window'
+echo "measured: a new engine on the bus $(since $killed) s after the old one was killed"
+killed=$(date +%s%N)
 kill -9 $first
 check "a face that crashed leaves no engine behind" '[ -z "$(engines)" ]'
+echo "measured: the engine gone $(since $killed) s after its face was killed"
 exit $failed
