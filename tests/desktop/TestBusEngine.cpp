@@ -11,6 +11,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVariant>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -242,16 +243,20 @@ private slots:
         face->stayAttached(served.folder.path(), LanguageCode::Jt, [] { return false; });
         const auto lastStatus = [&] { return face->model.events().last().text; };
 
+        QElapsedTimer since;
+        since.start();
         firstBus.kill();
         firstBus.waitForFinished(5000);
         QFile::remove(runtime.filePath("bus"));
         QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), Messages::Face::busLost(LanguageCode::Jt), 10000);
+        qInfo("the lost bus said %lld ms after it went", since.restart());
         QProcess secondBus;
         QVERIFY(startBus(secondBus));
         served.service = std::make_unique<EngineService>(*served.engine, *served.status, served.fakes.platform(),
                                                          served.folder.path());
         QVERIFY(served.service->publishOn(QDBusConnection::connectToBus(busAddress, "engine on the second bus")));
         QTRY_COMPARE_WITH_TIMEOUT(lastStatus(), Messages::Face::attachedAgain(LanguageCode::Jt), 10000);
+        qInfo("attached again %lld ms after the new bus came", since.elapsed());
         QTRY_COMPARE(served.service->faceCount(), 1);
         served.service.reset();
         for (const char* name : {"engine", "face on the first bus", "engine on the second bus", "kelvane-face"})
