@@ -559,7 +559,6 @@ private slots:
         QCOMPARE(f.keeper->addressCheckTimer.interval(), 0);
     }
 
-private:
     // UPnP off: the gateway answers NAT-PMP. Lines go to this machine; a port
     // the router will not give is said once and let go; a restart seen in the
     // epoch applies the list again; a delete lets the mapping go.
@@ -597,6 +596,7 @@ private:
         QVERIFY(next("0001 0000 2328 2328 00001c20"));
         answer("0081 0000 00000065 2328 2329 00001c20");
         QVERIFY(next("0001 0000 2328 0000 00000000"));
+        answer("0081 0000 00000065 2328 0000 00000000");
         const QString taken = Messages::portTaken(LanguageCode::Jt, 9000, "UDP", 9001);
         QTRY_COMPARE(MappingLabels::result(f.keeper->outcome()), taken);
         QCOMPARE(f.log.count(taken), 1);
@@ -617,6 +617,7 @@ private:
         QCOMPARE(listed, QStringList{Messages::natPmpCannotList(LanguageCode::Jt, "127.0.0.1")});
     }
 
+private:
     static void settle() { QTest::qWait(50); }
 };
 
