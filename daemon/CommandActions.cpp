@@ -34,6 +34,10 @@ std::optional<int> runCommandAction(const CommandLine& commandLine, int& argc, c
         const QCoreApplication application(argc, argv);
         return printRouterMappings();
     }
+    case CommandLine::Action::DeleteMappings: {
+        const QCoreApplication application(argc, argv);
+        return deleteStoredMappings();
+    }
     case CommandLine::Action::Run:
         break;
     }

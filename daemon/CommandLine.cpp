@@ -18,7 +18,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
     const QCommandLineOption status(QStringLiteral("status"), {});
     const QCommandLineOption json(QStringLiteral("json"), {});
     const QCommandLineOption routerMappings(QStringLiteral("router-mappings"), {});
-    parser.addOptions({help, version, headless, forDesktop, autostart, saveLogin, status, json, routerMappings});
+    const QCommandLineOption deleteMappings(QStringLiteral("delete-mappings"), {});
+    parser.addOptions(
+        {help, version, headless, forDesktop, autostart, saveLogin, status, json, routerMappings, deleteMappings});
 
     CommandLine result;
     if (!arguments.isEmpty() &&
@@ -60,6 +62,8 @@ CommandLine parseCommandLine(const QStringList& arguments)
         result.statusJson = parser.isSet(json);
     } else if (parser.isSet(routerMappings)) {
         result.action = CommandLine::Action::RouterMappings;
+    } else if (parser.isSet(deleteMappings)) {
+        result.action = CommandLine::Action::DeleteMappings;
     }
     return result;
 }
@@ -92,7 +96,9 @@ const char* const commonOptions =
     "      --status --json      the same as one JSON object, with the engine's\n"
     "                           interface (example.kelvane.Engine2) under \"engine\"\n"
     "      --router-mappings    every port mapping the router holds, one a line,\n"
-    "                           marking this machine's and the stored ones\n";
+    "                           marking this machine's and the stored ones\n"
+    "      --delete-mappings    delete the stored mappings from the router (the\n"
+    "                           list is kept); the first step of removing it\n";
 
 } // namespace
 

@@ -23,6 +23,7 @@ struct CommandLine
         SaveLogin,
         Status,
         RouterMappings,
+        DeleteMappings,
         UsageError,
     };
     Program program = Program::Desktop;

@@ -28,6 +28,7 @@ private slots:
         QTest::newRow("status as JSON") << QStringList{"--status", "--json"} << int(A::Status) << "json";
         QTest::newRow("JSON alone") << QStringList{"--json"} << int(A::UsageError) << "";
         QTest::newRow("router mappings") << QStringList{"--router-mappings"} << int(A::RouterMappings) << "";
+        QTest::newRow("delete mappings") << QStringList{"--delete-mappings"} << int(A::DeleteMappings) << "";
         QTest::newRow("unknown") << QStringList{"--bogus"} << int(A::UsageError) << "";
         QTest::newRow("stray argument") << QStringList{"extra"} << int(A::UsageError) << "";
     }

@@ -334,6 +334,18 @@ private slots:
             QString::fromUtf8(program.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
         printed.sort();
         QCOMPARE(printed, routerHolds);
+        // Leaving: the stored ones go from the router, another program's
+        // stays, and the list is kept for a next install.
+        program.start(QStringLiteral(KELVANE_PROGRAM), {QStringLiteral("--delete-mappings")});
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()).count(Messages::PortMapping::portDeleted()), 2);
+        QCOMPARE(readFile(window.folder.filePath("jilu.txt")), stored);
+        const QString left = listedMappings();
+        QVERIFY2(left.contains(QRegularExpression(QStringLiteral("TCP +8090->"))) && !left.contains("8081") &&
+                     !left.contains("5353"),
+                 qPrintable(left));
+        QVERIFY(run(QStringLiteral("upnpc"), {"-d", "8090", "TCP"}));
 
         // The router restarts with an empty table and the same address: it
         // says so, and the mappings are back within 10 s.
