@@ -107,7 +107,10 @@ EngineService::EngineService(Engine& engine, const StatusWatch& status, const Pl
             m_applied.removeAll(MappingLine::key(*ports));
         announceChanges();
     });
-    connect(&keeper, &MappingKeeper::statusChanged, this, &EngineService::announceChanges);
+    connect(&keeper, &MappingKeeper::statusChanged, this, [this] {
+        runWaitingChanges();
+        announceChanges();
+    });
     connect(&keeper, &MappingKeeper::externalAddressChanged, this, &EngineService::announceChanges);
     connect(&keeper, &MappingKeeper::internalClientChanged, this, &EngineService::announceChanges);
     connect(&keeper, &MappingKeeper::linesChanged, this, &EngineService::announceChanges);
@@ -399,13 +402,8 @@ void EngineService::AddMapping(const QString& protocol, ushort externalPort, con
                                 InputRules::ipv4Problem(internalClient), InputRules::portProblem(internalPort),
                                 InputRules::listSizeProblem(m_engine.mappingKeeper.lines().size() + 1)})))
         return;
-    MappingKeeper& keeper = m_engine.mappingKeeper;
-    if (!keeper.executeEnabled()) {
-        refuse(busy, QStringLiteral("another mapping is being added or deleted"));
-        return;
-    }
-    keeper.execute({MappingKeeper::Action::Add, protocol, QString::number(externalPort), internalClient,
-                    QString::number(internalPort)});
+    change({MappingKeeper::Action::Add, protocol, QString::number(externalPort), internalClient,
+            QString::number(internalPort)});
 }
 
 void EngineService::DeleteMapping(const QString& protocol, ushort externalPort)
@@ -420,22 +418,41 @@ void EngineService::DeleteMapping(const QString& protocol, ushort externalPort)
     });
     if (!admitted(stored == lines.end() ? QStringLiteral("no such mapping is stored") : QString()))
         return;
-    if (!keeper.executeEnabled()) {
-        refuse(busy, QStringLiteral("another mapping is being added or deleted"));
-        return;
-    }
     const auto ports = MappingLine::ports(*stored);
-    keeper.execute({MappingKeeper::Action::Delete, protocol, QString::number(externalPort), ports->localAddress,
-                    QString::number(ports->localPort)});
+    change({MappingKeeper::Action::Delete, protocol, QString::number(externalPort), ports->localAddress,
+            QString::number(ports->localPort)});
 }
 
 void EngineService::ReapplyMappings()
 {
-    if (!m_engine.mappingKeeper.reapplyEnabled()) {
-        refuse(busy, QStringLiteral("the mappings are being applied"));
+    m_reapplyWaiting = true;
+    runWaitingChanges();
+}
+
+// A change asked early, before the router answered or while another runs,
+// waits its turn rather than fail.
+void EngineService::change(const MappingKeeper::Request& request)
+{
+    if (m_waitingChanges.size() >= maxWaitingChanges) {
+        refuse(busy, QStringLiteral("%1 changes of the mappings wait already").arg(maxWaitingChanges));
         return;
     }
-    m_engine.mappingKeeper.reapplyAll();
+    m_waitingChanges.push_back(request);
+    runWaitingChanges();
+}
+
+void EngineService::runWaitingChanges()
+{
+    MappingKeeper& keeper = m_engine.mappingKeeper;
+    if (!m_waitingChanges.empty() && keeper.executeEnabled()) {
+        const MappingKeeper::Request request = m_waitingChanges.front();
+        m_waitingChanges.pop_front();
+        keeper.execute(request);
+    }
+    if (m_reapplyWaiting && keeper.reapplyEnabled()) {
+        m_reapplyWaiting = false;
+        keeper.reapplyAll();
+    }
 }
 
 void EngineService::SetMappingLines(const QStringList& lines)

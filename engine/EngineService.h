@@ -2,6 +2,7 @@
 
 #include "engine/EngineRecords.h"
 #include "engine/LoginRecordsWatch.h"
+#include "portmap/MappingKeeper.h"
 
 #include <QDBusConnection>
 #include <QDBusContext>
@@ -151,6 +152,8 @@ private:
     static qlonglong seconds(const QDateTime& time) { return time.isValid() ? time.toSecsSinceEpoch() : 0; }
     // False, with the error sent, when `problem` says why the call is refused.
     bool admitted(const QString& problem);
+    void change(const MappingKeeper::Request& request);
+    void runWaitingChanges();
     void refuse(const QString& error, const QString& text);
     void record(const QString& source, const QString& severity, const QString& text);
     void announceChanges();
@@ -167,6 +170,9 @@ private:
     QHash<QString, QString> m_refusals; // by key: why the router refused it last
     std::deque<EventRecord> m_events;
     QVariantMap m_announced;
+    static constexpr std::size_t maxWaitingChanges = 100;
+    std::deque<MappingKeeper::Request> m_waitingChanges;
+    bool m_reapplyWaiting = false;
     bool m_forDesktop = false;
     QStringList m_faces; // their unique names on the bus
     QDBusServiceWatcher* m_faceWatch = nullptr;
