@@ -7,8 +7,9 @@
 
 WindowSet::WindowSet(const Platform& platform, AppShell& shell, EngineModel& model, EngineActions& actions)
     : Form1(platform, shell, model, actions), Form111(platform, shell, model, actions),
-      notices(platform, shell.title, model, *Form111.PopupMenu1,
-              [this](const QString& caption, const QString& text) { Form111.showNotice(caption, text); }),
+      notices(
+          platform, shell.title, model, *Form111.PopupMenu1,
+          [this](const QString& caption, const QString& text) { return Form111.showNotice(caption, text); }),
       m_shell(shell)
 {
     Form1.setPortMappingWindow(&Form111);
