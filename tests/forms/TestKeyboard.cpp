@@ -8,9 +8,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -65,6 +69,78 @@ private slots:
             QTest::keyClick(QApplication::focusWidget(), row.key);
             QVERIFY2(row.done(), row.what);
         }
+    }
+
+    // Each Alt key of the primary window: those its labels and menus show, and
+    // those of menus whose names have no letter; the port mapping window shows none.
+    void eachMnemonicReachesItsControlAndTypesNothing()
+    {
+        WindowFixture f;
+        ProgramWindows windows(f.fakes.platform(), f.shell);
+        TForm1& form = windows.Form1;
+        auto& address = control<QComboBox>(form, "ComboBox1");
+        const struct
+        {
+            char key;
+            const char* target; // a control that gets the focus, or a menu that opens
+        } rows[] = {{'D', "ComboBox1"}, {'X', "N1"},  {'S', "E2"}, {'C', "N5"},
+                    {'K', "N11"},       {'P', "N13"}, {'H', "H1"}};
+
+        static const QRegularExpression shownMark(QStringLiteral(R"(\(&?([A-Z])\)|&([A-Za-z]))"));
+        const auto shownMnemonics = [](QWidget& window) {
+            QStringList texts;
+            for (const QLabel* label : window.findChildren<QLabel*>())
+                texts << label->text();
+            for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+                texts << button->text();
+            if (auto* main = qobject_cast<QMainWindow*>(&window))
+                for (const QAction* action : main->menuBar()->actions())
+                    texts << action->text();
+            QString keys;
+            for (const QString& text : texts)
+                if (const auto found = shownMark.match(text); found.hasMatch())
+                    keys += (found.captured(1) + found.captured(2)).toUpper();
+            return keys;
+        };
+        QString listed;
+        for (const auto& row : rows)
+            listed += QLatin1Char(row.key);
+        for (const QChar shown : shownMnemonics(form))
+            QVERIFY2(listed.contains(shown), qPrintable(QString(shown) + " is shown but not listed"));
+        QCOMPARE(shownMnemonics(windows.Form111), QString());
+
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto& domain = control<QLineEdit>(form, "nameedit");
+        domain.setText("demo.second.example");
+        for (const auto& row : rows) {
+            domain.setFocus();
+            QTest::keyClick(&domain, Qt::Key(row.key), Qt::AltModifier);
+            QCOMPARE(domain.text(), QString("demo.second.example"));
+            if (auto* menu = form.findChild<QMenu*>(row.target)) {
+                QTRY_VERIFY2(menu->isVisible(), row.target);
+                QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+            } else if (row.key == 'D') {
+                QVERIFY(address.isAncestorOf(QApplication::focusWidget()) ||
+                        QApplication::focusWidget() == &address);
+            } else {
+                QCOMPARE(f.fakes.browser.opened.size(), 1); // 协助 is a page
+            }
+        }
+    }
+
+    void theRouterMappingsAreAListThatEscapeCloses()
+    {
+        WindowFixture f;
+        ProgramWindows windows(f.fakes.platform(), f.shell);
+        windows.Form111.showRouterMappings();
+        auto& list = control<QWidget>(windows.Form111, "routerMappingsView");
+        QCOMPARE(QAccessible::queryAccessibleInterface(&list)->role(), QAccessible::List);
+        list.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&list));
+        QTest::keyClick(&list, Qt::Key_Escape);
+        QVERIFY(!list.isVisible());
     }
 
     void tabFollowsTheLayoutAndMarksTheFocusedLink()
