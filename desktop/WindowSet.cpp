@@ -22,12 +22,14 @@ WindowSet::WindowSet(const Platform& platform, AppShell& shell, EngineModel& mod
 
 void WindowSet::start()
 {
-    // With a notification area the minimise handler hides the window at once:
-    // showing it first would only lay it out, fonts and all, and map it for
-    // nothing.
-    if (m_shell.trayAvailable && m_shell.trayAvailable())
-        Form1.startHidden();
-    else
-        Form1.showMinimized();
+    // Without a notification area the window is the only way in: on screen at
+    // its normal size, as a minimised start is lost where there is no task bar.
+    if (!m_shell.trayAvailable || !m_shell.trayAvailable()) {
+        Form1.show();
+        return;
+    }
+    // The minimise handler hides the window at once: showing it first would
+    // only lay it out, fonts and all, and map it for nothing.
+    Form1.startHidden();
     m_shell.minimize();
 }
