@@ -7,10 +7,10 @@
 #include <QMenu>
 
 DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption, EngineModel& model,
-                               QMenu& menu, Sink balloon, QDBusConnection bus, QObject* parent)
+                               QMenu& menu, Sink balloon, QObject* parent)
     : QObject(parent), m_platform(platform), m_caption(caption),
       m_language(languageCodeFor(platform.language.languageId())), m_balloon(std::move(balloon)),
-      m_server(std::move(bus), caption, QString::fromLatin1(appIconName))
+      m_server(QDBusConnection::sessionBus(), caption, QString::fromLatin1(appIconName))
 {
     m_toggle = menu.addAction(QStringLiteral("显示通知"));
     m_toggle->setObjectName(QStringLiteral("N3"));

@@ -39,8 +39,7 @@ public:
     static constexpr const char* storedName = "Notices";
 
     DesktopNotices(const Platform& platform, const QString& caption, EngineModel& model, QMenu& menu,
-                   Sink balloon, QDBusConnection bus = QDBusConnection::sessionBus(),
-                   QObject* parent = nullptr);
+                   Sink balloon, QObject* parent = nullptr);
 
     bool enabled() const;
     void setEnabled(bool on);
