@@ -20,9 +20,8 @@ public:
     TForm111 Form111;
     DesktopNotices notices;
 
-    // What the start of the message loop does: the primary window, created
-    // minimised, runs the minimise handler in force, so the program starts as
-    // a notification-area icon (or minimised in the task bar without one).
+    // What the start of the message loop does: the program starts as a
+    // notification-area icon, or without one with its primary window shown.
     // `showPrimary`: a first run, with no login saved yet, shows the window.
     void start(bool showPrimary = false);
     // Shows the primary window, raised, from wherever it was.

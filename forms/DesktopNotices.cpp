@@ -1,14 +1,16 @@
 #include "forms/DesktopNotices.h"
 
-#include "messages/Messages.h"
 #include "engine/EngineModel.h"
+#include "messages/Messages.h"
+#include "ui/AppIcon.h"
 
 #include <QMenu>
 
-DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption, EngineModel& model, QMenu& menu,
-                               Sink sink, QObject* parent)
+DesktopNotices::DesktopNotices(const Platform& platform, const QString& caption, EngineModel& model,
+                               QMenu& menu, Sink balloon, QObject* parent)
     : QObject(parent), m_platform(platform), m_caption(caption),
-      m_language(languageCodeFor(platform.language.languageId())), m_sink(std::move(sink))
+      m_language(languageCodeFor(platform.language.languageId())), m_balloon(std::move(balloon)),
+      m_server(QDBusConnection::sessionBus(), caption, QString::fromLatin1(appIconName))
 {
     m_toggle = menu.addAction(QStringLiteral("显示通知"));
     m_toggle->setObjectName(QStringLiteral("N3"));
@@ -64,6 +66,13 @@ void DesktopNotices::setEnabled(bool on)
 
 void DesktopNotices::notify(Kind kind, const QString& text)
 {
-    if (enabled() && m_rate.allow(int(kind), m_platform.clock.now()))
-        m_sink(m_caption, text);
+    const QDateTime now = m_platform.clock.now();
+    if (!enabled() || m_asking.contains(int(kind)) || !m_rate.allows(int(kind), now))
+        return;
+    m_asking.insert(int(kind));
+    m_server.notify(m_caption, text, [this, kind, text, now](bool taken) {
+        m_asking.remove(int(kind));
+        if (taken || m_balloon(m_caption, text))
+            m_rate.shown(int(kind), now);
+    });
 }

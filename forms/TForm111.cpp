@@ -321,9 +321,13 @@ void TForm111::PopupMenu1Closed()
     restoreApplication();
 }
 
-void TForm111::showNotice(const QString& caption, const QString& text)
+bool TForm111::showNotice(const QString& caption, const QString& text)
 {
+    // A balloon points at the icon: none while the icon is hidden.
+    if (!m_trayIcon->isVisible())
+        return false;
     m_trayIcon->showMessage(caption, text, QSystemTrayIcon::Information, 10000);
+    return true;
 }
 
 bool TForm111::isInTray() const

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 class AppShell;
+class ListWindow;
 class LogBox;
 class ClickableLabel;
 class EngineActions;
@@ -78,8 +79,8 @@ public:
     void PopupMenu1Closed();
     bool isInTray() const;
 
-    // A notice to the desktop, through the tray icon while it is there.
-    void showNotice(const QString& caption, const QString& text);
+    // A balloon beside the tray icon; false while the icon is hidden.
+    bool showNotice(const QString& caption, const QString& text);
 
     // The mappings the router holds, in a window of their own.
     void showRouterMappings();
@@ -108,10 +109,10 @@ private:
     EngineActions& m_actions;
     QSystemTrayIcon* m_trayIcon = nullptr;
     bool m_thisWasShown = false;
-    bool m_clientTyped = false;  // the user typed the internal client
-    bool m_showingLines = false; // Memo2 is being given the keeper's list
-    QString m_lastRefusal;       // of the user's edit, while it stays refused
+    bool m_clientTyped = false;          // the user typed the internal client
+    bool m_showingLines = false;         // Memo2 is being given the keeper's list
+    QString m_lastRefusal;               // of the user's edit, while it stays refused
     EchoFilter<QStringList> m_sentLines; // the user's edits, not yet echoed
-    QPlainTextEdit* m_routerMappingsView = nullptr;
+    ListWindow* m_routerMappingsView = nullptr;
     WriteFailureNotice m_writeFailures{m_platform.messageBoxes};
 };

@@ -13,6 +13,7 @@
 #include "settings/InputRefusals.h"
 #include "settings/InputRules.h"
 #include "settings/TextFile.h"
+#include "ui/ListWindow.h"
 #include "ui/LogBox.h"
 
 #include <QCheckBox>
@@ -40,9 +41,11 @@ void TForm111::connectKeeper()
 {
     for (const EventRecord& event : m_model.events())
         showEngineEvent(event);
-    connect(&m_model, &EngineModel::eventAdded, this, [this](const EventRecord& event) { showEngineEvent(event); });
-    for (const char* name : {"RouterState", "RouterProtocol", "RouterName", "MappingOutcome", "MappingOutcomeCode",
-                             "MappingOutcomeText", "MappingChangeReady", "ReapplyReady"})
+    connect(&m_model, &EngineModel::eventAdded, this,
+            [this](const EventRecord& event) { showEngineEvent(event); });
+    for (const char* name :
+         {"RouterState", "RouterProtocol", "RouterName", "MappingOutcome", "MappingOutcomeCode",
+          "MappingOutcomeText", "MappingChangeReady", "ReapplyReady"})
         m_model.follow(name, this, [this](const QVariant&) { showStatus(); });
     m_model.follow("MappingLines", this, [this](const QVariant&) { showLines(); });
     m_model.follow("RouterExternalAddress", this, [this](const QVariant& address) {
@@ -86,12 +89,12 @@ void TForm111::showEngineEvent(const EventRecord& event)
 
 void TForm111::showStatus()
 {
-    Label6->setText(MappingLabels::router(MappingLabels::routerSeenNamed(m_model.valueAs<QString>("RouterState")),
-                                          m_model.valueAs<QString>("RouterProtocol"),
-                                          m_model.valueAs<QString>("RouterName")));
-    Label10->setText(MappingLabels::result({MappingLabels::outcomeKindNamed(m_model.valueAs<QString>("MappingOutcome")),
-                                            m_model.valueAs<int>("MappingOutcomeCode"),
-                                            m_model.valueAs<QString>("MappingOutcomeText")}));
+    Label6->setText(MappingLabels::router(
+        MappingLabels::routerSeenNamed(m_model.valueAs<QString>("RouterState")),
+        m_model.valueAs<QString>("RouterProtocol"), m_model.valueAs<QString>("RouterName")));
+    Label10->setText(MappingLabels::result(
+        {MappingLabels::outcomeKindNamed(m_model.valueAs<QString>("MappingOutcome")),
+         m_model.valueAs<int>("MappingOutcomeCode"), m_model.valueAs<QString>("MappingOutcomeText")}));
     Button1->setEnabled(m_model.valueAs<bool>("MappingChangeReady"));
     BitBtn6->setEnabled(m_model.valueAs<bool>("ReapplyReady"));
 }
@@ -123,8 +126,8 @@ void TForm111::Button1Click()
     const auto publicPort = MappingLine::port(Edit4->text());
     const auto localPort = MappingLine::port(Edit2->text());
     const QString client = Edit1->text();
-    const QString line = MappingLine::make(Edit3->text(), Edit4->text().trimmed(), protocol, client,
-                                           Edit2->text().trimmed());
+    const QString line =
+        MappingLine::make(Edit3->text(), Edit4->text().trimmed(), protocol, client, Edit2->text().trimmed());
     const QStringList lines = m_model.valueAs<QStringList>("MappingLines");
     if (!publicPort || !localPort)
         Memo1->appendLine(Text::portNotANumber());
@@ -148,10 +151,10 @@ void TForm111::CheckBox1Click()
 {
     bool isNumber = false;
     const qint64 seconds = Edit5->text().toLongLong(&isNumber);
-    m_actions.setAddressCheck(CheckBox1->isChecked(),
-                              isNumber ? uint(std::clamp<qint64>(seconds, InputRules::minCheckSeconds,
-                                                                  InputRules::maxCheckSeconds))
-                                       : 60U);
+    m_actions.setAddressCheck(
+        CheckBox1->isChecked(),
+        isNumber ? uint(std::clamp<qint64>(seconds, InputRules::minCheckSeconds, InputRules::maxCheckSeconds))
+                 : 60U);
 }
 
 void TForm111::Edit5Change()
@@ -167,21 +170,14 @@ void TForm111::Edit5Change()
 void TForm111::showRouterMappings()
 {
     if (!m_routerMappingsView) {
-        m_routerMappingsView = new QPlainTextEdit(this);
+        m_routerMappingsView = new ListWindow(Text::routerMappingsTitle(), this);
         m_routerMappingsView->setObjectName(QStringLiteral("routerMappingsView"));
-        m_routerMappingsView->setWindowFlags(Qt::Window);
-        m_routerMappingsView->setWindowTitle(Text::routerMappingsTitle());
-        m_routerMappingsView->setAccessibleName(Text::routerMappingsTitle());
-        m_routerMappingsView->setTabChangesFocus(true);
-        m_routerMappingsView->setReadOnly(true);
-        m_routerMappingsView->setLineWrapMode(QPlainTextEdit::NoWrap);
-        m_routerMappingsView->resize(520, 260);
     }
-    m_routerMappingsView->setPlainText(Text::routerMappingsTitle() + QStringLiteral("..."));
+    m_routerMappingsView->setLines({Text::routerMappingsTitle() + QStringLiteral("...")});
     m_routerMappingsView->show();
     m_routerMappingsView->raise();
     m_actions.listRouterMappings([view = QPointer(m_routerMappingsView)](const QStringList& lines) {
         if (view)
-            view->setPlainText(lines.join(u'\n'));
+            view->setLines(lines);
     });
 }

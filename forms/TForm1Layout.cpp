@@ -96,12 +96,12 @@ QWidget* TForm1::buildAddressBand()
     auto* band = new QWidget(this);
     auto* row = new QHBoxLayout(band);
     row->setContentsMargins(4, 0, 4, 0);
-    auto* addressLabel = new QLabel(QStringLiteral("地址(D)"), band);
+    auto* addressLabel = new QLabel(QStringLiteral("地址(&D)"), band);
     row->addWidget(addressLabel);
     ComboBox1 = new QComboBox(band);
     ComboBox1->setEditable(true);
     addressLabel->setBuddy(ComboBox1);
-    ComboBox1->lineEdit()->setAccessibleName(addressLabel->text());
+    ComboBox1->lineEdit()->setAccessibleName(QString(addressLabel->text()).remove(u'&'));
     ComboBox1->setFixedWidth(369);
     ComboBox1->setEditText(QString::fromUtf8(deployment::providerWebSite));
     row->addWidget(ComboBox1);

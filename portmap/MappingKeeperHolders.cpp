@@ -27,8 +27,9 @@ void MappingKeeper::onHolderAnswer(bool found)
     if (found && heldByAnotherHost(m_add->mapping, m_add->internalClient)) {
         const auto& entry = *m_nat->mappingEntry();
         const QString holder = QString::fromLatin1(entry.internalClient);
-        portHeld(holder, Messages::portHeldByOther(m_language, m_add->mapping.publicPort, m_add->mapping.protocol,
-                                                   holder, QString::fromUtf8(entry.description)));
+        portHeld(holder,
+                 Messages::portHeldByOther(m_language, m_add->mapping.publicPort, m_add->mapping.protocol,
+                                           holder, QString::fromUtf8(entry.description)));
         return;
     }
     if (question == HolderQuestion::AfterConflict) {
@@ -48,8 +49,10 @@ void MappingKeeper::onHolderAnswer(bool found)
 void MappingKeeper::portHeld(const QString& holder, const QString& text)
 {
     const QString key = MappingLine::key(m_add->mapping);
-    if (m_pendingAdd || m_heldByOthers.value(key) != holder)
+    if (m_pendingAdd || m_heldByOthers.value(key) != holder) {
         log(text);
+        emit addRefused(text);
+    }
     m_heldByOthers.insert(key, holder);
     m_add.reset();
     m_loopAdd = false;

@@ -40,5 +40,5 @@ QIcon drawnIcon()
 // shows itself; the drawn one where it is not installed.
 QIcon appIcon()
 {
-    return QIcon::fromTheme(QStringLiteral("kelvane"), drawnIcon());
+    return QIcon::fromTheme(QString::fromLatin1(appIconName), drawnIcon());
 }

@@ -1,11 +1,13 @@
 #include "ui/NoticeRate.h"
 
-bool NoticeRate::allow(int kind, const QDateTime& now)
+bool NoticeRate::allows(int kind, const QDateTime& now) const
 {
     const auto last = m_lastShown.constFind(kind);
     // A clock set back counts as the time having passed.
-    if (last != m_lastShown.constEnd() && *last <= now && last->secsTo(now) < spacingSeconds)
-        return false;
-    m_lastShown.insert(kind, now);
-    return true;
+    return last == m_lastShown.constEnd() || *last > now || last->secsTo(now) >= spacingSeconds;
+}
+
+void NoticeRate::shown(int kind, const QDateTime& at)
+{
+    m_lastShown.insert(kind, at);
 }

@@ -56,6 +56,8 @@ void keepOnScreen(QWidget& window, const QSize& designed, bool centre)
     const std::optional<QPoint> at = centre ? std::nullopt : std::optional<QPoint>(inner.topLeft());
     const QRect place = fitOnScreen(screen->availableGeometry(), designed, frame, at);
     window.setFixedSize(place.size());
-    // A window's position is its frame's.
-    window.move(place.topLeft() - QPoint(frame.left(), frame.top()));
+    // A framed window's position is its frame's; until the window manager has
+    // framed it, its client area's, where the window manager puts the client.
+    const QPoint frameCorner = frameKnown(window) ? QPoint(frame.left(), frame.top()) : QPoint();
+    window.move(place.topLeft() - frameCorner);
 }

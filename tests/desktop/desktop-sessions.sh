@@ -2,8 +2,10 @@
 # desktop-sessions.sh KELVANE
 # The program on real display servers: under Xvfb with a window manager and a
 # tray host, the tray icon's menu is opened with the mouse and each item picked
-# (the program lives on, its window comes back); under weston's headless back
-# end, through Qt's Wayland plugin, the primary window is shown. As root each
+# (the program lives on, its window comes back), and at scale 2 the window a
+# click on the icon restores is measured with its frame; under weston's
+# headless back end, through Qt's Wayland plugin, the primary window is shown,
+# not minimised. As root each
 # copy runs in a network namespace with loopback only, so its start-up
 # look-ups go nowhere; skipped otherwise.
 set -u
@@ -41,7 +43,7 @@ copy
 started unshare -n "$work/copy/kelvane"
 kelvane=${pids##* }
 icon() { xdotool search --onlyvisible --classname '^kelvane$' getwindowgeometry %@ 2>/dev/null |
-    awk '/^Window/ { w = $2 } /Geometry: 2[0-9]x2[0-9]$/ { print w; exit }'; }
+    awk '/^Window/ { w = $2 } /Geometry: [2-5][0-9]x[2-5][0-9]$/ { print w; exit }'; }
 window() { xdotool search --onlyvisible --name '^Kelvane' >/dev/null 2>&1; }
 hasIcon() { [ -n "$(icon)" ]; }
 for keys in Escape "Down Return" "Down Down Return"; do
@@ -51,6 +53,24 @@ for keys in Escape "Down Return" "Down Down Return"; do
     xdotool search --onlyvisible --name '^Kelvane' windowminimize 2>/dev/null
 done
 
+# At scale 2 on 1920x1080 the window a click on the icon restores has its
+# whole frame (client area and the window manager's extents) on the screen.
+kill $kelvane
+started Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$work/display2"
+within 'test -s "$work/display2"' && export DISPLAY=:$(cat "$work/display2")
+started openbox
+started trayer --edge top --align right --widthtype pixel --width 100 --height 24
+copy
+QT_SCALE_FACTOR=2 started unshare -n "$work/copy/kelvane"
+check "at scale 2 the tray icon is there" hasIcon
+xdotool mousemove --window "$(icon)" 11 11 click 1
+frameInside() {
+    id=$(xdotool search --onlyvisible --name '^Kelvane' | head -1) && set -- $(xwininfo -id "$id" |
+        awk -F: '/Absolute upper-left [XY]|Width|Height/ { printf "%d ", $2 }') $(xprop -id "$id" _NET_FRAME_EXTENTS | tr -dc '0-9 ')
+    [ $# -eq 8 ] && [ $(($1 - $5)) -ge 0 ] && [ $(($2 - $7)) -ge 0 ] && [ $(($1 + $3 + $6)) -le 1920 ] && [ $(($2 + $4 + $8)) -le 1080 ]
+}
+check "at scale 2 the restored window's frame lies on the screen" frameInside
+
 copy
 started weston --backend=headless-backend.so --socket=wayland-kv --idle-time=0
 within 'test -S "$work/run/wayland-kv"'
@@ -58,4 +78,7 @@ WAYLAND_DISPLAY=wayland-kv QT_QPA_PLATFORM=wayland WAYLAND_DEBUG=1 unshare -n "$
     >"$work/wayland.log" 2>&1 &
 pids="$pids $!"
 check "under Wayland the primary window is shown" "grep -q 'xdg_toplevel@[0-9]*\.set_title(\"Kelvane' '$work/wayland.log'"
+# Without a tray host it starts at its normal size: never asked to be minimised.
+sleep 2 && ! grep -q 'set_minimized' "$work/wayland.log" && echo "ok: under Wayland it is not minimised" ||
+    { echo "FAILED: under Wayland it starts minimised"; failed=1; }
 exit $failed

@@ -9,8 +9,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <functional>
 
@@ -64,6 +67,44 @@ private slots:
             row.target->setFocus();
             QTest::keyClick(QApplication::focusWidget(), row.key);
             QVERIFY2(row.done(), row.what);
+        }
+    }
+
+    // Each Alt key of the primary window, none typing into the field that has
+    // the focus; every mnemonic a control or menu shows is one of them.
+    void eachMnemonicReachesItsControl()
+    {
+        WindowFixture f;
+        ProgramWindows windows(f.fakes.platform(), f.shell);
+        TForm1& form = windows.Form1;
+        const std::pair<char, const char*> rows[] = {{'D', "ComboBox1"}, {'X', "N1"},  {'S', "E2"},
+                                                     {'C', "N5"},        {'K', "N11"}, {'P', "N13"},
+                                                     {'H', "H1"}};
+        QStringList shown;
+        for (const QWidget* marked : form.findChildren<QWidget*>())
+            shown << marked->property(qobject_cast<const QMenu*>(marked) ? "title" : "text").toString();
+        for (const QString& text : shown) {
+            const QString key = QRegularExpression(R"(\(&?([A-Z])\))").match(text).captured(1);
+            QVERIFY2(key.isEmpty() || std::any_of(std::begin(rows), std::end(rows),
+                                                  [&](const auto& row) { return key == QChar(row.first); }),
+                     qPrintable(text));
+        }
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto& domain = control<QLineEdit>(form, "nameedit");
+        domain.setText("demo.second.example");
+        for (const auto& [key, target] : rows) {
+            domain.setFocus();
+            QTest::keyClick(&domain, Qt::Key(key), Qt::AltModifier);
+            QCOMPARE(domain.text(), QString("demo.second.example"));
+            if (auto* menu = form.findChild<QMenu*>(target)) {
+                QTRY_VERIFY2(menu->isVisible(), target);
+                QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+            } else {
+                QVERIFY(key == 'X'
+                            ? f.fakes.browser.opened.size() == 1 // 协助 is a page
+                            : control<QComboBox>(form, target).isAncestorOf(QApplication::focusWidget()));
+            }
         }
     }
 
@@ -141,6 +182,12 @@ private slots:
         }
         QCOMPARE(links, 9);
         QCOMPARE(QAccessible::queryAccessibleInterface(&windows.Form111)->role(), QAccessible::Window);
+        auto& routerMappings = control<QWidget>(windows.Form111, "routerMappingsView");
+        QCOMPARE(QAccessible::queryAccessibleInterface(&routerMappings)->role(), QAccessible::List);
+        routerMappings.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&routerMappings));
+        QTest::keyClick(&routerMappings, Qt::Key_Escape);
+        QVERIFY(!routerMappings.isVisible());
     }
 };
 

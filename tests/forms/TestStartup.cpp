@@ -1,9 +1,9 @@
 #include "WindowFixture.h"
 
+#include "ProgramWindows.h"
 #include "daemon/AppTitle.h"
 #include "daemon/SingleInstance.h"
 #include "daemon/TerminationSignals.h"
-#include "ProgramWindows.h"
 #include "fakes/SavedLoginFiles.h"
 #include "fakes/ScriptedHostResolver.h"
 #include "messages/Messages.h"
@@ -242,13 +242,13 @@ private slots:
         }
     }
 
-    void withoutANotificationAreaStartsMinimised()
+    void withoutANotificationAreaStartsShownAtNormalSize()
     {
         WindowFixture f;
         ProgramWindows windows(f.fakes.platform(), f.shell);
         windows.start();
         QVERIFY(windows.Form1.isVisible());
-        QVERIFY(windows.Form1.isMinimized());
+        QCOMPARE(windows.Form1.windowState(), Qt::WindowNoState);
         QVERIFY(!windows.Form1.isInTray());
         QVERIFY(!windows.Form111.isVisible());
     }

@@ -322,7 +322,8 @@ private slots:
         QCOMPARE(refused.size(), 1);
         QVERIFY(refused.first().at(0).toString().contains(":8080  TCP  "));
         QCOMPARE(refused.first().at(1).toString(), QString("UPnP error 718: ConflictInMappingEntry"));
-        QCOMPARE(MappingLabels::result(f.keeper->outcome()), Text::addRefusedLabel(718, "ConflictInMappingEntry"));
+        QCOMPARE(MappingLabels::result(f.keeper->outcome()),
+                 Text::addRefusedLabel(718, "ConflictInMappingEntry"));
         QCOMPARE(f.log.last(), Text::addRefused(718, "ConflictInMappingEntry"));
         QCOMPARE(f.keeper->lines(), QStringList());
         QCOMPARE(f.read("jilu.txt"), QByteArray());
@@ -566,7 +567,8 @@ private slots:
     {
         QUdpSocket natPmp;
         QVERIFY(natPmp.bind(QHostAddress::LocalHost, 0));
-        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:9000  UDP  10.0.0.5:9000\r\n", natPmp.localPort());
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:9000  UDP  10.0.0.5:9000\r\n",
+                        natPmp.localPort());
         QNetworkDatagram request;
         const auto next = [&](const char* expectedHex) {
             if (!QTest::qWaitFor([&] { return natPmp.hasPendingDatagrams(); }, 5000))
@@ -592,6 +594,9 @@ private slots:
         QVERIFY(next("0002 0000 0050 1f90 00001c20"));
         answer("0082 0000 00000065 0050 1f90 00001c20");
         QTRY_COMPARE(f.keeper->reapplyState, MappingKeeper::ReapplyState::Ready);
+        QStringList refused; // what the desktop is told
+        connect(f.keeper.get(), &MappingKeeper::addRefused, this,
+                [&refused](const QString& text) { refused << text; });
         f.keeper->reapplyNext();
         QVERIFY(next("0001 0000 2328 2328 00001c20"));
         answer("0081 0000 00000065 2328 2329 00001c20");
@@ -600,6 +605,7 @@ private slots:
         const QString taken = Messages::portTaken(LanguageCode::Jt, 9000, "UDP", 9001);
         QTRY_COMPARE(MappingLabels::result(f.keeper->outcome()), taken);
         QCOMPARE(f.log.count(taken), 1);
+        QCOMPARE(refused, QStringList{taken});
 
         f.fakes.clock.time = f.fakes.clock.time.addSecs(60);
         f.keeper->routerPoll();
