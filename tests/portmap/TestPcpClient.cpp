@@ -41,6 +41,10 @@ class TestPcpClient : public QObject
     {
         server.writeDatagram(datagram, to.senderAddress(), quint16(to.senderPort()));
     }
+    void grant(const QNetworkDatagram& request, quint16 externalPort, quint32 lifetime, quint32 epoch)
+    {
+        reply(request, answer(request.data(), externalPort, lifetime, epoch));
+    }
 
 private slots:
     void init()
@@ -66,7 +70,7 @@ private slots:
         QByteArray otherNonce = request.data();
         otherNonce[24] = char(otherNonce[24] ^ 1);
         reply(request, answer(otherNonce, 9998, 3600, 1));
-        reply(request, answer(request.data(), 8080, 3600, 1));
+        grant(request, 8080, 3600, 1);
         QTRY_COMPARE(mapped.size(), 1);
         QCOMPARE(mapped[0][1].value<quint16>(), 8080);
         QCOMPARE(address[0][0].toString(), "11.22.33.2");
@@ -74,7 +78,7 @@ private slots:
         clock.advance(1800s);
         const auto renewal = nextRequest();
         QCOMPARE(renewal.data(), request.data()); // the same nonce keeps the mapping
-        reply(renewal, answer(renewal.data(), 8080, 3600, 1801));
+        grant(renewal, 8080, 3600, 1801);
         QTRY_COMPARE(mapped.size(), 2);
 
         QSignalSpy unmapped(client.get(), &PcpClient::unmapped);
@@ -82,7 +86,7 @@ private slots:
         const auto deletion = nextRequest();
         QCOMPARE(deletion.data().mid(4, 4), QByteArray(4, '\0'));
         QCOMPARE(deletion.data().mid(24, 12), request.data().mid(24, 12));
-        reply(deletion, answer(deletion.data(), 8080, 0, 1802));
+        grant(deletion, 8080, 0, 1802);
         QTRY_COMPARE(unmapped.size(), 1);
         QVERIFY(!client->holds(Pcp::Protocol::Tcp, 8080));
     }
@@ -109,7 +113,7 @@ private slots:
         client->requestExternalAddress();
         const auto probe = nextRequest();
         QCOMPARE(probe.data().mid(4, 4), QByteArray::fromHex("00000078"));
-        reply(probe, answer(probe.data(), 40000, 120, 7));
+        grant(probe, 40000, 120, 7);
         QTRY_COMPARE(address.size(), 1);
         QCOMPARE(address[0][1].value<quint32>(), 7u);
         const auto deletion = nextRequest();
@@ -122,10 +126,10 @@ private slots:
         QSignalSpy restarted(client.get(), &PcpClient::gatewayRestarted);
         client->map(Pcp::Protocol::Tcp, 22, 2222);
         const auto request = nextRequest();
-        reply(request, answer(request.data(), 2222, 3600, 5000));
+        grant(request, 2222, 3600, 5000);
         QTRY_VERIFY(client->holds(Pcp::Protocol::Tcp, 2222));
         clock.advance(1800s);
-        reply(nextRequest(), answer(request.data(), 2222, 3600, 3));
+        grant(nextRequest(), 2222, 3600, 3);
         QTRY_COMPARE(restarted.size(), 1);
         QCOMPARE(nextRequest().data(), request.data());
     }
