@@ -1,0 +1,119 @@
+// PcpClient against the real daemon made PCP-only: run in the lab's LAN
+// namespace by run-real-gateway-test.sh with PMP_ONLY=yes. A rule at the
+// router's input drops NAT-PMP's version-0 datagrams, so only PCP is
+// answered. Reads the router's rules through `ip netns exec`, prints the
+// times, exits 0 when all held.
+
+#include "platform/Clock.h"
+#include "platform/DefaultGateway.h"
+#include "portmap/pcp/PcpClient.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QSignalSpy>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int waitMs = 5000;
+int failures = 0;
+
+void expect(bool held, const char* what)
+{
+    std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
+    failures += held ? 0 : 1;
+}
+
+QByteArray run(const QString& program, const QStringList& arguments, int* exitCode = nullptr)
+{
+    QProcess process;
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(waitMs);
+    if (exitCode)
+        *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput();
+}
+
+QByteArray inRouter(const QStringList& command, int* exitCode = nullptr)
+{
+    return run("ip", QStringList{"netns", "exec", qEnvironmentVariable("LAB") + "-router"} + command, exitCode);
+}
+
+// The daemon's own listing: the DNAT rules it keeps, one per mapping.
+QByteArray routerRules()
+{
+    return inRouter({"nft", "list", "chain", "inet", "filter", "prerouting_miniupnpd"});
+}
+
+bool routerForwards(int externalPort)
+{
+    return routerRules().contains("dport " + QByteArray::number(externalPort) + " dnat");
+}
+
+bool makePcpOnly()
+{
+    int code = 0;
+    inRouter({"nft", "add table inet pcponly; add chain inet pcponly in { type filter hook input priority -10; "
+                     "policy accept; }; add rule inet pcponly in udp dport 5351 @th,64,8 0 drop"},
+             &code);
+    return code == 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString gateway = defaultGateway().value_or(QString());
+    expect(makePcpOnly(), "NAT-PMP dropped at the router");
+    int natPmpExit = 0;
+    run("timeout", {"3", "natpmpc", "-g", gateway}, &natPmpExit);
+    expect(natPmpExit != 0, "natpmpc gets no answer");
+
+    SystemClock clock;
+    // The daemon's shortest lifetime: the renewal comes after a minute.
+    PcpClient client(clock, QHostAddress(gateway), Pcp::serverPort, {}, 120);
+    QSignalSpy address(&client, &PcpClient::externalAddressRead);
+    QElapsedTimer took;
+    took.start();
+    client.requestExternalAddress();
+    expect(address.wait(waitMs) && address[0][0].toString() == "11.22.33.2", "the external address read");
+    std::printf("PCP external address: %lld ms\n", took.elapsed());
+
+    QSignalSpy mapped(&client, &PcpClient::mapped);
+    took.restart();
+    client.map(Pcp::Protocol::Tcp, 80, 8080);
+    expect(mapped.wait(waitMs) && mapped[0][1].value<quint16>() == 8080, "mapped");
+    std::printf("PCP add: %lld ms, lifetime granted %u s\n", took.elapsed(), mapped[0][2].value<quint32>());
+    expect(routerForwards(8080), "the router forwards 8080");
+    expect(routerRules().count(" dnat ") == 1, "the address probe's mapping deleted");
+
+    took.restart();
+    expect(mapped.wait(65000) && mapped[1][1].value<quint16>() == 8080, "renewed");
+    std::printf("PCP renewal: %lld ms after the add\n", took.elapsed());
+
+    QSignalSpy restarted(&client, &PcpClient::gatewayRestarted);
+    int restartExit = 0;
+    run(QStringLiteral(IGD_LAB_SCRIPT), {QStringLiteral("start")}, &restartExit);
+    expect(restartExit == 0, "the router restarted");
+    // What the keeper does when it hears the router's announcement: a read.
+    took.restart();
+    client.requestExternalAddress();
+    expect(restarted.wait(waitMs), "the epoch says it restarted");
+    expect(mapped.wait(waitMs), "mapped again");
+    std::printf("PCP restart seen and mapped again: %lld ms after the router was up\n", took.elapsed());
+    expect(routerForwards(8080), "the router forwards 8080 again");
+
+    QSignalSpy unmapped(&client, &PcpClient::unmapped);
+    QSignalSpy refused(&client, &PcpClient::refused);
+    took.restart();
+    client.unmap(Pcp::Protocol::Tcp, 80, 8080);
+    expect(unmapped.wait(waitMs), "deleted");
+    for (const auto& refusal : refused)
+        std::printf("refused: %s\n", Pcp::resultName(refusal[1].toInt()).constData());
+    std::printf("PCP delete: %lld ms\n", took.elapsed());
+    expect(!routerForwards(8080), "the router forwards 8080 no more");
+    return failures == 0 ? 0 : 1;
+}
