@@ -1,40 +1,26 @@
 #include "daemon/RouterMappings.h"
 
 #include "daemon/LogLine.h"
+#include "daemon/RouterJob.h"
 #include "messages/LanguageCode.h"
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "platform/CodePage.h"
 #include "platform/Console.h"
-#include "platform/DefaultGateway.h"
-#include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "platform/SystemLanguage.h"
-#include "platform/ThreadedHostResolver.h"
 #include "platform/InstanceLock.h"
 #include "portmap/MappingFiles.h"
 #include "portmap/MappingLine.h"
-#include "portmap/NatPmpClient.h"
-#include "portmap/RouterDiscovery.h"
 #include "portmap/RouterMappingList.h"
-#include "portmap/TAutoNAT.h"
 #include "settings/TextFile.h"
 
 #include <QCoreApplication>
-#include <QHostAddress>
-#include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <utility>
 
 namespace {
-
-class ConsoleMessageBoxes final : public MessageBoxes
-{
-public:
-    void show(const QString& caption, const QString& text) override { printErrorLine(caption + u' ' + text); }
-};
 
 // The stored list, where the program keeps it.
 QStringList storedMappingLines()
@@ -46,81 +32,33 @@ QStringList storedMappingLines()
     return loaded.state == LoadedLines::State::Loaded ? loaded.lines : QStringList();
 }
 
-// Longer than any one exchange or the search may take.
-constexpr int silenceMs = 60000;
-
-// Started again at each answer, `silence` ends the run when the router stays quiet.
-void endOnSilence(QTimer& silence, const std::function<void()>& finish)
-{
-    silence.setSingleShot(true);
-    silence.setInterval(silenceMs);
-    QObject::connect(&silence, &QTimer::timeout, qApp, [finish] {
-        printErrorLine(Messages::PortMapping::routerMappingsIncomplete());
-        finish();
-    });
-    silence.start();
-}
-
-// The router, found as the mapping keeper finds it, then its list.
-class Listing
+// The router's list, one line a mapping.
+class Listing final : public RouterJob
 {
 public:
-    Listing()
-        : m_nat(m_resolver, m_messageBoxes),
-          m_discovery(m_nat,
-                      [this](RouterDiscovery::Event event) {
-                          if (event == RouterDiscovery::Event::Found)
-                              m_listStart.setInterval(1);
-                          else if (event == RouterDiscovery::Event::NoRouter ||
-                                   event == RouterDiscovery::Event::DescriptionNotStarted)
-                              noRouter();
-                      }),
-          m_list(m_nat)
-    {
-        m_nat.OnTaskSuccess = [this](TAutoNAT*) { taskEnded(true); };
-        m_nat.OnTaskFail = [this](TAutoNAT*) { taskEnded(false); };
-        // The client takes the control address only after the description's handler returns.
-        m_listStart.setOnTimer([this] {
-            m_listStart.setInterval(0);
-            m_list.start([this](const RouterMappingList::Result& result) { print(result); });
-        });
-    }
-
-    int run()
-    {
-        if (!m_discovery.search()) {
-            printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
-            return 1;
-        }
-        // Any number of entries, one exchange each: only a router gone quiet ends it early.
-        endOnSilence(m_silence, [this] { finish(1); });
-        qApp->exec();
-        return m_exitCode;
-    }
+    Listing() : m_list(m_nat) {}
 
 private:
-    void taskEnded(bool succeeded)
+    void step() override
     {
-        m_silence.start();
-        if (m_nat.task() == TAutoNAT::TaskType::MappingAt)
-            m_list.taskEnded(succeeded);
-        else
-            m_discovery.taskEnded(succeeded);
+        m_list.start([this](const RouterMappingList::Result& result) { print(result); });
+    }
+
+    bool ownTaskEnded(bool succeeded) override
+    {
+        if (m_nat.task() != TAutoNAT::TaskType::MappingAt)
+            return false;
+        m_list.taskEnded(succeeded);
+        return true;
     }
 
     // A router with UPnP off may speak NAT-PMP, which has no list to give.
-    void noRouter()
+    void noUpnpRouter(const QHostAddress& gateway) override
     {
-        const auto gateway = defaultGateway();
-        if (!gateway) {
-            printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
-            finish(1);
-            return;
-        }
-        m_natPmp = std::make_unique<NatPmpClient>(QHostAddress(*gateway));
+        m_natPmp = std::make_unique<NatPmpClient>(gateway);
         QObject::connect(m_natPmp.get(), &NatPmpClient::externalAddressRead, qApp, [this, gateway] {
             LocaleSystemLanguage language;
-            printErrorLine(Messages::natPmpCannotList(languageCodeFor(language.languageId()), *gateway));
+            printErrorLine(Messages::natPmpCannotList(languageCodeFor(language.languageId()), gateway.toString()));
             finish(1);
         });
         QObject::connect(m_natPmp.get(), &NatPmpClient::externalAddressFailed, qApp, [this] {
@@ -138,92 +76,41 @@ private:
         finish(result.complete ? 0 : 1);
     }
 
-    void finish(int exitCode)
-    {
-        m_exitCode = exitCode;
-        qApp->quit();
-    }
-
-    ThreadedHostResolver m_resolver;
-    ConsoleMessageBoxes m_messageBoxes;
-    TAutoNAT m_nat;
-    RouterDiscovery m_discovery;
     RouterMappingList m_list;
-    Timer m_listStart;
-    std::unique_ptr<NatPmpClient> m_natPmp;
-    QTimer m_silence;
-    int m_exitCode = 1;
 };
 
-// The router, found as for the listing, then each stored line deleted from
-// it, by UPnP or else by NAT-PMP.
-class Deletion
+// Each stored line deleted from the router, by UPnP or else by NAT-PMP.
+class Deletion final : public RouterJob
 {
 public:
-    explicit Deletion(QStringList lines)
-        : m_lines(std::move(lines)), m_nat(m_resolver, m_messageBoxes),
-          m_discovery(m_nat, [this](RouterDiscovery::Event event) {
-              if (event == RouterDiscovery::Event::Found)
-                  m_next.setInterval(1);
-              else if (event == RouterDiscovery::Event::NoRouter ||
-                       event == RouterDiscovery::Event::DescriptionNotStarted)
-                  byNatPmp();
-          })
-    {
-        m_nat.OnTaskSuccess = [this](TAutoNAT*) { taskEnded(true); };
-        m_nat.OnTaskFail = [this](TAutoNAT*) { taskEnded(false); };
-        // The client takes the control address only after the handler of the last answer returns.
-        m_next.setOnTimer([this] {
-            m_next.setInterval(0);
-            deleteNext();
-        });
-    }
-
-    int run()
-    {
-        if (!m_discovery.search()) {
-            printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
-            return 1;
-        }
-        endOnSilence(m_silence, [this] { finish(1); });
-        qApp->exec();
-        return m_exitCode;
-    }
+    explicit Deletion(QStringList lines) : m_lines(std::move(lines)) {}
 
 private:
-    void taskEnded(bool succeeded)
+    bool ownTaskEnded(bool succeeded) override
     {
-        m_silence.start();
-        if (m_nat.task() != TAutoNAT::TaskType::DeletePort) {
-            m_discovery.taskEnded(succeeded);
-            return;
-        }
+        if (m_nat.task() != TAutoNAT::TaskType::DeletePort)
+            return false;
         report(succeeded);
-        m_next.setInterval(1);
+        stepAgain();
+        return true;
     }
 
-    void byNatPmp()
+    void noUpnpRouter(const QHostAddress& gateway) override
     {
-        const auto gateway = defaultGateway();
-        if (!gateway) {
-            printErrorLine(Messages::PortMapping::routerMappingsNoRouter());
-            finish(1);
-            return;
-        }
-        m_natPmp = std::make_unique<NatPmpClient>(QHostAddress(*gateway));
+        m_natPmp = std::make_unique<NatPmpClient>(gateway);
         QObject::connect(m_natPmp.get(), &NatPmpClient::unmapped, qApp, [this] { reportAndGoOn(true); });
         QObject::connect(m_natPmp.get(), &NatPmpClient::refused, qApp, [this] { reportAndGoOn(false); });
-        deleteNext();
+        step();
     }
 
     void reportAndGoOn(bool deleted)
     {
-        m_silence.start();
+        heard();
         report(deleted);
-        deleteNext();
+        step();
     }
 
-    void deleteNext()
+    void step() override
     {
         while (m_index < m_lines.size()) {
             const auto ports = MappingLine::ports(m_lines.at(m_index++));
@@ -250,24 +137,10 @@ private:
             ++m_failures;
     }
 
-    void finish(int exitCode)
-    {
-        m_exitCode = exitCode;
-        qApp->quit();
-    }
-
     QStringList m_lines;
     qsizetype m_index = 0;
     QString m_current; // "8080 TCP"
     int m_failures = 0;
-    ThreadedHostResolver m_resolver;
-    ConsoleMessageBoxes m_messageBoxes;
-    TAutoNAT m_nat;
-    RouterDiscovery m_discovery;
-    Timer m_next;
-    std::unique_ptr<NatPmpClient> m_natPmp;
-    QTimer m_silence;
-    int m_exitCode = 1;
 };
 
 } // namespace

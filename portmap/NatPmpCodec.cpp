@@ -1,11 +1,15 @@
 #include "portmap/NatPmpCodec.h"
 
-#include <QtEndian>
+#include "portmap/NetworkOrder.h"
 
 #include <algorithm>
 
 namespace NatPmp {
 namespace {
+
+using NetworkOrder::append;
+using NetworkOrder::longWord;
+using NetworkOrder::word;
 
 constexpr quint8 version = 0;
 constexpr quint8 externalAddressOp = 0;
@@ -15,30 +19,6 @@ constexpr qsizetype headSize = 8;
 quint8 mapOp(Protocol protocol)
 {
     return protocol == Protocol::Udp ? 1 : 2;
-}
-
-quint16 word(const QByteArray& data, qsizetype at)
-{
-    return qFromBigEndian<quint16>(data.constData() + at);
-}
-
-quint32 longWord(const QByteArray& data, qsizetype at)
-{
-    return qFromBigEndian<quint32>(data.constData() + at);
-}
-
-void append(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void append(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
 }
 
 bool hasHead(const QByteArray& datagram, quint8 requestOp)

@@ -1,11 +1,15 @@
 #include "portmap/pcp/PcpCodec.h"
 
-#include <QtEndian>
+#include "portmap/NetworkOrder.h"
 
 #include <algorithm>
 
 namespace Pcp {
 namespace {
+
+using NetworkOrder::append;
+using NetworkOrder::longWord;
+using NetworkOrder::word;
 
 constexpr quint8 version = 2;
 constexpr quint8 answerBit = 0x80;
@@ -19,30 +23,6 @@ constexpr quint8 ianaUdp = 17;
 quint8 ianaNumber(Protocol protocol)
 {
     return protocol == Protocol::Udp ? ianaUdp : ianaTcp;
-}
-
-quint16 word(const QByteArray& data, qsizetype at)
-{
-    return qFromBigEndian<quint16>(data.constData() + at);
-}
-
-quint32 longWord(const QByteArray& data, qsizetype at)
-{
-    return qFromBigEndian<quint32>(data.constData() + at);
-}
-
-void append(QByteArray& out, quint16 value)
-{
-    char bytes[2];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void append(QByteArray& out, quint32 value)
-{
-    char bytes[4];
-    qToBigEndian(value, bytes);
-    out.append(bytes, 4);
 }
 
 void append(QByteArray& out, const QHostAddress& address)

@@ -1,14 +1,10 @@
 #include "Engine2Proxy.h"
 #include "daemon/EngineTenure.h"
-#include "engine/Engine.h"
 #include "engine/EngineAddress.h"
-#include "engine/EngineService.h"
-#include "engine/StatusWatch.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ServedEngine.h"
 
 #include <QDBusConnection>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -23,7 +19,6 @@ class TestEngineTenure : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir folder;
     std::unique_ptr<QProcess> daemon;
     QString address;
 
@@ -56,30 +51,29 @@ private slots:
     void theEngineOfADesktopEndsOnceItsFacesAreGone()
     {
         QFETCH(bool, forDesktop);
-        FakePlatform fakes{folder.path()};
-        Engine engine(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
-        StatusWatch status(engine, fakes.clock);
-        EngineService service(engine, status, fakes.platform(), folder.path());
-        QVERIFY(service.publishOn(QDBusConnection::connectToBus(address, "engine")));
+        ServedEngine served;
+        FakeClock& clock = served.fakes.clock;
+        EngineService& service = *served.service;
+        QVERIFY(served.publishOn(address));
         int ends = 0;
-        const EngineTenure tenure(service, fakes.clock, forDesktop, [&ends] { ++ends; }, [] { return false; });
-        fakes.clock.takeOverTimers();
+        const EngineTenure tenure(service, clock, forDesktop, [&ends] { ++ends; }, [] { return false; });
+        clock.takeOverTimers();
 
         // The face that started it is expected within the grace.
-        fakes.clock.advance(10s);
+        clock.advance(10s);
         auto face = std::make_unique<Engine2Proxy>(EngineAddress::serviceName, EngineAddress::objectPath,
                                                    QDBusConnection::connectToBus(address, "face"));
         face->Attach();
         QTRY_COMPARE(service.faceCount(), 1);
-        fakes.clock.advance(60s);
+        clock.advance(60s);
         QCOMPARE(ends, 0);
         // The face crashes: its name leaves the bus.
         face.reset();
         QDBusConnection::disconnectFromBus("face");
         QTRY_COMPARE(service.faceCount(), 0);
-        fakes.clock.advance(std::chrono::milliseconds(EngineTenure::faceGraceMs - 1));
+        clock.advance(std::chrono::milliseconds(EngineTenure::faceGraceMs - 1));
         QCOMPARE(ends, 0);
-        fakes.clock.advance(1ms);
+        clock.advance(1ms);
         QCOMPARE(ends, forDesktop ? 1 : 0);
     }
 
@@ -92,18 +86,17 @@ private slots:
     void aLostBusEndsADesktopsEngineAndAServiceComesBack()
     {
         QFETCH(bool, forDesktop);
-        FakePlatform fakes{folder.path()};
-        Engine engine(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
-        StatusWatch status(engine, fakes.clock);
-        EngineService service(engine, status, fakes.platform(), folder.path());
-        QVERIFY(service.publishOn(QDBusConnection::connectToBus(address, "engine")));
+        ServedEngine served;
+        FakeClock& clock = served.fakes.clock;
+        EngineService& service = *served.service;
+        QVERIFY(served.publishOn(address));
         int ends = 0;
         int reconnects = 0;
-        const EngineTenure tenure(service, fakes.clock, forDesktop, [&ends] { ++ends; }, [&] {
+        const EngineTenure tenure(service, clock, forDesktop, [&ends] { ++ends; }, [&] {
             ++reconnects;
             return service.publishOn(QDBusConnection::connectToBus(address, "engine again"));
         });
-        fakes.clock.takeOverTimers();
+        clock.takeOverTimers();
         Engine2Proxy face(EngineAddress::serviceName, EngineAddress::objectPath,
                           QDBusConnection::connectToBus(address, "face"));
         face.Attach();
@@ -113,7 +106,7 @@ private slots:
         daemon->waitForFinished(5000);
         QTRY_VERIFY(!service.published());
         startBus(); // a new bus, at a new address here
-        fakes.clock.advance(std::chrono::milliseconds(EngineTenure::busCheckMs));
+        clock.advance(std::chrono::milliseconds(EngineTenure::busCheckMs));
         QCOMPARE(ends, forDesktop ? 1 : 0);
         QCOMPARE(reconnects, forDesktop ? 0 : 1);
         QCOMPARE(service.published(), !forDesktop);

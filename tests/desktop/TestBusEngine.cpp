@@ -4,7 +4,7 @@
 #include "engine/EngineAddress.h"
 #include "engine/EngineService.h"
 #include "engine/StatusWatch.h"
-#include "fakes/FakePlatform.h"
+#include "fakes/ServedEngine.h"
 #include "fakes/TestFiles.h"
 #include "messages/FaceMessages.h"
 
@@ -21,27 +21,11 @@
 
 namespace {
 
-// An engine of a test folder with its interface, not yet on a bus.
-struct ServedEngine
+// An engine with one stored mapping.
+void storeAMapping(ServedEngine& served)
 {
-    QTemporaryDir folder;
-    FakePlatform fakes{folder.path()};
-    std::unique_ptr<Engine> engine;
-    std::unique_ptr<StatusWatch> status;
-    std::unique_ptr<EngineService> service;
-
-    ServedEngine()
-    {
-        writeFile(folder.filePath("jilu.txt"), "0.0.0.0:8080  TCP  192.0.2.10:80\r\n");
-        // The logins go to 127.0.0.1, where nobody answers.
-        for (const char* server : {"main.second.example", "main2.second.example"})
-            fakes.resolver.hosts.insert(QString::fromLatin1(server), {0x7f000001});
-        engine = std::make_unique<Engine>(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
-        engine->logins.begin(); // as a service does at start
-        status = std::make_unique<StatusWatch>(*engine, fakes.clock);
-        service = std::make_unique<EngineService>(*engine, *status, fakes.platform(), folder.path());
-    }
-};
+    writeFile(served.folder.filePath("jilu.txt"), "0.0.0.0:8080  TCP  192.0.2.10:80\r\n");
+}
 
 } // namespace
 
@@ -89,7 +73,7 @@ private slots:
 
     void aFaceAttachesFollowsAndDrivesTheEngine()
     {
-        ServedEngine served;
+        ServedEngine served(storeAMapping);
         EngineService& service = *served.service;
         Engine& engine = *served.engine;
         const QString folder = served.folder.path();
@@ -147,7 +131,7 @@ private slots:
     // type is dropped, and the face keeps what it knew.
     void whatAnotherOwnerSendsIsCheckedAndTheFaceStands()
     {
-        ServedEngine served;
+        ServedEngine served(storeAMapping);
         const auto attaching = attach(served.folder.path(), [&] {
             served.service->publishOn(QDBusConnection::connectToBus(address, "engine"));
             return true;
@@ -186,7 +170,7 @@ private slots:
     void anEngineThatGoesAndComesBackIsAttachedAgainInPlace()
     {
         QFETCH(bool, forDesktop);
-        ServedEngine served;
+        ServedEngine served(storeAMapping);
         served.service->setForDesktop(forDesktop);
         const auto attaching = attach(served.folder.path(), [&] {
             return served.service->publishOn(QDBusConnection::connectToBus(address, "engine"));
@@ -233,7 +217,7 @@ private slots:
         QProcess firstBus;
         QVERIFY(startBus(firstBus));
         qputenv("DBUS_SESSION_BUS_ADDRESS", busAddress.toUtf8());
-        ServedEngine served;
+        ServedEngine served(storeAMapping);
         QVERIFY(served.service->publishOn(QDBusConnection::connectToBus(busAddress, "engine")));
         DesktopAttach attaching(QDBusConnection::connectToBus(busAddress, "face on the first bus"),
                                 served.folder.path(), {});

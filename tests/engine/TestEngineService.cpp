@@ -6,6 +6,7 @@
 #include "fakes/FakeDnsServer.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/SavedLoginFiles.h"
+#include "fakes/ServedEngine.h"
 #include "fakes/TestFiles.h"
 
 #include <QDBusArgument>
@@ -104,27 +105,6 @@ QMap<QString, QByteArray> folderBytes(const QString& path)
     return bytes;
 }
 
-// The engine of a test folder, published with its interface on a bus.
-struct PublishedEngine
-{
-    QTemporaryDir folder;
-    FakePlatform fakes{folder.path()};
-    std::unique_ptr<Engine> engine;
-    std::unique_ptr<StatusWatch> status;
-    std::unique_ptr<EngineService> service;
-
-    bool publishOn(const QString& address)
-    {
-        for (const char* server : {"main.second.example", "main2.second.example"})
-            fakes.resolver.hosts.insert(QString::fromLatin1(server), {0x7f000001});
-        engine = std::make_unique<Engine>(fakes.platform(), QStringLiteral("Kelvane"), folder.path());
-        engine->logins.begin();
-        status = std::make_unique<StatusWatch>(*engine, fakes.clock);
-        service = std::make_unique<EngineService>(*engine, *status, fakes.platform(), folder.path());
-        return service->publishOn(QDBusConnection::connectToBus(address, QStringLiteral("engine")));
-    }
-};
-
 } // namespace
 
 // The engine's interface on a bus of the test's own (dbus-daemon --session),
@@ -185,10 +165,13 @@ private slots:
     {
         QFETCH(QString, method);
         QFETCH(QVariantList, arguments);
-        PublishedEngine published;
-        QVERIFY(saveLoginFiles(published.fakes.keyStore, published.folder.path(), "demo.second.example", "secret"));
-        writeFile(published.folder.filePath("jilu.txt"), "0.0.0.0:8080  TCP  192.0.2.10:80\r\n");
-        writeFile(published.folder.filePath("vkldomain.ini"), "b.second.example$$$********\r\n");
+        bool saved = false;
+        ServedEngine published([&saved](ServedEngine& served) {
+            saved = saveLoginFiles(served.fakes.keyStore, served.folder.path(), "demo.second.example", "secret");
+            writeFile(served.folder.filePath("jilu.txt"), "0.0.0.0:8080  TCP  192.0.2.10:80\r\n");
+            writeFile(served.folder.filePath("vkldomain.ini"), "b.second.example$$$********\r\n");
+        });
+        QVERIFY(saved);
         QVERIFY(published.publishOn(address));
         const auto before = folderBytes(published.folder.path());
         const int keyStoreWrites = published.fakes.keyStore.writes;
@@ -208,10 +191,10 @@ private slots:
     // nor the events ever carry the password, nor does the description.
     void changesAreAnnouncedWithoutThePassword()
     {
-        PublishedEngine published;
         FakeDnsServer designated(LoginExchange::designatedZonePort);
         FakeDnsServer secondary(LoginExchange::secondaryPort);
         designated.reply = "dengluok112demo.second.example&&&198.51.100.7&&&";
+        ServedEngine published;
         QVERIFY(published.publishOn(address));
         const auto client = proxy();
         Heard heard;
@@ -259,7 +242,7 @@ private slots:
 
     void everyCallerOfARouterListingIsAnswered()
     {
-        PublishedEngine published;
+        ServedEngine published;
         QVERIFY(published.publishOn(address));
         const auto client = proxy();
         QDBusPendingCallWatcher first(client->ListRouterMappings());
