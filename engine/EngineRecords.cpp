@@ -1,6 +1,34 @@
 #include "engine/EngineRecords.h"
 
 #include <QDBusMetaType>
+#include <QStringList>
+
+namespace {
+
+const QStringList namedLogLines{QStringLiteral("primary"), QStringLiteral("secondary"), QStringLiteral("account")};
+const QString numberedLogLine = QStringLiteral("line-");
+// The source document's notices overwrite the first four lines.
+constexpr int mostOverwrittenLines = 16;
+
+} // namespace
+
+QString sourceOfLogLine(int index)
+{
+    return index < namedLogLines.size() ? namedLogLines.at(index) : numberedLogLine + QString::number(index);
+}
+
+std::optional<int> logLineOfSource(const QString& source)
+{
+    if (const qsizetype named = namedLogLines.indexOf(source); named >= 0)
+        return int(named);
+    if (!source.startsWith(numberedLogLine))
+        return std::nullopt;
+    bool isNumber = false;
+    const int index = source.mid(numberedLogLine.size()).toInt(&isNumber);
+    if (!isNumber || index < namedLogLines.size() || index >= mostOverwrittenLines)
+        return std::nullopt;
+    return index;
+}
 
 QDBusArgument& operator<<(QDBusArgument& argument, const LoginRecord& record)
 {

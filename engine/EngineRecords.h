@@ -5,6 +5,8 @@
 #include <QMetaType>
 #include <QString>
 
+#include <optional>
+
 // The typed records of the engine's interface (example.kelvane.Engine2.xml).
 
 // One server's login of one domain.
@@ -46,6 +48,13 @@ struct EventRecord
     friend bool operator==(const EventRecord&, const EventRecord&) = default;
 };
 using EventRecords = QList<EventRecord>;
+
+// The event log's lines overwritten in place, by the source of their
+// events: "primary", "secondary", "account", then "line-N".
+QString sourceOfLogLine(int index);
+// The line an event of `source` overwrites; none for any other source, or
+// for a line beyond the few a log overwrites (a face takes sources from the bus).
+std::optional<int> logLineOfSource(const QString& source);
 
 QDBusArgument& operator<<(QDBusArgument& argument, const LoginRecord& record);
 const QDBusArgument& operator>>(const QDBusArgument& argument, LoginRecord& record);

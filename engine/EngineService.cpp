@@ -25,19 +25,6 @@ namespace {
 const QString invalidArgument = QStringLiteral("example.kelvane.Error.InvalidArgument");
 const QString busy = QStringLiteral("example.kelvane.Error.Busy");
 
-QString sourceOfLine(int index)
-{
-    switch (index) {
-    case 0:
-        return QStringLiteral("primary");
-    case 1:
-        return QStringLiteral("secondary");
-    case 2:
-        return QStringLiteral("account");
-    }
-    return QStringLiteral("line-%1").arg(index);
-}
-
 QString firstProblem(std::initializer_list<QString> problems)
 {
     for (const QString& problem : problems)
@@ -62,11 +49,11 @@ EngineService::EngineService(Engine& engine, const StatusWatch& status, const Pl
     // What the log says already, from the engine's start: a face shows it.
     const QStringList lines = logins.logLines();
     for (int line = 0; line < lines.size(); ++line)
-        record(line < 3 ? sourceOfLine(line) : QStringLiteral("history"), QStringLiteral("info"), lines.at(line));
+        record(line < 3 ? sourceOfLogLine(line) : QStringLiteral("history"), QStringLiteral("info"), lines.at(line));
     if (!logins.status().isEmpty())
         record(QStringLiteral("status"), QStringLiteral("info"), logins.status());
     connect(&logins, &LoginEngine::logLineSet, this,
-            [this](int index, const QString& text) { record(sourceOfLine(index), QStringLiteral("info"), text); });
+            [this](int index, const QString& text) { record(sourceOfLogLine(index), QStringLiteral("info"), text); });
     connect(&logins, &LoginEngine::logLineAppended, this,
             [this](const QString& text) { record(QStringLiteral("history"), QStringLiteral("info"), text); });
     connect(&logins, &LoginEngine::statusChanged, this,

@@ -133,11 +133,8 @@ void TForm1::showEngine()
 
 void TForm1::showEngineEvent(const EventRecord& event)
 {
-    static const QStringList inPlace{QStringLiteral("primary"), QStringLiteral("secondary"), QStringLiteral("account")};
-    if (const qsizetype line = inPlace.indexOf(event.source); line >= 0)
-        dlrz->setLine(int(line), event.text);
-    else if (event.source.startsWith(QStringLiteral("line-")))
-        dlrz->setLine(event.source.mid(5).toInt(), event.text);
+    if (const auto line = logLineOfSource(event.source))
+        dlrz->setLine(*line, event.text);
     else if (event.source == QStringLiteral("history"))
         dlrz->appendLine(event.text);
     else if (event.source == QStringLiteral("status"))

@@ -143,6 +143,29 @@ private slots:
         daemon.waitForFinished(5000);
     }
 
+    // A face takes event sources from the bus: only the few lines a log overwrites.
+    void anEventsSourceNamesALineOfTheLog_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<int>("line"); // -1: none
+        QTest::newRow("primary") << "primary" << 0;
+        QTest::newRow("account") << "account" << 2;
+        QTest::newRow("a notice's fourth line") << "line-3" << 3;
+        QTest::newRow("named, not numbered") << "line-1" << -1;
+        QTest::newRow("far down") << "line-2000000000" << -1;
+        QTest::newRow("no number") << "line-x" << -1;
+        QTest::newRow("added, not overwritten") << "history" << -1;
+    }
+
+    void anEventsSourceNamesALineOfTheLog()
+    {
+        QFETCH(QString, source);
+        QFETCH(int, line);
+        QCOMPARE(logLineOfSource(source).value_or(-1), line);
+        if (line >= 0)
+            QCOMPARE(sourceOfLogLine(line), source);
+    }
+
     // One refusal per method: the values each rule refuses are the rules' own table's.
     void aRefusedCallIsAnErrorAndWritesNothing_data()
     {
