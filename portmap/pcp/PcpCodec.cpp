@@ -40,7 +40,8 @@ void append(QByteArray& out, const QHostAddress& address)
 QHostAddress addressAt(const QByteArray& data, qsizetype at)
 {
     Q_IPV6ADDR bytes;
-    std::copy_n(data.constData() + at, 16, reinterpret_cast<char*>(bytes.c));
+    for (int i = 0; i < 16; ++i)
+        bytes[i] = quint8(data.at(at + i));
     const QHostAddress address(bytes);
     bool mapped = false;
     const quint32 v4 = address.toIPv4Address(&mapped);
