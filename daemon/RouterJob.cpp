@@ -35,6 +35,7 @@ RouterJob::RouterJob()
     m_silence.setSingleShot(true);
     m_silence.setInterval(silenceMs);
     QObject::connect(&m_silence, &QTimer::timeout, qApp, [this] {
+        printProgress({});
         printErrorLine(Messages::PortMapping::routerMappingsIncomplete());
         finish(1);
     });

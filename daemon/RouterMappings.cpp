@@ -48,6 +48,8 @@ private:
     {
         if (m_nat.task() != TAutoNAT::TaskType::MappingAt)
             return false;
+        if (succeeded)
+            printProgress(Messages::PortMapping::routerMappingsRead(++m_read));
         m_list.taskEnded(succeeded);
         return true;
     }
@@ -70,6 +72,7 @@ private:
 
     void print(const RouterMappingList::Result& result)
     {
+        printProgress({});
         // Any host of the network may describe a mapping as it likes.
         for (const QString& line : RouterMappingList::describe(result, m_nat.LocalIp(), storedMappingLines()))
             printLine(withControlsEscaped(line));
@@ -77,6 +80,7 @@ private:
     }
 
     RouterMappingList m_list;
+    int m_read = 0;
 };
 
 // Each stored line deleted from the router, by UPnP or else by NAT-PMP.

@@ -248,6 +248,11 @@ QString routerMappingsNoRouter()
     return QStringLiteral("未找到路由器，无法列出端口映射。");
 }
 
+QString routerMappingsRead(int count)
+{
+    return QStringLiteral("正在读取路由器的端口映射：已读 %1 条").arg(count);
+}
+
 QString routerMappingsIncomplete()
 {
     return QStringLiteral("路由器中途停止应答，列表可能不全。");

@@ -89,6 +89,8 @@ QString addRefusedLabel(int code, const QString& description);
 QString routerMappingsTitle();
 QString routerMappingsNone();
 QString routerMappingsNoRouter();
+// The progress of a listing on a terminal: `count` entries read so far.
+QString routerMappingsRead(int count);
 QString routerMappingsIncomplete();
 struct RouterMapping
 {

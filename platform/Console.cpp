@@ -56,6 +56,17 @@ void printErrorLine(const QString& line)
     writeLine(stderr, line);
 }
 
+void printProgress(const QString& text)
+{
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    if (!terminal)
+        return;
+    // Back to the line's start, the old text erased.
+    const QByteArray bytes = "\r\033[K" + text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
+    std::fflush(stderr);
+}
+
 bool standardOutputIsJournal()
 {
     const QByteArray stream = qgetenv("JOURNAL_STREAM");

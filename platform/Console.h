@@ -7,6 +7,11 @@
 void printLine(const QString& line);
 void printErrorLine(const QString& line);
 
+// A line on standard error that the next one overwrites, shown only when
+// standard error is a terminal: progress that a log or a pipe is spared.
+// An empty text clears it.
+void printProgress(const QString& text);
+
 // Standard output is the systemd journal (JOURNAL_STREAM names it), which
 // stamps every line itself and reads a "<N>" priority prefix.
 bool standardOutputIsJournal();

@@ -29,6 +29,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTemporaryDir>
 #include <QTcpSocket>
 #include <QTest>
 
@@ -476,6 +477,42 @@ private slots:
         QVERIFY2(QTest::qWaitFor([&] { return added.size() == 1; }, 10000), qPrintable(window.log()));
         qInfo("mapped %lld ms after the move", static_cast<long long>(sinceMove.elapsed()));
         QVERIFY(run(QStringLiteral("upnpc"), {"-d", "8087", "TCP"}));
+    }
+
+    // The whole table listed; a terminal sees the count go up, a pipe gets
+    // the lines only. (This daemon takes about 3 minutes for 300 entries, as
+    // long as upnpc -l: too long for every run.)
+    void aTableIsListedWithItsProgressOnATerminal()
+    {
+        constexpr int entries = 20;
+        TAutoNAT nat(m_resolver, m_messageBoxes);
+        nat.OnTaskSuccess = [this](TAutoNAT* sender) { m_events.append({true, sender->task()}); };
+        nat.OnTaskFail = [this](TAutoNAT* sender) { m_events.append({false, sender->task()}); };
+        QVERIFY(runTask(nat, [&] { return nat.FindDevice(); }));
+        QVERIFY(runTask(nat, [&] { return nat.GetControlPage(); }));
+        const auto deleteAll = qScopeGuard([&] {
+            for (int port = 30000; port < 30000 + entries; ++port)
+                runTask(nat, [&] { return nat.DeletePort(port, "TCP"); });
+        });
+        for (int port = 30000; port < 30000 + entries; ++port)
+            QVERIFY(runTask(nat, [&] { return nat.AddPort("many", port, ClientIp, port, "TCP"); }));
+
+        QTemporaryDir folder;
+        QProcess program;
+        program.setWorkingDirectory(folder.path());
+        program.start(QStringLiteral(KELVANE_PROGRAM), {QStringLiteral("--router-mappings")});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(program.readAllStandardOutput().count(" many"), entries);
+        QVERIFY(program.readAllStandardError().isEmpty());
+
+        // script(1) gives the program a terminal; what both streams wrote comes out on ours.
+        program.start(QStringLiteral("script"),
+                      {"-qec", QStringLiteral(KELVANE_PROGRAM) + " --router-mappings", "/dev/null"});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 0);
+        const QString shown = QString::fromUtf8(program.readAllStandardOutput());
+        QVERIFY2(shown.contains(Messages::PortMapping::routerMappingsRead(entries)), qPrintable(shown.left(400)));
     }
 };
 
