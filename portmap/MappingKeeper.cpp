@@ -3,7 +3,7 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingFiles.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 #include "registration/ClientState.h"
 #include "settings/InputRefusals.h"
 #include "settings/InputRules.h"

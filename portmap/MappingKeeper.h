@@ -8,12 +8,12 @@
 #include "portmap/AnnouncementRate.h"
 #include "portmap/MappingLabels.h"
 #include "portmap/MappingLine.h"
-#include "portmap/NatPmpCodec.h"
-#include "portmap/RouterAnnouncements.h"
-#include "portmap/RouterDiscovery.h"
-#include "portmap/RouterMappingList.h"
+#include "portmap/natpmp/NatPmpCodec.h"
+#include "portmap/upnp/RouterAnnouncements.h"
+#include "portmap/upnp/RouterDiscovery.h"
+#include "portmap/upnp/RouterMappingList.h"
 #include "portmap/RouterRecovery.h"
-#include "portmap/SoapAnswer.h"
+#include "portmap/upnp/SoapAnswer.h"
 
 #include <QDateTime>
 #include <QHash>

@@ -4,7 +4,7 @@
 #include "portmap/MappingKeeper.h"
 
 #include "messages/PortMappingMessages.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 #include "settings/InputRules.h"
 
 #include <utility>

@@ -4,7 +4,7 @@
 #include "portmap/MappingKeeper.h"
 
 #include "messages/Messages.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 
 #include <utility>
 

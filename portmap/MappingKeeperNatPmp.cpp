@@ -10,8 +10,8 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "platform/DefaultGateway.h"
-#include "portmap/NatPmpAnnouncements.h"
-#include "portmap/NatPmpClient.h"
+#include "portmap/natpmp/NatPmpAnnouncements.h"
+#include "portmap/natpmp/NatPmpClient.h"
 #include "registration/ClientState.h"
 
 #include <QHostAddress>

@@ -8,8 +8,8 @@
 #include "messages/PortMappingMessages.h"
 #include "platform/AttachedSubnet.h"
 #include "platform/DottedIPv4.h"
-#include "portmap/NatPmpClient.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/natpmp/NatPmpClient.h"
+#include "portmap/upnp/TAutoNAT.h"
 #include "registration/ClientState.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "forms/TForm111.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingKeeper.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 #include "ui/LogBox.h"
 
 #include <QLabel>

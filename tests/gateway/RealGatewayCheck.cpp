@@ -13,8 +13,8 @@
 #include "platform/OwnNetworkNamespace.h"
 #include "platform/ThreadedHostResolver.h"
 #include "portmap/MappingKeeper.h"
-#include "portmap/SoapRequest.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/SoapRequest.h"
+#include "portmap/upnp/TAutoNAT.h"
 #include "registration/ClientState.h"
 #include "ui/LogBox.h"
 

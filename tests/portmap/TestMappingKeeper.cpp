@@ -4,7 +4,7 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingKeeper.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 #include "registration/ClientState.h"
 #include "settings/InputRules.h"
 
