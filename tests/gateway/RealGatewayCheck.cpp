@@ -442,7 +442,7 @@ private slots:
         const QString held =
             Messages::portHeldByOther(LanguageCode::Jt, 8085, "TCP", QStringLiteral("192.168.77.20"), "nas");
         QCOMPARE(window.log().count(held), 1);
-        QVERIFY(QTest::qWaitFor([&] { return !window.keeper->gateway().busy(); }, 15000));
+        QVERIFY(QTest::qWaitFor([&] { return !window.keeper->mapperOf("UPnP")->busy(); }, 15000));
 
         window.form->Edit4->setText("8085");
         window.form->Edit2->setText("95");

@@ -5,6 +5,7 @@
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingKeeper.h"
 #include "portmap/upnp/TAutoNAT.h"
+#include "portmap/upnp/UpnpMapper.h"
 #include "registration/ClientState.h"
 #include "settings/InputRules.h"
 
@@ -46,11 +47,12 @@ struct KeeperFixture
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
         keeper = std::make_unique<MappingKeeper>(fakes.platform(), session, folder.path());
-        keeper->gateway().setReadPause(std::chrono::milliseconds(0));
+        upnp().setReadPause(std::chrono::milliseconds(0));
         QObject::connect(keeper.get(), &MappingKeeper::logged, [this](const QString& line) { log << line; });
         keeper->start();
     }
 
+    TAutoNAT& upnp() const { return static_cast<UpnpMapper*>(keeper->mapperOf("UPnP"))->gateway(); }
     QByteArray read(const QString& name) const { return readFile(folder.filePath(name)); }
     void write(const QString& name, const QByteArray& bytes) const
     {
@@ -271,7 +273,7 @@ private slots:
     {
         KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:8081  TCP  10.0.0.5:81\r\n");
         QVERIFY(f.runStartUpChain());
-        f.keeper->gateway().setTimeout(1000);
+        f.upnp().setTimeout(1000);
         f.gateway.reply = [&](const QByteArray& request) {
             if (request.contains("<NewExternalPort>8080<")) {
                 GatewayReply silence;
@@ -342,7 +344,7 @@ private slots:
             if (search > 0)
                 f.keeper->searchAgain();
             QTRY_COMPARE(f.gateway.searches.size(), search + 1);
-            f.keeper->gateway().timeOut();
+            f.upnp().timeOut();
             pauses << f.keeper->researchTimer.interval();
         }
         QCOMPARE(pauses, (QList<int>{5000, 10000, 20000, 40000, 120000, 120000}));
@@ -375,7 +377,7 @@ private slots:
             round == 0 ? f.keeper->startupSearchTick() : f.keeper->searchAgain();
             QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
             f.keeper->pollAfterDescriptionTick();
-            f.keeper->gateway().timeOut();
+            f.upnp().timeOut();
         }
         for (const QString& line : {Text::searchSucceeded(), Text::controlPageRead(),
                                     Text::externalAddressFailed(), Text::routerLostRetrying()})
@@ -457,9 +459,9 @@ private slots:
     {
         KeeperFixture f;
         QVERIFY(f.runStartUpChain());
-        f.keeper->announcementArrived("NOTIFY * HTTP/1.1\r\nUSN: uuid:fake-gateway\r\nNTS: ssdp:alive\r\n"
-                                      "LOCATION: http://127.0.0.1:1/moved.xml",
-                                      QStringLiteral("127.0.0.1"));
+        f.upnp().OnAnnouncement("NOTIFY * HTTP/1.1\r\nUSN: uuid:fake-gateway\r\nNTS: ssdp:alive\r\n"
+                                "LOCATION: http://127.0.0.1:1/moved.xml",
+                                QStringLiteral("127.0.0.1"));
         QCOMPARE(f.keeper->announcementTimer.interval(), 500);
         f.keeper->actOnAnnouncement();
         QTRY_COMPARE(f.gateway.searches.size(), 2);
@@ -493,7 +495,7 @@ private slots:
             f.keeper->startupSearchTick();
             QTRY_COMPARE(f.gateway.searches.size(), 1);
             settle();
-            f.keeper->gateway().timeOut(); // an answer naming no usable gateway is none
+            f.upnp().timeOut(); // an answer naming no usable gateway is none
             QCOMPARE(routerLabelOf(*f.keeper), Text::searchFailedLabel());
             QVERIFY(f.log.contains(Text::searchFailed()));
         }
@@ -582,7 +584,7 @@ private slots:
         f.gateway.ssdpAnswers.clear();
         f.keeper->startupSearchTick();
         QTRY_COMPARE(f.gateway.searches.size(), 1);
-        f.keeper->gateway().timeOut();
+        f.upnp().timeOut();
         QVERIFY(next("0000"));
         answer("0080 0000 00000064 0b162102");
         QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
