@@ -73,6 +73,10 @@ QString natPmpOnlyThisMachine(LanguageCode language, const QString& internalClie
 // The router gave another public port than the one asked for: it holds that one for another host.
 QString portTaken(LanguageCode language, int port, const QString& protocol, int offered);
 QString natPmpCannotList(LanguageCode language, const QString& gateway);
+// Routers that speak PCP (ISP gateways, carrier-grade NAT): the default route's gateway.
+QString pcpRouterFound(LanguageCode language, const QString& gateway);
+QString pcpOnlyThisMachine(LanguageCode language, const QString& internalClient);
+QString pcpCannotList(LanguageCode language, const QString& gateway);
 
 // What the address checks report; a time stamp goes in front.
 enum class CheckStatus

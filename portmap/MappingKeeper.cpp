@@ -50,8 +50,9 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
     connect(&platform.addressWatch, &AddressWatch::changed, this, [this] { addressesChanged(); });
 }
 
-// Only the mapper in use is heard, but for announcements: a router that
-// restarts may be announcing while another protocol is asked.
+// Only the mapper in use is heard, but for the ends of searches and for
+// announcements: a router that restarts may announce it while another
+// protocol is asked.
 void MappingKeeper::listen(RouterMapper& mapper)
 {
     using M = RouterMapper;
@@ -69,18 +70,10 @@ void MappingKeeper::listen(RouterMapper& mapper)
         if (inUse())
             setRouterSeen(RouterSeen::Found);
     });
-    connect(from, &M::found, this, [this, inUse] {
-        if (inUse())
-            onFound();
-    });
-    connect(from, &M::foundWithAddress, this, [this, inUse](const QString& address) {
-        if (inUse())
-            onFoundWithAddress(address);
-    });
-    connect(from, &M::notFound, this, [this, from, inUse] {
-        if (inUse())
-            onNotFound(*from);
-    });
+    connect(from, &M::found, this, [this, from] { findEnded(*from, true); });
+    connect(from, &M::foundWithAddress, this,
+            [this, from](const QString& address) { findEnded(*from, true, address); });
+    connect(from, &M::notFound, this, [this, from] { findEnded(*from, false); });
     connect(from, &M::lost, this, [this, inUse] {
         if (inUse())
             routerLost();

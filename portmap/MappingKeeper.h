@@ -24,8 +24,8 @@
 class ClientState;
 
 // Keeps the user's port mappings ("jilu.txt") on the router, through one
-// RouterMapper per protocol, asked in order of preference (UPnP, then
-// NAT-PMP on a router with UPnP off): finds the router and keeps it in reach,
+// RouterMapper per protocol, all asked at once and the best that answers
+// taken (UPnP, else PCP, else NAT-PMP): finds the router and keeps it in reach,
 // polls its external address, applies the whole list again when that address
 // changes (and once a day), puts back every 5 minutes what the router forgot,
 // and at once when the router announces a restart, leaves a port another host
@@ -114,14 +114,14 @@ public:
     bool reapplyEnabled() const { return m_reapplyEnabled; }
     QString routerName() const;
     QString routerAddress() const;
-    // "UPnP" or "NAT-PMP" once a router answered; empty before.
+    // "UPnP", "PCP" or "NAT-PMP" once a router answered; empty before.
     QString routerProtocol() const;
     RouterState routerState() const { return m_routerState; }
     // The ports other hosts hold on the router ("8080 TCP"), each with its holder.
     const QHash<QString, QString>& portsHeldByOthers() const { return m_heldByOthers; }
     // What the router is told each mapping is for.
     static inline const QString mappingDescription = RouterMapper::mappingDescription;
-    // The mapper of that protocol ("UPnP", "NAT-PMP"); none when it is not asked.
+    // The mapper of that protocol ("UPnP", "PCP", "NAT-PMP"); none when it is not asked.
     RouterMapper* mapperOf(const QString& protocol) const;
 
     ReapplyState reapplyState = ReapplyState::Idle;
@@ -185,9 +185,14 @@ private:
     void addressesChanged();
     // The router steps.
     void searchRouter();
-    // Asks the mappers from that one on, until one starts looking.
-    void askFrom(std::size_t index);
-    void onNotFound(RouterMapper& mapper);
+    // What one mapper's search came to; the best router is taken once every
+    // mapper preferred to it has found none.
+    void findEnded(const RouterMapper& mapper, bool found, const std::optional<QString>& address = {});
+    void takeBestRouter();
+    bool leads(std::size_t index) const;
+    void takeRouter(std::size_t index);
+    // The mappers let go of their routers, and their searches.
+    void stopAll();
     void onFound();
     void onFoundWithAddress(const QString& address);
     void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
@@ -241,9 +246,18 @@ private:
     QString m_folder;
     CodePage m_codePage;
     LanguageCode m_language;
-    // In order of preference; the one in use, or the last asked.
+    // In order of preference; the one in use, or while searching the one
+    // preferred of those still looking.
     std::vector<std::unique_ptr<RouterMapper>> m_mappers;
     RouterMapper* m_router = nullptr;
+    // While searching, each mapper's search: under way (none), or what it found.
+    struct Find
+    {
+        bool ended = false;
+        bool found = false;
+        std::optional<QString> address; // a router found by its address answer
+    };
+    std::vector<Find> m_finds;
     RouterState m_routerState = RouterState::Searching;
     RouterRecovery m_recovery;
     RouterMapper::Announcement m_announced = RouterMapper::Announcement::Nothing;

@@ -42,28 +42,80 @@ void MappingKeeper::searchAgain()
     searchRouter();
 }
 
+// Every protocol is asked at once; the best router that answers is taken,
+// in the mappers' order of preference.
 void MappingKeeper::searchRouter()
 {
-    askFrom(0);
-}
-
-void MappingKeeper::askFrom(std::size_t index)
-{
-    for (; index < m_mappers.size(); ++index) {
+    stopAll();
+    m_finds.assign(m_mappers.size(), {});
+    for (std::size_t index = 0; index < m_mappers.size(); ++index) {
         m_router = m_mappers.at(index).get();
         if (m_router->find())
-            return;
+            continue;
+        m_finds[index].ended = true;
+        if (leads(index))
+            setRouterSeen(RouterSeen::NotFound);
+    }
+    takeBestRouter();
+}
+
+// None that is preferred to that mapper can still find a router.
+bool MappingKeeper::leads(std::size_t index) const
+{
+    return std::all_of(m_finds.cbegin(), m_finds.cbegin() + std::ptrdiff_t(index),
+                       [](const Find& find) { return find.ended && !find.found; });
+}
+
+void MappingKeeper::findEnded(const RouterMapper& mapper, bool found, const std::optional<QString>& address)
+{
+    const auto at = std::find_if(m_mappers.cbegin(), m_mappers.cend(),
+                                 [&mapper](const auto& candidate) { return candidate.get() == &mapper; });
+    const auto index = std::size_t(at - m_mappers.cbegin());
+    if (index >= m_finds.size() || m_finds.at(index).ended)
+        return;
+    m_finds[index] = {true, found, address};
+    if (!found && leads(index))
         setRouterSeen(RouterSeen::NotFound);
+    takeBestRouter();
+}
+
+void MappingKeeper::takeBestRouter()
+{
+    for (std::size_t index = 0; index < m_finds.size(); ++index) {
+        const Find& find = m_finds.at(index);
+        if (find.ended && !find.found)
+            continue;
+        m_router = m_mappers.at(index).get();
+        if (find.found)
+            takeRouter(index);
+        return;
     }
     routerLost();
 }
 
-void MappingKeeper::onNotFound(RouterMapper& mapper)
+void MappingKeeper::takeRouter(std::size_t index)
 {
-    setRouterSeen(RouterSeen::NotFound);
-    const auto at = std::find_if(m_mappers.cbegin(), m_mappers.cend(),
-                                 [&mapper](const auto& candidate) { return candidate.get() == &mapper; });
-    askFrom(std::size_t(at - m_mappers.cbegin()) + 1);
+    const std::optional<QString> address = m_finds.at(index).address;
+    m_finds.clear();
+    for (std::size_t other = 0; other < m_mappers.size(); ++other) {
+        if (other != index)
+            m_mappers.at(other)->stop();
+    }
+    if (!address) {
+        onFound();
+        return;
+    }
+    if (const QString line = m_router->foundLine(); !line.isEmpty())
+        logUnlessRetrying(line);
+    setRouterSeen(RouterSeen::Found);
+    onFoundWithAddress(*address);
+}
+
+void MappingKeeper::stopAll()
+{
+    m_finds.clear();
+    for (const auto& mapper : m_mappers)
+        mapper->stop();
 }
 
 void MappingKeeper::onFound()
@@ -84,8 +136,7 @@ void MappingKeeper::onFoundWithAddress(const QString& address)
 void MappingKeeper::routerLost()
 {
     m_routerState = RouterState::Searching;
-    for (const auto& mapper : m_mappers)
-        mapper->stop();
+    stopAll();
     m_checkIndex = -1;
     checkStepTimer.setInterval(0);
     pollAfterDescription.setInterval(0);
@@ -210,8 +261,7 @@ void MappingKeeper::addressesChanged()
     }
     // Searching starts over now: what went out before the change may have
     // had no way. A task of another kind is let finish first.
-    for (const auto& mapper : m_mappers)
-        mapper->stop();
+    stopAll();
     pollAfterDescription.setInterval(0);
     if (anyBusy()) {
         m_searchAfterTask = true;

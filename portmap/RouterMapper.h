@@ -76,19 +76,22 @@ public:
 
     using QObject::QObject;
 
-    // "UPnP" or "NAT-PMP": what the status, the log and the bus call it.
+    // "UPnP", "PCP" or "NAT-PMP": what the status, the log and the bus call it.
     virtual QString protocol() const = 0;
     // Its model name (empty when the protocol names none), and its address.
     virtual QString name() const = 0;
     virtual QString address() const = 0;
+    // The log's line once this router is taken; empty for one that says its
+    // own lines while it is looked for.
+    virtual QString foundLine() const { return {}; }
     // This machine's address towards the router; empty while unknown.
     virtual QString localAddress() const = 0;
     // A client that runs one exchange at a time is in one: the keeper's next
     // request waits for `idle`.
     virtual bool busy() const = 0;
 
-    // Starts looking for the router: `answered`, then `found` or
-    // `foundWithAddress`, or `notFound`. False when it cannot start.
+    // Starts looking for the router: `found` or `foundWithAddress`, or
+    // `notFound`. False when it cannot start.
     virtual bool find() = 0;
     // From the first answer until the router is found or none is.
     virtual bool finding() const = 0;
@@ -122,6 +125,7 @@ signals:
     // A line always said.
     void logged(const QString& line);
 
+    // A router answered, before `found`.
     void answered();
     // Ready for requests once the client's handler has returned; its address is asked then.
     void found();

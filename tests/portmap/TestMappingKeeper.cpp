@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+#include <QtEndian>
 
 #include <memory>
 
@@ -572,10 +573,16 @@ private slots:
         KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:9000  UDP  10.0.0.5:9000\r\n",
                         natPmp.localPort());
         QNetworkDatagram request;
+        // A NAT-PMP daemon refuses PCP's version 2 as any version but its own.
         const auto next = [&](const char* expectedHex) {
-            if (!QTest::qWaitFor([&] { return natPmp.hasPendingDatagrams(); }, 5000))
-                return false;
-            request = natPmp.receiveDatagram();
+            do {
+                if (!QTest::qWaitFor([&] { return natPmp.hasPendingDatagrams(); }, 5000))
+                    return false;
+                request = natPmp.receiveDatagram();
+                if (request.data().startsWith('\x02'))
+                    natPmp.writeDatagram(QByteArray::fromHex("0081 0001 00000064"), request.senderAddress(),
+                                         request.senderPort());
+            } while (request.data().startsWith('\x02'));
             return request.data() == QByteArray::fromHex(expectedHex);
         };
         const auto answer = [&](const char* hex) {
@@ -623,6 +630,45 @@ private slots:
         QStringList listed;
         f.keeper->listRouterMappings([&](const QStringList& lines) { listed = lines; });
         QCOMPARE(listed, QStringList{Messages::natPmpCannotList(LanguageCode::Jt, "127.0.0.1")});
+    }
+
+    // A PCP daemon answers NAT-PMP too: once UPnP found nothing, PCP is
+    // taken, even when NAT-PMP answered first.
+    void aGatewayThatSpeaksPcpIsUsedByPcpBeforeNatPmp()
+    {
+        QUdpSocket daemon;
+        QVERIFY(daemon.bind(QHostAddress::LocalHost, 0));
+        KeeperFixture f({}, daemon.localPort());
+        f.gateway.ssdpAnswers.clear();
+        f.keeper->startupSearchTick();
+        std::optional<QNetworkDatagram> pcpProbe;
+        for (int received = 0; received < 2;) {
+            QVERIFY(QTest::qWaitFor([&] { return daemon.hasPendingDatagrams(); }, 5000));
+            const QNetworkDatagram request = daemon.receiveDatagram();
+            ++received;
+            if (request.data().startsWith('\x02'))
+                pcpProbe = request;
+            else // the external address at once
+                daemon.writeDatagram(QByteArray::fromHex("0080 0000 00000064 0b162102"), request.senderAddress(),
+                                     request.senderPort());
+        }
+        QVERIFY(pcpProbe);
+        QTRY_COMPARE(f.gateway.searches.size(), 1);
+        f.upnp().timeOut();
+        settle();
+        QCOMPARE(f.keeper->routerProtocol(), QString()); // PCP is still asked
+        QByteArray answer = pcpProbe->data().left(44);
+        answer[1] = char(0x81);
+        qToBigEndian(quint32(120), answer.data() + 4);
+        qToBigEndian(quint32(100), answer.data() + 8);
+        answer.replace(12, 12, QByteArray(12, '\0'));
+        daemon.writeDatagram(answer + QByteArray::fromHex("00000000000000000000ffff0b162102"),
+                             pcpProbe->senderAddress(), pcpProbe->senderPort());
+        QTRY_COMPARE(f.keeper->routerProtocol(), QString("PCP"));
+        QCOMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
+        QCOMPARE(routerLabelOf(*f.keeper), Text::routerLabel("PCP "));
+        QCOMPARE(f.log.count(Messages::pcpRouterFound(LanguageCode::Jt, "127.0.0.1")), 1);
+        QVERIFY(!f.log.contains(Messages::natPmpRouterFound(LanguageCode::Jt, "127.0.0.1")));
     }
 
 private:
