@@ -341,6 +341,14 @@ QString pcpCannotList(LanguageCode language, const QString& gateway)
         .arg(gateway);
 }
 
+QString routerChanged(LanguageCode language, const QString& name, const QString& address)
+{
+    return pick(language, QStringLiteral("现在应答的是另一台路由器 %1 (%2)"),
+                QStringLiteral("現在應答的是另一台路由器 %1 (%2)"),
+                QStringLiteral("Another router answers now: %1 (%2)"))
+        .arg(name, address);
+}
+
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason)
 {
     return pick(language, QStringLiteral("无法保存 %1：%2"), QStringLiteral("無法儲存 %1：%2"),

@@ -77,6 +77,8 @@ QString natPmpCannotList(LanguageCode language, const QString& gateway);
 QString pcpRouterFound(LanguageCode language, const QString& gateway);
 QString pcpOnlyThisMachine(LanguageCode language, const QString& internalClient);
 QString pcpCannotList(LanguageCode language, const QString& gateway);
+// Another router answers than the one before, as after a move to another network.
+QString routerChanged(LanguageCode language, const QString& name, const QString& address);
 
 // What the address checks report; a time stamp goes in front.
 enum class CheckStatus

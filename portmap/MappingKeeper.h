@@ -195,6 +195,8 @@ private:
     void stopAll();
     void onFound();
     void onFoundWithAddress(const QString& address);
+    // After a move the log says which router answers now.
+    void noteRouter();
     void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
     void requestExternalAddress();
     void deleteMapping(const MappingLine::Ports& mapping, const QString& line);
@@ -258,6 +260,7 @@ private:
         std::optional<QString> address; // a router found by its address answer
     };
     std::vector<Find> m_finds;
+    QStringList m_lastRouter; // the name and address of the router used before
     RouterState m_routerState = RouterState::Searching;
     RouterRecovery m_recovery;
     RouterMapper::Announcement m_announced = RouterMapper::Announcement::Nothing;

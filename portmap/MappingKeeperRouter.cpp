@@ -101,6 +101,7 @@ void MappingKeeper::takeRouter(std::size_t index)
         if (other != index)
             m_mappers.at(other)->stop();
     }
+    noteRouter();
     if (!address) {
         onFound();
         return;
@@ -109,6 +110,15 @@ void MappingKeeper::takeRouter(std::size_t index)
         logUnlessRetrying(line);
     setRouterSeen(RouterSeen::Found);
     onFoundWithAddress(*address);
+}
+
+void MappingKeeper::noteRouter()
+{
+    const QString name = m_router->name().isEmpty() ? m_router->protocol() : m_router->name();
+    const QStringList router{name, m_router->address()};
+    if (!m_lastRouter.isEmpty() && router != m_lastRouter)
+        log(Messages::routerChanged(m_language, name, m_router->address()));
+    m_lastRouter = router;
 }
 
 void MappingKeeper::stopAll()

@@ -464,8 +464,13 @@ private slots:
                                 "LOCATION: http://127.0.0.1:1/moved.xml",
                                 QStringLiteral("127.0.0.1"));
         QCOMPARE(f.keeper->announcementTimer.interval(), 500);
+        // Another router answers now, as after a move: the log names it, once.
+        f.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer(f.gateway.url("/rootDesc.xml"), "Other/1.0 UPnP/1.0")};
         f.keeper->actOnAnnouncement();
         QTRY_COMPARE(f.gateway.searches.size(), 2);
+        const QString changed = Messages::routerChanged(LanguageCode::Jt, "Other/1.0 UPnP/1.0", "127.0.0.1");
+        QTRY_VERIFY(f.log.contains(changed));
+        QCOMPARE(f.log.count(changed), 1);
     }
 
     void theRouterMappingsAreListedWithTheirMarks()
