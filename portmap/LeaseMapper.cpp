@@ -23,8 +23,9 @@ LeaseMapper::LeaseMapper(const NatPmpAim& aim, LanguageCode language, QObject* p
 bool LeaseMapper::find()
 {
     stop();
-    const std::optional<QString> gateway =
-        m_aim.port == 0 ? std::nullopt : m_aim.host.isEmpty() ? defaultGateway() : std::optional(m_aim.host);
+    const std::optional<QString> gateway = m_aim.port == 0        ? std::nullopt
+                                           : m_aim.host.isEmpty() ? defaultGateway()
+                                                                  : std::optional(m_aim.host);
     if (!gateway)
         return false;
     m_gateway = *gateway;
@@ -69,7 +70,8 @@ void LeaseMapper::addressFailed(bool answered)
     emit externalAddressFailed(answered);
 }
 
-bool LeaseMapper::add(const MappingLine::Ports& mapping, const QString& internalClient, const QString& thisMachine)
+bool LeaseMapper::add(const MappingLine::Ports& mapping, const QString& internalClient,
+                      const QString& thisMachine)
 {
     if (!isOpen() || m_adding)
         return false;

@@ -241,7 +241,8 @@ RouterMapper* MappingKeeper::mapperOf(const QString& protocol) const
 
 bool MappingKeeper::anyBusy() const
 {
-    return std::any_of(m_mappers.cbegin(), m_mappers.cend(), [](const auto& mapper) { return mapper->busy(); });
+    return std::any_of(m_mappers.cbegin(), m_mappers.cend(),
+                       [](const auto& mapper) { return mapper->busy(); });
 }
 
 void MappingKeeper::log(const QString& line)

@@ -277,8 +277,8 @@ private:
     bool m_reapplyEnabled = false;
     QString m_lastRefusal; // of the user's edit, while it stays refused
 
-    bool m_pollWaiting = false;              // a poll waits for the running task
-    bool m_searchAfterTask = false;          // the addresses changed during a task: search right after it
+    bool m_pollWaiting = false;     // a poll waits for the running task
+    bool m_searchAfterTask = false; // the addresses changed during a task: search right after it
     // The add under way, from the router's first question to its answer.
     struct AddUnderWay
     {

@@ -9,7 +9,7 @@ namespace {
 MappingLine::Ports portsOf(const NatPmp::Mapping& mapping)
 {
     return {mapping.protocol == NatPmp::Protocol::Tcp ? QStringLiteral("TCP") : QStringLiteral("UDP"),
-            mapping.externalPort, mapping.internalPort, {}};
+            mapping.externalPort, mapping.internalPort, QString()};
 }
 
 } // namespace
@@ -60,7 +60,8 @@ void NatPmpMapper::open(const QHostAddress& gateway, quint16 port)
     connect(m_client, &NatPmpClient::unmapped, this,
             [this](const NatPmp::Mapping& mapping) { leaseEnded(portsOf(mapping)); });
     connect(m_client, &NatPmpClient::refused, this, [this](const NatPmp::Mapping& asked, int result) {
-        leaseRefused(portsOf(asked), result, result < 0 ? QString() : QString::fromUtf8(NatPmp::resultName(quint16(result))));
+        leaseRefused(portsOf(asked), result,
+                     result < 0 ? QString() : QString::fromUtf8(NatPmp::resultName(quint16(result))));
     });
     m_announcements = new NatPmpAnnouncements(gateway, port, NatPmpAnnouncements::clientPort, this);
     connect(m_announcements, &NatPmpAnnouncements::announced, this, [this] { emit changeAnnounced(); });

@@ -9,7 +9,7 @@ namespace {
 MappingLine::Ports portsOf(const Pcp::Mapping& mapping)
 {
     return {mapping.protocol == Pcp::Protocol::Tcp ? QStringLiteral("TCP") : QStringLiteral("UDP"),
-            mapping.externalPort, mapping.internalPort, {}};
+            mapping.externalPort, mapping.internalPort, QString()};
 }
 
 Pcp::Protocol protocolOf(const MappingLine::Ports& mapping)
@@ -58,13 +58,15 @@ void PcpMapper::open(const QHostAddress& gateway, quint16 port)
         else
             addressFailed(result >= 0);
     });
-    connect(m_client, &PcpClient::mapped, this, [this](const Pcp::Mapping& asked, quint16 externalPort, quint32) {
-        leaseGiven(portsOf(asked), externalPort);
-    });
+    connect(m_client, &PcpClient::mapped, this,
+            [this](const Pcp::Mapping& asked, quint16 externalPort, quint32) {
+                leaseGiven(portsOf(asked), externalPort);
+            });
     connect(m_client, &PcpClient::unmapped, this,
             [this](const Pcp::Mapping& mapping) { leaseEnded(portsOf(mapping)); });
     connect(m_client, &PcpClient::refused, this, [this](const Pcp::Mapping& asked, int result) {
-        leaseRefused(portsOf(asked), result, result < 0 ? QString() : QString::fromUtf8(Pcp::resultName(result)));
+        leaseRefused(portsOf(asked), result,
+                     result < 0 ? QString() : QString::fromUtf8(Pcp::resultName(result)));
     });
     // The client asks again for every mapping it held.
     connect(m_client, &PcpClient::gatewayRestarted, this, [this] { emit restartSeen(); });

@@ -108,7 +108,8 @@ void UpnpMapper::endAdd(const AddResult& result)
     emit addEnded(result);
 }
 
-RouterMapper::AddResult UpnpMapper::failure(const std::optional<SoapAnswer::Fault>& fault, bool answered) const
+RouterMapper::AddResult UpnpMapper::failure(const std::optional<SoapAnswer::Fault>& fault,
+                                            bool answered) const
 {
     AddResult result = AddResult::of(fault ? AddResult::Kind::Refused : AddResult::Kind::Failed);
     result.answered = answered;

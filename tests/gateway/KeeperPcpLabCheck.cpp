@@ -1,7 +1,8 @@
 // The mapping keeper against the real daemon made PCP-only, in the lab's LAN
 // namespace (run-real-gateway-test.sh with PMP_ONLY=yes): UPnP is off and
 // NAT-PMP dropped, so the keeper must find the router by PCP, map the stored
-// line, keep it renewed and delete it. Prints the times, exits 0 when all held.
+// line, keep it renewed, map it again when the restarted router announces
+// itself, and delete it. Prints the times, exits 0 when all held.
 
 #include "LabNamespace.h"
 #include "LabRouter.h"
@@ -71,6 +72,15 @@ int main(int argc, char** argv)
     const auto* client = keeper.mapperOf(QStringLiteral("PCP"))->findChild<PcpClient*>();
     QSignalSpy renewed(client, &PcpClient::mapped);
     expect(renewed.wait(70000) && renewed.last().at(1).value<quint16>() == 8080, "renewed");
+
+    // The restarted daemon has lost the mapping; its ANNOUNCE brings it back.
+    int restartExit = 0;
+    LabRouter::run(QStringLiteral(IGD_LAB_SCRIPT), {QStringLiteral("start")}, &restartExit);
+    took.restart();
+    expect(restartExit == 0 && QTest::qWaitFor([] { return LabRouter::forwards(8080); }, 2000),
+           "mapped again within 2 s of the restart");
+    std::printf("PCP restart announced and mapped again: %lld ms after the router was up\n", took.elapsed());
+    expect(log.contains(Messages::PortMapping::routerRestarted()), "the restart said in the log");
 
     keeper.execute({MappingKeeper::Action::Delete, QStringLiteral("TCP"), QStringLiteral("8080"),
                     QStringLiteral("192.168.77.10"), QStringLiteral("80")});

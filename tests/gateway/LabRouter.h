@@ -26,7 +26,8 @@ inline QByteArray run(const QString& program, const QStringList& arguments, int*
 
 inline QByteArray inRouter(const QStringList& command, int* exitCode = nullptr)
 {
-    return run("ip", QStringList{"netns", "exec", qEnvironmentVariable("LAB") + "-router"} + command, exitCode);
+    return run("ip", QStringList{"netns", "exec", qEnvironmentVariable("LAB") + "-router"} + command,
+               exitCode);
 }
 
 // The daemon's own listing: the DNAT rules it keeps, one per mapping.
@@ -45,8 +46,9 @@ inline bool forwards(int externalPort)
 inline bool makePcpOnly()
 {
     int code = 0;
-    inRouter({"nft", "add table inet pcponly; add chain inet pcponly in { type filter hook input priority -10; "
-                     "policy accept; }; add rule inet pcponly in udp dport 5351 @th,64,8 0 drop"},
+    inRouter({"nft",
+              "add table inet pcponly; add chain inet pcponly in { type filter hook input priority -10; "
+              "policy accept; }; add rule inet pcponly in udp dport 5351 @th,64,8 0 drop"},
              &code);
     return code == 0;
 }
