@@ -46,6 +46,7 @@ void MappingKeeper::searchAgain()
 // in the mappers' order of preference.
 void MappingKeeper::searchRouter()
 {
+    m_routerState = RouterState::Searching;
     stopAll();
     m_finds.assign(m_mappers.size(), {});
     for (std::size_t index = 0; index < m_mappers.size(); ++index) {
