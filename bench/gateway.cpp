@@ -25,7 +25,7 @@
 #include "gateway/LabNamespace.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 #include "ui/LogBox.h"
 
 #include <QApplication>

@@ -3,9 +3,9 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ThreadedHostResolver.h"
 #include "platform/Timer.h"
-#include "portmap/NatPmpClient.h"
-#include "portmap/RouterDiscovery.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/natpmp/NatPmpClient.h"
+#include "portmap/upnp/RouterDiscovery.h"
+#include "portmap/upnp/TAutoNAT.h"
 
 #include <QHostAddress>
 #include <QTimer>

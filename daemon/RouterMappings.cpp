@@ -12,7 +12,7 @@
 #include "platform/InstanceLock.h"
 #include "portmap/MappingFiles.h"
 #include "portmap/MappingLine.h"
-#include "portmap/RouterMappingList.h"
+#include "portmap/upnp/RouterMappingList.h"
 #include "settings/TextFile.h"
 
 #include <QCoreApplication>

@@ -318,6 +318,37 @@ QString natPmpCannotList(LanguageCode language, const QString& gateway)
         .arg(gateway);
 }
 
+QString pcpRouterFound(LanguageCode language, const QString& gateway)
+{
+    return pick(language, QStringLiteral("路由器 %1 以PCP应答"), QStringLiteral("路由器 %1 以PCP應答"),
+                QStringLiteral("The router %1 answers PCP"))
+        .arg(gateway);
+}
+
+QString pcpOnlyThisMachine(LanguageCode language, const QString& internalClient)
+{
+    return pick(language, QStringLiteral("PCP只能把端口映射到本机，不能映射到 %1"),
+                QStringLiteral("PCP只能把埠映射到本機，不能映射到 %1"),
+                QStringLiteral("PCP maps ports to this machine only, not to %1"))
+        .arg(internalClient);
+}
+
+QString pcpCannotList(LanguageCode language, const QString& gateway)
+{
+    return pick(language, QStringLiteral("路由器 %1 只以PCP应答，PCP无法列出端口映射。"),
+                QStringLiteral("路由器 %1 只以PCP應答，PCP無法列出埠映射。"),
+                QStringLiteral("The router %1 answers PCP only, which cannot list port mappings."))
+        .arg(gateway);
+}
+
+QString routerChanged(LanguageCode language, const QString& name, const QString& address)
+{
+    return pick(language, QStringLiteral("现在应答的是另一台路由器 %1 (%2)"),
+                QStringLiteral("現在應答的是另一台路由器 %1 (%2)"),
+                QStringLiteral("Another router answers now: %1 (%2)"))
+        .arg(name, address);
+}
+
 QString writeFailed(LanguageCode language, const QString& file, const QString& reason)
 {
     return pick(language, QStringLiteral("无法保存 %1：%2"), QStringLiteral("無法儲存 %1：%2"),

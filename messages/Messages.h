@@ -73,6 +73,12 @@ QString natPmpOnlyThisMachine(LanguageCode language, const QString& internalClie
 // The router gave another public port than the one asked for: it holds that one for another host.
 QString portTaken(LanguageCode language, int port, const QString& protocol, int offered);
 QString natPmpCannotList(LanguageCode language, const QString& gateway);
+// Routers that speak PCP (ISP gateways, carrier-grade NAT): the default route's gateway.
+QString pcpRouterFound(LanguageCode language, const QString& gateway);
+QString pcpOnlyThisMachine(LanguageCode language, const QString& internalClient);
+QString pcpCannotList(LanguageCode language, const QString& gateway);
+// Another router answers than the one before, as after a move to another network.
+QString routerChanged(LanguageCode language, const QString& name, const QString& address);
 
 // What the address checks report; a time stamp goes in front.
 enum class CheckStatus

@@ -3,7 +3,7 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingFiles.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/RouterMappers.h"
 #include "registration/ClientState.h"
 #include "settings/InputRefusals.h"
 #include "settings/InputRules.h"
@@ -16,20 +16,23 @@
 #include <utility>
 
 MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent)
+    : MappingKeeper(platform, session, std::move(folder),
+                    RouterMappers::all(platform, languageCodeFor(platform.language.languageId())), parent)
+{
+}
+
+MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QString folder,
+                             std::vector<std::unique_ptr<RouterMapper>> mappers, QObject* parent)
     : QObject(parent), startupSearch(platform.clock), pollAfterDescription(platform.clock),
       reapplyTimer(platform.clock), addressCheckTimer(platform.clock), routerPollTimer(platform.clock),
       dailyReapplyTimer(platform.clock), researchTimer(platform.clock), mappingCheckTimer(platform.clock),
       checkStepTimer(platform.clock), deferredPollTimer(platform.clock), announcementTimer(platform.clock),
-      addStepTimer(platform.clock), m_platform(platform), m_session(session), m_folder(std::move(folder)),
+      m_platform(platform), m_session(session), m_folder(std::move(folder)),
       m_codePage(CodePage::forLanguage(platform.language.languageId())),
-      m_language(languageCodeFor(platform.language.languageId())),
-      m_nat(std::make_unique<TAutoNAT>(platform.resolver, platform.messageBoxes)),
-      m_discovery(*m_nat, [this](RouterDiscovery::Event event) { onDiscovery(event); }), m_listing(*m_nat)
+      m_language(languageCodeFor(platform.language.languageId())), m_mappers(std::move(mappers))
 {
-    m_nat->aimSearch(platform.gatewaySearch.host, platform.gatewaySearch.port,
-                     platform.gatewaySearch.localPort);
-    m_nat->OnTaskSuccess = [this](TAutoNAT*) { taskEnded(true); };
-    m_nat->OnTaskFail = [this](TAutoNAT*) { taskEnded(false); };
+    for (const auto& mapper : m_mappers)
+        listen(*mapper);
     startupSearch.setOnTimer([this] { startupSearchTick(); });
     pollAfterDescription.setOnTimer([this] { pollAfterDescriptionTick(); });
     reapplyTimer.setOnTimer([this] { reapplyNext(); });
@@ -40,15 +43,78 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
     mappingCheckTimer.setOnTimer([this] { checkMappings(); });
     checkStepTimer.setOnTimer([this] { checkNextMapping(); });
     announcementTimer.setOnTimer([this] { actOnAnnouncement(); });
-    addStepTimer.setOnTimer([this] { addStep(); });
-    m_nat->OnAnnouncement = [this](const QByteArray& datagram, const QString& senderIp) {
-        announcementArrived(datagram, senderIp);
-    };
     deferredPollTimer.setOnTimer([this] {
         deferredPollTimer.setInterval(0);
         pollExternalAddress();
     });
     connect(&platform.addressWatch, &AddressWatch::changed, this, [this] { addressesChanged(); });
+}
+
+// Only the mapper in use is heard, but for the ends of searches and for
+// announcements: a router that restarts may announce it while another
+// protocol is asked.
+void MappingKeeper::listen(RouterMapper& mapper)
+{
+    using M = RouterMapper;
+    RouterMapper* const from = &mapper;
+    const auto inUse = [this, from] { return from == m_router; };
+    connect(from, &M::progress, this, [this, inUse](const QString& line) {
+        if (inUse())
+            logUnlessRetrying(line);
+    });
+    connect(from, &M::logged, this, [this, inUse](const QString& line) {
+        if (inUse())
+            log(line);
+    });
+    connect(from, &M::answered, this, [this, inUse] {
+        if (inUse())
+            setRouterSeen(RouterSeen::Found);
+    });
+    connect(from, &M::found, this, [this, from] { findEnded(*from, true); });
+    connect(from, &M::foundWithAddress, this,
+            [this, from](const QString& address) { findEnded(*from, true, address); });
+    connect(from, &M::notFound, this, [this, from] { findEnded(*from, false); });
+    connect(from, &M::lost, this, [this, inUse] {
+        if (inUse())
+            routerLost();
+    });
+    connect(from, &M::externalAddressRead, this, [this, inUse](const QString& address) {
+        if (inUse())
+            onExternalAddress(address);
+    });
+    connect(from, &M::externalAddressFailed, this, [this, inUse](bool answered) {
+        if (inUse())
+            onExternalAddressFailed(answered);
+    });
+    connect(from, &M::restartSeen, this, [this, inUse] {
+        if (!inUse())
+            return;
+        log(Messages::PortMapping::routerRestarted());
+        m_reapplyWhenAnswering = true;
+    });
+    connect(from, &M::restartAnnounced, this,
+            [this](RouterMapper::Announcement announcement) { announcementArrived(announcement); });
+    connect(from, &M::changeAnnounced, this, [this, from] { changeAnnounced(*from); });
+    connect(from, &M::addEnded, this, [this, inUse](const RouterMapper::AddResult& result) {
+        if (inUse())
+            onAddEnded(result);
+    });
+    connect(from, &M::removeEnded, this, [this, inUse](bool succeeded) {
+        if (inUse())
+            onDeleteEnded(succeeded);
+    });
+    connect(from, &M::lookedUp, this, [this, inUse](const RouterMapper::Entry& entry) {
+        if (inUse())
+            onLookedUp(entry);
+    });
+    connect(from, &M::mappedAgain, this, [this, inUse](const MappingLine::Ports& asked, int givenPort) {
+        if (inUse())
+            onMappedAgain(asked, givenPort);
+    });
+    connect(from, &M::idle, this, [this, inUse] {
+        if (inUse())
+            afterTask();
+    });
 }
 
 MappingKeeper::~MappingKeeper() = default;
@@ -151,19 +217,32 @@ void MappingKeeper::saveAddressCheckInterval(const QString& secondsText)
 
 QString MappingKeeper::routerName() const
 {
-    return m_natPmp ? QString() : m_nat->RouterName();
+    return m_router ? m_router->name() : QString();
 }
 
 QString MappingKeeper::routerAddress() const
 {
-    return m_natPmp ? m_natPmpGateway : m_nat->RouterIp();
+    return m_router ? m_router->address() : QString();
 }
 
 QString MappingKeeper::routerProtocol() const
 {
-    if (!m_routerKnown)
-        return {};
-    return m_natPmp ? QStringLiteral("NAT-PMP") : QStringLiteral("UPnP");
+    return routerKnown() ? m_router->protocol() : QString();
+}
+
+RouterMapper* MappingKeeper::mapperOf(const QString& protocol) const
+{
+    for (const auto& mapper : m_mappers) {
+        if (mapper->protocol() == protocol)
+            return mapper.get();
+    }
+    return nullptr;
+}
+
+bool MappingKeeper::anyBusy() const
+{
+    return std::any_of(m_mappers.cbegin(), m_mappers.cend(),
+                       [](const auto& mapper) { return mapper->busy(); });
 }
 
 void MappingKeeper::log(const QString& line)
@@ -202,39 +281,4 @@ void MappingKeeper::setExternalAddress(const QString& address)
     // The login's checks compare with the router's address.
     m_session.setRouterExternalAddress(address);
     emit externalAddressChanged(address);
-}
-
-void MappingKeeper::taskEnded(bool succeeded)
-{
-    using Task = TAutoNAT::TaskType;
-    switch (m_nat->task()) {
-    case Task::Search:
-    case Task::ControlPage:
-        m_discovery.taskEnded(succeeded);
-        break;
-    case Task::AddPort:
-        onAddEnded(succeeded);
-        break;
-    case Task::ExternalAddress:
-        if (succeeded)
-            onExternalAddress(m_nat->ExternalIp().trimmed());
-        else
-            onExternalAddressFailed(m_nat->answered());
-        break;
-    case Task::DeletePort:
-        onDeleteEnded(succeeded);
-        break;
-    case Task::MappingEntry:
-        if (m_holderQuestion != HolderQuestion::None)
-            onHolderAnswer(succeeded);
-        else
-            onMappingEntry(succeeded);
-        break;
-    case Task::MappingAt:
-        m_listing.taskEnded(succeeded);
-        break;
-    default:
-        break;
-    }
-    afterTask();
 }

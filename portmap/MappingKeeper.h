@@ -8,14 +8,9 @@
 #include "portmap/AnnouncementRate.h"
 #include "portmap/MappingLabels.h"
 #include "portmap/MappingLine.h"
-#include "portmap/NatPmpCodec.h"
-#include "portmap/RouterAnnouncements.h"
-#include "portmap/RouterDiscovery.h"
-#include "portmap/RouterMappingList.h"
+#include "portmap/RouterMapper.h"
 #include "portmap/RouterRecovery.h"
-#include "portmap/SoapAnswer.h"
 
-#include <QDateTime>
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -24,15 +19,13 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <utility>
+#include <vector>
 
 class ClientState;
-class NatPmpAnnouncements;
-class NatPmpClient;
-class TAutoNAT;
 
-// Keeps the user's port mappings ("jilu.txt") on the router, by UPnP or, on
-// a router with UPnP off, by NAT-PMP: finds the router and keeps it in reach,
+// Keeps the user's port mappings ("jilu.txt") on the router, through one
+// RouterMapper per protocol, all asked at once and the best that answers
+// taken (UPnP, else PCP, else NAT-PMP): finds the router and keeps it in reach,
 // polls its external address, applies the whole list again when that address
 // changes (and once a day), puts back every 5 minutes what the router forgot,
 // and at once when the router announces a restart, leaves a port another host
@@ -52,6 +45,13 @@ public:
         Ready,  // the loop may take the next line
         Adding, // an add of the loop is under way
     };
+    // Where the keeper is with the router.
+    enum class RouterState
+    {
+        Searching, // no router answers yet, or it was given up
+        Found,     // found; its address is asked once its client has settled
+        Ready,     // its address answered: polls, adds and checks may run
+    };
     enum class Action
     {
         Add,
@@ -69,6 +69,9 @@ public:
 
     // `folder` holds "jilu.txt" and "shijian.txt".
     MappingKeeper(const Platform& platform, ClientState& session, QString folder, QObject* parent = nullptr);
+    // With the mappers to ask, the most preferred first.
+    MappingKeeper(const Platform& platform, ClientState& session, QString folder,
+                  std::vector<std::unique_ptr<RouterMapper>> mappers, QObject* parent = nullptr);
     ~MappingKeeper() override;
 
     // Loads both files (making missing ones) and searches for the router a second later.
@@ -111,13 +114,15 @@ public:
     bool reapplyEnabled() const { return m_reapplyEnabled; }
     QString routerName() const;
     QString routerAddress() const;
-    // "UPnP" or "NAT-PMP" once a router answered; empty before.
+    // "UPnP", "PCP" or "NAT-PMP" once a router answered; empty before.
     QString routerProtocol() const;
+    RouterState routerState() const { return m_routerState; }
     // The ports other hosts hold on the router ("8080 TCP"), each with its holder.
     const QHash<QString, QString>& portsHeldByOthers() const { return m_heldByOthers; }
     // What the router is told each mapping is for.
-    static inline const QString mappingDescription = QStringLiteral("TestUDP");
-    TAutoNAT& gateway() { return *m_nat; }
+    static inline const QString mappingDescription = RouterMapper::mappingDescription;
+    // The mapper of that protocol ("UPnP", "PCP", "NAT-PMP"); none when it is not asked.
+    RouterMapper* mapperOf(const QString& protocol) const;
 
     ReapplyState reapplyState = ReapplyState::Idle;
     int reapplyIndex = 0; // the list line the loop takes next
@@ -142,9 +147,6 @@ public:
     // A restart the router announced: acted on shortly after its burst of
     // announcements, and at most that often whatever the network sends.
     Timer announcementTimer;
-    // The next step of an add (its send, or the question who holds its
-    // port), from a tick: never from inside a task's handler.
-    Timer addStepTimer;
 
     void startupSearchTick();
     void pollAfterDescriptionTick();
@@ -157,10 +159,7 @@ public:
     // The address poll of the timers: it waits while another task of the
     // router runs, and needs a router.
     void pollExternalAddress();
-    // An SSDP NOTIFY heard from `senderIp`.
-    void announcementArrived(const QByteArray& datagram, const QString& senderIp);
     void actOnAnnouncement();
-    void addStep();
 
 signals:
     // Every line of the operation log.
@@ -181,54 +180,55 @@ signals:
     void fileWritten(const QString& file, const WriteResult& result);
 
 private:
+    void listen(RouterMapper& mapper);
     // The machine's addresses changed: a router may have come into reach.
     void addressesChanged();
     // The router steps.
     void searchRouter();
+    // What one mapper's search came to; the best router is taken once every
+    // mapper preferred to it has found none.
+    void findEnded(const RouterMapper& mapper, bool found, const std::optional<QString>& address = {});
+    void takeBestRouter();
+    bool leads(std::size_t index) const;
+    void takeRouter(std::size_t index);
+    // The mappers let go of their routers, and their searches.
+    void stopAll();
+    void onFound();
+    void onFoundWithAddress(const QString& address);
+    // After a move the log says which router answers now.
+    void noteRouter();
     void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
     void requestExternalAddress();
     void deleteMapping(const MappingLine::Ports& mapping, const QString& line);
-    void taskEnded(bool succeeded);
-    void onDiscovery(RouterDiscovery::Event event);
-    void onAddEnded(bool succeeded);
-    void endAddAttempt(bool succeeded, const std::optional<SoapAnswer::Fault>& fault, bool answered);
-    void onHolderAnswer(bool found);
+    void onAddEnded(const RouterMapper::AddResult& result);
+    void endAddAttempt(const RouterMapper::AddResult& result);
     // `text` says who holds the port, or what the router offered instead.
     void portHeld(const QString& holder, const QString& text);
-    // The entry the router just gave for a port of the list, when another host holds that port.
-    bool heldByAnotherHost(const MappingLine::Ports& mapping, const QString& ourClient) const;
+    // A holder that is none of this machine's addresses (now, or when the line was made).
+    bool heldByAnotherHost(const QString& holder, const MappingLine::Ports& mapping) const;
+    void onMappedAgain(const MappingLine::Ports& asked, int givenPort);
+    // The stored line that is that mapping, local port included.
+    std::optional<QString> storedLine(const MappingLine::Ports& mapping) const;
     void startReapply();
     void onDeleteEnded(bool succeeded);
     void onExternalAddress(const QString& address);
     void onExternalAddressFailed(bool answered);
     void endAdd();
-    void showAddRefusal(const std::optional<SoapAnswer::Fault>& fault);
+    void showAddRefusal(const RouterMapper::AddResult& result);
     void retryUnansweredAdd();
     void routerLost();
-    void logRouterDetails();
     void refreshInternalClient();
     void afterTask();
+    void announcementArrived(RouterMapper::Announcement announcement);
+    void changeAnnounced(RouterMapper& mapper);
     void startMappingCheck();
-    void onMappingEntry(bool found);
+    void onLookedUp(const RouterMapper::Entry& entry);
     void finishMappingCheck();
     void finishReapplyStep();
-    void logUnlessRetrying(const QString& line);
-
-    // A router with UPnP off, by NAT-PMP: asked when the search finds none.
-    void askNatPmp();
-    void dropNatPmp();
-    void onNatPmpAddress(const QString& address, quint32 epoch);
-    void onNatPmpAddressFailed(int result);
-    void onNatPmpAnnounced();
-    void addByNatPmp(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
-    void deleteByNatPmp(const MappingLine::Ports& mapping, const QString& line);
-    void natPmpAnswered();
-    void onNatPmpMapped(const NatPmp::Mapping& asked, quint16 externalPort);
-    void onNatPmpUnmapped(const NatPmp::Mapping& mapping);
-    void onNatPmpRefused(const NatPmp::Mapping& asked, int result);
-    // The stored line that is that mapping, local port included.
-    std::optional<QString> storedLine(const NatPmp::Mapping& mapping) const;
     void retryTakenPorts();
+    void logUnlessRetrying(const QString& line);
+    bool routerKnown() const { return m_routerState == RouterState::Ready; }
+    bool anyBusy() const;
 
     // The state the views show.
     void setRouterSeen(RouterSeen seen);
@@ -248,19 +248,23 @@ private:
     QString m_folder;
     CodePage m_codePage;
     LanguageCode m_language;
-    std::unique_ptr<TAutoNAT> m_nat; // "AutoNAT1"
-    RouterDiscovery m_discovery;
+    // In order of preference; the one in use, or while searching the one
+    // preferred of those still looking.
+    std::vector<std::unique_ptr<RouterMapper>> m_mappers;
+    RouterMapper* m_router = nullptr;
+    // While searching, each mapper's search: under way (none), or what it found.
+    struct Find
+    {
+        bool ended = false;
+        bool found = false;
+        std::optional<QString> address; // a router found by its address answer
+    };
+    std::vector<Find> m_finds;
+    QStringList m_lastRouter; // the name and address of the router used before
+    RouterState m_routerState = RouterState::Searching;
     RouterRecovery m_recovery;
-    RouterMappingList m_listing;
-    RouterAnnouncements m_announcements;
-    RouterAnnouncements::Meaning m_announced = RouterAnnouncements::Meaning::Nothing;
+    RouterMapper::Announcement m_announced = RouterMapper::Announcement::Nothing;
     AnnouncementRate m_announcementRate;
-    // The NAT-PMP router, while one is asked or answers.
-    NatPmpClient* m_natPmp = nullptr;
-    NatPmpAnnouncements* m_natPmpAnnouncements = nullptr; // the same router's
-    QString m_natPmpGateway;
-    // Its last answer's epoch and when it came: a restart is seen from it.
-    std::optional<std::pair<quint32, QDateTime>> m_natPmpEpoch;
     bool m_reapplyWhenAnswering = false; // the list goes back on the router once its address is read
 
     QStringList m_lines;
@@ -273,25 +277,16 @@ private:
     bool m_reapplyEnabled = false;
     QString m_lastRefusal; // of the user's edit, while it stays refused
 
-    bool m_routerKnown = false;              // its control address answered: polls may run
-    bool m_pollWaiting = false;              // a poll waits for the running task
-    bool m_searchAfterTask = false;          // the addresses changed during a task: search right after it
-    // The add under way, from the question who holds its port to the router's answer.
+    bool m_pollWaiting = false;     // a poll waits for the running task
+    bool m_searchAfterTask = false; // the addresses changed during a task: search right after it
+    // The add under way, from the router's first question to its answer.
     struct AddUnderWay
     {
         MappingLine::Ports mapping;
         QString internalClient;
         QString line;
     };
-    enum class HolderQuestion
-    {
-        None,
-        BeforeAdd,     // asked before the add: another host's port is never taken over
-        AfterConflict, // asked after a refused add: who holds it, or the router's own words
-    };
     std::optional<AddUnderWay> m_add;
-    HolderQuestion m_holderQuestion = HolderQuestion::None;
-    std::optional<SoapAnswer::Fault> m_conflict; // the refusal, shown when no other host holds the port
     // Ports of the list another host holds ("8080 TCP" -> its address): said
     // once, and not tried again until it lets go or the user asks.
     QHash<QString, QString> m_heldByOthers;

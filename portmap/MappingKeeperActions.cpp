@@ -3,20 +3,13 @@
 
 #include "portmap/MappingKeeper.h"
 
+#include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
-#include "portmap/TAutoNAT.h"
 #include "settings/InputRules.h"
 
 #include <utility>
 
 namespace Text = Messages::PortMapping;
-
-namespace {
-
-// UPnP's "ConflictInMappingEntry": the port is mapped to another host.
-constexpr int ConflictInMappingEntry = 718;
-
-} // namespace
 
 void MappingKeeper::execute(const Request& request)
 {
@@ -51,55 +44,24 @@ void MappingKeeper::execute(const Request& request)
     routerPollTimer.setInterval(11110);
 }
 
-// The router is asked first who holds the port: another host's mapping is
-// never taken over (many routers overwrite it silently).
 void MappingKeeper::addMapping(const MappingLine::Ports& mapping, const QString& internalClient,
                                const QString& line)
 {
-    if (m_natPmp) {
-        addByNatPmp(mapping, internalClient, line);
-        return;
-    }
-    if (!m_add && m_nat->GetPortMapping(mapping.publicPort, mapping.protocol)) {
+    if (m_router && !m_add) {
+        // Set first: a router may answer before the call returns.
         m_add = AddUnderWay{mapping, internalClient, line};
-        m_holderQuestion = HolderQuestion::BeforeAdd;
-        return;
+        m_runningAdd = line;
+        if (m_router->add(mapping, internalClient, m_internalClient))
+            return;
+        m_add.reset();
     }
     log(Text::addNotStarted());
-    m_pendingAdd.reset();
-}
-
-void MappingKeeper::addStep()
-{
-    if (m_nat->busy())
-        return; // the next tick
-    addStepTimer.setInterval(0);
-    if (!m_add)
-        return;
-    if (m_holderQuestion == HolderQuestion::AfterConflict) {
-        if (!m_nat->GetPortMapping(m_add->mapping.publicPort, m_add->mapping.protocol))
-            endAddAttempt(false, m_conflict, true);
-        return;
-    }
-    const AddUnderWay& add = *m_add;
-    if (m_nat->AddPort(mappingDescription, add.mapping.publicPort, add.internalClient,
-                       add.mapping.localPort, add.mapping.protocol)) {
-        m_runningAdd = add.line;
-        log(Text::addStarted());
-        return;
-    }
-    log(Text::addNotStarted());
-    m_add.reset();
     m_pendingAdd.reset();
 }
 
 void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QString& line)
 {
-    if (m_natPmp) {
-        deleteByNatPmp(mapping, line);
-        return;
-    }
-    if (m_nat->DeletePort(mapping.publicPort, mapping.protocol)) {
+    if (m_router && m_router->remove(mapping)) {
         m_runningDelete = line;
         log(Text::deleteStarted());
     } else {
@@ -107,29 +69,60 @@ void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QStri
     }
 }
 
-void MappingKeeper::onAddEnded(bool succeeded)
+void MappingKeeper::onAddEnded(const RouterMapper::AddResult& result)
 {
-    if (!succeeded && m_add && m_nat->fault() && m_nat->fault()->code == ConflictInMappingEntry) {
-        // Taken in the meantime, or refused for another reason: the router says which.
-        m_conflict = m_nat->fault();
-        m_holderQuestion = HolderQuestion::AfterConflict;
-        addStepTimer.setInterval(10);
+    using Kind = RouterMapper::AddResult::Kind;
+    if (!m_add)
         return;
+    const MappingLine::Ports mapping = m_add->mapping;
+    switch (result.kind) {
+    case Kind::Added:
+        m_heldByOthers.remove(MappingLine::key(mapping));
+        endAddAttempt(result);
+        break;
+    case Kind::Refused:
+    case Kind::Failed:
+        endAddAttempt(result);
+        break;
+    case Kind::HeldByOther:
+        portHeld(result.holder, result.text);
+        break;
+    case Kind::OtherPortOffered: {
+        // The port asked for is another host's then, and the one given is let
+        // go, unless it is a line of the list itself (a router that keeps one
+        // mapping per local port).
+        const MappingLine::Ports given{mapping.protocol, result.offeredPort, mapping.localPort, {}};
+        if (!storedLine(given))
+            m_router->release(given);
+        portHeld(QString::number(result.offeredPort),
+                 Messages::portTaken(m_language, mapping.publicPort, mapping.protocol, result.offeredPort));
+        break;
     }
-    endAddAttempt(succeeded, m_nat->fault(), m_nat->answered());
+    case Kind::NotStarted:
+        log(Text::addNotStarted());
+        m_add.reset();
+        m_pendingAdd.reset();
+        break;
+    case Kind::Abandoned:
+        // The list goes back once a router answers.
+        m_add.reset();
+        m_loopAdd = false;
+        m_pendingAdd.reset();
+        reapplyTimer.setInterval(0);
+        endAdd();
+        break;
+    }
 }
 
-void MappingKeeper::endAddAttempt(bool succeeded, const std::optional<SoapAnswer::Fault>& fault,
-                                  bool answered)
+void MappingKeeper::endAddAttempt(const RouterMapper::AddResult& result)
 {
     m_add.reset();
-    m_holderQuestion = HolderQuestion::None;
     const bool ofTheLoop = std::exchange(m_loopAdd, false);
     const std::optional<QString> pending = std::exchange(m_pendingAdd, std::nullopt);
-    if (!succeeded) {
-        showAddRefusal(fault);
+    if (result.kind != RouterMapper::AddResult::Kind::Added) {
+        showAddRefusal(result);
         endAdd();
-        if (ofTheLoop && !answered)
+        if (ofTheLoop && !result.answered)
             retryUnansweredAdd();
         return;
     }
@@ -151,18 +144,17 @@ void MappingKeeper::endAdd()
 }
 
 // The router's own words on a refused add go where the user looks.
-void MappingKeeper::showAddRefusal(const std::optional<SoapAnswer::Fault>& fault)
+void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result)
 {
-    if (!fault) {
+    if (result.kind != RouterMapper::AddResult::Kind::Refused) {
         log(Text::addFailed());
         setOutcome({MappingOutcome::Kind::Failed, 0, {}});
         return;
     }
-    const QString description = QString::fromUtf8(fault->description);
-    log(Text::addRefused(fault->code, description));
-    setOutcome({MappingOutcome::Kind::Refused, fault->code, description});
-    emit addRefused(Text::addRefusedLabel(fault->code, description).trimmed());
-    emit mappingRefused(m_runningAdd, QStringLiteral("UPnP error %1: %2").arg(fault->code).arg(description));
+    log(Text::addRefused(result.code, result.text));
+    setOutcome({MappingOutcome::Kind::Refused, result.code, result.text});
+    emit addRefused(Text::addRefusedLabel(result.code, result.text).trimmed());
+    emit mappingRefused(m_runningAdd, result.reason);
 }
 
 void MappingKeeper::onDeleteEnded(bool succeeded)
@@ -203,7 +195,7 @@ void MappingKeeper::startReapply()
 void MappingKeeper::reapplyNext()
 {
     // The previous add, or another task of the router, has not ended yet.
-    if (reapplyState != ReapplyState::Ready || m_nat->busy())
+    if (reapplyState != ReapplyState::Ready || (m_router && m_router->busy()))
         return;
     while (m_reapplyOnly && reapplyIndex < m_lines.size() && !m_reapplyOnly->contains(reapplyIndex))
         ++reapplyIndex;

@@ -3,46 +3,15 @@
 
 #include "portmap/MappingKeeper.h"
 
-#include "messages/Messages.h"
-#include "portmap/TAutoNAT.h"
+#include "messages/PortMappingMessages.h"
 
 #include <utility>
 
 // Its own addresses (now, or when the line was made) are this machine's:
 // such a mapping is brought up to date, not left alone.
-bool MappingKeeper::heldByAnotherHost(const MappingLine::Ports& mapping, const QString& ourClient) const
+bool MappingKeeper::heldByAnotherHost(const QString& holder, const MappingLine::Ports& mapping) const
 {
-    const auto& entry = m_nat->mappingEntry();
-    if (!entry)
-        return false;
-    const QString holder = QString::fromLatin1(entry->internalClient);
-    return holder != ourClient && holder != m_internalClient && holder != mapping.localAddress;
-}
-
-void MappingKeeper::onHolderAnswer(bool found)
-{
-    const HolderQuestion question = std::exchange(m_holderQuestion, HolderQuestion::None);
-    if (!m_add)
-        return;
-    if (found && heldByAnotherHost(m_add->mapping, m_add->internalClient)) {
-        const auto& entry = *m_nat->mappingEntry();
-        const QString holder = QString::fromLatin1(entry.internalClient);
-        portHeld(holder,
-                 Messages::portHeldByOther(m_language, m_add->mapping.publicPort, m_add->mapping.protocol,
-                                           holder, QString::fromUtf8(entry.description)));
-        return;
-    }
-    if (question == HolderQuestion::AfterConflict) {
-        endAddAttempt(false, m_conflict, true);
-        return;
-    }
-    // A router that did not answer will not take the add either.
-    if (!found && !m_nat->answered()) {
-        endAddAttempt(false, std::nullopt, false);
-        return;
-    }
-    m_heldByOthers.remove(MappingLine::key(m_add->mapping));
-    addStepTimer.setInterval(10);
+    return holder != m_internalClient && holder != mapping.localAddress;
 }
 
 // The add ends refused, and its line is not stored.
@@ -59,4 +28,44 @@ void MappingKeeper::portHeld(const QString& holder, const QString& text)
     m_pendingAdd.reset();
     setOutcome({MappingOutcome::Kind::Held, 0, text});
     endAdd();
+}
+
+// A router that cannot be asked what it holds is asked again for each port
+// another host held; what it gives back comes as a mapping taken again.
+void MappingKeeper::retryTakenPorts()
+{
+    for (const QString& line : std::as_const(m_lines)) {
+        const auto mapping = MappingLine::ports(line);
+        if (mapping && m_heldByOthers.contains(MappingLine::key(*mapping)))
+            m_router->retry(*mapping);
+    }
+}
+
+// A renewal, or the new try of a port that was taken: a port given back
+// ends its hold; another port given is let go.
+void MappingKeeper::onMappedAgain(const MappingLine::Ports& asked, int givenPort)
+{
+    const auto line = storedLine(asked);
+    if (!line || !m_heldByOthers.contains(MappingLine::key(*MappingLine::ports(*line))))
+        return;
+    if (givenPort != asked.publicPort) {
+        const MappingLine::Ports given{asked.protocol, givenPort, asked.localPort, {}};
+        if (!storedLine(given))
+            m_router->release(given);
+        return;
+    }
+    m_heldByOthers.remove(MappingLine::key(*MappingLine::ports(*line)));
+    log(Messages::PortMapping::portAdded());
+    emit mappingAdded(*line);
+}
+
+std::optional<QString> MappingKeeper::storedLine(const MappingLine::Ports& mapping) const
+{
+    for (const QString& line : m_lines) {
+        const auto ports = MappingLine::ports(line);
+        if (ports && ports->protocol == mapping.protocol && ports->publicPort == mapping.publicPort &&
+            ports->localPort == mapping.localPort)
+            return line;
+    }
+    return std::nullopt;
 }

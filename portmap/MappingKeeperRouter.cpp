@@ -8,8 +8,6 @@
 #include "messages/PortMappingMessages.h"
 #include "platform/AttachedSubnet.h"
 #include "platform/DottedIPv4.h"
-#include "portmap/NatPmpClient.h"
-#include "portmap/TAutoNAT.h"
 #include "registration/ClientState.h"
 
 #include <algorithm>
@@ -19,8 +17,6 @@ namespace Text = Messages::PortMapping;
 
 namespace {
 
-// UPnP's "NoSuchEntryInArray": the router holds no such mapping.
-constexpr int NoSuchEntry = 714;
 const QString NoAddress = QStringLiteral("0.0.0.0");
 
 } // namespace
@@ -40,77 +36,118 @@ void MappingKeeper::startupSearchTick()
 void MappingKeeper::searchAgain()
 {
     // A task for the router left behind ends first, at the latest at its time-out.
-    if (m_nat->busy())
+    if (anyBusy())
         return;
     researchTimer.setInterval(0);
     searchRouter();
 }
 
+// Every protocol is asked at once; the best router that answers is taken,
+// in the mappers' order of preference.
 void MappingKeeper::searchRouter()
 {
-    if (m_discovery.search()) {
-        logUnlessRetrying(Text::searchStarted());
+    m_routerState = RouterState::Searching;
+    stopAll();
+    m_finds.assign(m_mappers.size(), {});
+    for (std::size_t index = 0; index < m_mappers.size(); ++index) {
+        m_router = m_mappers.at(index).get();
+        if (m_router->find())
+            continue;
+        m_finds[index].ended = true;
+        if (leads(index))
+            setRouterSeen(RouterSeen::NotFound);
+    }
+    takeBestRouter();
+}
+
+// None that is preferred to that mapper can still find a router.
+bool MappingKeeper::leads(std::size_t index) const
+{
+    return std::all_of(m_finds.cbegin(), m_finds.cbegin() + std::ptrdiff_t(index),
+                       [](const Find& find) { return find.ended && !find.found; });
+}
+
+void MappingKeeper::findEnded(const RouterMapper& mapper, bool found, const std::optional<QString>& address)
+{
+    const auto at = std::find_if(m_mappers.cbegin(), m_mappers.cend(),
+                                 [&mapper](const auto& candidate) { return candidate.get() == &mapper; });
+    const auto index = std::size_t(at - m_mappers.cbegin());
+    if (index >= m_finds.size() || m_finds.at(index).ended)
+        return;
+    m_finds[index] = {true, found, address};
+    if (!found && leads(index))
+        setRouterSeen(RouterSeen::NotFound);
+    takeBestRouter();
+}
+
+void MappingKeeper::takeBestRouter()
+{
+    for (std::size_t index = 0; index < m_finds.size(); ++index) {
+        const Find& find = m_finds.at(index);
+        if (find.ended && !find.found)
+            continue;
+        m_router = m_mappers.at(index).get();
+        if (find.found)
+            takeRouter(index);
         return;
     }
-    logUnlessRetrying(Text::searchNotStarted());
-    setRouterSeen(RouterSeen::NotFound);
-    askNatPmp();
+    routerLost();
 }
 
-void MappingKeeper::onDiscovery(RouterDiscovery::Event event)
+void MappingKeeper::takeRouter(std::size_t index)
 {
-    using Event = RouterDiscovery::Event;
-    switch (event) {
-    case Event::Answered:
-        logUnlessRetrying(QString());
-        logUnlessRetrying(Text::searchSucceeded());
-        logRouterDetails();
-        break;
-    case Event::DescriptionNotStarted:
-        log(Text::controlPageNotStarted());
-        routerLost();
-        break;
-    case Event::DescriptionFailed:
-        logUnlessRetrying(Text::controlPageFailed());
-        break;
-    case Event::TryingNextDevice:
-        logUnlessRetrying(Text::tryingNextDevice(m_nat->RouterLocation()));
-        break;
-    case Event::Found:
-        logUnlessRetrying(Text::controlPageRead());
-        m_announcements.setRouter({m_nat->RouterIp(), m_nat->RouterUSN().toLatin1(),
-                                   m_nat->RouterLocation().toLatin1(), m_nat->routerBootId()});
-        refreshInternalClient();
-        // The client takes the control address only after this task's handler returns.
-        pollAfterDescription.setInterval(2000);
-        break;
-    case Event::NoRouter:
-        logUnlessRetrying(Text::searchFailed());
-        setRouterSeen(RouterSeen::NotFound);
-        askNatPmp();
-        break;
+    const std::optional<QString> address = m_finds.at(index).address;
+    m_finds.clear();
+    for (std::size_t other = 0; other < m_mappers.size(); ++other) {
+        if (other != index)
+            m_mappers.at(other)->stop();
     }
+    noteRouter();
+    if (!address) {
+        onFound();
+        return;
+    }
+    if (const QString line = m_router->foundLine(); !line.isEmpty())
+        logUnlessRetrying(line);
+    setRouterSeen(RouterSeen::Found);
+    onFoundWithAddress(*address);
 }
 
-void MappingKeeper::logRouterDetails()
+void MappingKeeper::noteRouter()
 {
-    const QString name = m_nat->RouterName();
-    setRouterSeen(RouterSeen::Found);
-    using Text::RouterDetail;
-    logUnlessRetrying(Text::routerDetail(RouterDetail::Name, name));
-    logUnlessRetrying(Text::routerDetail(RouterDetail::Location, m_nat->RouterLocation()));
-    logUnlessRetrying(Text::routerDetail(RouterDetail::USN, m_nat->RouterUSN()));
-    logUnlessRetrying(Text::routerDetail(RouterDetail::IP, m_nat->RouterIp()));
-    logUnlessRetrying(Text::routerDetail(RouterDetail::Port, QString::number(m_nat->RouterPort())));
-    logUnlessRetrying(Text::routerDetail(RouterDetail::URL, m_nat->RouterURL()));
-    logUnlessRetrying(Text::routerDetail(RouterDetail::URLBase, m_nat->URLBase()));
+    const QString name = m_router->name().isEmpty() ? m_router->protocol() : m_router->name();
+    const QStringList router{name, m_router->address()};
+    if (!m_lastRouter.isEmpty() && router != m_lastRouter)
+        log(Messages::routerChanged(m_language, name, m_router->address()));
+    m_lastRouter = router;
+}
+
+void MappingKeeper::stopAll()
+{
+    m_finds.clear();
+    for (const auto& mapper : m_mappers)
+        mapper->stop();
+}
+
+void MappingKeeper::onFound()
+{
+    m_routerState = RouterState::Found;
+    refreshInternalClient();
+    // The client takes the router's control address only after this answer's handler returns.
+    pollAfterDescription.setInterval(2000);
+}
+
+void MappingKeeper::onFoundWithAddress(const QString& address)
+{
+    m_routerState = RouterState::Ready;
+    refreshInternalClient();
+    onExternalAddress(address);
 }
 
 void MappingKeeper::routerLost()
 {
-    m_routerKnown = false;
-    m_discovery.stop();
-    dropNatPmp();
+    m_routerState = RouterState::Searching;
+    stopAll();
     m_checkIndex = -1;
     checkStepTimer.setInterval(0);
     pollAfterDescription.setInterval(0);
@@ -124,7 +161,7 @@ void MappingKeeper::routerLost()
 
 void MappingKeeper::refreshInternalClient()
 {
-    const QString address = m_nat->LocalIp();
+    const QString address = m_router->localAddress();
     if (address.isEmpty() || address == m_internalClient)
         return;
     m_internalClient = address;
@@ -134,7 +171,7 @@ void MappingKeeper::refreshInternalClient()
 void MappingKeeper::pollAfterDescriptionTick()
 {
     pollAfterDescription.setInterval(0);
-    m_routerKnown = true;
+    m_routerState = RouterState::Ready;
     pollExternalAddress();
 }
 
@@ -146,16 +183,11 @@ void MappingKeeper::routerPoll()
 
 void MappingKeeper::pollExternalAddress()
 {
-    if (!m_routerKnown)
+    if (!routerKnown())
         return;
-    if (m_natPmp) {
-        m_natPmp->requestExternalAddress();
-        logUnlessRetrying(Text::externalAddressRequested());
-        return;
-    }
     // A poll never takes over a running add: the router would get the add,
     // but its answer would be lost.
-    if (m_nat->busy()) {
+    if (m_router->busy()) {
         m_pollWaiting = true;
         return;
     }
@@ -164,13 +196,13 @@ void MappingKeeper::pollExternalAddress()
 
 void MappingKeeper::requestExternalAddress()
 {
-    m_nat->GetExternalIp();
+    m_router->requestExternalAddress();
     logUnlessRetrying(Text::externalAddressRequested());
 }
 
 void MappingKeeper::afterTask()
 {
-    if (m_pollWaiting && !m_nat->busy()) {
+    if (m_pollWaiting && !m_router->busy()) {
         m_pollWaiting = false;
         deferredPollTimer.setInterval(100);
     }
@@ -216,7 +248,7 @@ void MappingKeeper::onExternalAddressFailed(bool answered)
     // Its last address may be stale now: the checks stop trusting it.
     m_session.setRouterAnswering(false);
     // A poll of the router of the last network: that one is given up already.
-    if (!m_routerKnown)
+    if (!routerKnown())
         return;
     logUnlessRetrying(Text::externalAddressFailed());
     // The label of a failed search stays: that failure came first.
@@ -228,27 +260,21 @@ void MappingKeeper::onExternalAddressFailed(bool answered)
 
 void MappingKeeper::addressesChanged()
 {
-    m_nat->rejoinSearchGroup();
+    for (const auto& mapper : m_mappers)
+        mapper->networkChanged();
     m_recovery.searchSoon();
     // Another network: the router is out of reach, whichever router is there now is searched for.
-    if (m_routerKnown && !onAttachedSubnet(routerAddress()))
+    if (routerKnown() && !onAttachedSubnet(routerAddress()))
         routerLost();
-    // A NAT-PMP question to the gateway of the last network is let go.
-    if (!m_routerKnown)
-        dropNatPmp();
-    if (m_routerKnown) {
+    if (routerKnown()) {
         pollExternalAddress();
         return;
     }
     // Searching starts over now: what went out before the change may have
     // had no way. A task of another kind is let finish first.
-    using Task = TAutoNAT::TaskType;
-    const Task task = m_nat->task();
-    if (m_nat->busy() && (task == Task::Search || task == Task::ControlPage || task == Task::ExternalAddress))
-        m_nat->abandonTask();
-    m_discovery.stop();
+    stopAll();
     pollAfterDescription.setInterval(0);
-    if (m_nat->busy()) {
+    if (anyBusy()) {
         m_searchAfterTask = true;
         researchTimer.setInterval(1000);
         return;
@@ -257,44 +283,50 @@ void MappingKeeper::addressesChanged()
     searchRouter();
 }
 
-void MappingKeeper::announcementArrived(const QByteArray& datagram, const QString& senderIp)
+void MappingKeeper::announcementArrived(RouterMapper::Announcement announcement)
 {
-    const auto announcement = SsdpNotify::read(datagram);
-    if (!announcement)
-        return;
-    const auto meaning = m_announcements.take(*announcement, senderIp);
-    if (meaning == RouterAnnouncements::Meaning::Nothing)
-        return;
     if (!announcementTimer.isRunning()) {
         if (!m_announcementRate.admit(m_platform.clock.now()))
             return;
         announcementTimer.setInterval(500);
     }
-    m_announced = std::max(m_announced, meaning);
+    m_announced = std::max(m_announced, announcement);
+}
+
+// The router's own answer tells what changed; a forged announcement gets no
+// more than that question.
+void MappingKeeper::changeAnnounced(RouterMapper& mapper)
+{
+    if (!m_announcementRate.admit(m_platform.clock.now()))
+        return;
+    mapper.requestExternalAddress();
+    logUnlessRetrying(Text::externalAddressRequested());
 }
 
 void MappingKeeper::actOnAnnouncement()
 {
     // The router's task under way ends first; the next tick acts.
-    if (m_nat->busy())
+    if (anyBusy())
         return;
     announcementTimer.setInterval(0);
-    const auto meaning = std::exchange(m_announced, RouterAnnouncements::Meaning::Nothing);
+    const auto announced = std::exchange(m_announced, RouterMapper::Announcement::Nothing);
     log(Text::routerRestarted());
     m_recovery.searchSoon();
     // A restarted router may have kept nothing: everything goes back at
     // once, without asking line by line first.
-    if (meaning == RouterAnnouncements::Meaning::Restarted && m_routerKnown) {
+    if (announced == RouterMapper::Announcement::Restarted && routerKnown()) {
         if (!reapplyTimer.isRunning())
             startReapply();
         return;
     }
-    // Its description moved, or it is back while searched for: find it again
+    // It must be found again, or it is back while searched for: find it
     // now, then look at its mappings. A search under way goes on.
     m_reapplyWhenAnswering = true;
-    if (m_discovery.underway() || pollAfterDescription.isRunning())
+    const bool finding = std::any_of(m_mappers.cbegin(), m_mappers.cend(),
+                                     [](const auto& mapper) { return mapper->finding(); });
+    if (finding || pollAfterDescription.isRunning())
         return;
-    m_routerKnown = false;
+    m_routerState = RouterState::Searching;
     routerPollTimer.setInterval(0);
     researchTimer.setInterval(0);
     searchRouter();
@@ -309,10 +341,10 @@ void MappingKeeper::checkMappings()
 // elsewhere, are applied again, and only those.
 void MappingKeeper::startMappingCheck()
 {
-    if (!m_routerKnown || reapplyTimer.isRunning() || m_checkIndex >= 0 || m_lines.isEmpty())
+    if (!routerKnown() || reapplyTimer.isRunning() || m_checkIndex >= 0 || m_lines.isEmpty())
         return;
-    // NAT-PMP cannot be asked what it holds; its mappings are renewed anyway.
-    if (m_natPmp) {
+    // A router that cannot be asked what it holds renews its mappings anyway.
+    if (!m_router->canLookUp()) {
         retryTakenPorts();
         return;
     }
@@ -323,7 +355,7 @@ void MappingKeeper::startMappingCheck()
 
 void MappingKeeper::checkNextMapping()
 {
-    if (m_nat->busy() || m_add)
+    if (!routerKnown() || m_router->busy() || m_add)
         return; // the next tick asks again
     while (m_checkIndex < m_lines.size() && !MappingLine::ports(m_lines.at(m_checkIndex)))
         ++m_checkIndex;
@@ -332,30 +364,28 @@ void MappingKeeper::checkNextMapping()
         return;
     }
     const auto mapping = MappingLine::ports(m_lines.at(m_checkIndex));
-    if (m_nat->GetPortMapping(mapping->publicPort, mapping->protocol))
+    if (m_router->lookUp(*mapping))
         checkStepTimer.setInterval(0);
 }
 
-void MappingKeeper::onMappingEntry(bool found)
+void MappingKeeper::onLookedUp(const RouterMapper::Entry& entry)
 {
+    using Kind = RouterMapper::Entry::Kind;
     if (m_checkIndex < 0)
         return;
     const auto mapping = MappingLine::ports(m_lines.value(m_checkIndex));
-    if (found && mapping && heldByAnotherHost(*mapping, m_internalClient)) {
+    if (entry.kind == Kind::Held && mapping && heldByAnotherHost(entry.internalClient, *mapping)) {
         // Said once; the line waits until that host lets go.
-        const auto& entry = *m_nat->mappingEntry();
-        const QString holder = QString::fromLatin1(entry.internalClient);
-        if (m_heldByOthers.value(MappingLine::key(*mapping)) != holder)
-            log(Messages::portHeldByOther(m_language, mapping->publicPort, mapping->protocol, holder,
-                                          QString::fromUtf8(entry.description)));
-        m_heldByOthers.insert(MappingLine::key(*mapping), holder);
-    } else if (found) {
-        const auto& entry = m_nat->mappingEntry();
-        const bool pointsHere = mapping && QString::fromLatin1(entry->internalClient) == m_internalClient &&
-                                entry->internalPort == mapping->localPort;
+        if (m_heldByOthers.value(MappingLine::key(*mapping)) != entry.internalClient)
+            log(Messages::portHeldByOther(m_language, mapping->publicPort, mapping->protocol,
+                                          entry.internalClient, entry.description));
+        m_heldByOthers.insert(MappingLine::key(*mapping), entry.internalClient);
+    } else if (entry.kind == Kind::Held) {
+        const bool pointsHere =
+            mapping && entry.internalClient == m_internalClient && entry.internalPort == mapping->localPort;
         if (!pointsHere)
             m_checkMissing << m_checkIndex;
-    } else if (m_nat->fault() && m_nat->fault()->code == NoSuchEntry) {
+    } else if (entry.kind == Kind::NoSuchEntry) {
         if (mapping)
             m_heldByOthers.remove(MappingLine::key(*mapping));
         m_checkMissing << m_checkIndex;
@@ -381,17 +411,9 @@ void MappingKeeper::finishMappingCheck()
 
 void MappingKeeper::listRouterMappings(std::function<void(const QStringList& lines)> done)
 {
-    if (!m_routerKnown) {
+    if (!routerKnown()) {
         done({Text::routerMappingsNoRouter()});
         return;
     }
-    if (m_natPmp) {
-        done({Messages::natPmpCannotList(m_language, m_natPmpGateway)});
-        return;
-    }
-    if (m_listing.running())
-        return;
-    m_listing.start([this, done](const RouterMappingList::Result& result) {
-        done(RouterMappingList::describe(result, m_nat->LocalIp(), m_lines));
-    });
+    m_router->list(m_lines, std::move(done));
 }

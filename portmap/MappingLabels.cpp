@@ -50,8 +50,8 @@ QString router(RouterSeen seen, const QString& protocol, const QString& name)
     case RouterSeen::Searching:
         return {};
     case RouterSeen::Found: {
-        if (protocol == QStringLiteral("NAT-PMP"))
-            return Text::routerLabel(QStringLiteral("NAT-PMP "));
+        if (protocol == QStringLiteral("NAT-PMP") || protocol == QStringLiteral("PCP"))
+            return Text::routerLabel(protocol + u' ');
         const qsizetype blank = name.indexOf(u' ');
         return Text::routerLabel(blank < 0 ? QString() : name.left(blank + 1));
     }

@@ -33,7 +33,7 @@ struct MappingOutcome
 
 namespace MappingLabels {
 
-// `protocol` and `name` as the keeper tells them ("NAT-PMP", the router's model name).
+// `protocol` and `name` as the keeper tells them ("NAT-PMP", "PCP", the router's model name).
 QString router(RouterSeen seen, const QString& protocol, const QString& name);
 QString result(const MappingOutcome& outcome);
 

@@ -4,7 +4,8 @@
 #include "forms/TForm111.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingKeeper.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
+#include "portmap/upnp/UpnpMapper.h"
 #include "ui/LogBox.h"
 
 #include <QLabel>
@@ -34,7 +35,7 @@ struct MappingFixture : WindowFixture
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
         all = std::make_unique<Engine>(fakes.platform(), shell.title, folder.path());
         keeper = &all->mappingKeeper;
-        keeper->gateway().setReadPause(std::chrono::milliseconds(0));
+        static_cast<UpnpMapper*>(keeper->mapperOf("UPnP"))->gateway().setReadPause(std::chrono::milliseconds(0));
         served = std::make_unique<ServedModel>(*all, fakes.platform());
         form = std::make_unique<TForm111>(fakes.platform(), shell, served->model, served->actions);
     }

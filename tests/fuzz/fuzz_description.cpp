@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "portmap/DeviceDescription.h"
+#include "portmap/upnp/DeviceDescription.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "FuzzCheck.h"
 #include "platform/DottedIPv4.h"
-#include "portmap/NatPmpCodec.h"
+#include "portmap/natpmp/NatPmpCodec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "portmap/GatewayHttp.h"
+#include "portmap/upnp/GatewayHttp.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "FuzzCheck.h"
 #include "platform/DottedIPv4.h"
-#include "portmap/SoapAnswer.h"
+#include "portmap/upnp/SoapAnswer.h"
 
 #include <algorithm>
 

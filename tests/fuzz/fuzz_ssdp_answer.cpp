@@ -1,6 +1,6 @@
 #include "FuzzCheck.h"
-#include "portmap/GatewayHttp.h"
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 #include "FuzzCheck.h"
-#include "portmap/RouterAnnouncements.h"
+#include "portmap/upnp/RouterAnnouncements.h"
 
 #include <cstddef>
 #include <cstdint>

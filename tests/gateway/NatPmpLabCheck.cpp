@@ -3,9 +3,9 @@
 // rules through `ip netns exec`, prints the add's time, exits 0 when all held.
 
 #include "platform/DefaultGateway.h"
-#include "portmap/NatPmpAnnouncements.h"
-#include "portmap/NatPmpClient.h"
-#include "portmap/NatPmpCodec.h"
+#include "portmap/natpmp/NatPmpAnnouncements.h"
+#include "portmap/natpmp/NatPmpClient.h"
+#include "portmap/natpmp/NatPmpCodec.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

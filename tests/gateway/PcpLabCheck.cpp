@@ -4,20 +4,20 @@
 // answered. Reads the router's rules through `ip netns exec`, prints the
 // times, exits 0 when all held.
 
+#include "LabRouter.h"
 #include "platform/Clock.h"
 #include "platform/DefaultGateway.h"
 #include "portmap/pcp/PcpClient.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <QSignalSpy>
 
 #include <cstdio>
 
 namespace {
 
-constexpr int waitMs = 5000;
+constexpr int waitMs = LabRouter::commandMs;
 int failures = 0;
 
 void expect(bool held, const char* what)
@@ -26,50 +26,15 @@ void expect(bool held, const char* what)
     failures += held ? 0 : 1;
 }
 
-QByteArray run(const QString& program, const QStringList& arguments, int* exitCode = nullptr)
-{
-    QProcess process;
-    process.start(program, arguments);
-    const bool finished = process.waitForFinished(waitMs);
-    if (exitCode)
-        *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    return process.readAllStandardOutput();
-}
-
-QByteArray inRouter(const QStringList& command, int* exitCode = nullptr)
-{
-    return run("ip", QStringList{"netns", "exec", qEnvironmentVariable("LAB") + "-router"} + command, exitCode);
-}
-
-// The daemon's own listing: the DNAT rules it keeps, one per mapping.
-QByteArray routerRules()
-{
-    return inRouter({"nft", "list", "chain", "inet", "filter", "prerouting_miniupnpd"});
-}
-
-bool routerForwards(int externalPort)
-{
-    return routerRules().contains("dport " + QByteArray::number(externalPort) + " dnat");
-}
-
-bool makePcpOnly()
-{
-    int code = 0;
-    inRouter({"nft", "add table inet pcponly; add chain inet pcponly in { type filter hook input priority -10; "
-                     "policy accept; }; add rule inet pcponly in udp dport 5351 @th,64,8 0 drop"},
-             &code);
-    return code == 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QString gateway = defaultGateway().value_or(QString());
-    expect(makePcpOnly(), "NAT-PMP dropped at the router");
+    expect(LabRouter::makePcpOnly(), "NAT-PMP dropped at the router");
     int natPmpExit = 0;
-    run("timeout", {"3", "natpmpc", "-g", gateway}, &natPmpExit);
+    LabRouter::run("timeout", {"3", "natpmpc", "-g", gateway}, &natPmpExit);
     expect(natPmpExit != 0, "natpmpc gets no answer");
 
     SystemClock clock;
@@ -87,8 +52,8 @@ int main(int argc, char** argv)
     client.map(Pcp::Protocol::Tcp, 80, 8080);
     expect(mapped.wait(waitMs) && mapped[0][1].value<quint16>() == 8080, "mapped");
     std::printf("PCP add: %lld ms, lifetime granted %u s\n", took.elapsed(), mapped[0][2].value<quint32>());
-    expect(routerForwards(8080), "the router forwards 8080");
-    expect(routerRules().count(" dnat ") == 1, "the address probe's mapping deleted");
+    expect(LabRouter::forwards(8080), "the router forwards 8080");
+    expect(LabRouter::rules().count(" dnat ") == 1, "the address probe's mapping deleted");
 
     took.restart();
     expect(mapped.wait(65000) && mapped[1][1].value<quint16>() == 8080, "renewed");
@@ -96,7 +61,7 @@ int main(int argc, char** argv)
 
     QSignalSpy restarted(&client, &PcpClient::gatewayRestarted);
     int restartExit = 0;
-    run(QStringLiteral(IGD_LAB_SCRIPT), {QStringLiteral("start")}, &restartExit);
+    LabRouter::run(QStringLiteral(IGD_LAB_SCRIPT), {QStringLiteral("start")}, &restartExit);
     expect(restartExit == 0, "the router restarted");
     // What the keeper does when it hears the router's announcement: a read.
     took.restart();
@@ -104,7 +69,7 @@ int main(int argc, char** argv)
     expect(restarted.wait(waitMs), "the epoch says it restarted");
     expect(mapped.wait(waitMs), "mapped again");
     std::printf("PCP restart seen and mapped again: %lld ms after the router was up\n", took.elapsed());
-    expect(routerForwards(8080), "the router forwards 8080 again");
+    expect(LabRouter::forwards(8080), "the router forwards 8080 again");
 
     QSignalSpy unmapped(&client, &PcpClient::unmapped);
     QSignalSpy refused(&client, &PcpClient::refused);
@@ -114,6 +79,6 @@ int main(int argc, char** argv)
     for (const auto& refusal : refused)
         std::printf("refused: %s\n", Pcp::resultName(refusal[1].toInt()).constData());
     std::printf("PCP delete: %lld ms\n", took.elapsed());
-    expect(!routerForwards(8080), "the router forwards 8080 no more");
+    expect(!LabRouter::forwards(8080), "the router forwards 8080 no more");
     return failures == 0 ? 0 : 1;
 }

@@ -2,7 +2,7 @@
 
 #include "fakes/FakeGateway.h"
 #include "fakes/FakePlatform.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 
 #include <QList>
 #include <QTest>

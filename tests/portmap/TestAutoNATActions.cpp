@@ -1,6 +1,6 @@
 #include "AutoNATRig.h"
 #include "GatewayData.h"
-#include "portmap/SoapRequest.h"
+#include "portmap/upnp/SoapRequest.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 #include "AutoNATRig.h"
 #include "messages/PortMappingMessages.h"
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include <QElapsedTimer>
 #include <QNetworkDatagram>

@@ -1,5 +1,5 @@
 #include "GatewayData.h"
-#include "portmap/DeviceDescription.h"
+#include "portmap/upnp/DeviceDescription.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "GatewayData.h"
-#include "portmap/GatewayHttp.h"
+#include "portmap/upnp/GatewayHttp.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 #include "GatewayData.h"
 #include "platform/DottedIPv4.h"
-#include "portmap/DeviceDescription.h"
-#include "portmap/GatewayHttp.h"
-#include "portmap/SoapAnswer.h"
-#include "portmap/SoapRequest.h"
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/DeviceDescription.h"
+#include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/SoapAnswer.h"
+#include "portmap/upnp/SoapRequest.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include <QElapsedTimer>
 #include <QRandomGenerator>

@@ -1,4 +1,4 @@
-#include "portmap/GatewayText.h"
+#include "portmap/upnp/GatewayText.h"
 
 #include <QTest>
 

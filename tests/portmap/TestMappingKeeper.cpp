@@ -4,7 +4,8 @@
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingKeeper.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
+#include "portmap/upnp/UpnpMapper.h"
 #include "registration/ClientState.h"
 #include "settings/InputRules.h"
 
@@ -13,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
+#include <QtEndian>
 
 #include <memory>
 
@@ -46,11 +48,12 @@ struct KeeperFixture
         fakes.gatewaySearch = {QStringLiteral("127.0.0.1"), gateway.ssdpPort(), 0};
         fakes.resolver.hosts.insert(QStringLiteral("127.0.0.1"), {0x7f000001});
         keeper = std::make_unique<MappingKeeper>(fakes.platform(), session, folder.path());
-        keeper->gateway().setReadPause(std::chrono::milliseconds(0));
+        upnp().setReadPause(std::chrono::milliseconds(0));
         QObject::connect(keeper.get(), &MappingKeeper::logged, [this](const QString& line) { log << line; });
         keeper->start();
     }
 
+    TAutoNAT& upnp() const { return static_cast<UpnpMapper*>(keeper->mapperOf("UPnP"))->gateway(); }
     QByteArray read(const QString& name) const { return readFile(folder.filePath(name)); }
     void write(const QString& name, const QByteArray& bytes) const
     {
@@ -271,7 +274,7 @@ private slots:
     {
         KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:8081  TCP  10.0.0.5:81\r\n");
         QVERIFY(f.runStartUpChain());
-        f.keeper->gateway().setTimeout(1000);
+        f.upnp().setTimeout(1000);
         f.gateway.reply = [&](const QByteArray& request) {
             if (request.contains("<NewExternalPort>8080<")) {
                 GatewayReply silence;
@@ -342,7 +345,7 @@ private slots:
             if (search > 0)
                 f.keeper->searchAgain();
             QTRY_COMPARE(f.gateway.searches.size(), search + 1);
-            f.keeper->gateway().timeOut();
+            f.upnp().timeOut();
             pauses << f.keeper->researchTimer.interval();
         }
         QCOMPARE(pauses, (QList<int>{5000, 10000, 20000, 40000, 120000, 120000}));
@@ -375,7 +378,7 @@ private slots:
             round == 0 ? f.keeper->startupSearchTick() : f.keeper->searchAgain();
             QTRY_COMPARE(f.keeper->pollAfterDescription.interval(), 2000);
             f.keeper->pollAfterDescriptionTick();
-            f.keeper->gateway().timeOut();
+            f.upnp().timeOut();
         }
         for (const QString& line : {Text::searchSucceeded(), Text::controlPageRead(),
                                     Text::externalAddressFailed(), Text::routerLostRetrying()})
@@ -457,12 +460,17 @@ private slots:
     {
         KeeperFixture f;
         QVERIFY(f.runStartUpChain());
-        f.keeper->announcementArrived("NOTIFY * HTTP/1.1\r\nUSN: uuid:fake-gateway\r\nNTS: ssdp:alive\r\n"
-                                      "LOCATION: http://127.0.0.1:1/moved.xml",
-                                      QStringLiteral("127.0.0.1"));
+        f.upnp().OnAnnouncement("NOTIFY * HTTP/1.1\r\nUSN: uuid:fake-gateway\r\nNTS: ssdp:alive\r\n"
+                                "LOCATION: http://127.0.0.1:1/moved.xml",
+                                QStringLiteral("127.0.0.1"));
         QCOMPARE(f.keeper->announcementTimer.interval(), 500);
+        // Another router answers now, as after a move: the log names it, once.
+        f.gateway.ssdpAnswers = {FakeGateway::ssdpAnswer(f.gateway.url("/rootDesc.xml"), "Other/1.0 UPnP/1.0")};
         f.keeper->actOnAnnouncement();
         QTRY_COMPARE(f.gateway.searches.size(), 2);
+        const QString changed = Messages::routerChanged(LanguageCode::Jt, "Other/1.0 UPnP/1.0", "127.0.0.1");
+        QTRY_VERIFY(f.log.contains(changed));
+        QCOMPARE(f.log.count(changed), 1);
     }
 
     void theRouterMappingsAreListedWithTheirMarks()
@@ -493,7 +501,7 @@ private slots:
             f.keeper->startupSearchTick();
             QTRY_COMPARE(f.gateway.searches.size(), 1);
             settle();
-            f.keeper->gateway().timeOut(); // an answer naming no usable gateway is none
+            f.upnp().timeOut(); // an answer naming no usable gateway is none
             QCOMPARE(routerLabelOf(*f.keeper), Text::searchFailedLabel());
             QVERIFY(f.log.contains(Text::searchFailed()));
         }
@@ -570,10 +578,16 @@ private slots:
         KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:9000  UDP  10.0.0.5:9000\r\n",
                         natPmp.localPort());
         QNetworkDatagram request;
+        // A NAT-PMP daemon refuses PCP's version 2 as any version but its own.
         const auto next = [&](const char* expectedHex) {
-            if (!QTest::qWaitFor([&] { return natPmp.hasPendingDatagrams(); }, 5000))
-                return false;
-            request = natPmp.receiveDatagram();
+            do {
+                if (!QTest::qWaitFor([&] { return natPmp.hasPendingDatagrams(); }, 5000))
+                    return false;
+                request = natPmp.receiveDatagram();
+                if (request.data().startsWith('\x02'))
+                    natPmp.writeDatagram(QByteArray::fromHex("0081 0001 00000064"), request.senderAddress(),
+                                         request.senderPort());
+            } while (request.data().startsWith('\x02'));
             return request.data() == QByteArray::fromHex(expectedHex);
         };
         const auto answer = [&](const char* hex) {
@@ -582,7 +596,7 @@ private slots:
         f.gateway.ssdpAnswers.clear();
         f.keeper->startupSearchTick();
         QTRY_COMPARE(f.gateway.searches.size(), 1);
-        f.keeper->gateway().timeOut();
+        f.upnp().timeOut();
         QVERIFY(next("0000"));
         answer("0080 0000 00000064 0b162102");
         QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
@@ -621,6 +635,45 @@ private slots:
         QStringList listed;
         f.keeper->listRouterMappings([&](const QStringList& lines) { listed = lines; });
         QCOMPARE(listed, QStringList{Messages::natPmpCannotList(LanguageCode::Jt, "127.0.0.1")});
+    }
+
+    // A PCP daemon answers NAT-PMP too: once UPnP found nothing, PCP is
+    // taken, even when NAT-PMP answered first.
+    void aGatewayThatSpeaksPcpIsUsedByPcpBeforeNatPmp()
+    {
+        QUdpSocket daemon;
+        QVERIFY(daemon.bind(QHostAddress::LocalHost, 0));
+        KeeperFixture f({}, daemon.localPort());
+        f.gateway.ssdpAnswers.clear();
+        f.keeper->startupSearchTick();
+        std::optional<QNetworkDatagram> pcpProbe;
+        for (int received = 0; received < 2;) {
+            QVERIFY(QTest::qWaitFor([&] { return daemon.hasPendingDatagrams(); }, 5000));
+            const QNetworkDatagram request = daemon.receiveDatagram();
+            ++received;
+            if (request.data().startsWith('\x02'))
+                pcpProbe = request;
+            else // the external address at once
+                daemon.writeDatagram(QByteArray::fromHex("0080 0000 00000064 0b162102"), request.senderAddress(),
+                                     request.senderPort());
+        }
+        QVERIFY(pcpProbe);
+        QTRY_COMPARE(f.gateway.searches.size(), 1);
+        f.upnp().timeOut();
+        settle();
+        QCOMPARE(f.keeper->routerProtocol(), QString()); // PCP is still asked
+        QByteArray answer = pcpProbe->data().left(44);
+        answer[1] = char(0x81);
+        qToBigEndian(quint32(120), answer.data() + 4);
+        qToBigEndian(quint32(100), answer.data() + 8);
+        answer.replace(12, 12, QByteArray(12, '\0'));
+        daemon.writeDatagram(answer + QByteArray::fromHex("00000000000000000000ffff0b162102"),
+                             pcpProbe->senderAddress(), pcpProbe->senderPort());
+        QTRY_COMPARE(f.keeper->routerProtocol(), QString("PCP"));
+        QCOMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
+        QCOMPARE(routerLabelOf(*f.keeper), Text::routerLabel("PCP "));
+        QCOMPARE(f.log.count(Messages::pcpRouterFound(LanguageCode::Jt, "127.0.0.1")), 1);
+        QVERIFY(!f.log.contains(Messages::natPmpRouterFound(LanguageCode::Jt, "127.0.0.1")));
     }
 
 private:

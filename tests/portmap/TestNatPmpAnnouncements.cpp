@@ -1,5 +1,5 @@
 #include "portmap/AnnouncementRate.h"
-#include "portmap/NatPmpAnnouncements.h"
+#include "portmap/natpmp/NatPmpAnnouncements.h"
 
 #include <QTest>
 

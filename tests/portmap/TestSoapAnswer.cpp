@@ -1,5 +1,5 @@
 #include "GatewayData.h"
-#include "portmap/SoapAnswer.h"
+#include "portmap/upnp/SoapAnswer.h"
 
 #include <QTest>
 

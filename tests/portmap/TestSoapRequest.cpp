@@ -1,6 +1,6 @@
 #include "GatewayData.h"
-#include "portmap/SoapAnswer.h"
-#include "portmap/SoapRequest.h"
+#include "portmap/upnp/SoapAnswer.h"
+#include "portmap/upnp/SoapRequest.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "GatewayData.h"
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "portmap/SoapAnswer.h"
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/SoapAnswer.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "portmap/SsdpNotify.h"
+#include "portmap/upnp/SsdpNotify.h"
 
 #include <QByteArray>
 #include <QString>

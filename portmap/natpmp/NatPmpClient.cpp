@@ -1,4 +1,4 @@
-#include "portmap/NatPmpClient.h"
+#include "portmap/natpmp/NatPmpClient.h"
 
 #include <QNetworkDatagram>
 

@@ -1,6 +1,6 @@
-#include "portmap/GatewayHttp.h"
+#include "portmap/upnp/GatewayHttp.h"
 
-#include "portmap/GatewayText.h"
+#include "portmap/upnp/GatewayText.h"
 
 #include <optional>
 

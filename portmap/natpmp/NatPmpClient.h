@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Timer.h"
-#include "portmap/NatPmpCodec.h"
+#include "portmap/natpmp/NatPmpCodec.h"
 
 #include <QHash>
 #include <QHostAddress>

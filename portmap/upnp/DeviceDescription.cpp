@@ -1,6 +1,6 @@
-#include "portmap/DeviceDescription.h"
+#include "portmap/upnp/DeviceDescription.h"
 
-#include "portmap/GatewayText.h"
+#include "portmap/upnp/GatewayText.h"
 
 using namespace GatewayText;
 

@@ -1,6 +1,6 @@
-#include "portmap/NatPmpAnnouncements.h"
+#include "portmap/natpmp/NatPmpAnnouncements.h"
 
-#include "portmap/NatPmpCodec.h"
+#include "portmap/natpmp/NatPmpCodec.h"
 
 #include <QNetworkDatagram>
 

@@ -1,4 +1,4 @@
-#include "portmap/NatPmpCodec.h"
+#include "portmap/natpmp/NatPmpCodec.h"
 
 #include "portmap/NetworkOrder.h"
 

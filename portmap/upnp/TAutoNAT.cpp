@@ -1,13 +1,13 @@
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 
 #include "messages/PortMappingMessages.h"
 #include "net/TClientSocket.h"
 #include "net/TNMUDP.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
-#include "portmap/GatewayHttp.h"
-#include "portmap/SoapRequest.h"
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/SoapRequest.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include <QHostAddress>
 

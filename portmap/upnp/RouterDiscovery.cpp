@@ -1,6 +1,6 @@
-#include "portmap/RouterDiscovery.h"
+#include "portmap/upnp/RouterDiscovery.h"
 
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 
 #include <utility>
 

@@ -1,14 +1,14 @@
 // The search answers (UDP) and the HTTP exchange of the other tasks.
 
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 
 #include "net/TClientSocket.h"
 #include "net/TNMUDP.h"
 #include "platform/Timer.h"
-#include "portmap/DeviceDescription.h"
-#include "portmap/GatewayHttp.h"
-#include "portmap/SoapAnswer.h"
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/DeviceDescription.h"
+#include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/SoapAnswer.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include <algorithm>
 #include <chrono>

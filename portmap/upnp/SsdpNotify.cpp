@@ -1,4 +1,4 @@
-#include "portmap/SsdpNotify.h"
+#include "portmap/upnp/SsdpNotify.h"
 
 #include <QList>
 

@@ -1,4 +1,4 @@
-#include "portmap/SoapRequest.h"
+#include "portmap/upnp/SoapRequest.h"
 
 namespace SoapRequest {
 

@@ -1,4 +1,4 @@
-#include "portmap/RouterAnnouncements.h"
+#include "portmap/upnp/RouterAnnouncements.h"
 
 #include <utility>
 

@@ -1,7 +1,7 @@
-#include "portmap/SsdpSearch.h"
+#include "portmap/upnp/SsdpSearch.h"
 
 #include "platform/DottedIPv4.h"
-#include "portmap/GatewayText.h"
+#include "portmap/upnp/GatewayText.h"
 
 #include <QList>
 

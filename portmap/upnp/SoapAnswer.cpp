@@ -1,7 +1,7 @@
-#include "portmap/SoapAnswer.h"
+#include "portmap/upnp/SoapAnswer.h"
 
 #include "platform/DottedIPv4.h"
-#include "portmap/GatewayText.h"
+#include "portmap/upnp/GatewayText.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
-#include "portmap/RouterMappingList.h"
+#include "portmap/upnp/RouterMappingList.h"
 
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingLine.h"
-#include "portmap/TAutoNAT.h"
+#include "portmap/upnp/TAutoNAT.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Timer.h"
-#include "portmap/SoapAnswer.h"
+#include "portmap/upnp/SoapAnswer.h"
 
 #include <QList>
 #include <QStringList>
