@@ -3,6 +3,7 @@
 #include "messages/TimeStamps.h"
 #include "settings/deployment.h"
 #include "ui/ClickableLabel.h"
+#include "ui/ClockLabel.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
 
@@ -114,11 +115,11 @@ QWidget* TForm1::buildAddressBand()
     row->addWidget(new QLabel(QStringLiteral("解析IP    "), band));
     Label7 = redLabel(band);
     row->addWidget(Label7);
-    Label18 = new QLabel(band);
-    Label18->setTextFormat(Qt::PlainText);
+    Label18 = new ClockLabel(band);
     // Sized once for a wide time, so that its tick each second repaints the
     // label alone and never lays out the tool strip again.
-    Label18->setText(longTime(QDateTime(QDate(2000, 1, 1), QTime(20, 58, 58))) + QStringLiteral("    "));
+    const QDateTime wideTime(QDate(2000, 1, 1), QTime(20, 58, 58));
+    Label18->showTime(wideTime, longTime(wideTime) + QStringLiteral("    "));
     Label18->setFixedSize(Label18->sizeHint() + QSize(4, 0));
     row->addWidget(Label18);
     row->addStretch(1);
