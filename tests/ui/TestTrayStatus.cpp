@@ -1,18 +1,25 @@
-#include "ui/TrayStatus.h"
+#include "engine/EngineModel.h"
+#include "ui/TrayIndicator.h"
 
+#include <QSystemTrayIcon>
 #include <QTest>
+
+Q_DECLARE_METATYPE(TrayFacts)
 
 namespace {
 
-LoginRecord login(const char* server, const char* domain, const char* state, const char* address = "")
+// Login records "server:domain:state[:address]", space apart, of the login a.example.
+TrayFacts facts(const QString& logins, const QString& router = "found", bool stopped = false)
 {
-    return {QString::fromLatin1(server), QString::fromLatin1(domain), QString::fromLatin1(state),
-            QString::fromLatin1(address), 0, {}};
+    TrayFacts result{{}, "a.example", router, "192.168.1.1", stopped};
+    for (const QString& record : logins.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList field = record.split(':');
+        result.logins.append({field.value(0), field.value(1), field.value(2), field.value(3), 0, {}});
+    }
+    return result;
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(TrayFacts)
 
 class TestTrayStatus : public QObject
 {
@@ -21,98 +28,69 @@ class TestTrayStatus : public QObject
 private slots:
     void theLookTellsTheStateThatMatters_data()
     {
-        QTest::addColumn<TrayFacts>("facts");
+        QTest::addColumn<TrayFacts>("given");
         QTest::addColumn<TrayLook>("look");
-        const QString a = QStringLiteral("a.example");
-        const QString found = QStringLiteral("found");
-        const QString missing = QStringLiteral("not-found");
-        QTest::newRow("nothing known yet") << TrayFacts{{}, a, {}, {}, false} << TrayLook::Plain;
-        QTest::newRow("logged in") << TrayFacts{{login("primary", "a.example", "registered")}, a, found, {}, false}
-                                   << TrayLook::LoggedIn;
-        QTest::newRow("logging in") << TrayFacts{{login("primary", "a.example", "logging-in")}, a, found, {}, false}
-                                    << TrayLook::Trying;
-        QTest::newRow("unanswered, the other server published it")
-            << TrayFacts{{login("primary", "a.example", "unanswered"), login("secondary", "a.example", "registered")},
-                         a, found, {}, false}
-            << TrayLook::LoggedIn;
+        QTest::newRow("nothing known yet") << facts("", "") << TrayLook::Plain;
+        QTest::newRow("logged in") << facts("primary:a.example:registered") << TrayLook::LoggedIn;
+        QTest::newRow("unanswered, published by the other server")
+            << facts("primary:a.example:unanswered secondary:a.example:registered") << TrayLook::LoggedIn;
         QTest::newRow("either server refuses")
-            << TrayFacts{{login("primary", "a.example", "registered"), login("secondary", "a.example", "refused")},
-                         a, found, {}, false}
-            << TrayLook::Failing;
-        QTest::newRow("logged in, no router")
-            << TrayFacts{{login("primary", "a.example", "registered")}, a, missing, {}, false} << TrayLook::NoRouter;
-        QTest::newRow("a router of no use") << TrayFacts{{}, a, QStringLiteral("unusable"), {}, false}
-                                            << TrayLook::NoRouter;
-        QTest::newRow("still trying outranks no router")
-            << TrayFacts{{login("primary", "a.example", "unanswered")}, a, missing, {}, false} << TrayLook::Trying;
+            << facts("primary:a.example:registered secondary:a.example:refused") << TrayLook::Failing;
+        QTest::newRow("no router") << facts("primary:a.example:registered", "not-found") << TrayLook::NoRouter;
+        QTest::newRow("a router of no use") << facts("", "unusable") << TrayLook::NoRouter;
+        QTest::newRow("trying outranks no router") << facts("primary:a.example:unanswered", "not-found")
+                                                   << TrayLook::Trying;
         QTest::newRow("an older domain's refusal is past")
-            << TrayFacts{{login("primary", "old.example", "refused"), login("primary", "a.example", "registered")},
-                         a, found, {}, false}
-            << TrayLook::LoggedIn;
-        QTest::newRow("the service stopped, whatever it last said")
-            << TrayFacts{{login("primary", "a.example", "refused")}, a, missing, {}, true} << TrayLook::ServiceStopped;
+            << facts("primary:old.example:refused primary:a.example:registered") << TrayLook::LoggedIn;
+        QTest::newRow("the service stopped") << facts("primary:a.example:refused", "found", true)
+                                             << TrayLook::ServiceStopped;
     }
 
     void theLookTellsTheStateThatMatters()
     {
-        QFETCH(TrayFacts, facts);
+        QFETCH(TrayFacts, given);
         QFETCH(TrayLook, look);
-        QCOMPARE(trayLookOf(facts), look);
-    }
-
-    // Without an icon theme (as here) the packaged ones stand in, each its own.
-    void everyStateHasAThemeNameAndAPackagedIcon()
-    {
-        QSet<QString> names;
-        QSet<qint64> pictures;
-        for (TrayLook look : {TrayLook::LoggedIn, TrayLook::Trying, TrayLook::Failing, TrayLook::NoRouter,
-                              TrayLook::ServiceStopped}) {
-            names << trayThemeIconName(look);
-            const QImage image = trayIcon(look).pixmap(22, 22).toImage();
-            QVERIFY(!image.isNull());
-            pictures << qHashBits(image.constBits(), image.sizeInBytes());
-        }
-        QCOMPARE(names.size(), 5);
-        QCOMPARE(pictures.size(), 5);
-        QVERIFY(!names.contains(QString()));
+        QCOMPARE(trayLookOf(given), look);
     }
 
     void theToolTipHasALinePerServerAndTheRouter_data()
     {
-        QTest::addColumn<TrayFacts>("facts");
+        QTest::addColumn<TrayFacts>("given");
         QTest::addColumn<LanguageCode>("language");
         QTest::addColumn<QString>("toolTip");
-        const TrayFacts published{{login("primary", "a.example", "registered", "203.0.113.5"),
-                                   login("secondary", "a.example", "unanswered")},
-                                  QStringLiteral("a.example"),
-                                  QStringLiteral("found"),
-                                  QStringLiteral("192.168.1.1"),
-                                  false};
+        const TrayFacts published = facts("primary:a.example:registered:203.0.113.5 secondary:a.example:unanswered");
         QTest::newRow("simplified") << published << LanguageCode::Jt
-                                    << QStringLiteral("vore2008\n主DNS: 已登录 203.0.113.5\n辅DNS: 无应答\n"
-                                                      "路由器: 已找到 192.168.1.1");
-        QTest::newRow("traditional") << published << LanguageCode::Ft
-                                     << QStringLiteral("vore2008\n主DNS: 已登入 203.0.113.5\n輔DNS: 無回應\n"
-                                                       "路由器: 已找到 192.168.1.1");
-        QTest::newRow("english, nothing known yet")
-            << TrayFacts{} << LanguageCode::Et
-            << QStringLiteral("vore2008\nPrimary DNS: not logged in\nSecondary DNS: not logged in\nRouter: searching");
-        QTest::newRow("what is not an address or a known state is not shown")
-            << TrayFacts{{login("primary", "a.example", "registered", "<b>x</b>"), login("secondary", "a.example", "<i>")},
-                         QStringLiteral("a.example"), QStringLiteral("<a href=x>"), QStringLiteral("192.168.1.1"),
-                         false}
-            << LanguageCode::Et
-            << QStringLiteral("vore2008\nPrimary DNS: logged in\nSecondary DNS: not logged in\nRouter: searching");
-        QTest::newRow("the service stopped") << TrayFacts{published.logins, {}, {}, {}, true} << LanguageCode::Et
-                                             << QStringLiteral("vore2008\nBackground service stopped");
+                                    << "vore2008\n主DNS: 已登录 203.0.113.5\n辅DNS: 无应答\n路由器: 已找到 192.168.1.1";
+        QTest::newRow("markup or unknown states are not shown")
+            << facts("primary:a.example:registered:<b>x</b> secondary:a.example:<i>", "<a href=x>") << LanguageCode::Et
+            << "vore2008\nPrimary DNS: logged in\nSecondary DNS: not logged in\nRouter: searching";
+        QTest::newRow("the service stopped") << facts("", "", true) << LanguageCode::Et
+                                             << "vore2008\nBackground service stopped";
     }
 
     void theToolTipHasALinePerServerAndTheRouter()
     {
-        QFETCH(TrayFacts, facts);
+        QFETCH(TrayFacts, given);
         QFETCH(LanguageCode, language);
         QFETCH(QString, toolTip);
-        QCOMPARE(trayToolTip(facts, language), toolTip);
+        QCOMPARE(trayToolTip(given, language), toolTip);
+    }
+
+    // The model a face reads, and the service's stop the face learns apart;
+    // without an icon theme (as here) the packaged pictures stand in.
+    void theIconFollowsTheModel()
+    {
+        EngineModel model;
+        QSystemTrayIcon icon;
+        TrayIndicator indicator(model, icon, LanguageCode::Jt);
+        model.update({{"Logins", QVariant::fromValue(facts("primary:a.example:logging-in").logins)}});
+        QVERIFY(indicator.look() == TrayLook::Trying && icon.toolTip().contains("主DNS: 正在登录"));
+        model.update({{"Logins", QVariant::fromValue(facts("primary:a.example:registered:203.0.113.5").logins)}});
+        QVERIFY(indicator.look() == TrayLook::LoggedIn && icon.toolTip().contains("已登录 203.0.113.5"));
+        indicator.setServiceStopped(true);
+        QCOMPARE(icon.toolTip(), "vore2008\n后台服务已停止");
+        indicator.setServiceStopped(false);
+        QVERIFY(indicator.look() == TrayLook::LoggedIn && !icon.icon().pixmap(22, 22).isNull());
     }
 };
 
