@@ -95,12 +95,6 @@ TrayLook trayLookOf(const TrayFacts& facts)
     return registered ? TrayLook::LoggedIn : TrayLook::Plain;
 }
 
-QString trayThemeIconName(TrayLook look)
-{
-    const LookIcon* entry = lookIconOf(look);
-    return entry ? QString::fromLatin1(entry->themeName) : QString();
-}
-
 QIcon trayIcon(TrayLook look)
 {
     static const bool initialised = (initTrayResources(), true);

@@ -28,8 +28,6 @@ struct TrayFacts
 };
 
 TrayLook trayLookOf(const TrayFacts& facts);
-// The freedesktop icon name of the look; empty for Plain.
-QString trayThemeIconName(TrayLook look);
 // The theme's icon, else the one packaged with the program.
 QIcon trayIcon(TrayLook look);
 // The first line is the program's, as it has always been.
