@@ -129,6 +129,8 @@ std::optional<int> runAttached(const ProgramFolderChoice& folder, const QByteArr
     WindowSet windows(platform, shell, engine->model, engine->actions());
     ShrinkBack shrinkBack(windows, shell, arguments);
     offerServiceStart(*windows.Form111.PopupMenu1, *engine, languageCode);
+    windows.Form111.setServiceStopped(engine->serviceStopped());
+    QObject::connect(engine.get(), &BusEngine::serviceStoppedChanged, &windows.Form111, &TForm111::setServiceStopped);
     desktop.activate = [&windows] { windows.raisePrimary(); };
     QObject::connect(engine.get(), &BusEngine::busReplaced, &desktop,
                      [&desktop](const QDBusConnection& newBus) { desktop.publishOn(newBus); });

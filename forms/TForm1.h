@@ -10,6 +10,7 @@
 
 class AppShell;
 class ClickableLabel;
+class ClockLabel;
 class EventLog;
 class EngineActions;
 class EngineModel;
@@ -140,7 +141,7 @@ private:
     ClickableLabel* Label3 = nullptr;
     QLabel* Label5 = nullptr;  // local address
     QLabel* Label7 = nullptr;  // resolved address
-    QLabel* Label18 = nullptr; // clock
+    ClockLabel* Label18 = nullptr;
     // Login panel.
     QLineEdit* nameedit = nullptr;
     QLineEdit* passedit = nullptr;

@@ -9,6 +9,7 @@
 #include "ui/ElidedLabel.h"
 #include "ui/LogBox.h"
 #include "ui/ScreenFit.h"
+#include "ui/TrayIndicator.h"
 #include "ui/WebPane.h"
 
 #include <QCheckBox>
@@ -79,7 +80,8 @@ TForm111::TForm111(const Platform& platform, AppShell& shell, EngineModel& model
     buildLayout();
     m_trayIcon = new QSystemTrayIcon(appIcon(), this);
     m_trayIcon->setObjectName(QStringLiteral("TrayIcon1"));
-    m_trayIcon->setToolTip(QStringLiteral("vore2008"));
+    m_trayIndicator =
+        new TrayIndicator(m_model, *m_trayIcon, languageCodeFor(m_platform.language.languageId()), this);
     // Set on the icon, the menu is run by the tray host, or by Qt, and a
     // StatusNotifier host gets it exported.
     m_trayIcon->setContextMenu(PopupMenu1);
@@ -328,6 +330,11 @@ bool TForm111::showNotice(const QString& caption, const QString& text)
         return false;
     m_trayIcon->showMessage(caption, text, QSystemTrayIcon::Information, 10000);
     return true;
+}
+
+void TForm111::setServiceStopped(bool stopped)
+{
+    m_trayIndicator->setServiceStopped(stopped);
 }
 
 bool TForm111::isInTray() const

@@ -22,6 +22,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QSystemTrayIcon;
+class TrayIndicator;
 class WebPane;
 
 // The port mapping window: shows the mapping keeper (its list, log and
@@ -78,6 +79,8 @@ public:
     void TrayIconLeftClick();
     void PopupMenu1Closed();
     bool isInTray() const;
+    // The icon tells the user's service is stopped, not its last state.
+    void setServiceStopped(bool stopped);
 
     // A balloon beside the tray icon; false while the icon is hidden.
     bool showNotice(const QString& caption, const QString& text);
@@ -108,6 +111,7 @@ private:
     EngineModel& m_model;
     EngineActions& m_actions;
     QSystemTrayIcon* m_trayIcon = nullptr;
+    TrayIndicator* m_trayIndicator = nullptr;
     bool m_thisWasShown = false;
     bool m_clientTyped = false;          // the user typed the internal client
     bool m_showingLines = false;         // Memo2 is being given the keeper's list

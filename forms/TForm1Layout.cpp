@@ -3,6 +3,7 @@
 #include "messages/TimeStamps.h"
 #include "settings/deployment.h"
 #include "ui/ClickableLabel.h"
+#include "ui/ClockLabel.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
 
@@ -94,6 +95,8 @@ void TForm1::buildLayout()
 QWidget* TForm1::buildAddressBand()
 {
     auto* band = new QWidget(this);
+    // The whole width of the tool strip, for the address box to take its share.
+    band->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     auto* row = new QHBoxLayout(band);
     row->setContentsMargins(4, 0, 4, 0);
     auto* addressLabel = new QLabel(QStringLiteral("地址(&D)"), band);
@@ -102,9 +105,13 @@ QWidget* TForm1::buildAddressBand()
     ComboBox1->setEditable(true);
     addressLabel->setBuddy(ComboBox1);
     ComboBox1->lineEdit()->setAccessibleName(QString(addressLabel->text()).remove(u'&'));
-    ComboBox1->setFixedWidth(369);
+    // Its designed width where the window has it; narrower, not under the
+    // labels beside it, where the window is shrunk to fit a small screen.
+    ComboBox1->setMinimumWidth(120);
+    ComboBox1->setMaximumWidth(369);
+    ComboBox1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     ComboBox1->setEditText(QString::fromUtf8(deployment::providerWebSite));
-    row->addWidget(ComboBox1);
+    row->addWidget(ComboBox1, 1);
     Label3 = new ClickableLabel(QStringLiteral("转到"), band);
     row->addWidget(Label3);
     row->addSpacing(12);
@@ -114,14 +121,15 @@ QWidget* TForm1::buildAddressBand()
     row->addWidget(new QLabel(QStringLiteral("解析IP    "), band));
     Label7 = redLabel(band);
     row->addWidget(Label7);
-    Label18 = new QLabel(band);
-    Label18->setTextFormat(Qt::PlainText);
+    Label18 = new ClockLabel(band);
     // Sized once for a wide time, so that its tick each second repaints the
     // label alone and never lays out the tool strip again.
-    Label18->setText(longTime(QDateTime(QDate(2000, 1, 1), QTime(20, 58, 58))) + QStringLiteral("    "));
+    const QDateTime wideTime(QDate(2000, 1, 1), QTime(20, 58, 58));
+    Label18->showTime(wideTime, longTime(wideTime) + QStringLiteral("    "));
     Label18->setFixedSize(Label18->sizeHint() + QSize(4, 0));
     row->addWidget(Label18);
-    row->addStretch(1);
+    // What the address box leaves, once it has its width.
+    row->addStretch(0);
     return band;
 }
 

@@ -1,10 +1,10 @@
 #include "forms/TForm1.h"
 
 #include "messages/TimeStamps.h"
-
-#include <QLabel>
+#include "ui/ClockLabel.h"
 
 void TForm1::Timer3Timer()
 {
-    Label18->setText(longTime(m_platform.clock.now()) + QStringLiteral("    "));
+    const QDateTime now = m_platform.clock.now();
+    Label18->showTime(now, longTime(now) + QStringLiteral("    "));
 }

@@ -6,7 +6,6 @@
 #include "platform/WebAddress.h"
 
 #include <QTextBrowser>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -25,9 +24,7 @@ LightWebPane::LightWebPane(Browser& browser, HttpClient& http, QWidget* parent, 
     : WebPane(parent), m_browser(browser), m_http(http), m_fallback(fallback),
       m_view(new TextOnlyBrowser(this))
 {
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    setView(m_view);
     m_view->setOpenLinks(false);
     connect(m_view, &QTextBrowser::anchorClicked, this, [this](const QUrl& link) {
         const QUrl target = m_pageUrl.resolved(link);

@@ -1,5 +1,6 @@
 #include "ui/LogBox.h"
 
+#include <QAccessible>
 #include <QTextBlock>
 #include <QTextCursor>
 
@@ -37,6 +38,7 @@ void LogBox::setLine(int index, const QString& text)
         m_lines.append(QString());
     m_lines[index] = text;
     showLine(index, text);
+    announce(text);
     emit lineWritten(index, text);
 }
 
@@ -49,7 +51,24 @@ void LogBox::appendLine(const QString& text)
         QTextCursor(document()).insertText(text);
     else
         appendPlainText(text);
+    announce(text);
     emit lineWritten(lineCount() - 1, text);
+}
+
+// A screen reader speaks what is typed into the control that has the focus;
+// the log's news is told to it apart, politely, leaving the focus where it is.
+void LogBox::announce(const QString& text)
+{
+    if (!isVisible() || hasFocus() || text.isEmpty())
+        return;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(this, text);
+#else
+    // Before Qt 6.8 there is no announcement: the news goes out as the log's
+    // value, which a screen reader may read without moving the focus.
+    QAccessibleValueChangeEvent event(this, text);
+#endif
+    QAccessible::updateAccessibility(&event);
 }
 
 void LogBox::showLine(int index, const QString& text)

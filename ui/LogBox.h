@@ -31,6 +31,7 @@ protected:
 
 private:
     void showLine(int index, const QString& text);
+    void announce(const QString& text);
 
     QStringList m_lines;
     bool m_boxBehind; // lines were written while the box was hidden

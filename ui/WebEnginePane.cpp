@@ -5,7 +5,6 @@
 
 #include <QQuickWindow>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -80,9 +79,7 @@ WebEnginePane::WebEnginePane(Browser& browser, QWidget* parent) : WebPane(parent
     drawViewsInSoftware();
     m_view = new QWebEngineView(this);
     m_view->setPage(new PanePage(browser, m_view));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_view);
+    setView(m_view);
     connect(m_view, &QWebEngineView::titleChanged, this, &WebPane::titleChanged);
 }
 

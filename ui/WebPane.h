@@ -1,4 +1,5 @@
 #pragma once
+#include <QVBoxLayout>
 #include <QWidget>
 class Browser;
 class HttpClient;
@@ -11,6 +12,18 @@ public:
     virtual void load(const QString& url) = 0;
 signals:
     void titleChanged(const QString& title);
+protected:
+    // The view that shows the page fills the pane and takes its focus; a
+    // screen reader names both, the view being what the Tab key reaches.
+    void setView(QWidget* view)
+    {
+        auto* layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(view);
+        setFocusProxy(view);
+        setAccessibleName(QStringLiteral("服务商网页"));
+        view->setAccessibleName(accessibleName());
+    }
 };
 // The pane this build was configured with (-DKELVANE_WEB_PANE=webengine, the default, or light).
 // A page's request for a new window goes to `browser` (http and https only); the light pane fetches with

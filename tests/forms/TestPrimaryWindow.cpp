@@ -83,6 +83,21 @@ private slots:
         QVERIFY(available.contains(window.form.frameGeometry()) &&
                 window.form.geometry().top() > available.top());
     }
+
+    // However narrow the window, the address band's controls lie side by
+    // side within it, the address box's drop-down button uncovered.
+    void theAddressBandsControlsNeverOverlap()
+    {
+        WindowFixture f;
+        PrimaryWindow window(f);
+        window.form.show();
+        QWidget* band = control<QWidget>(window.form, "ComboBox1").parentWidget();
+        int right = -1;
+        for (QWidget* item : band->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            QVERIFY(item->geometry().left() > right && band->rect().contains(item->geometry()));
+            right = item->geometry().right();
+        }
+    }
 };
 
 QTEST_MAIN(TestPrimaryWindow)

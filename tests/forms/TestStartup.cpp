@@ -9,6 +9,7 @@
 #include "messages/Messages.h"
 #include "registration/StoredPassword.h"
 #include "settings/SettingsLines.h"
+#include "ui/ClockLabel.h"
 #include "ui/EventLog.h"
 #include "ui/StatusPanels.h"
 
@@ -198,7 +199,7 @@ private slots:
         QCOMPARE(form.Timer3.interval(), 1000);
         QCOMPARE(control<EventLog>(form, "dlrz").line(0), Messages::initial());
         QCOMPARE(control<StatusPanels>(form, "StatusBar1").panelText(1), QString("Kelvane DDNS 2.0"));
-        QVERIFY(control<QLabel>(form, "Label18").text().endsWith("    "));
+        QVERIFY(control<ClockLabel>(form, "Label18").text().endsWith("    "));
         QCOMPARE(control<QLabel>(form, "Label5").text(), QString("127.0.0.1   "));
         QCOMPARE(form.size(), QSize(912, 605));
         QVERIFY(!(form.windowFlags() & Qt::WindowMaximizeButtonHint));
@@ -215,6 +216,8 @@ private slots:
         QVERIFY(!form.isVisible());
         QVERIFY(windows.Form111.isInTray());
         QVERIFY(!form.isInTray());
+        emit windows.engine.primary().loginSent(); // the icon says what the engine does
+        QVERIFY(icon.toolTip().startsWith("vore2008\n主DNS: 正在登录\n"));
         emit icon.activated(QSystemTrayIcon::Trigger);
         QVERIFY(windows.Form111.isInTray()); // not inside the icon's own event
         QTRY_VERIFY(form.isVisible());
