@@ -172,9 +172,9 @@ silent)
 natpmp)
     PMP_ONLY=yes start_world
     start_program service
-    check "the stored mappings are on the router by NAT-PMP" 'wait_for 30 both_forwarded'
+    check "the stored mappings are on the router by PCP, which this NAT-PMP daemon also speaks" 'wait_for 30 both_forwarded'
     check "--status names the protocol" \
-        '"$world" program --status | grep -qx "router: gateway at 192.168.77.1 (NAT-PMP)"'
+        '"$world" program --status | grep -qx "router: gateway at 192.168.77.1 (PCP)"'
     "$world" program --router-mappings > /dev/null 2> "$WORLD_DIR/listing"
     check "--router-mappings says NAT-PMP cannot list them, and exits with 1" \
         '[ $? -eq 1 ] && grep -q "NAT-PMP" "$WORLD_DIR/listing"'
