@@ -26,7 +26,7 @@ struct LookIcon
     const char* packaged;
 };
 
-// Names of the freedesktop icon naming specification, which every theme
+// Names from freedesktop's icon naming list, which every theme
 // draws in its own style; the packaged ones where a theme lacks them.
 constexpr LookIcon lookIcons[] = {
     {TrayLook::LoggedIn, "network-idle", ":/tray/tray-logged-in.png"},
