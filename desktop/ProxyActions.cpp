@@ -91,6 +91,12 @@ void ProxyActions::reapplyMappings()
         proxy->ReapplyMappings();
 }
 
+void ProxyActions::withdrawMappings()
+{
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->WithdrawMappings();
+}
+
 void ProxyActions::setMappingLines(const QStringList& lines)
 {
     if (Engine2Proxy* proxy = m_proxy())

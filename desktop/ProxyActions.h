@@ -32,6 +32,7 @@ public:
                     quint16 internalPort) override;
     void deleteMapping(const QString& protocol, quint16 externalPort) override;
     void reapplyMappings() override;
+    void withdrawMappings() override;
     void setMappingLines(const QStringList& lines) override;
     void setAddressCheck(bool on, uint seconds) override;
     void listRouterMappings(std::function<void(const QStringList& lines)> done) override;

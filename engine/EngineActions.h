@@ -27,6 +27,8 @@ public:
                             quint16 internalPort) = 0;
     virtual void deleteMapping(const QString& protocol, quint16 externalPort) = 0;
     virtual void reapplyMappings() = 0;
+    // Every stored mapping off the router, the list kept.
+    virtual void withdrawMappings() = 0;
     virtual void setMappingLines(const QStringList& lines) = 0;
     virtual void setAddressCheck(bool on, uint seconds) = 0;
     virtual void listRouterMappings(std::function<void(const QStringList& lines)> done) = 0;

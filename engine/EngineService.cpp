@@ -24,6 +24,7 @@ namespace {
 
 const QString invalidArgument = QStringLiteral("example.kelvane.Error.InvalidArgument");
 const QString busy = QStringLiteral("example.kelvane.Error.Busy");
+const QString failed = QStringLiteral("example.kelvane.Error.Failed");
 
 QString firstProblem(std::initializer_list<QString> problems)
 {
@@ -412,7 +413,17 @@ void EngineService::DeleteMapping(const QString& protocol, ushort externalPort)
 
 void EngineService::ReapplyMappings()
 {
-    m_reapplyWaiting = true;
+    m_listActionWaiting = ListAction::Reapply;
+    runWaitingChanges();
+}
+
+void EngineService::WithdrawMappings()
+{
+    if (!routerReachable()) {
+        refuse(failed, QStringLiteral("no router answers: nothing can be deleted from it now"));
+        return;
+    }
+    m_listActionWaiting = ListAction::Withdraw;
     runWaitingChanges();
 }
 
@@ -436,9 +447,12 @@ void EngineService::runWaitingChanges()
         m_waitingChanges.pop_front();
         keeper.execute(request);
     }
-    if (m_reapplyWaiting && keeper.reapplyEnabled()) {
-        m_reapplyWaiting = false;
-        keeper.reapplyAll();
+    if (m_listActionWaiting && keeper.reapplyEnabled()) {
+        const ListAction action = *std::exchange(m_listActionWaiting, std::nullopt);
+        if (action == ListAction::Reapply)
+            keeper.reapplyAll();
+        else
+            keeper.withdrawAll();
     }
 }
 

@@ -132,6 +132,7 @@ public:
                     ushort internalPort);
     void DeleteMapping(const QString& protocol, ushort externalPort);
     void ReapplyMappings();
+    void WithdrawMappings();
     void SetMappingLines(const QStringList& lines);
     QStringList ListRouterMappings();
     EventRecords RecentEvents(uint count) const;
@@ -172,7 +173,13 @@ private:
     QVariantMap m_announced;
     static constexpr std::size_t maxWaitingChanges = 100;
     std::deque<MappingKeeper::Request> m_waitingChanges;
-    bool m_reapplyWaiting = false;
+    // What waits for the list's turn: applied again, or taken off the router.
+    enum class ListAction
+    {
+        Reapply,
+        Withdraw,
+    };
+    std::optional<ListAction> m_listActionWaiting;
     bool m_forDesktop = false;
     QStringList m_faces; // their unique names on the bus
     QDBusServiceWatcher* m_faceWatch = nullptr;

@@ -64,6 +64,11 @@ void ServiceActions::reapplyMappings()
     m_service.ReapplyMappings();
 }
 
+void ServiceActions::withdrawMappings()
+{
+    m_service.WithdrawMappings();
+}
+
 void ServiceActions::setMappingLines(const QStringList& lines)
 {
     m_service.SetMappingLines(lines);

@@ -209,6 +209,9 @@ void TForm111::connectControls()
 {
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(BitBtn6, &QPushButton::clicked, this, [this] { BitBtn6Click(); });
+    Memo2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Memo2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& position) { showListMenu(position); });
     connect(Label7, &ClickableLabel::clicked, this, [this] { Label7Click(); });
     connect(Label8, &ClickableLabel::clicked, this, [this] { Label8Click(); });
     connect(Label11, &ClickableLabel::clicked, this, [this] { Label11Click(); });

@@ -97,6 +97,9 @@ private:
     void connectControls();
     void connectKeeper();
     void showEngineEvent(const EventRecord& event);
+    // The list's own menu, with the entry that takes every stored mapping
+    // off the router.
+    void showListMenu(const QPoint& position);
     void showStatus();
     void showLines();
     // Said in the log once, however many keys the user presses while it holds.

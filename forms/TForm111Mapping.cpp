@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -144,6 +145,19 @@ void TForm111::Button1Click()
 void TForm111::BitBtn6Click()
 {
     m_actions.reapplyMappings();
+}
+
+void TForm111::showListMenu(const QPoint& position)
+{
+    QMenu* menu = Memo2->createStandardContextMenu(position);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addSeparator();
+    QAction* withdraw =
+        menu->addAction(Text::withdrawalAction(), this, [this] { m_actions.withdrawMappings(); });
+    withdraw->setObjectName(QStringLiteral("withdrawMappings"));
+    // As "重置": the list's turn on the router.
+    withdraw->setEnabled(m_model.valueAs<bool>("ReapplyReady"));
+    menu->popup(Memo2->viewport()->mapToGlobal(position));
 }
 
 // Not a number: a minute; the engine's bounds otherwise.

@@ -127,6 +127,24 @@ QString deleteFailed()
     return QStringLiteral("删除端口失败！");
 }
 
+QString withdrawalStarted(int count)
+{
+    return QStringLiteral("正在从路由器删除全部 %1 条端口映射，列表保留...").arg(count);
+}
+
+QString withdrawalEnded(int deleted, int failed)
+{
+    const QString failures = failed > 0 ? QStringLiteral("，%1 条删除失败").arg(failed) : QString();
+    return QStringLiteral("已从路由器删除 %1 条端口映射%2。列表已保留，按“重置”重新映射。")
+        .arg(deleted)
+        .arg(failures);
+}
+
+QString withdrawalAction()
+{
+    return QStringLiteral("从路由器删除全部映射(&W)");
+}
+
 QString externalAddressRequested()
 {
     return QStringLiteral("正在取外网IP，请稍等...");

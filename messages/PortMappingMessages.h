@@ -42,6 +42,11 @@ QString deleteStarted();
 QString deleteNotStarted();
 QString portDeleted();
 QString deleteFailed();
+// The stored mappings taken off the router, the list kept.
+QString withdrawalStarted(int count);
+QString withdrawalEnded(int deleted, int failed);
+// The port mapping window's menu entry that starts it.
+QString withdrawalAction();
 
 QString externalAddressRequested();
 QString externalAddressRead();

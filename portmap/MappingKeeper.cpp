@@ -27,6 +27,7 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
       reapplyTimer(platform.clock), addressCheckTimer(platform.clock), routerPollTimer(platform.clock),
       dailyReapplyTimer(platform.clock), researchTimer(platform.clock), mappingCheckTimer(platform.clock),
       checkStepTimer(platform.clock), deferredPollTimer(platform.clock), announcementTimer(platform.clock),
+      withdrawalTimer(platform.clock),
       m_platform(platform), m_session(session), m_folder(std::move(folder)),
       m_codePage(CodePage::forLanguage(platform.language.languageId())),
       m_language(languageCodeFor(platform.language.languageId())), m_mappers(std::move(mappers))
@@ -43,6 +44,7 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
     mappingCheckTimer.setOnTimer([this] { checkMappings(); });
     checkStepTimer.setOnTimer([this] { checkNextMapping(); });
     announcementTimer.setOnTimer([this] { actOnAnnouncement(); });
+    withdrawalTimer.setOnTimer([this] { withdrawNext(); });
     deferredPollTimer.setOnTimer([this] {
         deferredPollTimer.setInterval(0);
         pollExternalAddress();

@@ -86,6 +86,9 @@ public:
     void execute(const Request& request);
     // Applies every stored line again ("重置"), ports another host held included.
     void reapplyAll();
+    // Deletes every stored line from the router and keeps the list: none goes
+    // back until reapplyAll() or the next start. Needs a router that answers.
+    void withdrawAll();
     // The list as the user edited it by hand; saved with the next add or delete.
     // A list longer than InputRules::maxListLines, or with a line that is no
     // mapping, is refused whole, and said in the log.
@@ -147,6 +150,8 @@ public:
     // A restart the router announced: acted on shortly after its burst of
     // announcements, and at most that often whatever the network sends.
     Timer announcementTimer;
+    // The deletes of withdrawAll(), one at a time.
+    Timer withdrawalTimer;
 
     void startupSearchTick();
     void pollAfterDescriptionTick();
@@ -160,6 +165,7 @@ public:
     // router runs, and needs a router.
     void pollExternalAddress();
     void actOnAnnouncement();
+    void withdrawNext();
 
 signals:
     // Every line of the operation log.
@@ -227,6 +233,8 @@ private:
     void finishReapplyStep();
     void retryTakenPorts();
     void logUnlessRetrying(const QString& line);
+    void withdrawalStepEnded(bool succeeded);
+    void finishWithdrawal();
     bool routerKnown() const { return m_routerState == RouterState::Ready; }
     bool anyBusy() const;
 
@@ -290,6 +298,26 @@ private:
     // Ports of the list another host holds ("8080 TCP" -> its address): said
     // once, and not tried again until it lets go or the user asks.
     QHash<QString, QString> m_heldByOthers;
+    // The stored lines taken off the router: while that runs, and after it
+    // until the list is applied again.
+    struct Withdrawal
+    {
+        enum class State
+        {
+            None,
+            Deleting,
+            Done,
+        };
+        State state = State::None;
+        QStringList left;
+        std::optional<QString> lineUnderWay;
+        int deleted = 0;
+        int failed = 0;
+
+        bool inProgress() const { return state == State::Deleting; }
+        bool keepsListOff() const { return state != State::None; }
+    };
+    Withdrawal m_withdrawal;
     QString m_runningAdd;                    // the line of the add under way
     QString m_runningDelete;                 // the line of the delete under way
     std::optional<QString> m_pendingAdd;     // the user's add: stored once the router takes it

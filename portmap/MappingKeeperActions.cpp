@@ -159,6 +159,10 @@ void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result)
 
 void MappingKeeper::onDeleteEnded(bool succeeded)
 {
+    if (m_withdrawal.lineUnderWay) {
+        withdrawalStepEnded(succeeded);
+        return;
+    }
     if (succeeded) {
         log(QString());
         log(Text::portDeleted());
@@ -171,13 +175,17 @@ void MappingKeeper::onDeleteEnded(bool succeeded)
 
 void MappingKeeper::reapplyAll()
 {
+    if (m_withdrawal.inProgress())
+        return;
+    m_withdrawal = {};
     m_heldByOthers.clear();
     startReapply();
 }
 
 void MappingKeeper::startReapply()
 {
-    if (m_lines.isEmpty()) {
+    // Taken off the router by the user: as if there were no list.
+    if (m_lines.isEmpty() || m_withdrawal.keepsListOff()) {
         routerPollTimer.setInterval(1000);
         return;
     }

@@ -341,7 +341,8 @@ void MappingKeeper::checkMappings()
 // elsewhere, are applied again, and only those.
 void MappingKeeper::startMappingCheck()
 {
-    if (!routerKnown() || reapplyTimer.isRunning() || m_checkIndex >= 0 || m_lines.isEmpty())
+    if (!routerKnown() || reapplyTimer.isRunning() || m_checkIndex >= 0 || m_lines.isEmpty() ||
+        m_withdrawal.keepsListOff())
         return;
     // A router that cannot be asked what it holds renews its mappings anyway.
     if (!m_router->canLookUp()) {

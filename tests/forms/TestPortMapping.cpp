@@ -8,6 +8,8 @@
 #include "portmap/upnp/UpnpMapper.h"
 #include "ui/LogBox.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -93,6 +95,26 @@ private slots:
         QVERIFY(f.control<QPushButton>("Button1")->isEnabled());
         QCOMPARE(f.shownLines(),
                  (QStringList{"11.22.33.2:8080  TCP  127.0.0.1:80", "11.22.33.2:5353  UDP  127.0.0.1:53"}));
+    }
+
+    // The list's menu, by the keyboard's menu key, takes the mappings off
+    // the router and leaves the list as it is.
+    void theListsMenuWithdrawsTheMappingsAndKeepsTheList()
+    {
+        MappingFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n");
+        QVERIFY(f.applied());
+        QCOMPARE(f.gateway.mappings.size(), 1);
+        auto* list = f.control<QPlainTextEdit>("Memo2");
+        const QPoint inside(5, 5);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, inside, list->viewport()->mapToGlobal(inside));
+        QCoreApplication::sendEvent(list->viewport(), &menuKey);
+        auto* withdraw = f.form->findChild<QAction*>("withdrawMappings");
+        QVERIFY(withdraw && withdraw->isEnabled());
+        withdraw->trigger();
+        QTRY_VERIFY(f.gateway.mappings.isEmpty());
+        QTRY_VERIFY(f.control<QPushButton>("BitBtn6")->isEnabled());
+        QCOMPARE(f.shownLines(), QStringList{"11.22.33.2:8080  TCP  127.0.0.1:80"});
+        QCOMPARE(f.read("jilu.txt"), QByteArray("1.1.1.1:8080  TCP  10.0.0.5:80\r\n"));
     }
 
     // An address typed for another host serves that add alone: refused by

@@ -455,6 +455,42 @@ private slots:
         QVERIFY(f.gateway.mappings.value("22 TCP").contains("<NewInternalClient>127.0.0.1<"));
     }
 
+    // Taken off the router, the list stays in its file, and nothing puts it
+    // back (a new address, the 5-minute check, a day) until the user does.
+    void withdrawnMappingsStayOffTheRouterUntilReappliedAndTheFileIsKept()
+    {
+        const QByteArray stored("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:8080  TCP  10.0.0.5:81\r\n"
+                                "garbage\r\n1.1.1.1:53  UDP  10.0.0.5:53\r\n");
+        KeeperFixture f(stored);
+        QSignalSpy deleted(f.keeper.get(), &MappingKeeper::mappingDeleted);
+        QVERIFY(f.runStartUpChain());
+        for (int tick = 0; tick < 4 && f.keeper->reapplyTimer.isRunning(); ++tick)
+            QVERIFY(f.reapplyStep());
+        QCOMPARE(f.gateway.mappings.size(), 2);
+
+        f.keeper->withdrawAll();
+        QVERIFY(!f.keeper->reapplyEnabled() && !f.keeper->executeEnabled());
+        QTRY_VERIFY(!f.keeper->withdrawalTimer.isRunning());
+        QVERIFY(f.gateway.mappings.isEmpty());
+        QCOMPARE(f.requestsFor("DeletePortMapping"), 2); // one per public port
+        QCOMPARE(deleted.size(), 2);
+        QCOMPARE(f.log.last(), Text::withdrawalEnded(2, 0));
+        QCOMPARE(f.read("jilu.txt"), stored);
+        QVERIFY(f.keeper->reapplyEnabled() && f.keeper->executeEnabled());
+
+        f.gateway.externalAddress = "11.22.33.99";
+        f.keeper->routerPoll();
+        QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.99"));
+        f.keeper->reapplyDaily();
+        f.keeper->checkMappings();
+        QVERIFY(!f.keeper->reapplyTimer.isRunning() && !f.keeper->checkStepTimer.isRunning());
+
+        f.keeper->reapplyAll();
+        for (int tick = 0; tick < 4 && f.keeper->reapplyTimer.isRunning(); ++tick)
+            QVERIFY(f.reapplyStep());
+        QCOMPARE(f.gateway.mappings.keys(), (QList<QByteArray>{"53 UDP", "8080 TCP"}));
+    }
+
     // A new description address announced: searched for again at once (restarts: tests/gateway).
     void aRouterThatMovedItsDescriptionIsSearchedAgain()
     {
