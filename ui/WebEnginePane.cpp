@@ -6,6 +6,7 @@
 #include <QQuickWindow>
 #include <QTimer>
 #include <QWebEnginePage>
+#include <QWebEngineSettings>
 #include <QWebEngineView>
 
 namespace {
@@ -79,6 +80,8 @@ WebEnginePane::WebEnginePane(Browser& browser, QWidget* parent) : WebPane(parent
     drawViewsInSoftware();
     m_view = new QWebEngineView(this);
     m_view->setPage(new PanePage(browser, m_view));
+    // An advertisement that loads never takes the focus from what the user types.
+    m_view->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     setView(m_view);
     connect(m_view, &QWebEngineView::titleChanged, this, &WebPane::titleChanged);
 }
