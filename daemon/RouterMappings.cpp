@@ -18,6 +18,7 @@
 #include <QCoreApplication>
 
 #include <memory>
+#include <optional>
 #include <utility>
 
 namespace {
@@ -83,7 +84,9 @@ private:
     int m_read = 0;
 };
 
-// Each stored line deleted from the router, by UPnP or else by NAT-PMP.
+// Each stored line deleted from the router, by UPnP or else by NAT-PMP. A
+// UPnP router deletes by port whoever holds it: it is asked first, and a port
+// another host holds now is left to it.
 class Deletion final : public RouterJob
 {
 public:
@@ -92,11 +95,35 @@ public:
 private:
     bool ownTaskEnded(bool succeeded) override
     {
-        if (m_nat.task() != TAutoNAT::TaskType::DeletePort)
+        if (m_nat.task() == TAutoNAT::TaskType::MappingEntry) {
+            asked(succeeded);
+        } else if (m_nat.task() == TAutoNAT::TaskType::DeletePort) {
+            report(succeeded);
+        } else {
             return false;
-        report(succeeded);
+        }
         stepAgain();
         return true;
+    }
+
+    void asked(bool succeeded)
+    {
+        // UPnP's NoSuchEntryInArray.
+        constexpr int noSuchEntry = 714;
+        const auto& entry = m_nat.mappingEntry();
+        const QString holder = entry ? QString::fromLatin1(entry->internalClient) : QString();
+        if (succeeded && entry && holder != m_nat.LocalIp() && holder != m_ports->localAddress) {
+            LocaleSystemLanguage language;
+            printLine(withControlsEscaped(Messages::portHeldByOther(languageCodeFor(language.languageId()),
+                                                                    m_ports->publicPort, m_ports->protocol, holder,
+                                                                    QString::fromUtf8(entry->description))));
+        } else if (succeeded && entry) {
+            m_confirmed = true;
+        } else if (m_nat.fault() && m_nat.fault()->code == noSuchEntry) {
+            printLine(m_current + QStringLiteral(": ") + Messages::PortMapping::notOnRouter());
+        } else {
+            report(false);
+        }
     }
 
     void noUpnpRouter(const QHostAddress& gateway) override
@@ -116,17 +143,22 @@ private:
 
     void step() override
     {
+        if (std::exchange(m_confirmed, false)) {
+            if (m_nat.DeletePort(m_ports->publicPort, m_ports->protocol))
+                return;
+            report(false);
+        }
         while (m_index < m_lines.size()) {
-            const auto ports = MappingLine::ports(m_lines.at(m_index++));
-            if (!ports)
+            m_ports = MappingLine::ports(m_lines.at(m_index++));
+            if (!m_ports)
                 continue;
-            m_current = MappingLine::key(*ports);
+            m_current = MappingLine::key(*m_ports);
             if (m_natPmp) {
-                m_natPmp->unmap(NatPmp::protocolNamed(ports->protocol), quint16(ports->localPort),
-                                quint16(ports->publicPort));
+                m_natPmp->unmap(NatPmp::protocolNamed(m_ports->protocol), quint16(m_ports->localPort),
+                                quint16(m_ports->publicPort));
                 return;
             }
-            if (m_nat.DeletePort(ports->publicPort, ports->protocol))
+            if (m_nat.GetPortMapping(m_ports->publicPort, m_ports->protocol))
                 return;
             report(false);
         }
@@ -143,7 +175,9 @@ private:
 
     QStringList m_lines;
     qsizetype m_index = 0;
-    QString m_current; // "8080 TCP"
+    std::optional<MappingLine::Ports> m_ports; // the line's
+    QString m_current;                         // "8080 TCP"
+    bool m_confirmed = false;                  // the router says this machine holds it: deleted next
     int m_failures = 0;
 };
 

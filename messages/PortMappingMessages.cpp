@@ -132,12 +132,21 @@ QString withdrawalStarted(int count)
     return QStringLiteral("正在从路由器删除全部 %1 条端口映射，列表保留...").arg(count);
 }
 
-QString withdrawalEnded(int deleted, int failed)
+QString withdrawalEnded(int deleted, int failed, int othersKept)
 {
-    const QString failures = failed > 0 ? QStringLiteral("，%1 条删除失败").arg(failed) : QString();
+    QString notDeleted;
+    if (failed > 0)
+        notDeleted += QStringLiteral("，%1 条删除失败").arg(failed);
+    if (othersKept > 0)
+        notDeleted += QStringLiteral("，%1 条属于其他主机，未删除").arg(othersKept);
     return QStringLiteral("已从路由器删除 %1 条端口映射%2。列表已保留，按“重置”重新映射。")
         .arg(deleted)
-        .arg(failures);
+        .arg(notDeleted);
+}
+
+QString notOnRouter()
+{
+    return QStringLiteral("路由器上没有这一项");
 }
 
 QString withdrawalAction()

@@ -44,9 +44,11 @@ QString portDeleted();
 QString deleteFailed();
 // The stored mappings taken off the router, the list kept.
 QString withdrawalStarted(int count);
-QString withdrawalEnded(int deleted, int failed);
+QString withdrawalEnded(int deleted, int failed, int othersKept);
 // The port mapping window's menu entry that starts it.
 QString withdrawalAction();
+// A stored mapping the router does not hold.
+QString notOnRouter();
 
 QString externalAddressRequested();
 QString externalAddressRead();

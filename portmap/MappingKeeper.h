@@ -233,6 +233,7 @@ private:
     void finishReapplyStep();
     void retryTakenPorts();
     void logUnlessRetrying(const QString& line);
+    void withdrawalLookedUp(const RouterMapper::Entry& entry);
     void withdrawalStepEnded(bool succeeded);
     void finishWithdrawal();
     bool routerKnown() const { return m_routerState == RouterState::Ready; }
@@ -308,11 +309,20 @@ private:
             Deleting,
             Done,
         };
+        // The router is asked who holds a line's port before it is deleted:
+        // a delete by port would take another host's mapping too.
+        struct Step
+        {
+            QString line;
+            bool asking = false;
+        };
         State state = State::None;
         QStringList left;
-        std::optional<QString> lineUnderWay;
+        std::optional<Step> underWay;
+        std::optional<QString> confirmed; // ours on the router: deleted next
         int deleted = 0;
         int failed = 0;
+        int othersKept = 0; // held by another host, left to it
 
         bool inProgress() const { return state == State::Deleting; }
         bool keepsListOff() const { return state != State::None; }

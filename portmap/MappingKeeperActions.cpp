@@ -159,7 +159,7 @@ void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result)
 
 void MappingKeeper::onDeleteEnded(bool succeeded)
 {
-    if (m_withdrawal.lineUnderWay) {
+    if (m_withdrawal.underWay && !m_withdrawal.underWay->asking) {
         withdrawalStepEnded(succeeded);
         return;
     }

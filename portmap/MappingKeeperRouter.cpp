@@ -372,6 +372,10 @@ void MappingKeeper::checkNextMapping()
 void MappingKeeper::onLookedUp(const RouterMapper::Entry& entry)
 {
     using Kind = RouterMapper::Entry::Kind;
+    if (m_withdrawal.underWay && m_withdrawal.underWay->asking) {
+        withdrawalLookedUp(entry);
+        return;
+    }
     if (m_checkIndex < 0)
         return;
     const auto mapping = MappingLine::ports(m_lines.value(m_checkIndex));

@@ -40,29 +40,58 @@ void MappingKeeper::withdrawAll()
 
 void MappingKeeper::withdrawNext()
 {
-    if (m_withdrawal.lineUnderWay)
+    if (m_withdrawal.underWay)
         return;
     if (!routerKnown()) {
         // Gone while deleting: what is left stays on it.
-        m_withdrawal.failed += int(m_withdrawal.left.size());
+        m_withdrawal.failed += int(m_withdrawal.left.size()) + (m_withdrawal.confirmed ? 1 : 0);
         m_withdrawal.left.clear();
+        m_withdrawal.confirmed.reset();
     } else if (anyBusy() || m_add) {
         return; // the next tick
     }
-    if (m_withdrawal.left.isEmpty()) {
+    if (!m_withdrawal.confirmed && m_withdrawal.left.isEmpty()) {
         finishWithdrawal();
         return;
     }
+    // NAT-PMP and PCP delete only what this machine asked for: no question first.
+    if (!m_withdrawal.confirmed && !m_router->canLookUp())
+        m_withdrawal.confirmed = m_withdrawal.left.takeFirst();
+    if (m_withdrawal.confirmed) {
+        const QString line = *std::exchange(m_withdrawal.confirmed, std::nullopt);
+        if (m_router->remove(*MappingLine::ports(line)))
+            m_withdrawal.underWay = Withdrawal::Step{line, false};
+        else
+            ++m_withdrawal.failed;
+        return;
+    }
     const QString line = m_withdrawal.left.takeFirst();
-    if (m_router->remove(*MappingLine::ports(line)))
-        m_withdrawal.lineUnderWay = line;
+    if (m_router->lookUp(*MappingLine::ports(line)))
+        m_withdrawal.underWay = Withdrawal::Step{line, true};
     else
         ++m_withdrawal.failed;
 }
 
+void MappingKeeper::withdrawalLookedUp(const RouterMapper::Entry& entry)
+{
+    using Kind = RouterMapper::Entry::Kind;
+    const QString line = std::exchange(m_withdrawal.underWay, std::nullopt)->line;
+    const auto mapping = MappingLine::ports(line);
+    if (entry.kind == Kind::Held && heldByAnotherHost(entry.internalClient, *mapping)) {
+        ++m_withdrawal.othersKept;
+    } else if (entry.kind == Kind::Held) {
+        m_withdrawal.confirmed = line;
+    } else if (entry.kind == Kind::NoSuchEntry) {
+        ++m_withdrawal.deleted; // off the router already
+        emit mappingDeleted(line);
+    } else {
+        ++m_withdrawal.failed;
+    }
+}
+
 void MappingKeeper::withdrawalStepEnded(bool succeeded)
 {
-    const QString line = *std::exchange(m_withdrawal.lineUnderWay, std::nullopt);
+    const QString line = std::exchange(m_withdrawal.underWay, std::nullopt)->line;
     if (succeeded) {
         ++m_withdrawal.deleted;
         emit mappingDeleted(line);
@@ -75,6 +104,6 @@ void MappingKeeper::finishWithdrawal()
 {
     withdrawalTimer.setInterval(0);
     m_withdrawal.state = Withdrawal::State::Done;
-    log(Text::withdrawalEnded(m_withdrawal.deleted, m_withdrawal.failed));
+    log(Text::withdrawalEnded(m_withdrawal.deleted, m_withdrawal.failed, m_withdrawal.othersKept));
     setEnabled(routerKnown(), routerKnown());
 }
