@@ -6,6 +6,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/PinholeSoap.h"
 #include "portmap/upnp/SoapRequest.h"
 #include "portmap/upnp/SsdpSearch.h"
 
@@ -106,6 +107,7 @@ void TAutoNAT::startTask(TaskType taskType, QByteArray request)
     m_answered = false;
     m_entry.reset();
     m_fault.reset();
+    m_pinholeId.reset();
     m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_Timeout);
     m_taskTimer->setInterval(m_Timeout);
 }
@@ -210,6 +212,37 @@ bool TAutoNAT::GetPortMappingAt(int index)
 {
     return startSoapTask(TaskType::MappingAt, SoapRequest::getGenericPortMappingEntry(
                                                   soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), index));
+}
+
+bool TAutoNAT::startPinholeTask(TaskType taskType, QByteArray request)
+{
+    return !m_firewallControlURL.isEmpty() && startSoapTask(taskType, std::move(request));
+}
+
+bool TAutoNAT::AddPinhole(const QString& InternalClient, int InternalPort, const QString& Protocol,
+                          int LeaseSeconds)
+{
+    return startPinholeTask(TaskType::AddPinhole,
+                            PinholeSoap::addPinhole(soapTarget(m_firewallControlURL, m_lcm, m_lcm2,
+                                                               QString::fromLatin1(PinholeSoap::Service)),
+                                                    InternalClient.toLatin1(), InternalPort,
+                                                    Protocol.toLatin1(), LeaseSeconds));
+}
+
+bool TAutoNAT::UpdatePinhole(int UniqueId, int LeaseSeconds)
+{
+    return startPinholeTask(TaskType::UpdatePinhole,
+                            PinholeSoap::updatePinhole(soapTarget(m_firewallControlURL, m_lcm, m_lcm2,
+                                                                  QString::fromLatin1(PinholeSoap::Service)),
+                                                       UniqueId, LeaseSeconds));
+}
+
+bool TAutoNAT::DeletePinhole(int UniqueId)
+{
+    return startPinholeTask(TaskType::DeletePinhole,
+                            PinholeSoap::deletePinhole(soapTarget(m_firewallControlURL, m_lcm, m_lcm2,
+                                                                  QString::fromLatin1(PinholeSoap::Service)),
+                                                       UniqueId));
 }
 
 void TAutoNAT::TaskSucceeded()

@@ -60,6 +60,9 @@ public:
         DeletePort = 5,      // DeletePort
         MappingEntry = 6,    // GetPortMapping
         MappingAt = 7,       // GetPortMappingAt
+        AddPinhole = 8,      // AddPinhole
+        UpdatePinhole = 9,   // UpdatePinhole
+        DeletePinhole = 10,  // DeletePinhole
         TimedOut = -1,
     };
 
@@ -85,6 +88,8 @@ public:
     const QString& ExternalIp() const { return m_ExternalIp; }
     const QString& ControlURL() const { return m_ControlURL; }
     const QString& URLBase() const { return m_URLBase; }
+    // The control URL of WANIPv6FirewallControl; empty when the description offered none.
+    const QString& firewallControlURL() const { return m_firewallControlURL; }
     // The WAN service the description offered, "WANIPConnection" or
     // "WANPPPConnection" (PPP when it offers both): the SOAP actions' namespace.
     const QString& IPPPP() const { return m_IPPPP; }
@@ -113,12 +118,19 @@ public:
     // then in mappingEntry().
     bool GetPortMapping(int ExternalPort, const QString& Protocol);
     bool GetPortMappingAt(int index);
+    // IPv6 pinholes: refused like AddPort, and when the router offers no
+    // firewall control. A pinhole added is then in pinholeId().
+    bool AddPinhole(const QString& InternalClient, int InternalPort, const QString& Protocol,
+                    int LeaseSeconds);
+    bool UpdatePinhole(int UniqueId, int LeaseSeconds);
+    bool DeletePinhole(int UniqueId);
 
     // What the last HTTP task learnt beyond its success: the entry of a
     // mapping task, the UPnP error of a refusal, and whether the gateway
     // answered at all (false after a refused connection or a time-out).
     const std::optional<SoapAnswer::MappingEntry>& mappingEntry() const { return m_entry; }
     const std::optional<SoapAnswer::Fault>& fault() const { return m_fault; }
+    std::optional<int> pinholeId() const { return m_pinholeId; }
     bool answered() const { return m_answered; }
     // This machine's address on the last connection to the gateway: the
     // address the gateway sees, so the one mappings must point to.
@@ -151,6 +163,7 @@ public:
 private:
     void startTask(TaskType taskType, QByteArray request);
     bool startSoapTask(TaskType taskType, QByteArray request);
+    bool startPinholeTask(TaskType taskType, QByteArray request);
     void useDevice(const SsdpSearch::Reading& device);
     void dropConnection();
     void connectTo(const QString& host, int port);
@@ -181,6 +194,7 @@ private:
     QString m_ExternalIp = QStringLiteral("0.0.0.0");
     QString m_ControlURL;
     QString m_URLBase;
+    QString m_firewallControlURL;
     QString m_IPPPP;
     QString m_lcm;
     int m_lcm2 = 0;
@@ -202,6 +216,7 @@ private:
     bool m_answered = false;
     std::optional<SoapAnswer::MappingEntry> m_entry;
     std::optional<SoapAnswer::Fault> m_fault;
+    std::optional<int> m_pinholeId;
     QString m_localIp;
     QList<SsdpSearch::Reading> m_devices; // in order of arrival, the first in use
     qsizetype m_devicesTried = 0;

@@ -7,6 +7,7 @@
 #include "platform/Timer.h"
 #include "portmap/upnp/DeviceDescription.h"
 #include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/PinholeSoap.h"
 #include "portmap/upnp/SoapAnswer.h"
 #include "portmap/upnp/SsdpSearch.h"
 
@@ -179,6 +180,9 @@ void TAutoNAT::handleResponse()
     case TaskType::DeletePort:
     case TaskType::MappingEntry:
     case TaskType::MappingAt:
+    case TaskType::AddPinhole:
+    case TaskType::UpdatePinhole:
+    case TaskType::DeletePinhole:
         handleSoapAnswer();
         break;
     default:
@@ -192,6 +196,7 @@ void TAutoNAT::handleDescription()
     m_URLBase = text(walk.urlBase);
     if (walk.service)
         m_IPPPP = text(*walk.service);
+    m_firewallControlURL = text(walk.firewallControlURL.value_or(QByteArray()));
     if (!walk.controlURL) {
         TaskFailed();
         return;
@@ -214,6 +219,13 @@ void TAutoNAT::handleSoapAnswer()
     }
     if (m_TaskType == TaskType::ExternalAddress)
         m_ExternalIp = text(SoapAnswer::externalIp(m_response));
+    if (m_TaskType == TaskType::AddPinhole) {
+        m_pinholeId = PinholeSoap::uniqueId(m_response);
+        if (!m_pinholeId) {
+            TaskFailed();
+            return;
+        }
+    }
     if (m_TaskType == TaskType::MappingEntry || m_TaskType == TaskType::MappingAt) {
         m_entry = SoapAnswer::mappingEntry(m_response);
         if (!m_entry) {

@@ -116,6 +116,29 @@ void UpnpMapper::list(const QStringList& storedLines, std::function<void(const Q
     });
 }
 
+bool UpnpMapper::canPinhole() const
+{
+    return !m_nat->firewallControlURL().isEmpty();
+}
+
+// Never between the steps of an add: the add's own next step would find the client busy.
+bool UpnpMapper::addPinhole(const QString& protocol, int localPort, const QString& address, int leaseSeconds)
+{
+    return !m_add && m_nat->AddPinhole(address, localPort, protocol, leaseSeconds);
+}
+
+bool UpnpMapper::renewPinhole(int id, int leaseSeconds)
+{
+    m_pinholeAsked = id;
+    return !m_add && m_nat->UpdatePinhole(id, leaseSeconds);
+}
+
+bool UpnpMapper::removePinhole(int id)
+{
+    m_pinholeAsked = id;
+    return !m_add && m_nat->DeletePinhole(id);
+}
+
 void UpnpMapper::taskEnded(bool succeeded)
 {
     using Task = TAutoNAT::TaskType;
@@ -145,6 +168,15 @@ void UpnpMapper::taskEnded(bool succeeded)
         break;
     case Task::MappingAt:
         m_listing.taskEnded(succeeded);
+        break;
+    case Task::AddPinhole:
+        emit pinholeEnded(PinholeStep::Add, succeeded, m_nat->pinholeId().value_or(-1));
+        break;
+    case Task::UpdatePinhole:
+        emit pinholeEnded(PinholeStep::Renew, succeeded, m_pinholeAsked);
+        break;
+    case Task::DeletePinhole:
+        emit pinholeEnded(PinholeStep::Remove, succeeded, m_pinholeAsked);
         break;
     default:
         break;
