@@ -59,6 +59,13 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
     });
     connect(this, &MappingKeeper::linesChanged, &m_pinholes, &MappingPinholes::keepOnly);
     connect(&m_pinholes, &MappingPinholes::logged, this, &MappingKeeper::log);
+    m_pinholes.setEnabled(platform.keyStore.value(pinholesOptionName) != QStringLiteral("0"));
+}
+
+WriteResult MappingKeeper::setPinholesOption(bool on)
+{
+    m_pinholes.setEnabled(on);
+    return m_platform.keyStore.setValue(pinholesOptionName, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 // Only the mapper in use is heard, but for the ends of searches and for

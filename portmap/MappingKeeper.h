@@ -122,6 +122,9 @@ public:
     const QHash<QString, QString>& portsHeldByOthers() const { return m_heldByOthers; }
     // What the router is told each mapping is for.
     static inline const QString mappingDescription = RouterMapper::mappingDescription;
+    // The IPv6 pinholes option, kept in the key store: on unless stored "0".
+    static inline const QString pinholesOptionName = QStringLiteral("IPv6Pinholes");
+    WriteResult setPinholesOption(bool on);
     // The IPv6 pinholes beside the mappings, where the router offers them.
     MappingPinholes& pinholes() { return m_pinholes; }
     const MappingPinholes& pinholes() const { return m_pinholes; }
