@@ -39,7 +39,7 @@ void MappingPinholes::setEnabled(bool on)
     m_enabled = on;
     for (Entry& entry : m_entries) {
         if (entry.id >= 0)
-            m_toRemove.append(std::exchange(entry.id, -1));
+            m_toRemove.append({std::exchange(entry.id, -1), entry.pinhole.address});
         entry.pinhole.state = State::Opening;
         entry.due = m_clock.now();
     }
@@ -83,7 +83,7 @@ void MappingPinholes::closeEntry(qsizetype index)
 {
     const Entry entry = m_entries.takeAt(index);
     if (entry.id >= 0) {
-        m_toRemove.append(entry.id);
+        m_toRemove.append({entry.id, entry.pinhole.address});
         emit logged(Text::closed(m_language, entry.pinhole.protocol, entry.pinhole.localPort));
     }
     emit changed();
@@ -166,7 +166,7 @@ bool MappingPinholes::sendNext(RouterMapper& router)
 {
     if (!m_toRemove.isEmpty()) {
         m_waitingFor.clear();
-        return waitFor(router.removePinhole(m_toRemove.first()));
+        return waitFor(router.removePinhole(m_toRemove.first().id, m_toRemove.first().address));
     }
     if (!m_enabled)
         return false;
@@ -184,11 +184,12 @@ bool MappingPinholes::sendNext(RouterMapper& router)
     m_noAddressSaid = false;
     Pinhole& pinhole = due->pinhole;
     m_waitingFor = keyOf(pinhole.protocol, pinhole.localPort);
+    m_waitingAddress = address;
     if (due->id >= 0 && pinhole.address == address)
-        return waitFor(router.renewPinhole(due->id, m_leaseSeconds));
+        return waitFor(router.renewPinhole(due->id, pinhole.address, m_leaseSeconds));
     // This machine's address changed: the old pinhole goes, a new one comes.
     if (due->id >= 0)
-        m_toRemove.append(std::exchange(due->id, -1));
+        m_toRemove.append({std::exchange(due->id, -1), pinhole.address});
     pinhole.address = address;
     return waitFor(router.addPinhole(pinhole.protocol, pinhole.localPort, address, m_leaseSeconds));
 }
@@ -207,7 +208,7 @@ void MappingPinholes::ended(RouterMapper::PinholeStep step, bool succeeded, int 
         return;
     if (step == Step::Remove) {
         // One the router would not delete lapses with its lease.
-        m_toRemove.removeAll(id);
+        m_toRemove.removeIf([id](const Removal& removal) { return removal.id == id; });
         return;
     }
     const auto entry = std::find_if(m_entries.begin(), m_entries.end(), [this](const Entry& candidate) {
@@ -216,7 +217,7 @@ void MappingPinholes::ended(RouterMapper::PinholeStep step, bool succeeded, int 
     if (entry == m_entries.end()) {
         // Its line went while the router answered.
         if (step == Step::Add && succeeded)
-            m_toRemove.append(id);
+            m_toRemove.append({id, m_waitingAddress});
         return;
     }
     const QDateTime now = m_clock.now();

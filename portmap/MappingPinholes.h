@@ -93,8 +93,13 @@ private:
     bool m_enabled = true;
     int m_leaseSeconds = DefaultLeaseSeconds;
     QList<Entry> m_entries;
-    QList<int> m_toRemove; // ids of pinholes no port needs any more
-    QString m_routerKey;   // the router the ids were given by
+    struct Removal
+    {
+        int id = -1;
+        QString address;
+    };
+    QList<Removal> m_toRemove; // pinholes no port needs any more
+    QString m_routerKey;       // the router the ids were given by
     bool m_offered = false;
     bool m_noAddressSaid = false;
     bool m_notOfferedSaid = false;
@@ -102,4 +107,5 @@ private:
     bool m_waiting = false;
     QDateTime m_waitingSince;
     QString m_waitingFor;
+    QString m_waitingAddress;
 };

@@ -137,8 +137,9 @@ public:
     {
         return false;
     }
-    virtual bool renewPinhole(int /*id*/, int /*leaseSeconds*/) { return false; }
-    virtual bool removePinhole(int /*id*/) { return false; }
+    // `address`: the pinhole's, which the request must come from.
+    virtual bool renewPinhole(int /*id*/, const QString& /*address*/, int /*leaseSeconds*/) { return false; }
+    virtual bool removePinhole(int /*id*/, const QString& /*address*/) { return false; }
 
 signals:
     // A line of the search, said once an outage, not once a retry.

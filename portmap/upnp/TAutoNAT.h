@@ -1,6 +1,7 @@
 #pragma once
 
 #include "portmap/upnp/SoapAnswer.h"
+#include "portmap/upnp/SoapRequest.h"
 #include "portmap/upnp/SsdpSearch.h"
 
 #include <QByteArray>
@@ -119,11 +120,17 @@ public:
     bool GetPortMapping(int ExternalPort, const QString& Protocol);
     bool GetPortMappingAt(int index);
     // IPv6 pinholes: refused like AddPort, and when the router offers no
-    // firewall control. A pinhole added is then in pinholeId().
-    bool AddPinhole(const QString& InternalClient, int InternalPort, const QString& Protocol,
-                    int LeaseSeconds);
-    bool UpdatePinhole(int UniqueId, int LeaseSeconds);
-    bool DeletePinhole(int UniqueId);
+    // firewall control. A router opens a pinhole only to the address that
+    // asks, so they go over IPv6, from the pinhole's own address to the
+    // router's (at the description's port). A pinhole added is then in pinholeId().
+    struct PinholePath
+    {
+        QString router; // an IPv6 address, "%interface" after a link-local one
+        QString local;  // this machine's global IPv6 address: the pinhole's
+    };
+    bool AddPinhole(const PinholePath& path, int InternalPort, const QString& Protocol, int LeaseSeconds);
+    bool UpdatePinhole(const PinholePath& path, int UniqueId, int LeaseSeconds);
+    bool DeletePinhole(const PinholePath& path, int UniqueId);
 
     // What the last HTTP task learnt beyond its success: the entry of a
     // mapping task, the UPnP error of a refusal, and whether the gateway
@@ -163,10 +170,11 @@ public:
 private:
     void startTask(TaskType taskType, QByteArray request);
     bool startSoapTask(TaskType taskType, QByteArray request);
-    bool startPinholeTask(TaskType taskType, QByteArray request);
+    bool startPinholeTask(TaskType taskType, const PinholePath& path, QByteArray request);
+    SoapRequest::Target pinholeTarget(const PinholePath& path) const;
     void useDevice(const SsdpSearch::Reading& device);
     void dropConnection();
-    void connectTo(const QString& host, int port);
+    void connectTo(const QString& host, int port, const QString& bindAddress = {});
     void TaskSucceeded();
     void TaskFailed();
     void raise(const TNotifyEvent& event);

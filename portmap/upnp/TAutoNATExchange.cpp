@@ -91,7 +91,10 @@ void TAutoNAT::sendRequest(TClientWinSocket* Socket)
     if (m_requestSent)
         return;
     m_response.clear();
-    m_localIp = Socket->LocalAddress();
+    // A pinhole's request leaves from its IPv6 address: mappings still lead to the IPv4 one.
+    if (m_TaskType != TaskType::AddPinhole && m_TaskType != TaskType::UpdatePinhole &&
+        m_TaskType != TaskType::DeletePinhole)
+        m_localIp = Socket->LocalAddress();
     Socket->WriteBytes(m_request);
     m_requestSent = true;
 }

@@ -50,8 +50,8 @@ public:
     bool canPinhole() const override;
     bool addPinhole(const QString& protocol, int localPort, const QString& address,
                     int leaseSeconds) override;
-    bool renewPinhole(int id, int leaseSeconds) override;
-    bool removePinhole(int id) override;
+    bool renewPinhole(int id, const QString& address, int leaseSeconds) override;
+    bool removePinhole(int id, const QString& address) override;
 
 private:
     // The add under way, from the question who holds its port to the router's answer.
