@@ -21,11 +21,8 @@ private slots:
                               << "";
         QTest::newRow("beside the route first")
             << QStringList{"2001:db8:2::1", "2001:db8:1::10,b"} << "2001:db8:1::10";
-        QTest::newRow("deprecated last")
-            << QStringList{"2001:db8:1::1,d,b", "2001:db8:1::2,b"} << "2001:db8:1::2";
         QTest::newRow("deprecated beside beats elsewhere")
             << QStringList{"2001:db8:2::1", "2001:db8:1::1,d,b"} << "2001:db8:1::1";
-        QTest::newRow("only deprecated") << QStringList{"2001:db8:1::1,d"} << "2001:db8:1::1";
     }
 
     void choice()

@@ -49,33 +49,17 @@ private slots:
         QCOMPARE(result.firewallControlURL.value_or("-"), QByteArray("http://192.168.77.1:5000/ctl/IP6FCtl"));
     }
 
-    // A firewall service is taken only with a control URL of its own, and
-    // never lends its URL to the WAN service or takes one from a later service.
-    void firewallServiceStandsApart_data()
+    // Never the control URL of the service after it.
+    void firewallServiceWithoutControlUrlIsNone()
     {
-        QTest::addColumn<QByteArray>("services");
-        QTest::addColumn<QByteArray>("control");
-        QTest::addColumn<QByteArray>("firewall");
-        const QByteArray fw = service("WANIPv6FirewallControl:1", "/fw");
-        const QByteArray ip = service("WANIPConnection:2", "/ip");
-        QTest::newRow("after") << ip + fw << QByteArray("http://h:1/ip") << QByteArray("http://h:1/fw");
-        QTest::newRow("before") << fw + ip << QByteArray("http://h:1/ip") << QByteArray("http://h:1/fw");
-        QTest::newRow("alone") << fw << QByteArray("-") << QByteArray("http://h:1/fw");
-        QTest::newRow("no url of its own")
-            << "<service><serviceType>urn:schemas-upnp-org:service:WANIPv6FirewallControl:1</serviceType>"
-               "</service>" +
-                   ip
-            << QByteArray("http://h:1/ip") << QByteArray("-");
-        QTest::newRow("version 2 unknown") << service("WANIPv6FirewallControl:2", "/fw") + ip
-                                           << QByteArray("http://h:1/ip") << QByteArray("-");
-    }
-
-    void firewallServiceStandsApart()
-    {
-        QFETCH(QByteArray, services);
-        const Walk result = walk(chain(services, '2', '2', '2'), "http://h:1");
-        QTEST(result.controlURL.value_or("-"), "control");
-        QTEST(result.firewallControlURL.value_or("-"), "firewall");
+        const Walk result =
+            walk(chain("<service><serviceType>urn:schemas-upnp-org:service:WANIPv6FirewallControl:1"
+                       "</serviceType></service>" +
+                           service("WANIPConnection:2", "/ip"),
+                       '2', '2', '2'),
+                 "http://h:1");
+        QCOMPARE(result.controlURL.value_or("-"), QByteArray("http://h:1/ip"));
+        QVERIFY(!result.firewallControlURL);
     }
 
     void versionsMayBeMixed()
