@@ -92,7 +92,7 @@ void MappingPinholes::closeEntry(qsizetype index)
 QList<MappingPinholes::Pinhole> MappingPinholes::pinholes() const
 {
     QList<Pinhole> shown;
-    if (!m_enabled || !m_offered)
+    if (!m_enabled || !m_offered || !m_hasAddress)
         return shown;
     for (const Entry& entry : m_entries)
         shown.append(entry.pinhole);
@@ -176,6 +176,7 @@ bool MappingPinholes::sendNext(RouterMapper& router)
     if (due == m_entries.end())
         return false;
     const QString address = m_address ? m_address() : QString();
+    setHasAddress(!address.isEmpty());
     if (address.isEmpty()) {
         if (!std::exchange(m_noAddressSaid, true))
             emit logged(Text::noGlobalAddress(m_language));
@@ -250,4 +251,10 @@ void MappingPinholes::setState(Entry& entry, State state)
         return;
     entry.pinhole.state = state;
     emit changed();
+}
+
+void MappingPinholes::setHasAddress(bool has)
+{
+    if (std::exchange(m_hasAddress, has) != has)
+        emit changed();
 }

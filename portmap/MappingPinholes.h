@@ -61,7 +61,8 @@ public:
     // The router's answer to the request under way.
     void ended(RouterMapper::PinholeStep step, bool succeeded, int id);
 
-    // The pinholes the router offers for the mapped ports; none while it offers none.
+    // The pinholes for the mapped ports; none while the router offers none or
+    // this machine has no global IPv6 address.
     QList<Pinhole> pinholes() const;
     static QString stateName(State state);
 
@@ -84,6 +85,7 @@ private:
     void forgetIds();
     void closeEntry(qsizetype index);
     void setState(Entry& entry, State state);
+    void setHasAddress(bool has);
 
     Clock& m_clock;
     LanguageCode m_language;
@@ -101,6 +103,7 @@ private:
     QList<Removal> m_toRemove; // pinholes no port needs any more
     QString m_routerKey;       // the router the ids were given by
     bool m_offered = false;
+    bool m_hasAddress = false; // this machine had a global IPv6 address when last asked
     bool m_noAddressSaid = false;
     bool m_notOfferedSaid = false;
     // The request under way: which step, and for which entry.
