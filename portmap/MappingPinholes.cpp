@@ -12,7 +12,9 @@ namespace Text = Messages::Pinholes;
 
 namespace {
 
-// A pinhole that could not be opened is tried again no sooner than this.
+// A pinhole that could not be opened is tried again after this, doubled at
+// each refusal up to half a lease: a router that will never open it (a port
+// below 1024, say) is asked ever more rarely.
 constexpr int RetrySeconds = 60;
 // A request whose answer never came (its task abandoned) is given up.
 constexpr int AnswerSeconds = 60;
@@ -229,6 +231,7 @@ void MappingPinholes::ended(RouterMapper::PinholeStep step, bool succeeded, int 
             emit logged(Text::opened(m_language, pinhole.protocol, pinhole.localPort, pinhole.address));
         }
         entry->due = now.addSecs(m_leaseSeconds / 2);
+        entry->refusals = 0;
         setState(*entry, State::Open);
         return;
     }
@@ -239,7 +242,8 @@ void MappingPinholes::ended(RouterMapper::PinholeStep step, bool succeeded, int 
         setState(*entry, State::Opening);
         return;
     }
-    entry->due = now.addSecs(std::min(RetrySeconds, m_leaseSeconds / 2));
+    const int wait = RetrySeconds << std::min(entry->refusals++, 5);
+    entry->due = now.addSecs(std::min(wait, m_leaseSeconds / 2));
     if (pinhole.state != State::Failed)
         emit logged(Text::failed(m_language, pinhole.protocol, pinhole.localPort, pinhole.address));
     setState(*entry, State::Failed);

@@ -74,8 +74,9 @@ private:
     struct Entry
     {
         Pinhole pinhole;
-        int id = -1;   // the router's number while open
-        QDateTime due; // the next add or renewal
+        int id = -1;      // the router's number while open
+        QDateTime due;    // the next add or renewal
+        int refusals = 0; // adds refused in a row: each waits twice as long
     };
 
     void tick();

@@ -84,6 +84,16 @@ private slots:
         QCOMPARE(rig.router.calls, (QStringList{rig.add, "renew 3", rig.add}));
     }
 
+    void refusedAddsAreAskedEverMoreRarely()
+    {
+        Rig rig;
+        for (int refusal = 0; refusal < 2; ++refusal) {
+            rig.pinholes.ended(Step::Add, false, -1);
+            rig.clock.advance(std::chrono::seconds(60));
+        }
+        QCOMPARE(rig.router.calls, (QStringList{rig.add, rig.add}));
+    }
+
     void offOrNotOfferedSendsNothingMore()
     {
         Rig rig;
