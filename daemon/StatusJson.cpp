@@ -31,6 +31,12 @@ QJsonValue jsonOf(const QVariant& value)
                                        {"description", mapping.description},
                                        {"state", mapping.state},
                                        {"reason", mapping.reason}});
+    } else if (argument.currentSignature() == QStringLiteral("a(sqss)")) {
+        for (const PinholeRecord& pinhole : qdbus_cast<PinholeRecords>(argument))
+            records.append(QJsonObject{{"protocol", pinhole.protocol},
+                                       {"port", pinhole.port},
+                                       {"address", pinhole.address},
+                                       {"state", pinhole.state}});
     }
     return records;
 }

@@ -109,6 +109,12 @@ void ProxyActions::setAddressCheck(bool on, uint seconds)
         proxy->SetAddressCheck(on, seconds);
 }
 
+void ProxyActions::setIPv6Pinholes(bool on)
+{
+    if (Engine2Proxy* proxy = m_proxy())
+        proxy->SetIPv6Pinholes(on);
+}
+
 void ProxyActions::listRouterMappings(std::function<void(const QStringList& lines)> done)
 {
     Engine2Proxy* proxy = m_proxy();

@@ -35,6 +35,7 @@ public:
     void withdrawMappings() override;
     void setMappingLines(const QStringList& lines) override;
     void setAddressCheck(bool on, uint seconds) override;
+    void setIPv6Pinholes(bool on) override;
     void listRouterMappings(std::function<void(const QStringList& lines)> done) override;
     // The typing stays here: the form goes to the engine only when it is
     // logged in or saved, never a keystroke at a time.

@@ -31,6 +31,7 @@ public:
     virtual void withdrawMappings() = 0;
     virtual void setMappingLines(const QStringList& lines) = 0;
     virtual void setAddressCheck(bool on, uint seconds) = 0;
+    virtual void setIPv6Pinholes(bool on) = 0;
     virtual void listRouterMappings(std::function<void(const QStringList& lines)> done) = 0;
 
     // The login form as the user types it: an engine of this process takes

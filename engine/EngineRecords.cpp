@@ -66,6 +66,22 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, MappingRecord& re
     return argument;
 }
 
+QDBusArgument& operator<<(QDBusArgument& argument, const PinholeRecord& record)
+{
+    argument.beginStructure();
+    argument << record.protocol << record.port << record.address << record.state;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, PinholeRecord& record)
+{
+    argument.beginStructure();
+    argument >> record.protocol >> record.port >> record.address >> record.state;
+    argument.endStructure();
+    return argument;
+}
+
 QDBusArgument& operator<<(QDBusArgument& argument, const EventRecord& record)
 {
     argument.beginStructure();
@@ -88,6 +104,8 @@ void registerEngineRecords()
     qDBusRegisterMetaType<LoginRecords>();
     qDBusRegisterMetaType<MappingRecord>();
     qDBusRegisterMetaType<MappingRecords>();
+    qDBusRegisterMetaType<PinholeRecord>();
+    qDBusRegisterMetaType<PinholeRecords>();
     qDBusRegisterMetaType<EventRecord>();
     qDBusRegisterMetaType<EventRecords>();
 }

@@ -38,6 +38,19 @@ struct MappingRecord
 };
 using MappingRecords = QList<MappingRecord>;
 
+// One IPv6 pinhole beside the mappings: protocol, this machine's local port,
+// its global IPv6 address, and "opening", "open" or "failed".
+struct PinholeRecord
+{
+    QString protocol;
+    quint16 port = 0;
+    QString address;
+    QString state;
+
+    friend bool operator==(const PinholeRecord&, const PinholeRecord&) = default;
+};
+using PinholeRecords = QList<PinholeRecord>;
+
 struct EventRecord
 {
     qint64 time = 0;
@@ -60,6 +73,8 @@ QDBusArgument& operator<<(QDBusArgument& argument, const LoginRecord& record);
 const QDBusArgument& operator>>(const QDBusArgument& argument, LoginRecord& record);
 QDBusArgument& operator<<(QDBusArgument& argument, const MappingRecord& record);
 const QDBusArgument& operator>>(const QDBusArgument& argument, MappingRecord& record);
+QDBusArgument& operator<<(QDBusArgument& argument, const PinholeRecord& record);
+const QDBusArgument& operator>>(const QDBusArgument& argument, PinholeRecord& record);
 QDBusArgument& operator<<(QDBusArgument& argument, const EventRecord& record);
 const QDBusArgument& operator>>(const QDBusArgument& argument, EventRecord& record);
 
@@ -68,4 +83,5 @@ void registerEngineRecords();
 
 Q_DECLARE_METATYPE(LoginRecord)
 Q_DECLARE_METATYPE(MappingRecord)
+Q_DECLARE_METATYPE(PinholeRecord)
 Q_DECLARE_METATYPE(EventRecord)

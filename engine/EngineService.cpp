@@ -25,6 +25,7 @@ namespace {
 const QString invalidArgument = QStringLiteral("example.kelvane.Error.InvalidArgument");
 const QString busy = QStringLiteral("example.kelvane.Error.Busy");
 const QString failed = QStringLiteral("example.kelvane.Error.Failed");
+const QString writeFailed = QStringLiteral("example.kelvane.Error.WriteFailed");
 
 QString firstProblem(std::initializer_list<QString> problems)
 {
@@ -102,6 +103,7 @@ EngineService::EngineService(Engine& engine, const StatusWatch& status, const Pl
     connect(&keeper, &MappingKeeper::externalAddressChanged, this, &EngineService::announceChanges);
     connect(&keeper, &MappingKeeper::internalClientChanged, this, &EngineService::announceChanges);
     connect(&keeper, &MappingKeeper::linesChanged, this, &EngineService::announceChanges);
+    connect(&keeper.pinholes(), &MappingPinholes::changed, this, &EngineService::announceChanges);
     connect(&logins, &LoginEngine::optionsChanged, this, &EngineService::announceChanges);
     connect(&engine.state, &ClientState::autoLoginChanged, this, &EngineService::announceChanges);
     connect(&engine.state, &ClientState::multiUserLinesChanged, this, &EngineService::announceChanges);
@@ -226,6 +228,20 @@ bool EngineService::reapplyReady() const
 QStringList EngineService::mappingLines() const
 {
     return m_engine.mappingKeeper.lines();
+}
+
+PinholeRecords EngineService::pinholes() const
+{
+    PinholeRecords records;
+    for (const MappingPinholes::Pinhole& pinhole : m_engine.mappingKeeper.pinholes().pinholes())
+        records << PinholeRecord{pinhole.protocol, quint16(pinhole.localPort), pinhole.address,
+                                 MappingPinholes::stateName(pinhole.state)};
+    return records;
+}
+
+bool EngineService::ipv6Pinholes() const
+{
+    return m_engine.mappingKeeper.pinholes().enabled();
 }
 
 MappingRecords EngineService::mappings() const
@@ -381,6 +397,15 @@ void EngineService::SetAddressCheck(bool on, uint seconds)
     m_engine.mappingKeeper.setAddressCheck(on, secondsText);
     m_engine.mappingKeeper.saveAddressCheckInterval(secondsText);
     announceChanges();
+}
+
+// A choice the key store could not keep still holds for this run.
+void EngineService::SetIPv6Pinholes(bool on)
+{
+    const WriteResult written = m_engine.mappingKeeper.setPinholesOption(on);
+    announceChanges();
+    if (!written.ok())
+        refuse(writeFailed, written.error);
 }
 
 void EngineService::AddMapping(const QString& protocol, ushort externalPort, const QString& internalClient,

@@ -54,6 +54,8 @@ class EngineService : public QObject, protected QDBusContext
     Q_PROPERTY(bool ReapplyReady READ reapplyReady)
     Q_PROPERTY(MappingRecords Mappings READ mappings)
     Q_PROPERTY(QStringList MappingLines READ mappingLines)
+    Q_PROPERTY(PinholeRecords Pinholes READ pinholes)
+    Q_PROPERTY(bool IPv6Pinholes READ ipv6Pinholes)
     Q_PROPERTY(bool AutoLogin READ autoLogin)
     Q_PROPERTY(bool MultiUser READ multiUser)
     Q_PROPERTY(bool RunHidden READ runHidden)
@@ -99,6 +101,8 @@ public:
     bool reapplyReady() const;
     MappingRecords mappings() const;
     QStringList mappingLines() const;
+    PinholeRecords pinholes() const;
+    bool ipv6Pinholes() const;
     bool autoLogin() const;
     bool multiUser() const;
     bool runHidden() const;
@@ -128,6 +132,7 @@ public:
     void SetResolveLocal(bool on);
     void SetFixedAddress(bool on, const QString& address);
     void SetAddressCheck(bool on, uint seconds);
+    void SetIPv6Pinholes(bool on);
     void AddMapping(const QString& protocol, ushort externalPort, const QString& internalClient,
                     ushort internalPort);
     void DeleteMapping(const QString& protocol, ushort externalPort);

@@ -40,6 +40,8 @@ QString RunStatus::text() const
         lines << QStringLiteral("mapping: ") + line;
     if (mappings.isEmpty())
         lines << QStringLiteral("mapping: none");
+    for (const QString& pinhole : pinholes)
+        lines << QStringLiteral("IPv6 pinhole: ") + pinhole;
     return lines.join(u'\n') + u'\n';
 }
 

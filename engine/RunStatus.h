@@ -26,6 +26,9 @@ struct RunStatus
     QString router;
     QString routerExternalAddress;
     QMap<QString, QString> mappings; // by public port and protocol: the mapping line
+    // The IPv6 pinholes beside them: protocol, port, address and state; none
+    // said while the router offers none.
+    QStringList pinholes;
 
     QString text() const;
 };

@@ -79,6 +79,11 @@ void ServiceActions::setAddressCheck(bool on, uint seconds)
     m_service.SetAddressCheck(on, seconds);
 }
 
+void ServiceActions::setIPv6Pinholes(bool on)
+{
+    m_service.SetIPv6Pinholes(on);
+}
+
 void ServiceActions::listRouterMappings(std::function<void(const QStringList& lines)> done)
 {
     m_engine.mappingKeeper.listRouterMappings(std::move(done));

@@ -27,6 +27,7 @@ public:
     void withdrawMappings() override;
     void setMappingLines(const QStringList& lines) override;
     void setAddressCheck(bool on, uint seconds) override;
+    void setIPv6Pinholes(bool on) override;
     void listRouterMappings(std::function<void(const QStringList& lines)> done) override;
     void typeCredentials(const QString& domain, const QString& password) override;
     void begin() override;

@@ -73,6 +73,7 @@ StatusWatch::StatusWatch(Engine& engine, const Clock& clock) : m_engine(engine),
         update();
     });
     QObject::connect(&keeper, &MappingKeeper::logged, &keeper, [this] { update(); });
+    QObject::connect(&keeper.pinholes(), &MappingPinholes::changed, &keeper, [this] { update(); });
     QObject::connect(&logins, &LoginEngine::logLineSet, &logins, [this] { update(); });
     QObject::connect(&logins, &LoginEngine::logLineAppended, &logins, [this] { update(); });
     update();
@@ -117,6 +118,12 @@ void StatusWatch::update()
                           ? QString()
                           : (name.isEmpty() ? QStringLiteral("gateway") : name) + QStringLiteral(" at ") +
                                 keeper.routerAddress() + (protocol.isEmpty() ? QString() : " (" + protocol + ")");
+    m_status.pinholes.clear();
+    for (const MappingPinholes::Pinhole& pinhole : keeper.pinholes().pinholes())
+        m_status.pinholes << QStringLiteral("%1 %2 %3 %4")
+                                 .arg(pinhole.protocol, QString::number(pinhole.localPort),
+                                      pinhole.address.isEmpty() ? QStringLiteral("-") : pinhole.address,
+                                      MappingPinholes::stateName(pinhole.state));
     const ClientState& state = m_engine.state;
     m_status.routerExternalAddress = state.routerAddressKnown() ? state.routerExternalAddress() : QString();
     const QString text = m_status.text();

@@ -2,6 +2,7 @@
 
 #include "forms/AppShell.h"
 #include "messages/Messages.h"
+#include "messages/PinholeMessages.h"
 #include "settings/ProviderPages.h"
 #include "ui/AccessibleControls.h"
 #include "ui/AppIcon.h"
@@ -154,6 +155,8 @@ void TForm111::buildLayout()
 
     CheckBox1 = new QCheckBox(QStringLiteral("自动检测IP"), this);
     CheckBox1->setVisible(false);
+    CheckBox2 = new QCheckBox(Messages::Pinholes::optionCaption(LanguageCode::Jt), this);
+    CheckBox2->setGeometry(212, 258, 168, 20);
     Edit5 = new QLineEdit(QStringLiteral("60"), this);
     Edit5->setVisible(false);
 
@@ -170,7 +173,8 @@ void TForm111::buildLayout()
                                  {Button1, BitBtn6},
                                  {BitBtn6, Label7},
                                  {Label7, Label8},
-                                 {Label8, Label11}})
+                                 {Label8, Label11},
+                                 {Label11, CheckBox2}})
         setTabOrder(first, second);
 
     PopupMenu1 = new QMenu(this);
@@ -199,6 +203,7 @@ void TForm111::buildLayout()
         {Label8, "Label8"},
         {Label11, "Label11"},
         {CheckBox1, "CheckBox1"},
+        {CheckBox2, "CheckBox2"},
         {PopupMenu1, "PopupMenu1"},
     };
     for (const auto& [control, name] : names)

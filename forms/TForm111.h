@@ -60,6 +60,7 @@ public:
     PaneLifetime paneLifetime;
     QCheckBox* CheckBox1 = nullptr; // automatic address check (invisible)
     QLineEdit* Edit5 = nullptr;     // its interval in seconds (invisible)
+    QCheckBox* CheckBox2 = nullptr; // IPv6 pinholes beside the mappings
     QMenu* PopupMenu1 = nullptr;
 
     void FormCreate();

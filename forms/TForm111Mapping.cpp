@@ -6,7 +6,9 @@
 
 #include "engine/EngineActions.h"
 #include "engine/EngineModel.h"
+#include "engine/EngineRecords.h"
 #include "forms/AppShell.h"
+#include "messages/PinholeMessages.h"
 #include "messages/PortMappingMessages.h"
 #include "portmap/MappingLabels.h"
 #include "portmap/MappingLine.h"
@@ -36,6 +38,18 @@ namespace {
 // Before the router told it.
 const QString noExternalAddress = QStringLiteral("0.0.0.0");
 
+// After the mapping's result, once the router offers pinholes.
+QString pinholeSummary(const PinholeRecords& pinholes)
+{
+    if (pinholes.isEmpty())
+        return {};
+    const auto open = std::count_if(pinholes.cbegin(), pinholes.cend(), [](const PinholeRecord& pinhole) {
+        return pinhole.state == QStringLiteral("open");
+    });
+    return QStringLiteral("  ") +
+           Messages::Pinholes::summary(LanguageCode::Jt, int(open), int(pinholes.size()));
+}
+
 } // namespace
 
 void TForm111::connectKeeper()
@@ -49,6 +63,9 @@ void TForm111::connectKeeper()
           "MappingOutcomeText", "MappingChangeReady", "ReapplyReady"})
         m_model.follow(name, this, [this](const QVariant&) { showStatus(); });
     m_model.follow("MappingLines", this, [this](const QVariant&) { showLines(); });
+    m_model.follow("Pinholes", this, [this](const QVariant&) { showStatus(); });
+    m_model.follow("IPv6Pinholes", this, [this](const QVariant& on) { CheckBox2->setChecked(on.toBool()); });
+    connect(CheckBox2, &QCheckBox::clicked, this, [this](bool on) { m_actions.setIPv6Pinholes(on); });
     m_model.follow("RouterExternalAddress", this, [this](const QVariant& address) {
         Edit3->setText(address.toString().isEmpty() ? noExternalAddress : address.toString());
     });
@@ -93,9 +110,11 @@ void TForm111::showStatus()
     Label6->setText(MappingLabels::router(
         MappingLabels::routerSeenNamed(m_model.valueAs<QString>("RouterState")),
         m_model.valueAs<QString>("RouterProtocol"), m_model.valueAs<QString>("RouterName")));
-    Label10->setText(MappingLabels::result(
-        {MappingLabels::outcomeKindNamed(m_model.valueAs<QString>("MappingOutcome")),
-         m_model.valueAs<int>("MappingOutcomeCode"), m_model.valueAs<QString>("MappingOutcomeText")}));
+    Label10->setText(
+        MappingLabels::result({MappingLabels::outcomeKindNamed(m_model.valueAs<QString>("MappingOutcome")),
+                               m_model.valueAs<int>("MappingOutcomeCode"),
+                               m_model.valueAs<QString>("MappingOutcomeText")}) +
+        pinholeSummary(m_model.valueAs<PinholeRecords>("Pinholes")));
     Button1->setEnabled(m_model.valueAs<bool>("MappingChangeReady"));
     BitBtn6->setEnabled(m_model.valueAs<bool>("ReapplyReady"));
 }

@@ -3,6 +3,7 @@
 #include <QtDebug>
 
 #include <arpa/inet.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -48,6 +49,10 @@ void TClientSocket::setActive(bool active)
         return;
     }
     const quint64 attempt = ++m_attempt;
+    if (const QHostAddress address(Host); address.protocol() == QAbstractSocket::IPv6Protocol) {
+        connectIPv6(attempt, address);
+        return;
+    }
     m_state = State::LookingUp;
     if (!notify(OnLookup, attempt))
         return;
@@ -64,24 +69,65 @@ void TClientSocket::lookedUp(quint64 attempt, const HostLookupResult& result)
         failAttempt(eeLookup, result.errorCode != 0 ? result.errorCode : EAI_NONAME);
         return;
     }
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        failAttempt(eeGeneral, errno);
-        return;
-    }
-    m_fd = fd;
-    m_state = State::Connecting;
-    if (!notify(OnConnecting, attempt))
+    if (!openSocket(attempt, AF_INET))
         return;
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(static_cast<quint16>(Port));
     to.sin_addr.s_addr = htonl(result.addresses.front());
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 && errno != EINPROGRESS) {
+    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 && errno != EINPROGRESS) {
         failAttempt(eeConnect, errno);
         return;
     }
-    watch(fd);
+    watch(m_fd);
+}
+
+bool TClientSocket::openSocket(quint64 attempt, int family)
+{
+    const int fd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        failAttempt(eeGeneral, errno);
+        return false;
+    }
+    m_fd = fd;
+    m_state = State::Connecting;
+    return notify(OnConnecting, attempt);
+}
+
+namespace {
+
+sockaddr_in6 socketAddress(const QHostAddress& address, int port)
+{
+    sockaddr_in6 result{};
+    result.sin6_family = AF_INET6;
+    result.sin6_port = htons(static_cast<quint16>(port));
+    const Q_IPV6ADDR bytes = address.toIPv6Address();
+    for (int i = 0; i < 16; ++i)
+        result.sin6_addr.s6_addr[i] = bytes[i];
+    if (!address.scopeId().isEmpty())
+        result.sin6_scope_id = ::if_nametoindex(address.scopeId().toLatin1().constData());
+    return result;
+}
+
+} // namespace
+
+void TClientSocket::connectIPv6(quint64 attempt, const QHostAddress& address)
+{
+    if (!openSocket(attempt, AF_INET6))
+        return;
+    if (const QHostAddress from(BindAddress); from.protocol() == QAbstractSocket::IPv6Protocol) {
+        const sockaddr_in6 local = socketAddress(from, 0);
+        if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+            failAttempt(eeConnect, errno);
+            return;
+        }
+    }
+    const sockaddr_in6 to = socketAddress(address, Port);
+    if (::connect(m_fd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0 && errno != EINPROGRESS) {
+        failAttempt(eeConnect, errno);
+        return;
+    }
+    watch(m_fd);
 }
 
 void TClientSocket::watch(int fd)

@@ -4,6 +4,8 @@
 #include "net/TClientWinSocket.h"
 #include "platform/HostResolver.h"
 
+#include <QHostAddress>
+
 #include <QByteArray>
 #include <QObject>
 #include <QSocketNotifier>
@@ -28,9 +30,11 @@ enum TErrorEvent
     eeLookup
 };
 
-// Non-blocking IPv4 TCP client on the UI thread. Setting Active starts an
+// Non-blocking TCP client on the UI thread. Setting Active starts an
 // asynchronous look-up of Host (a dotted address included) and a connect that
-// never blocks; everything else arrives as events, in this order:
+// never blocks; an IPv6 address ("fe80::1%eth0" names its interface) is
+// connected to without a look-up, from BindAddress when one is given.
+// Everything else arrives as events, in this order:
 // OnLookup, OnConnecting, OnConnect, OnWrite, OnRead..., OnDisconnect.
 //
 // - OnError gets failed look-ups, connects, sends and receives. If its handler
@@ -59,6 +63,8 @@ public:
     TClientType ClientType = ctNonBlocking;
     QString Host;
     int Port = 0;
+    // This machine's IPv6 address an IPv6 connection leaves from; empty: the system's choice.
+    QString BindAddress;
 
     // True from OnConnect until the connection ends.
     bool Active() const { return m_state == State::Connected; }
@@ -86,6 +92,9 @@ private:
     using Life = std::weak_ptr<int>;
 
     void lookedUp(quint64 attempt, const HostLookupResult& result);
+    void connectIPv6(quint64 attempt, const QHostAddress& address);
+    // False after a failure it reported.
+    bool openSocket(quint64 attempt, int family);
     void watch(int fd);
     void writable();
     void readable();

@@ -1,6 +1,7 @@
 #include "platform/DefaultGateway.h"
 
 #include <QFile>
+#include <QHostAddress>
 #include <QList>
 
 #include <cstring>
@@ -64,4 +65,44 @@ std::optional<QString> defaultGateway()
     if (!routes.open(QIODevice::ReadOnly))
         return std::nullopt;
     return defaultGateway(routes.readAll());
+}
+
+std::optional<QString> defaultGatewayIPv6(const QByteArray& procNetIpv6Route)
+{
+    // Destination, its prefix length, source, its prefix length, next hop, metric, refs, use, flags, device.
+    static const QByteArray anywhere(32, '0');
+    std::optional<QString> best;
+    auto bestMetric = std::numeric_limits<quint32>::max();
+    for (const QByteArray& line : procNetIpv6Route.split('\n')) {
+        const auto fields = line.simplified().split(' ');
+        if (fields.size() != 10 || fields[0] != anywhere || fields[1] != "00" || fields[4].size() != 32 ||
+            fields[4] == anywhere || fields[9].isEmpty() || fields[9].size() > 15)
+            continue;
+        const auto metric = hexWord(fields[5]);
+        const auto flags = hexWord(fields[8]);
+        if (!metric || !flags || (*flags & (routeUp | routeHasGateway)) != (routeUp | routeHasGateway))
+            continue;
+        const QByteArray bytes = QByteArray::fromHex(fields[4]);
+        if (bytes.size() != 16)
+            continue;
+        Q_IPV6ADDR raw;
+        for (int i = 0; i < 16; ++i)
+            raw[i] = quint8(bytes.at(i));
+        QHostAddress gateway(raw);
+        if (gateway.isLinkLocal())
+            gateway.setScopeId(QString::fromLatin1(fields[9]));
+        if (!best || *metric < bestMetric) {
+            best = gateway.toString();
+            bestMetric = *metric;
+        }
+    }
+    return best;
+}
+
+std::optional<QString> defaultGatewayIPv6()
+{
+    QFile routes("/proc/net/ipv6_route");
+    if (!routes.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return defaultGatewayIPv6(routes.readAll());
 }

@@ -2,6 +2,7 @@
 
 #include "messages/Messages.h"
 #include "messages/PortMappingMessages.h"
+#include "platform/GlobalIPv6.h"
 #include "portmap/MappingFiles.h"
 #include "portmap/RouterMappers.h"
 #include "registration/ClientState.h"
@@ -30,7 +31,10 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
       withdrawalTimer(platform.clock),
       m_platform(platform), m_session(session), m_folder(std::move(folder)),
       m_codePage(CodePage::forLanguage(platform.language.languageId())),
-      m_language(languageCodeFor(platform.language.languageId())), m_mappers(std::move(mappers))
+      m_language(languageCodeFor(platform.language.languageId())), m_mappers(std::move(mappers)),
+      m_pinholes(
+          platform.clock, m_language, [this] { return routerKnown() ? m_router : nullptr; },
+          [this] { return GlobalIPv6::address(m_internalClient); })
 {
     for (const auto& mapper : m_mappers)
         listen(*mapper);
@@ -50,6 +54,20 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
         pollExternalAddress();
     });
     connect(&platform.addressWatch, &AddressWatch::changed, this, [this] { addressesChanged(); });
+    // A pinhole follows its mapping onto the router, and its last line out of the list.
+    connect(this, &MappingKeeper::mappingAdded, this, [this](const QString& line) {
+        if (const auto mapping = MappingLine::ports(line))
+            m_pinholes.open(*mapping);
+    });
+    connect(this, &MappingKeeper::linesChanged, &m_pinholes, &MappingPinholes::keepOnly);
+    connect(&m_pinholes, &MappingPinholes::logged, this, &MappingKeeper::log);
+    m_pinholes.setEnabled(platform.keyStore.value(pinholesOptionName) != QStringLiteral("0"));
+}
+
+WriteResult MappingKeeper::setPinholesOption(bool on)
+{
+    m_pinholes.setEnabled(on);
+    return m_platform.keyStore.setValue(pinholesOptionName, on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 // Only the mapper in use is heard, but for the ends of searches and for
@@ -76,6 +94,7 @@ void MappingKeeper::listen(RouterMapper& mapper)
     connect(from, &M::foundWithAddress, this,
             [this, from](const QString& address) { findEnded(*from, true, address); });
     connect(from, &M::notFound, this, [this, from] { findEnded(*from, false); });
+    connect(from, &M::pinholeEnded, &m_pinholes, &MappingPinholes::ended);
     connect(from, &M::lost, this, [this, inUse] {
         if (inUse())
             routerLost();

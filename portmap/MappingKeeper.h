@@ -8,6 +8,7 @@
 #include "portmap/AnnouncementRate.h"
 #include "portmap/MappingLabels.h"
 #include "portmap/MappingLine.h"
+#include "portmap/MappingPinholes.h"
 #include "portmap/RouterMapper.h"
 #include "portmap/RouterRecovery.h"
 
@@ -124,6 +125,12 @@ public:
     const QHash<QString, QString>& portsHeldByOthers() const { return m_heldByOthers; }
     // What the router is told each mapping is for.
     static inline const QString mappingDescription = RouterMapper::mappingDescription;
+    // The IPv6 pinholes option, kept in the key store: on unless stored "0".
+    static inline const QString pinholesOptionName = QStringLiteral("IPv6Pinholes");
+    WriteResult setPinholesOption(bool on);
+    // The IPv6 pinholes beside the mappings, where the router offers them.
+    MappingPinholes& pinholes() { return m_pinholes; }
+    const MappingPinholes& pinholes() const { return m_pinholes; }
     // The mapper of that protocol ("UPnP", "PCP", "NAT-PMP"); none when it is not asked.
     RouterMapper* mapperOf(const QString& protocol) const;
 
@@ -337,4 +344,5 @@ private:
     std::optional<QList<int>> m_reapplyOnly; // the lines the loop applies; all when empty
     int m_checkIndex = -1;                   // the line the mapping check asks about
     QList<int> m_checkMissing;
+    MappingPinholes m_pinholes;
 };

@@ -71,6 +71,15 @@ public:
         Moved,     // it must be found again first
     };
 
+    // The steps of an IPv6 pinhole: an inbound opening to one port of this
+    // machine's own global address, beside the mapping of its IPv4 port.
+    enum class PinholeStep
+    {
+        Add,
+        Renew,
+        Remove,
+    };
+
     // What the router is told each mapping is for, where it keeps a description.
     static inline const QString mappingDescription = QStringLiteral("TestUDP");
 
@@ -119,6 +128,19 @@ public:
     // The lines that show what the router holds, `storedLines` marked; or why there are none.
     virtual void list(const QStringList& storedLines, std::function<void(const QStringList& lines)> done) = 0;
 
+    // Whether the router found opens IPv6 pinholes; a protocol that has no
+    // way to says no and refuses every pinhole call.
+    virtual bool canPinhole() const { return false; }
+    // Each ends by `pinholeEnded`; false when it cannot start now.
+    virtual bool addPinhole(const QString& /*protocol*/, int /*localPort*/, const QString& /*address*/,
+                            int /*leaseSeconds*/)
+    {
+        return false;
+    }
+    // `address`: the pinhole's, which the request must come from.
+    virtual bool renewPinhole(int /*id*/, const QString& /*address*/, int /*leaseSeconds*/) { return false; }
+    virtual bool removePinhole(int /*id*/, const QString& /*address*/) { return false; }
+
 signals:
     // A line of the search, said once an outage, not once a retry.
     void progress(const QString& line);
@@ -151,6 +173,8 @@ signals:
     // A mapping the router took again by itself (a renewal, or a `retry`):
     // `asked` with the public port it gave.
     void mappedAgain(const MappingLine::Ports& asked, int givenPort);
+    // `id`: the router's number of the pinhole added, renewed or removed; -1 after a failed add.
+    void pinholeEnded(RouterMapper::PinholeStep step, bool succeeded, int id);
     // An exchange ended and the client is free.
     void idle();
 };

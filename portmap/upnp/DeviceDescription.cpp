@@ -73,6 +73,22 @@ bool containsService(const Cursor& cursor, const QByteArray& service)
            cursor.contains(element("serviceType", "SERVICE", service, '2'));
 }
 
+// The control URL inside the service element of that type, never one of a later service.
+std::optional<QByteArray> serviceControlURL(Cursor cursor, const QByteArray& service)
+{
+    if (!cursor.consumeThrough(element("serviceType", "SERVICE", service, '1')))
+        return std::nullopt;
+    const qsizetype control = cursor.distanceTo("<CONTROLURL>");
+    const qsizetype serviceEnd = cursor.distanceTo("</SERVICE>");
+    if (control < 0 || (serviceEnd >= 0 && serviceEnd < control))
+        return std::nullopt;
+    cursor.consumeThrough("<CONTROLURL>");
+    const qsizetype end = cursor.distanceTo("</CONTROLURL>");
+    if (end < 0)
+        return std::nullopt;
+    return cursor.take(end);
+}
+
 } // namespace
 
 QByteArray joinControlURL(const QByteArray& urlBase, const QByteArray& controlURL)
@@ -90,7 +106,7 @@ QByteArray joinControlURL(const QByteArray& urlBase, const QByteArray& controlUR
 
 Walk walk(const QByteArray& response, const QByteArray& urlBase)
 {
-    Walk result{urlBase, std::nullopt, std::nullopt};
+    Walk result{urlBase, std::nullopt, std::nullopt, std::nullopt};
     Cursor cursor(response);
 
     if (cursor.consumeThrough("<URLBASE>")) {
@@ -104,6 +120,8 @@ Walk walk(const QByteArray& response, const QByteArray& urlBase)
     if (!consumeDevice(cursor, "InternetGatewayDevice") || !consumeDevice(cursor, "WANDevice") ||
         !consumeDevice(cursor, "WANConnectionDevice"))
         return result;
+    if (const auto firewall = serviceControlURL(cursor, "WANIPv6FirewallControl"))
+        result.firewallControlURL = joinControlURL(result.urlBase, *firewall);
 
     QByteArray service = "WANIPConnection";
     result.service = service;

@@ -22,6 +22,9 @@ struct Walk
     std::optional<QByteArray> service;
     // The joined control URL; present only when the walk succeeded.
     std::optional<QByteArray> controlURL;
+    // The joined control URL of WANIPv6FirewallControl:1 when the connection
+    // device offers it (IGD:2 with IPv6), whatever became of the WAN service.
+    std::optional<QByteArray> firewallControlURL;
 };
 
 Walk walk(const QByteArray& response, const QByteArray& urlBase);

@@ -74,8 +74,7 @@ bool endTagAt(const QByteArray& folded, qsizetype lt, const QByteArray& name)
 // The text of the first element called `name` (folded): what lies between its
 // start tag and its end tag, or nothing when it holds other elements or has no
 // end tag. An empty-element tag holds empty text.
-std::optional<QByteArray> elementText(const QByteArray& response, const QByteArray& folded,
-                                      const QByteArray& name)
+std::optional<QByteArray> textOf(const QByteArray& response, const QByteArray& folded, const QByteArray& name)
 {
     for (qsizetype at = folded.indexOf(name); at >= 0; at = folded.indexOf(name, at + 1)) {
         const qsizetype after = at + name.size();
@@ -96,6 +95,8 @@ std::optional<QByteArray> elementText(const QByteArray& response, const QByteArr
     return std::nullopt;
 }
 
+} // namespace
+
 // At most 18 decimal digits, so that the value fits in 64 bits.
 std::optional<qint64> decimal(const QByteArray& text)
 {
@@ -110,6 +111,8 @@ std::optional<qint64> decimal(const QByteArray& text)
     }
     return value;
 }
+
+namespace {
 
 std::optional<int> port(const QByteArray& text)
 {
@@ -168,6 +171,11 @@ QByteArray cutUtf8(QByteArray text, qsizetype limit)
 
 } // namespace
 
+std::optional<QByteArray> elementText(const QByteArray& response, const QByteArray& upperName)
+{
+    return textOf(response, foldUpper(response), upperName);
+}
+
 bool succeeded(const QByteArray& response)
 {
     const qsizetype end = response.indexOf("\r\n");
@@ -196,7 +204,7 @@ std::optional<MappingEntry> mappingEntry(const QByteArray& response)
     if (!succeeded(response))
         return std::nullopt;
     const QByteArray folded = foldUpper(response);
-    const auto text = [&](const char* name) { return elementText(response, folded, name); };
+    const auto text = [&](const char* name) { return textOf(response, folded, name); };
 
     MappingEntry entry;
     const std::optional<QByteArray> client = text("NEWINTERNALCLIENT");
@@ -231,11 +239,10 @@ std::optional<Fault> fault(const QByteArray& response)
     if (succeeded(response))
         return std::nullopt;
     const QByteArray folded = foldUpper(response);
-    const std::optional<qint64> code =
-        decimal(elementText(response, folded, "ERRORCODE").value_or(QByteArray()));
+    const std::optional<qint64> code = decimal(textOf(response, folded, "ERRORCODE").value_or(QByteArray()));
     if (!code || *code < 1 || *code > 9999)
         return std::nullopt;
-    const QByteArray description = elementText(response, folded, "ERRORDESCRIPTION").value_or(QByteArray());
+    const QByteArray description = textOf(response, folded, "ERRORDESCRIPTION").value_or(QByteArray());
     const QByteArray plain = trimBlanks(withoutControls(decodeEntities(description)));
     return Fault{int(*code), trimBlanks(cutUtf8(plain, 200))};
 }

@@ -51,4 +51,11 @@ struct Fault
 };
 std::optional<Fault> fault(const QByteArray& response);
 
+// The text of the first element of that name (upper case, no prefix), as
+// mappingEntry reads each of its elements; nullopt when there is none.
+std::optional<QByteArray> elementText(const QByteArray& response, const QByteArray& upperName);
+
+// A whole decimal number with XML blanks around it, at most 18 digits.
+std::optional<qint64> decimal(const QByteArray& text);
+
 } // namespace SoapAnswer

@@ -26,15 +26,19 @@ QByteArray oneLineEnvelope(const QByteArray& service, const QByteArray& action, 
            "</s:Body>\r\n" + "</s:Envelope>\r\n";
 }
 
-QByteArray element(const char* name, const QByteArray& value)
+} // namespace
+
+QByteArray argument(const char* name, const QByteArray& value)
 {
     return QByteArray("<") + name + '>' + value + "</" + name + ">\r\n";
 }
 
+namespace {
+
 QByteArray mappingKey(int externalPort, const QByteArray& protocol)
 {
-    return element("NewRemoteHost", {}) + element("NewExternalPort", QByteArray::number(externalPort)) +
-           element("NewProtocol", protocol);
+    return argument("NewRemoteHost", {}) + argument("NewExternalPort", QByteArray::number(externalPort)) +
+           argument("NewProtocol", protocol);
 }
 
 } // namespace
@@ -86,7 +90,12 @@ QByteArray getGenericPortMappingEntry(const Target& target, int index)
 {
     return request(target, "HTTP/1.0", "GetGenericPortMappingEntry",
                    oneLineEnvelope(target.service, "GetGenericPortMappingEntry",
-                                   element("NewPortMappingIndex", QByteArray::number(index))));
+                                   argument("NewPortMappingIndex", QByteArray::number(index))));
+}
+
+QByteArray action(const Target& target, const QByteArray& name, const QByteArray& arguments)
+{
+    return request(target, "HTTP/1.0", name, oneLineEnvelope(target.service, name, arguments));
 }
 
 } // namespace SoapRequest

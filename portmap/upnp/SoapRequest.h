@@ -33,4 +33,9 @@ QByteArray getSpecificPortMappingEntry(const Target& target, int externalPort, c
 
 QByteArray getGenericPortMappingEntry(const Target& target, int index);
 
+// Any action of the target's service, version 1, over HTTP/1.0; `arguments`
+// made of `argument` lines.
+QByteArray action(const Target& target, const QByteArray& name, const QByteArray& arguments);
+QByteArray argument(const char* name, const QByteArray& value);
+
 } // namespace SoapRequest

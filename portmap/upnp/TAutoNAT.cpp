@@ -6,6 +6,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Timer.h"
 #include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/PinholeSoap.h"
 #include "portmap/upnp/SoapRequest.h"
 #include "portmap/upnp/SsdpSearch.h"
 
@@ -106,6 +107,7 @@ void TAutoNAT::startTask(TaskType taskType, QByteArray request)
     m_answered = false;
     m_entry.reset();
     m_fault.reset();
+    m_pinholeId.reset();
     m_deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_Timeout);
     m_taskTimer->setInterval(m_Timeout);
 }
@@ -118,12 +120,13 @@ void TAutoNAT::dropConnection()
     m_client->Socket()->Close();
 }
 
-void TAutoNAT::connectTo(const QString& host, int port)
+void TAutoNAT::connectTo(const QString& host, int port, const QString& bindAddress)
 {
     m_targetHost = host;
     m_targetPort = port;
     m_client->Host = host;
     m_client->Port = port;
+    m_client->BindAddress = bindAddress;
     m_client->setActive(true);
 }
 
@@ -210,6 +213,42 @@ bool TAutoNAT::GetPortMappingAt(int index)
 {
     return startSoapTask(TaskType::MappingAt, SoapRequest::getGenericPortMappingEntry(
                                                   soapTarget(m_ControlURL, m_lcm, m_lcm2, m_IPPPP), index));
+}
+
+bool TAutoNAT::startPinholeTask(TaskType taskType, const PinholePath& path, QByteArray request)
+{
+    if (m_firewallControlURL.isEmpty() || m_taskTimer->isRunning())
+        return false;
+    startTask(taskType, std::move(request));
+    connectTo(path.router, m_lcm2, path.local);
+    return true;
+}
+
+// The Host header names the router's address without its interface.
+SoapRequest::Target TAutoNAT::pinholeTarget(const PinholePath& path) const
+{
+    const QString host = QStringLiteral("[") + path.router.section(QLatin1Char('%'), 0, 0) + QLatin1Char(']');
+    return soapTarget(m_firewallControlURL, host, m_lcm2, QString::fromLatin1(PinholeSoap::Service));
+}
+
+bool TAutoNAT::AddPinhole(const PinholePath& path, int InternalPort, const QString& Protocol,
+                          int LeaseSeconds)
+{
+    return startPinholeTask(TaskType::AddPinhole, path,
+                            PinholeSoap::addPinhole(pinholeTarget(path), path.local.toLatin1(), InternalPort,
+                                                    Protocol.toLatin1(), LeaseSeconds));
+}
+
+bool TAutoNAT::UpdatePinhole(const PinholePath& path, int UniqueId, int LeaseSeconds)
+{
+    return startPinholeTask(TaskType::UpdatePinhole, path,
+                            PinholeSoap::updatePinhole(pinholeTarget(path), UniqueId, LeaseSeconds));
+}
+
+bool TAutoNAT::DeletePinhole(const PinholePath& path, int UniqueId)
+{
+    return startPinholeTask(TaskType::DeletePinhole, path,
+                            PinholeSoap::deletePinhole(pinholeTarget(path), UniqueId));
 }
 
 void TAutoNAT::TaskSucceeded()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "portmap/upnp/SoapAnswer.h"
+#include "portmap/upnp/SoapRequest.h"
 #include "portmap/upnp/SsdpSearch.h"
 
 #include <QByteArray>
@@ -60,6 +61,9 @@ public:
         DeletePort = 5,      // DeletePort
         MappingEntry = 6,    // GetPortMapping
         MappingAt = 7,       // GetPortMappingAt
+        AddPinhole = 8,      // AddPinhole
+        UpdatePinhole = 9,   // UpdatePinhole
+        DeletePinhole = 10,  // DeletePinhole
         TimedOut = -1,
     };
 
@@ -85,6 +89,8 @@ public:
     const QString& ExternalIp() const { return m_ExternalIp; }
     const QString& ControlURL() const { return m_ControlURL; }
     const QString& URLBase() const { return m_URLBase; }
+    // The control URL of WANIPv6FirewallControl; empty when the description offered none.
+    const QString& firewallControlURL() const { return m_firewallControlURL; }
     // The WAN service the description offered, "WANIPConnection" or
     // "WANPPPConnection" (PPP when it offers both): the SOAP actions' namespace.
     const QString& IPPPP() const { return m_IPPPP; }
@@ -113,12 +119,25 @@ public:
     // then in mappingEntry().
     bool GetPortMapping(int ExternalPort, const QString& Protocol);
     bool GetPortMappingAt(int index);
+    // IPv6 pinholes: refused like AddPort, and when the router offers no
+    // firewall control. A router opens a pinhole only to the address that
+    // asks, so they go over IPv6, from the pinhole's own address to the
+    // router's (at the description's port). A pinhole added is then in pinholeId().
+    struct PinholePath
+    {
+        QString router; // an IPv6 address, "%interface" after a link-local one
+        QString local;  // this machine's global IPv6 address: the pinhole's
+    };
+    bool AddPinhole(const PinholePath& path, int InternalPort, const QString& Protocol, int LeaseSeconds);
+    bool UpdatePinhole(const PinholePath& path, int UniqueId, int LeaseSeconds);
+    bool DeletePinhole(const PinholePath& path, int UniqueId);
 
     // What the last HTTP task learnt beyond its success: the entry of a
     // mapping task, the UPnP error of a refusal, and whether the gateway
     // answered at all (false after a refused connection or a time-out).
     const std::optional<SoapAnswer::MappingEntry>& mappingEntry() const { return m_entry; }
     const std::optional<SoapAnswer::Fault>& fault() const { return m_fault; }
+    std::optional<int> pinholeId() const { return m_pinholeId; }
     bool answered() const { return m_answered; }
     // This machine's address on the last connection to the gateway: the
     // address the gateway sees, so the one mappings must point to.
@@ -151,9 +170,11 @@ public:
 private:
     void startTask(TaskType taskType, QByteArray request);
     bool startSoapTask(TaskType taskType, QByteArray request);
+    bool startPinholeTask(TaskType taskType, const PinholePath& path, QByteArray request);
+    SoapRequest::Target pinholeTarget(const PinholePath& path) const;
     void useDevice(const SsdpSearch::Reading& device);
     void dropConnection();
-    void connectTo(const QString& host, int port);
+    void connectTo(const QString& host, int port, const QString& bindAddress = {});
     void TaskSucceeded();
     void TaskFailed();
     void raise(const TNotifyEvent& event);
@@ -181,6 +202,7 @@ private:
     QString m_ExternalIp = QStringLiteral("0.0.0.0");
     QString m_ControlURL;
     QString m_URLBase;
+    QString m_firewallControlURL;
     QString m_IPPPP;
     QString m_lcm;
     int m_lcm2 = 0;
@@ -202,6 +224,7 @@ private:
     bool m_answered = false;
     std::optional<SoapAnswer::MappingEntry> m_entry;
     std::optional<SoapAnswer::Fault> m_fault;
+    std::optional<int> m_pinholeId;
     QString m_localIp;
     QList<SsdpSearch::Reading> m_devices; // in order of arrival, the first in use
     qsizetype m_devicesTried = 0;

@@ -7,6 +7,7 @@
 #include "platform/Timer.h"
 #include "portmap/upnp/DeviceDescription.h"
 #include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/PinholeSoap.h"
 #include "portmap/upnp/SoapAnswer.h"
 #include "portmap/upnp/SsdpSearch.h"
 
@@ -90,7 +91,10 @@ void TAutoNAT::sendRequest(TClientWinSocket* Socket)
     if (m_requestSent)
         return;
     m_response.clear();
-    m_localIp = Socket->LocalAddress();
+    // A pinhole's request leaves from its IPv6 address: mappings still lead to the IPv4 one.
+    if (m_TaskType != TaskType::AddPinhole && m_TaskType != TaskType::UpdatePinhole &&
+        m_TaskType != TaskType::DeletePinhole)
+        m_localIp = Socket->LocalAddress();
     Socket->WriteBytes(m_request);
     m_requestSent = true;
 }
@@ -179,6 +183,9 @@ void TAutoNAT::handleResponse()
     case TaskType::DeletePort:
     case TaskType::MappingEntry:
     case TaskType::MappingAt:
+    case TaskType::AddPinhole:
+    case TaskType::UpdatePinhole:
+    case TaskType::DeletePinhole:
         handleSoapAnswer();
         break;
     default:
@@ -192,6 +199,7 @@ void TAutoNAT::handleDescription()
     m_URLBase = text(walk.urlBase);
     if (walk.service)
         m_IPPPP = text(*walk.service);
+    m_firewallControlURL = text(walk.firewallControlURL.value_or(QByteArray()));
     if (!walk.controlURL) {
         TaskFailed();
         return;
@@ -214,6 +222,13 @@ void TAutoNAT::handleSoapAnswer()
     }
     if (m_TaskType == TaskType::ExternalAddress)
         m_ExternalIp = text(SoapAnswer::externalIp(m_response));
+    if (m_TaskType == TaskType::AddPinhole) {
+        m_pinholeId = PinholeSoap::uniqueId(m_response);
+        if (!m_pinholeId) {
+            TaskFailed();
+            return;
+        }
+    }
     if (m_TaskType == TaskType::MappingEntry || m_TaskType == TaskType::MappingAt) {
         m_entry = SoapAnswer::mappingEntry(m_response);
         if (!m_entry) {

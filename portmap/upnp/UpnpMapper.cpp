@@ -1,6 +1,7 @@
 #include "portmap/upnp/UpnpMapper.h"
 
 #include "messages/PortMappingMessages.h"
+#include "platform/DefaultGateway.h"
 #include "platform/Platform.h"
 #include "portmap/upnp/SsdpNotify.h"
 #include "portmap/upnp/TAutoNAT.h"
@@ -116,6 +117,45 @@ void UpnpMapper::list(const QStringList& storedLines, std::function<void(const Q
     });
 }
 
+bool UpnpMapper::canPinhole() const
+{
+    return !m_nat->firewallControlURL().isEmpty();
+}
+
+namespace {
+
+// The router's IPv6 address: the gateway of this machine's IPv6 default route.
+std::optional<TAutoNAT::PinholePath> pinholePath(const QString& address)
+{
+    const std::optional<QString> router = defaultGatewayIPv6();
+    if (!router)
+        return std::nullopt;
+    return TAutoNAT::PinholePath{*router, address};
+}
+
+} // namespace
+
+// Never between the steps of an add: the add's own next step would find the client busy.
+bool UpnpMapper::addPinhole(const QString& protocol, int localPort, const QString& address, int leaseSeconds)
+{
+    const auto path = pinholePath(address);
+    return !m_add && path && m_nat->AddPinhole(*path, localPort, protocol, leaseSeconds);
+}
+
+bool UpnpMapper::renewPinhole(int id, const QString& address, int leaseSeconds)
+{
+    m_pinholeAsked = id;
+    const auto path = pinholePath(address);
+    return !m_add && path && m_nat->UpdatePinhole(*path, id, leaseSeconds);
+}
+
+bool UpnpMapper::removePinhole(int id, const QString& address)
+{
+    m_pinholeAsked = id;
+    const auto path = pinholePath(address);
+    return !m_add && path && m_nat->DeletePinhole(*path, id);
+}
+
 void UpnpMapper::taskEnded(bool succeeded)
 {
     using Task = TAutoNAT::TaskType;
@@ -145,6 +185,15 @@ void UpnpMapper::taskEnded(bool succeeded)
         break;
     case Task::MappingAt:
         m_listing.taskEnded(succeeded);
+        break;
+    case Task::AddPinhole:
+        emit pinholeEnded(PinholeStep::Add, succeeded, m_nat->pinholeId().value_or(-1));
+        break;
+    case Task::UpdatePinhole:
+        emit pinholeEnded(PinholeStep::Renew, succeeded, m_pinholeAsked);
+        break;
+    case Task::DeletePinhole:
+        emit pinholeEnded(PinholeStep::Remove, succeeded, m_pinholeAsked);
         break;
     default:
         break;

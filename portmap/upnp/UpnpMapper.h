@@ -47,6 +47,11 @@ public:
     bool lookUp(const MappingLine::Ports& mapping) override;
     void retry(const MappingLine::Ports& mapping) override;
     void list(const QStringList& storedLines, std::function<void(const QStringList& lines)> done) override;
+    bool canPinhole() const override;
+    bool addPinhole(const QString& protocol, int localPort, const QString& address,
+                    int leaseSeconds) override;
+    bool renewPinhole(int id, const QString& address, int leaseSeconds) override;
+    bool removePinhole(int id, const QString& address) override;
 
 private:
     // The add under way, from the question who holds its port to the router's answer.
@@ -88,4 +93,5 @@ private:
     // port), from a tick: never from inside a task's handler.
     Timer m_addStep;
     bool m_releasing = false; // the delete under way reports nothing
+    int m_pinholeAsked = -1;  // the pinhole the renewal or removal under way names
 };

@@ -154,7 +154,7 @@ private slots:
         // Round to the list again: the log beneath it is never reached.
         control<QWidget>(form, "Memo2").setFocus();
         for (const char* next : {"Edit1", "Edit2", "Edit3", "Edit4", "RadioButton1", "RadioButton3",
-                                 "Button1", "BitBtn6", "Label7", "Label8", "Label11", "Memo2"}) {
+                                 "Button1", "BitBtn6", "Label7", "Label8", "Label11", "CheckBox2", "Memo2"}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), &control<QWidget>(form, next));
         }

@@ -1,5 +1,6 @@
 #include "FuzzCheck.h"
 #include "platform/DottedIPv4.h"
+#include "portmap/upnp/PinholeSoap.h"
 #include "portmap/upnp/SoapAnswer.h"
 
 #include <algorithm>
@@ -29,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         FUZZ_REQUIRE(entry->description.size() <= 256 && plain(entry->description));
         FUZZ_REQUIRE(entry->leaseDuration >= 0);
     }
+    const int pinhole = PinholeSoap::uniqueId(response).value_or(0);
+    FUZZ_REQUIRE(pinhole >= 0 && pinhole <= 65535);
     if (const auto fault = SoapAnswer::fault(response)) {
         FUZZ_REQUIRE(fault->code >= 1 && fault->code <= 9999);
         FUZZ_REQUIRE(fault->description.size() <= 200 && plain(fault->description));

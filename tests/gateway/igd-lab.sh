@@ -17,7 +17,11 @@
 # Settings from the environment: LAB (namespace prefix, default kvigd),
 # RUN_DIR (default /tmp/$LAB-run), HTTP_PORT (default 5000),
 # MAX_LIFETIME (seconds after which the daemon ends by itself, default 600),
-# PMP_ONLY=yes (UPnP off; NAT-PMP on, which also answers PCP, as on routers without UPnP).
+# PMP_ONLY=yes (UPnP off; NAT-PMP on, which also answers PCP, as on routers without UPnP),
+# IPV6=1 (IPv6 on as well: documentation addresses 2001:db8:ee::/64 outside and
+# 2001:db8:77::/64 inside, forwarded, and the daemon's WANIPv6FirewallControl
+# opening pinholes; secure mode off, since a pinhole asked over IPv4 is never
+# "from" the IPv6 address it opens to).
 set -euo pipefail
 
 LAB=${LAB:-kvigd}
@@ -32,6 +36,11 @@ RUN_DIR=${RUN_DIR:-/tmp/$LAB-run}
 HTTP_PORT=${HTTP_PORT:-5000}
 MAX_LIFETIME=${MAX_LIFETIME:-600}
 PMP_ONLY=${PMP_ONLY:-no}
+IPV6=${IPV6:-0}
+WAN_IP6=2001:db8:ee::1
+EXT_IP6=2001:db8:ee::2
+ROUTER_LAN_IP6=2001:db8:77::1
+CLIENT_IP6=2001:db8:77::10
 PIDS_FILE=$RUN_DIR/pids
 CONF=$RUN_DIR/miniupnpd.conf
 
@@ -108,6 +117,7 @@ up() {
     ip -n "$NS_LAN" route add default via "$ROUTER_LAN_IP"
     ip -n "$NS_ROUTER" route add default via "$WAN_IP"
     ip netns exec "$NS_ROUTER" sysctl -qw net.ipv4.ip_forward=1
+    [ "$IPV6" = 1 ] && up_ipv6
 
     # The chains miniupnpd adds its rules to must exist before it starts.
     ip netns exec "$NS_ROUTER" nft -f - <<NFT
@@ -133,8 +143,9 @@ table inet filter {
 }
 NFT
 
-    local force_v1=no upnp=yes natpmp=no
+    local force_v1=no upnp=yes natpmp=no ipv6_disable=yes secure=yes
     [ "$version" = 1 ] && force_v1=yes
+    [ "$IPV6" = 1 ] && ipv6_disable=no secure=no
     [ "$PMP_ONLY" = yes ] && upnp=no natpmp=yes
     cat > "$CONF" <<CONF
 ext_ifname=ext0
@@ -142,10 +153,10 @@ listening_ip=int0
 http_port=$HTTP_PORT
 # unix sockets are not per namespace: point at one where no minissdpd listens
 minissdpdsocket=$RUN_DIR/no-minissdpd.sock
-ipv6_disable=yes
+ipv6_disable=$ipv6_disable
 enable_upnp=$upnp
 enable_natpmp=$natpmp
-secure_mode=yes
+secure_mode=$secure
 system_uptime=no
 notify_interval=60
 uuid=3d3cec3a-8cf0-11e0-98ee-001a6bd2d07b
@@ -162,6 +173,18 @@ deny 0-65535 0.0.0.0/0 0-65535
 CONF
 
     start_daemon
+}
+
+# No duplicate address detection: the addresses are usable at once.
+up_ipv6() {
+    ip -n "$NS_WAN" addr add "$WAN_IP6/64" dev wan0 nodad
+    ip -n "$NS_ROUTER" addr add "$EXT_IP6/64" dev ext0 nodad
+    ip -n "$NS_ROUTER" addr add "$ROUTER_LAN_IP6/64" dev int0 nodad
+    ip -n "$NS_LAN" addr add "$CLIENT_IP6/64" dev lan0 nodad
+    ip -n "$NS_LAN" -6 route add default via "$ROUTER_LAN_IP6"
+    ip -n "$NS_ROUTER" -6 route add default via "$WAN_IP6"
+    ip -n "$NS_WAN" -6 route add 2001:db8:77::/64 via "$EXT_IP6"
+    ip netns exec "$NS_ROUTER" sysctl -qw net.ipv6.conf.all.forwarding=1
 }
 
 start_daemon() {

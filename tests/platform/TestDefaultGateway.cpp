@@ -36,6 +36,33 @@ private slots:
         QFETCH(QString, gateway);
         QCOMPARE(defaultGateway(table).value_or(QString()), gateway);
     }
+
+    void ipv6GatewayOfTheDefaultRoute_data()
+    {
+        const QByteArray zero(32, '0');
+        const auto route = [&zero](const char* hop, const char* metric, const char* flags,
+                                   const char* device) {
+            return zero + " 00 " + zero + " 00 " + hop + ' ' + metric + " 00000001 00000000 " + flags + "  " +
+                   device + '\n';
+        };
+        QTest::addColumn<QByteArray>("table");
+        QTest::addColumn<QString>("gateway");
+        QTest::newRow("global") << route("20010db8007700000000000000000001", "00000400", "00000003", "lan0")
+                                << "2001:db8:77::1";
+        QTest::newRow("link-local names its interface, lowest metric")
+            << route("20010db8007700000000000000000001", "00000400", "00000003", "eth1") +
+                   route("fe800000000000000000000000000001", "00000100", "00450003", "eth0")
+            << "fe80::1%eth0";
+        QTest::newRow("down") << route("20010db8007700000000000000000001", "00000400", "00000002", "lan0")
+                              << "";
+        QTest::newRow("junk") << QByteArray(zero + " 00 zz\n\n") << "";
+    }
+
+    void ipv6GatewayOfTheDefaultRoute()
+    {
+        QFETCH(QByteArray, table);
+        QTEST(defaultGatewayIPv6(table).value_or(QString()), "gateway");
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDefaultGateway)

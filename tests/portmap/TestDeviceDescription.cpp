@@ -38,6 +38,7 @@ private slots:
         QCOMPARE(result.service.value_or("-"), QByteArray("WANIPConnection"));
         QCOMPARE(result.controlURL.value_or("-"), QByteArray("http://192.168.77.1:5000/ctl/IPConn"));
         QCOMPARE(result.urlBase, QByteArray("http://192.168.77.1:5000"));
+        QVERIFY(!result.firewallControlURL);
     }
 
     void recordedIgd2DescriptionIsFoundToo()
@@ -45,6 +46,20 @@ private slots:
         const Walk result = walk(gatewayData("description-igd2.http"), "http://192.168.77.1:5000");
         QCOMPARE(result.service.value_or("-"), QByteArray("WANIPConnection"));
         QCOMPARE(result.controlURL.value_or("-"), QByteArray("http://192.168.77.1:5000/ctl/IPConn"));
+        QCOMPARE(result.firewallControlURL.value_or("-"), QByteArray("http://192.168.77.1:5000/ctl/IP6FCtl"));
+    }
+
+    // Never the control URL of the service after it.
+    void firewallServiceWithoutControlUrlIsNone()
+    {
+        const Walk result =
+            walk(chain("<service><serviceType>urn:schemas-upnp-org:service:WANIPv6FirewallControl:1"
+                       "</serviceType></service>" +
+                           service("WANIPConnection:2", "/ip"),
+                       '2', '2', '2'),
+                 "http://h:1");
+        QCOMPARE(result.controlURL.value_or("-"), QByteArray("http://h:1/ip"));
+        QVERIFY(!result.firewallControlURL);
     }
 
     void versionsMayBeMixed()

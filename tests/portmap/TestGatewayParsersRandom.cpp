@@ -2,6 +2,7 @@
 #include "platform/DottedIPv4.h"
 #include "portmap/upnp/DeviceDescription.h"
 #include "portmap/upnp/GatewayHttp.h"
+#include "portmap/upnp/PinholeSoap.h"
 #include "portmap/upnp/SoapAnswer.h"
 #include "portmap/upnp/SoapRequest.h"
 #include "portmap/upnp/SsdpSearch.h"
@@ -132,6 +133,10 @@ void feedAll(const QByteArray& input)
     QVERIFY(walk.urlBase.size() <= bound);
     if (walk.controlURL)
         QVERIFY(walk.controlURL->size() <= walk.urlBase.size() + input.size() + 1);
+    if (walk.firewallControlURL)
+        QVERIFY(walk.firewallControlURL->size() <= walk.urlBase.size() + input.size() + 1);
+    const int pinhole = PinholeSoap::uniqueId(input).value_or(0);
+    QVERIFY(pinhole >= 0 && pinhole <= 65535);
     SoapAnswer::succeeded(input);
     QVERIFY(SoapAnswer::externalIp(input).size() <= bound);
     QVERIFY(SoapRequest::requestPath(input).size() <= input.size());

@@ -1,0 +1,89 @@
+// The keeper's IPv6 pinholes against the real daemon with IPv6 on, in the
+// lab's LAN namespace (run-real-gateway-test.sh with IPV6=1): the stored line
+// mapped, a pinhole opened for its local port on this machine's global IPv6
+// address (the daemon's forward rule shows it), renewed on a short lease, and
+// deleted with the line. Prints the times, exits 0 when all held.
+
+#include "LabNamespace.h"
+#include "LabRouter.h"
+#include "fakes/FakePlatform.h"
+#include "fakes/TestFiles.h"
+#include "platform/ThreadedHostResolver.h"
+#include "portmap/MappingKeeper.h"
+#include "registration/ClientState.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+int failures = 0;
+
+void expect(bool held, const char* what)
+{
+    std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
+    failures += held ? 0 : 1;
+}
+
+// The daemon's pinhole rule in its forward chain: the port, and the address as raw header bits.
+bool pinholeRule()
+{
+    const QByteArray chain = LabRouter::inRouter({"nft", "list", "chain", "inet", "filter", "miniupnpd"});
+    return chain.contains("dport 8081 @nh,192,128 0x20010db8007700000000000000000010");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QString why;
+    if (!insideLabNamespace(&why)) {
+        std::printf("FAILED: refusing to search for gateways: %s\n", qPrintable(why));
+        return 1;
+    }
+    QTemporaryDir folder;
+    writeFile(folder.filePath("jilu.txt"), "0.0.0.0:8080  TCP  192.168.77.10:8081\r\n");
+    FakePlatform fakes(folder.path());
+    fakes.gatewaySearch = GatewaySearchAim::multicast();
+    ThreadedHostResolver resolver;
+    ClientState session;
+    MappingKeeper keeper(fakes.platformWith(resolver), session, folder.path());
+    keeper.pinholes().setLeaseSeconds(30);
+    // The fake clock keeps real time here: the lease is a real daemon's.
+    QTimer realTime;
+    QObject::connect(&realTime, &QTimer::timeout,
+                     [&fakes] { fakes.clock.time = QDateTime::currentDateTime(); });
+    realTime.start(100);
+    int renewals = 0;
+    QObject::connect(keeper.mapperOf(QStringLiteral("UPnP")), &RouterMapper::pinholeEnded,
+                     [&renewals](RouterMapper::PinholeStep step, bool succeeded, int) {
+                         renewals += step == RouterMapper::PinholeStep::Renew && succeeded ? 1 : 0;
+                     });
+    QElapsedTimer took;
+    took.start();
+    keeper.start();
+
+    const auto open = [&keeper] {
+        const auto all = keeper.pinholes().pinholes();
+        return all.size() == 1 && all.first().state == MappingPinholes::State::Open &&
+               all.first().address == QStringLiteral("2001:db8:77::10") && all.first().localPort == 8081;
+    };
+    expect(QTest::qWaitFor(open, 30000), "a pinhole open for port 8081 on 2001:db8:77::10");
+    std::printf("pinhole open: %lld ms after start\n", took.elapsed());
+    expect(pinholeRule(), "the router's forward rule for it");
+
+    took.restart();
+    expect(QTest::qWaitFor([&renewals] { return renewals > 0; }, 25000), "renewed at half its 30 s lease");
+    std::printf("pinhole renewed: %lld ms after it opened\n", took.elapsed());
+
+    keeper.execute({MappingKeeper::Action::Delete, QStringLiteral("TCP"), QStringLiteral("8080"),
+                    QStringLiteral("192.168.77.10"), QStringLiteral("8081")});
+    expect(QTest::qWaitFor([] { return !pinholeRule(); }, 10000), "its rule deleted with the line");
+    return failures == 0 ? 0 : 1;
+}
