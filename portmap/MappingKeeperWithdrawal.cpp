@@ -32,6 +32,8 @@ void MappingKeeper::withdrawAll()
     m_reapplyOnly.reset();
     checkStepTimer.setInterval(0);
     m_checkIndex = -1;
+    // Their IPv6 pinholes close with them, and open again with the next add.
+    m_pinholes.keepOnly({});
     setOutcome({});
     setEnabled(false, false);
     log(Text::withdrawalStarted(int(m_withdrawal.left.size())));
