@@ -31,7 +31,6 @@ MappingPinholes::MappingPinholes(Clock& clock, LanguageCode language, std::funct
     : QObject(parent), m_clock(clock), m_language(language), m_router(std::move(router)),
       m_address(std::move(address)), m_tick(clock, [this] { tick(); })
 {
-    m_tick.setInterval(1000);
 }
 
 void MappingPinholes::setEnabled(bool on)
@@ -64,6 +63,8 @@ void MappingPinholes::open(const MappingLine::Ports& mapping)
         return;
     }
     m_entries.append({{mapping.protocol, mapping.localPort, {}, State::Opening}, -1, m_clock.now()});
+    if (!m_tick.isRunning())
+        m_tick.setInterval(1000);
     emit changed();
 }
 
@@ -116,6 +117,11 @@ QString MappingPinholes::stateName(State state)
 
 void MappingPinholes::tick()
 {
+    // Ticks only while a pinhole is wanted or one is still to be closed.
+    if (m_entries.isEmpty() && m_toRemove.isEmpty() && !m_waiting) {
+        m_tick.setInterval(0);
+        return;
+    }
     RouterMapper* const router = m_router ? m_router() : nullptr;
     if (!router) {
         if (!m_routerKey.isEmpty())
