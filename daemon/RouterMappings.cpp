@@ -112,7 +112,7 @@ private:
         constexpr int noSuchEntry = 714;
         const auto& entry = m_nat.mappingEntry();
         const QString holder = entry ? QString::fromLatin1(entry->internalClient) : QString();
-        if (succeeded && entry && holder != m_nat.LocalIp() && holder != m_ports->localAddress) {
+        if (succeeded && entry && MappingLine::heldElsewhere(holder, m_nat.LocalIp(), *m_ports)) {
             LocaleSystemLanguage language;
             printLine(withControlsEscaped(Messages::portHeldByOther(languageCodeFor(language.languageId()),
                                                                     m_ports->publicPort, m_ports->protocol, holder,

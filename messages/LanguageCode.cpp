@@ -24,3 +24,16 @@ QString languageCodeText(LanguageCode code)
     }
     return QStringLiteral("et");
 }
+
+QString pickText(LanguageCode language, const char* jt, const char* ft, const char* et)
+{
+    switch (language) {
+    case LanguageCode::Jt:
+        return QString::fromUtf8(jt);
+    case LanguageCode::Ft:
+        return QString::fromUtf8(ft);
+    case LanguageCode::Et:
+        break;
+    }
+    return QString::fromUtf8(et);
+}

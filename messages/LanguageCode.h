@@ -16,3 +16,6 @@ LanguageCode languageCodeFor(int languageId);
 
 // "jt", "ft" or "et".
 QString languageCodeText(LanguageCode code);
+
+// The text of `language` among the three, each UTF-8.
+QString pickText(LanguageCode language, const char* jt, const char* ft, const char* et);

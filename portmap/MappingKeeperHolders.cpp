@@ -11,7 +11,7 @@
 // such a mapping is brought up to date, not left alone.
 bool MappingKeeper::heldByAnotherHost(const QString& holder, const MappingLine::Ports& mapping) const
 {
-    return holder != m_internalClient && holder != mapping.localAddress;
+    return MappingLine::heldElsewhere(holder, m_internalClient, mapping);
 }
 
 // The add ends refused, and its line is not stored.

@@ -27,6 +27,11 @@ QString key(const Ports& mapping)
     return QString::number(mapping.publicPort) + u' ' + mapping.protocol;
 }
 
+bool heldElsewhere(const QString& holder, const QString& thisMachine, const Ports& mapping)
+{
+    return holder != thisMachine && holder != mapping.localAddress;
+}
+
 // A hand-edited file may hold tabs between the fields.
 static QString withoutBlanks(QString text)
 {

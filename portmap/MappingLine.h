@@ -31,6 +31,12 @@ std::optional<Ports> ports(const QString& line);
 // "8080 TCP": one public port of one protocol, as the router keys its mappings.
 QString key(const Ports& mapping);
 
+// Whether the host the router names for `mapping` is another one: neither
+// this machine (`thisMachine`, its address towards the router) nor the
+// address the line itself names. Such a port is that host's, never ours to
+// take over or delete.
+bool heldElsewhere(const QString& holder, const QString& thisMachine, const Ports& mapping);
+
 // A port as typed, as InputRules::portTextProblem lets it in: a whole number
 // from 1 to 65535, blanks around it allowed.
 std::optional<int> port(const QString& text);
