@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
 QRect fitOnScreen(const QRect& available, const QSize& wanted, const QMargins& frame,
                   std::optional<QPoint> at)
@@ -19,6 +20,13 @@ QRect fitOnScreen(const QRect& available, const QSize& wanted, const QMargins& f
     corner.setY(
         std::clamp(corner.y(), inner.top(), std::max(inner.top(), inner.bottom() + 1 - size.height())));
     return {corner, size};
+}
+
+QRect safeArea(const QRect& available, qreal devicePixelRatio)
+{
+    if (devicePixelRatio == std::floor(devicePixelRatio))
+        return available;
+    return available.adjusted(1, 1, -1, -1);
 }
 
 namespace {
@@ -54,7 +62,8 @@ void keepOnScreen(QWidget& window, const QSize& designed, bool centre)
     const QRect inner = window.geometry();
     const QMargins frame = frameOf(window);
     const std::optional<QPoint> at = centre ? std::nullopt : std::optional<QPoint>(inner.topLeft());
-    const QRect place = fitOnScreen(screen->availableGeometry(), designed, frame, at);
+    const QRect area = safeArea(screen->availableGeometry(), screen->devicePixelRatio());
+    const QRect place = fitOnScreen(area, designed, frame, at);
     window.setFixedSize(place.size());
     // A framed window's position is its frame's; until the window manager has
     // framed it, its client area's, where the window manager puts the client.

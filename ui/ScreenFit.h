@@ -15,6 +15,11 @@ class QWidget;
 QRect fitOnScreen(const QRect& available, const QSize& wanted, const QMargins& frame,
                   std::optional<QPoint> at = std::nullopt);
 
+// The part of a screen's available area (in the windows' units) that lies on
+// the screen whichever way its edges round to device pixels: at a fractional
+// scale one unit is kept free on each side.
+QRect safeArea(const QRect& available, qreal devicePixelRatio);
+
 // The same for a fixed-size window on its screen, `designed` being the size
 // it has where there is room.
 void keepOnScreen(QWidget& window, const QSize& designed, bool centre);

@@ -39,6 +39,15 @@ private slots:
         QCOMPARE(fitOnScreen(available, wanted, frame, at.isNull() ? std::nullopt : std::optional(at)),
                  place);
     }
+
+    // 1366 x 768 at 1.5 is 910.67 x 512 units: a window filling 911 of them
+    // would put its frame's last device pixel beside the screen.
+    void fractionalScalesKeepAUnitFree()
+    {
+        QCOMPARE(safeArea(QRect(0, 0, 911, 512), 1.5), QRect(1, 1, 909, 510));
+        QCOMPARE(safeArea(QRect(0, 16, 640, 384), 2.0), QRect(0, 16, 640, 384));
+        QCOMPARE(safeArea(QRect(0, 0, 1366, 768), 1.0), QRect(0, 0, 1366, 768));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestScreenFit)
