@@ -3,10 +3,8 @@
 #include "platform/Clock.h"
 
 #include <QNetworkDatagram>
-#include <QRandomGenerator>
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace {
@@ -20,13 +18,25 @@ constexpr quint16 discardPort = 9;
 
 } // namespace
 
+PcpTiming PcpTiming::bounded() const
+{
+    PcpTiming timing = *this;
+    timing.tries = std::clamp(tries, 1, maxTries);
+    timing.firstWaitMs = std::max(firstWaitMs, 1);
+    timing.longestWaitMs = std::max(longestWaitMs, timing.firstWaitMs);
+    return timing;
+}
+
+int PcpTiming::waitAfter(int sends) const
+{
+    return int(std::min<qint64>(qint64(firstWaitMs) << std::clamp(sends, 0, maxTries), longestWaitMs));
+}
+
 PcpClient::PcpClient(Clock& clock, const QHostAddress& gateway, quint16 port, Timing timing,
                      quint32 lifetimeSeconds, QObject* parent)
-    : QObject(parent), m_clock(clock), m_gateway(gateway), m_port(port), m_timing(timing),
+    : QObject(parent), m_clock(clock), m_gateway(gateway), m_port(port), m_timing(timing.bounded()),
       m_lifetimeSeconds(lifetimeSeconds), m_retryTimer(clock, [this] { resend(); })
 {
-    m_timing.tries = std::clamp(m_timing.tries, 1, maxTries);
-    m_timing.firstWaitMs = std::max(m_timing.firstWaitMs, 1);
     const bool v4 = gateway.protocol() == QAbstractSocket::IPv4Protocol;
     m_socket.bind(v4 ? QHostAddress::AnyIPv4 : QHostAddress::AnyIPv6, 0);
     connect(&m_socket, &QUdpSocket::readyRead, this, &PcpClient::readDatagrams);
@@ -95,9 +105,7 @@ void PcpClient::resend()
     datagram.nonce = nonceOf(request.mapping.protocol, request.mapping.internalPort);
     datagram.clientAddress = QHostAddress(localAddress());
     m_socket.writeDatagram(Pcp::mapRequest(datagram), m_gateway, m_port);
-    m_retryTimer.setInterval(int(std::min<qint64>(qint64(m_timing.firstWaitMs) << m_sends,
-                                                  std::max(m_timing.longestWaitMs, m_timing.firstWaitMs))));
-    ++m_sends;
+    m_retryTimer.setInterval(m_timing.waitAfter(m_sends++));
 }
 
 void PcpClient::readDatagrams()
@@ -219,12 +227,8 @@ Pcp::Nonce& PcpClient::nonceOf(Protocol protocol, quint16 internalPort)
 {
     const int internal = key(protocol, internalPort);
     auto found = m_nonces.find(internal);
-    if (found == m_nonces.end()) {
-        found = m_nonces.insert(internal, {});
-        std::array<quint32, 3> words;
-        QRandomGenerator::system()->fillRange(words.data(), words.size());
-        std::memcpy(found->data(), words.data(), found->size());
-    }
+    if (found == m_nonces.end())
+        found = m_nonces.insert(internal, Pcp::freshNonce());
     return *found;
 }
 

@@ -20,6 +20,11 @@ struct PcpTiming
     int firstWaitMs = 3000;
     int longestWaitMs = 24000;
     int tries = 4;
+
+    // Within what a timer can count, whatever a caller asks.
+    PcpTiming bounded() const;
+    // The wait after the request's send numbered `sends` (from 0).
+    int waitAfter(int sends) const;
 };
 
 // Talks PCP to one gateway: one MAP request at a time, sent again after

@@ -2,7 +2,10 @@
 
 #include "portmap/NetworkOrder.h"
 
+#include <QRandomGenerator>
+
 #include <algorithm>
+#include <cstring>
 
 namespace Pcp {
 namespace {
@@ -90,6 +93,15 @@ std::optional<Opcode> answerOpcode(const QByteArray& datagram)
 }
 
 } // namespace
+
+Nonce freshNonce()
+{
+    std::array<quint32, 3> words;
+    QRandomGenerator::system()->fillRange(words.data(), words.size());
+    Nonce nonce;
+    std::memcpy(nonce.data(), words.data(), nonce.size());
+    return nonce;
+}
 
 QByteArray mapRequest(const MapRequest& request)
 {

@@ -50,6 +50,8 @@ QByteArray resultName(int result);
 
 // Ties a mapping's answers, renewals and deletion to the client that made it.
 using Nonce = std::array<quint8, 12>;
+// From the system's random source: no other host may guess it.
+Nonce freshNonce();
 
 // A mapping as the client asks for it: `externalPort` is the one suggested
 // to the gateway, or, for a delete, the one the gateway gave.

@@ -2,7 +2,9 @@
 
 #include "messages/Messages.h"
 #include "portmap/natpmp/NatPmpAnnouncements.h"
+#include "platform/DefaultGateway.h"
 #include "portmap/pcp/PcpClient.h"
+#include "portmap/pcp/PcpPinholes.h"
 
 namespace {
 
@@ -20,8 +22,10 @@ Pcp::Protocol protocolOf(const MappingLine::Ports& mapping)
 } // namespace
 
 PcpMapper::PcpMapper(const Platform& platform, LanguageCode language, QObject* parent)
-    : LeaseMapper(platform.natPmp, language, parent), m_clock(platform.clock)
+    : LeaseMapper(platform.natPmp, language, parent), m_clock(platform.clock),
+      m_pinholes(new PcpPinholes(platform.clock, quint16(platform.natPmp.port), {}, this))
 {
+    connect(m_pinholes, &PcpPinholes::ended, this, &RouterMapper::pinholeEnded);
 }
 
 PcpMapper::~PcpMapper() = default;
@@ -44,6 +48,32 @@ QString PcpMapper::foundLine() const
 void PcpMapper::list(const QStringList&, std::function<void(const QStringList& lines)> done)
 {
     done({Messages::pcpCannotList(language(), address())});
+}
+
+bool PcpMapper::addPinhole(const QString& protocol, int localPort, const QString& address, int leaseSeconds)
+{
+    if (localPort <= 0 || localPort > 0xffff)
+        return false;
+    const auto pcpProtocol = protocol == QStringLiteral("TCP") ? Pcp::Protocol::Tcp : Pcp::Protocol::Udp;
+    const int id = PcpPinholes::idOf(pcpProtocol, quint16(localPort));
+    return sendPinhole(PinholeStep::Add, id, address, leaseSeconds);
+}
+
+bool PcpMapper::renewPinhole(int id, const QString& address, int leaseSeconds)
+{
+    return sendPinhole(PinholeStep::Renew, id, address, leaseSeconds);
+}
+
+bool PcpMapper::removePinhole(int id, const QString& address)
+{
+    return sendPinhole(PinholeStep::Remove, id, address);
+}
+
+bool PcpMapper::sendPinhole(PinholeStep step, int id, const QString& address, int leaseSeconds)
+{
+    const std::optional<QString> gateway = defaultGatewayIPv6();
+    const auto lease = quint32(std::max(leaseSeconds, 0));
+    return isOpen() && gateway && m_pinholes->send(step, id, QHostAddress(*gateway), QHostAddress(address), lease);
 }
 
 void PcpMapper::open(const QHostAddress& gateway, quint16 port)

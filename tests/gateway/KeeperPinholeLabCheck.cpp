@@ -2,7 +2,8 @@
 // lab's LAN namespace (run-real-gateway-test.sh with IPV6=1): the stored line
 // mapped, a pinhole opened for its local port on this machine's global IPv6
 // address (the daemon's forward rule shows it), renewed on a short lease, and
-// deleted with the line. Prints the times, exits 0 when all held.
+// deleted with the line. With PMP_ONLY=yes the daemon is made PCP-only and the
+// pinhole is a PCP MAP over IPv6. Prints the times, exits 0 when all held.
 
 #include "LabNamespace.h"
 #include "LabRouter.h"
@@ -47,10 +48,15 @@ int main(int argc, char** argv)
         std::printf("FAILED: refusing to search for gateways: %s\n", qPrintable(why));
         return 1;
     }
+    const bool pcp = qgetenv("PMP_ONLY") == "yes";
+    if (pcp)
+        expect(LabRouter::makePcpOnly(), "NAT-PMP dropped at the router");
     QTemporaryDir folder;
     writeFile(folder.filePath("jilu.txt"), "0.0.0.0:8080  TCP  192.168.77.10:8081\r\n");
     FakePlatform fakes(folder.path());
     fakes.gatewaySearch = GatewaySearchAim::multicast();
+    if (pcp)
+        fakes.natPmp = NatPmpAim::defaultGateway();
     ThreadedHostResolver resolver;
     ClientState session;
     MappingKeeper keeper(fakes.platformWith(resolver), session, folder.path());
@@ -61,7 +67,7 @@ int main(int argc, char** argv)
                      [&fakes] { fakes.clock.time = QDateTime::currentDateTime(); });
     realTime.start(100);
     int renewals = 0;
-    QObject::connect(keeper.mapperOf(QStringLiteral("UPnP")), &RouterMapper::pinholeEnded,
+    QObject::connect(keeper.mapperOf(pcp ? QStringLiteral("PCP") : QStringLiteral("UPnP")), &RouterMapper::pinholeEnded,
                      [&renewals](RouterMapper::PinholeStep step, bool succeeded, int) {
                          renewals += step == RouterMapper::PinholeStep::Renew && succeeded ? 1 : 0;
                      });
@@ -84,6 +90,10 @@ int main(int argc, char** argv)
 
     keeper.execute({MappingKeeper::Action::Delete, QStringLiteral("TCP"), QStringLiteral("8080"),
                     QStringLiteral("192.168.77.10"), QStringLiteral("8081")});
-    expect(QTest::qWaitFor([] { return !pinholeRule(); }, 10000), "its rule deleted with the line");
+    // miniupnpd 2.3.1 will not delete a PCP pinhole it renewed: it is given the
+    // shortest lease instead (120 s there) and lapses.
+    took.restart();
+    expect(QTest::qWaitFor([] { return !pinholeRule(); }, pcp ? 150000 : 10000), "its rule gone with the line");
+    std::printf("pinhole gone: %lld ms after the line was deleted\n", took.elapsed());
     return failures == 0 ? 0 : 1;
 }
