@@ -30,6 +30,14 @@ QByteArray trimBlanks(const QByteArray& text)
     return text.mid(begin, end - begin);
 }
 
+QByteArray withoutControls(QByteArray text)
+{
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = ' ';
+    return text;
+}
+
 static int digitValue(char c)
 {
     if (c >= '0' && c <= '9')

@@ -149,14 +149,6 @@ QByteArray decodeEntities(const QByteArray& text)
     return decoded;
 }
 
-QByteArray withoutControls(QByteArray text)
-{
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = ' ';
-    return text;
-}
-
 // Never splits a UTF-8 sequence.
 QByteArray cutUtf8(QByteArray text, qsizetype limit)
 {

@@ -52,7 +52,7 @@ std::optional<Answer> readAnswer(const QByteArray& datagram)
 {
     if (foldUpper(datagram.left(5)) != "HTTP/")
         return std::nullopt;
-    return Answer{headerValue(datagram, "LOCATION:"), headerValue(datagram, "SERVER:"),
+    return Answer{headerValue(datagram, "LOCATION:"), withoutControls(headerValue(datagram, "SERVER:")),
                   headerValue(datagram, "USN:"), headerValue(datagram, "BOOTID.UPNP.ORG:")};
 }
 

@@ -39,6 +39,8 @@ private slots:
         QCOMPARE(answer->server, QByteArray());        // absent
         QCOMPARE(headerValue(datagram, "EXT:"), QByteArray());
         QCOMPARE(headerValue("HTTP/1.1 200\r\nSERVER: tail", "SERVER:"), QByteArray("tail"));
+        // Shown in the status and the log: no terminal escape, no line of its own.
+        QCOMPARE(readAnswer("HTTP/1.1 200\r\nSERVER: a\x1b[2Jb\nc\r\n")->server, QByteArray("a [2Jb c"));
     }
 
     void firstOccurrenceWins()
