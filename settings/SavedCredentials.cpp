@@ -6,6 +6,9 @@ static std::optional<QString> prefixOf(const std::optional<QString>& value)
 {
     if (!value)
         return std::nullopt;
+    // The ending is the last three: a password may start with stars of its own.
+    if (value->endsWith(QStringLiteral("***")))
+        return value->chopped(3);
     const qsizetype end = value->indexOf(QStringLiteral("***"));
     if (end < 0)
         return std::nullopt;

@@ -63,6 +63,15 @@ private slots:
         QCOMPARE(back.credentials.password, QString("abc###*****def"));
     }
 
+    void starsInThePasswordsFirstCharactersAreKept()
+    {
+        for (const QString& password : {QStringLiteral("***pw"), QStringLiteral("a**"), QStringLiteral("**"),
+                                       QStringLiteral("ab*cd")}) {
+            const Parts parts = split("xy.example", password);
+            QCOMPARE(restore(parts.vkl01, parts.vkl02, parts.line0).credentials.password, password);
+        }
+    }
+
     void blankLineZeroRestoresNothing()
     {
         QCOMPARE(restore(QString("ab***"), QString("xyz***"), QString()).outcome, Outcome::Nothing);
