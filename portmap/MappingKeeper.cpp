@@ -54,6 +54,7 @@ MappingKeeper::MappingKeeper(const Platform& platform, ClientState& session, QSt
         pollExternalAddress();
     });
     connect(&platform.addressWatch, &AddressWatch::changed, this, [this] { addressesChanged(); });
+    connect(&platform.addressWatch, &AddressWatch::changed, &m_pinholes, &MappingPinholes::addressesChanged);
     // A pinhole follows its mapping onto the router, and its last line out of the list.
     connect(this, &MappingKeeper::mappingAdded, this, [this](const QString& line) {
         if (const auto mapping = MappingLine::ports(line))

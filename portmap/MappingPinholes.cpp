@@ -68,6 +68,13 @@ void MappingPinholes::open(const MappingLine::Ports& mapping)
     emit changed();
 }
 
+void MappingPinholes::addressesChanged()
+{
+    const QDateTime now = m_clock.now();
+    for (Entry& entry : m_entries)
+        entry.due = std::min(entry.due, now);
+}
+
 void MappingPinholes::keepOnly(const QStringList& lines)
 {
     QSet<QString> kept;

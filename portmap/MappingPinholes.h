@@ -56,6 +56,9 @@ public:
     // The router took the mapping: its local port gets a pinhole, or the one
     // it has is checked by a renewal now (a router that restarted lost it).
     void open(const MappingLine::Ports& mapping);
+    // This machine's addresses changed: each pinhole is looked at now, and one
+    // whose address went is opened on the new one.
+    void addressesChanged();
     // Only the ports of these lines keep their pinholes.
     void keepOnly(const QStringList& lines);
     // The router's answer to the request under way.

@@ -46,8 +46,8 @@ struct Rig
 {
     FakeClock clock;
     PinholeRouter router;
-    MappingPinholes pinholes{clock, LanguageCode::Et, [this] { return &router; },
-                             [] { return QStringLiteral("2001:db8::10"); }};
+    QString address = QStringLiteral("2001:db8::10");
+    MappingPinholes pinholes{clock, LanguageCode::Et, [this] { return &router; }, [this] { return address; }};
     const QString add = QStringLiteral("add TCP 80 2001:db8::10");
 
     Rig()
@@ -82,6 +82,19 @@ private slots:
         rig.pinholes.ended(Step::Renew, false, 3);
         rig.clock.advance(std::chrono::seconds(1));
         QCOMPARE(rig.router.calls, (QStringList{rig.add, "renew 3", rig.add}));
+    }
+
+    // The old pinhole goes once the new one is asked for; not at the renewal half an hour later.
+    void aNewAddressIsTakenWhenTheMachinesAddressesChange()
+    {
+        Rig rig;
+        rig.pinholes.ended(Step::Add, true, 3);
+        rig.address = QStringLiteral("2001:db8::20");
+        rig.pinholes.addressesChanged();
+        rig.clock.advance(std::chrono::seconds(1));
+        rig.pinholes.ended(Step::Add, true, 4);
+        rig.clock.advance(std::chrono::seconds(1));
+        QCOMPARE(rig.router.calls, (QStringList{rig.add, "add TCP 80 2001:db8::20", "remove 3"}));
     }
 
     void refusedAddsAreAskedEverMoreRarely()
