@@ -134,8 +134,9 @@ public:
     // The mapper of that protocol ("UPnP", "PCP", "NAT-PMP"); none when it is not asked.
     RouterMapper* mapperOf(const QString& protocol) const;
 
-    ReapplyState reapplyState = ReapplyState::Idle;
-    int reapplyIndex = 0; // the list line the loop takes next
+    ReapplyState reapplyState() const { return m_reapply.state; }
+    // The list line the loop takes next.
+    int reapplyIndex() const { return m_reapply.next; }
 
     Timer startupSearch;        // 1 s after start: the first search
     Timer pollAfterDescription; // 2 s after the description: the first address poll
@@ -281,7 +282,6 @@ private:
     RouterRecovery m_recovery;
     RouterMapper::Announcement m_announced = RouterMapper::Announcement::Nothing;
     AnnouncementRate m_announcementRate;
-    bool m_reapplyWhenAnswering = false; // the list goes back on the router once its address is read
 
     QStringList m_lines;
     QStringList m_intervalLines{QStringLiteral("60")};
@@ -335,13 +335,38 @@ private:
         bool keepsListOff() const { return state != State::None; }
     };
     Withdrawal m_withdrawal;
+    // The loop that applies the stored lines again, one add a tick.
+    struct Reapply
+    {
+        ReapplyState state = ReapplyState::Idle;
+        int next = 0;                   // the list line taken next
+        int watched = -1;               // the line of the loop's last add
+        bool retried = false;           // that line was tried a second time
+        std::optional<QList<int>> only; // the lines the loop applies; all when none
+        bool whenAnswering = false;     // the list goes back on the router once its address is read
+
+        // From the first line, every line.
+        void restart()
+        {
+            state = ReapplyState::Ready;
+            next = 0;
+            watched = -1;
+            only.reset();
+        }
+        bool skips(int index) const { return only && !only->contains(index); }
+        // A line tried anew may be tried once more.
+        void watch(int index)
+        {
+            if (index != watched)
+                retried = false;
+            watched = index;
+        }
+    };
+    Reapply m_reapply;
     QString m_runningAdd;                    // the line of the add under way
     QString m_runningDelete;                 // the line of the delete under way
     std::optional<QString> m_pendingAdd;     // the user's add: stored once the router takes it
     bool m_loopAdd = false;                  // the running add is the loop's
-    int m_watchedLine = -1;                  // the line of the loop's last add
-    bool m_lineRetried = false;              // that line was tried a second time
-    std::optional<QList<int>> m_reapplyOnly; // the lines the loop applies; all when empty
     int m_checkIndex = -1;                   // the line the mapping check asks about
     QList<int> m_checkMissing;
     MappingPinholes m_pinholes;

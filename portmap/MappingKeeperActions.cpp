@@ -140,7 +140,7 @@ void MappingKeeper::endAddAttempt(const RouterMapper::AddResult& result)
 void MappingKeeper::endAdd()
 {
     setEnabled(true, true);
-    reapplyState = ReapplyState::Ready;
+    m_reapply.state = ReapplyState::Ready;
 }
 
 // The router's own words on a refused add go where the user looks.
@@ -190,10 +190,7 @@ void MappingKeeper::startReapply()
         return;
     }
     setOutcome({});
-    m_reapplyOnly.reset();
-    reapplyState = ReapplyState::Ready;
-    reapplyIndex = 0;
-    m_watchedLine = -1;
+    m_reapply.restart();
     setEnabled(false, false);
     reapplyTimer.setInterval(1000);
 }
@@ -203,15 +200,16 @@ void MappingKeeper::startReapply()
 void MappingKeeper::reapplyNext()
 {
     // The previous add, or another task of the router, has not ended yet.
-    if (reapplyState != ReapplyState::Ready || (m_router && m_router->busy()))
+    if (m_reapply.state != ReapplyState::Ready || (m_router && m_router->busy()))
         return;
-    while (m_reapplyOnly && reapplyIndex < m_lines.size() && !m_reapplyOnly->contains(reapplyIndex))
-        ++reapplyIndex;
-    if (reapplyIndex >= m_lines.size()) {
+    while (m_reapply.next < m_lines.size() && m_reapply.skips(m_reapply.next))
+        ++m_reapply.next;
+    if (m_reapply.next >= m_lines.size()) {
         finishReapplyStep();
         return;
     }
-    const QString line = m_lines.at(reapplyIndex);
+    const int index = m_reapply.next;
+    const QString line = m_lines.at(index);
     const auto mapping = MappingLine::ports(line);
     if (!mapping) {
         log(Text::notAMappingLineSkipped(line));
@@ -223,29 +221,26 @@ void MappingKeeper::reapplyNext()
         finishReapplyStep();
         return;
     }
-    reapplyState = ReapplyState::Adding;
+    m_reapply.state = ReapplyState::Adding;
     // The list shows the addresses in use; the file keeps its text until the user's next change.
     QStringList lines = m_lines;
-    lines[reapplyIndex] =
-        MappingLine::make(m_externalAddress, QString::number(mapping->publicPort), mapping->protocol,
-                          m_internalClient, QString::number(mapping->localPort));
+    lines[index] = MappingLine::make(m_externalAddress, QString::number(mapping->publicPort),
+                                     mapping->protocol, m_internalClient, QString::number(mapping->localPort));
     setStoredLines(lines);
     setEnabled(m_executeEnabled, false);
-    if (reapplyIndex != m_watchedLine)
-        m_lineRetried = false;
-    m_watchedLine = reapplyIndex;
+    m_reapply.watch(index);
     m_loopAdd = true;
-    addMapping(*mapping, m_internalClient, lines.at(reapplyIndex));
+    addMapping(*mapping, m_internalClient, lines.at(index));
     finishReapplyStep();
 }
 
 void MappingKeeper::finishReapplyStep()
 {
-    ++reapplyIndex;
-    if (reapplyIndex < m_lines.size())
+    ++m_reapply.next;
+    if (m_reapply.next < m_lines.size())
         return;
     reapplyTimer.setInterval(0);
-    m_reapplyOnly.reset();
+    m_reapply.only.reset();
     routerPollTimer.setInterval(1000);
 }
 
@@ -253,14 +248,14 @@ void MappingKeeper::finishReapplyStep()
 // connection in time, or never answered) is tried once more, then skipped.
 void MappingKeeper::retryUnansweredAdd()
 {
-    const QString line = m_lines.value(m_watchedLine);
-    if (m_lineRetried) {
+    const QString line = m_lines.value(m_reapply.watched);
+    if (m_reapply.retried) {
         log(Text::addUnfinishedSkipped(line));
         return;
     }
     log(Text::addUnfinishedRetried(line));
-    m_lineRetried = true;
-    reapplyIndex = m_watchedLine;
+    m_reapply.retried = true;
+    m_reapply.next = m_reapply.watched;
     reapplyTimer.setInterval(1000);
 }
 

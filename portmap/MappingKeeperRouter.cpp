@@ -236,11 +236,11 @@ void MappingKeeper::onExternalAddress(const QString& address)
     if (m_externalAddress != address) {
         setExternalAddress(address);
         startReapply();
-    } else if ((wasLost || m_reapplyWhenAnswering) && !reapplyTimer.isRunning()) {
+    } else if ((wasLost || m_reapply.whenAnswering) && !reapplyTimer.isRunning()) {
         // Back after an outage or a restart with the same address: it may have forgotten.
         startReapply();
     }
-    m_reapplyWhenAnswering = false;
+    m_reapply.whenAnswering = false;
 }
 
 void MappingKeeper::onExternalAddressFailed(bool answered)
@@ -321,7 +321,7 @@ void MappingKeeper::actOnAnnouncement()
     }
     // It must be found again, or it is back while searched for: find it
     // now, then look at its mappings. A search under way goes on.
-    m_reapplyWhenAnswering = true;
+    m_reapply.whenAnswering = true;
     const bool finding = std::any_of(m_mappers.cbegin(), m_mappers.cend(),
                                      [](const auto& mapper) { return mapper->finding(); });
     if (finding || pollAfterDescription.isRunning())
@@ -411,7 +411,7 @@ void MappingKeeper::finishMappingCheck()
         return;
     log(Text::mappingsMissing(int(m_checkMissing.size())));
     startReapply();
-    m_reapplyOnly = m_checkMissing;
+    m_reapply.only = m_checkMissing;
 }
 
 void MappingKeeper::listRouterMappings(std::function<void(const QStringList& lines)> done)

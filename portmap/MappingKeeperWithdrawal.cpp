@@ -29,7 +29,7 @@ void MappingKeeper::withdrawAll()
     }
     // The loop, and the check that would put lines back, stop here.
     reapplyTimer.setInterval(0);
-    m_reapplyOnly.reset();
+    m_reapply.only.reset();
     checkStepTimer.setInterval(0);
     m_checkIndex = -1;
     // Their IPv6 pinholes close with them, and open again with the next add.
