@@ -194,6 +194,22 @@ signals:
     void fileWritten(const QString& file, const WriteResult& result);
 
 private:
+    // The add under way, from the router's first question to its answer.
+    struct AddUnderWay
+    {
+        enum class Origin
+        {
+            User, // stored once the router takes it
+            Loop, // of the re-apply loop: its line is in the list already
+        };
+        MappingLine::Ports mapping;
+        QString line;
+        Origin origin = Origin::User;
+
+        bool byUser() const { return origin == Origin::User; }
+        bool ofTheLoop() const { return origin == Origin::Loop; }
+    };
+
     void listen(RouterMapper& mapper);
     // The machine's addresses changed: a router may have come into reach.
     void addressesChanged();
@@ -211,7 +227,8 @@ private:
     void onFoundWithAddress(const QString& address);
     // After a move the log says which router answers now.
     void noteRouter();
-    void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
+    void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line,
+                    AddUnderWay::Origin origin);
     void requestExternalAddress();
     void deleteMapping(const MappingLine::Ports& mapping, const QString& line);
     void onAddEnded(const RouterMapper::AddResult& result);
@@ -228,7 +245,7 @@ private:
     void onExternalAddress(const QString& address);
     void onExternalAddressFailed(bool answered);
     void endAdd();
-    void showAddRefusal(const RouterMapper::AddResult& result);
+    void showAddRefusal(const RouterMapper::AddResult& result, const QString& line);
     void retryUnansweredAdd();
     void routerLost();
     void refreshInternalClient();
@@ -295,13 +312,6 @@ private:
 
     bool m_pollWaiting = false;     // a poll waits for the running task
     bool m_searchAfterTask = false; // the addresses changed during a task: search right after it
-    // The add under way, from the router's first question to its answer.
-    struct AddUnderWay
-    {
-        MappingLine::Ports mapping;
-        QString internalClient;
-        QString line;
-    };
     std::optional<AddUnderWay> m_add;
     // Ports of the list another host holds ("8080 TCP" -> its address): said
     // once, and not tried again until it lets go or the user asks.
@@ -363,10 +373,7 @@ private:
         }
     };
     Reapply m_reapply;
-    QString m_runningAdd;                    // the line of the add under way
     QString m_runningDelete;                 // the line of the delete under way
-    std::optional<QString> m_pendingAdd;     // the user's add: stored once the router takes it
-    bool m_loopAdd = false;                  // the running add is the loop's
     int m_checkIndex = -1;                   // the line the mapping check asks about
     QList<int> m_checkMissing;
     MappingPinholes m_pinholes;

@@ -31,10 +31,8 @@ void MappingKeeper::execute(const Request& request)
     } else {
         const MappingLine::Ports mapping{request.protocol, *publicPort, *localPort, request.internalClient};
         if (adds) {
-            // Stored once the router has taken it.
-            m_pendingAdd = line;
             m_heldByOthers.remove(MappingLine::key(mapping));
-            addMapping(mapping, request.internalClient, line);
+            addMapping(mapping, request.internalClient, line, AddUnderWay::Origin::User);
         } else if (QStringList lines = m_lines; lines.removeAll(line) > 0) {
             setStoredLines(lines);
             deleteMapping(mapping, line);
@@ -45,18 +43,16 @@ void MappingKeeper::execute(const Request& request)
 }
 
 void MappingKeeper::addMapping(const MappingLine::Ports& mapping, const QString& internalClient,
-                               const QString& line)
+                               const QString& line, AddUnderWay::Origin origin)
 {
     if (m_router && !m_add) {
         // Set first: a router may answer before the call returns.
-        m_add = AddUnderWay{mapping, internalClient, line};
-        m_runningAdd = line;
+        m_add = AddUnderWay{mapping, line, origin};
         if (m_router->add(mapping, internalClient, m_internalClient))
             return;
         m_add.reset();
     }
     log(Text::addNotStarted());
-    m_pendingAdd.reset();
 }
 
 void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QString& line)
@@ -101,13 +97,10 @@ void MappingKeeper::onAddEnded(const RouterMapper::AddResult& result)
     case Kind::NotStarted:
         log(Text::addNotStarted());
         m_add.reset();
-        m_pendingAdd.reset();
         break;
     case Kind::Abandoned:
         // The list goes back once a router answers.
         m_add.reset();
-        m_loopAdd = false;
-        m_pendingAdd.reset();
         reapplyTimer.setInterval(0);
         endAdd();
         break;
@@ -116,23 +109,21 @@ void MappingKeeper::onAddEnded(const RouterMapper::AddResult& result)
 
 void MappingKeeper::endAddAttempt(const RouterMapper::AddResult& result)
 {
-    m_add.reset();
-    const bool ofTheLoop = std::exchange(m_loopAdd, false);
-    const std::optional<QString> pending = std::exchange(m_pendingAdd, std::nullopt);
+    const AddUnderWay add = *std::exchange(m_add, std::nullopt);
     if (result.kind != RouterMapper::AddResult::Kind::Added) {
-        showAddRefusal(result);
+        showAddRefusal(result, add.line);
         endAdd();
-        if (ofTheLoop && !result.answered)
+        if (add.ofTheLoop() && !result.answered)
             retryUnansweredAdd();
         return;
     }
     log(QString());
     log(Text::portAdded());
-    if (pending && !m_lines.contains(*pending)) {
-        setStoredLines(m_lines + QStringList{*pending});
+    if (add.byUser() && !m_lines.contains(add.line)) {
+        setStoredLines(m_lines + QStringList{add.line});
         saveList();
     }
-    emit mappingAdded(m_runningAdd);
+    emit mappingAdded(add.line);
     setOutcome({MappingOutcome::Kind::Added, 0, {}});
     endAdd();
 }
@@ -144,7 +135,7 @@ void MappingKeeper::endAdd()
 }
 
 // The router's own words on a refused add go where the user looks.
-void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result)
+void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result, const QString& line)
 {
     if (result.kind != RouterMapper::AddResult::Kind::Refused) {
         log(Text::addFailed());
@@ -154,7 +145,7 @@ void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result)
     log(Text::addRefused(result.code, result.text));
     setOutcome({MappingOutcome::Kind::Refused, result.code, result.text});
     emit addRefused(Text::addRefusedLabel(result.code, result.text).trimmed());
-    emit mappingRefused(m_runningAdd, result.reason);
+    emit mappingRefused(line, result.reason);
 }
 
 void MappingKeeper::onDeleteEnded(bool succeeded)
@@ -229,8 +220,7 @@ void MappingKeeper::reapplyNext()
     setStoredLines(lines);
     setEnabled(m_executeEnabled, false);
     m_reapply.watch(index);
-    m_loopAdd = true;
-    addMapping(*mapping, m_internalClient, lines.at(index));
+    addMapping(*mapping, m_internalClient, lines.at(index), AddUnderWay::Origin::Loop);
     finishReapplyStep();
 }
 

@@ -314,6 +314,20 @@ private slots:
         QVERIFY(f.read("jilu.txt").startsWith("11.22.33.2:8080  TCP  "));
     }
 
+    // A second add while the router still answers the first is not started,
+    // and the first is stored all the same.
+    void anAddDuringAnotherIsNotStartedAndTheFirstIsStillStored()
+    {
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
+        f.execute(MappingKeeper::Action::Add, "TCP", "8080", "80");
+        f.execute(MappingKeeper::Action::Add, "TCP", "9090", "90");
+        QCOMPARE(f.log.last(), Text::addNotStarted());
+        QTRY_VERIFY(f.keeper->executeEnabled());
+        QCOMPARE(f.gateway.mappings.keys(), QList<QByteArray>{"8080 TCP"});
+        QCOMPARE(f.read("jilu.txt"), QByteArray("11.22.33.2:8080  TCP  127.0.0.1:80\r\n"));
+    }
+
     void aRefusedAddIsShownAndNotStored()
     {
         KeeperFixture f;
