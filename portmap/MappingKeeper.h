@@ -373,8 +373,13 @@ private:
         }
     };
     Reapply m_reapply;
-    QString m_runningDelete;                 // the line of the delete under way
-    int m_checkIndex = -1;                   // the line the mapping check asks about
-    QList<int> m_checkMissing;
+    QString m_runningDelete; // the line of the delete under way
+    // The 5-minute check, while it asks the router about the stored lines one by one.
+    struct MappingCheck
+    {
+        int line = 0;       // the list line asked about
+        QList<int> missing; // the lines the router lost, or that lead elsewhere
+    };
+    std::optional<MappingCheck> m_check;
     MappingPinholes m_pinholes;
 };

@@ -31,7 +31,7 @@ void MappingKeeper::withdrawAll()
     reapplyTimer.setInterval(0);
     m_reapply.only.reset();
     checkStepTimer.setInterval(0);
-    m_checkIndex = -1;
+    m_check.reset();
     // Their IPv6 pinholes close with them, and open again with the next add.
     m_pinholes.keepOnly({});
     setOutcome({});
