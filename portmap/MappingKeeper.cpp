@@ -112,7 +112,7 @@ void MappingKeeper::listen(RouterMapper& mapper)
         if (!inUse())
             return;
         log(Messages::PortMapping::routerRestarted());
-        m_reapplyWhenAnswering = true;
+        m_reapply.whenAnswering = true;
     });
     connect(from, &M::restartAnnounced, this,
             [this](RouterMapper::Announcement announcement) { announcementArrived(announcement); });

@@ -134,8 +134,9 @@ public:
     // The mapper of that protocol ("UPnP", "PCP", "NAT-PMP"); none when it is not asked.
     RouterMapper* mapperOf(const QString& protocol) const;
 
-    ReapplyState reapplyState = ReapplyState::Idle;
-    int reapplyIndex = 0; // the list line the loop takes next
+    ReapplyState reapplyState() const { return m_reapply.state; }
+    // The list line the loop takes next.
+    int reapplyIndex() const { return m_reapply.next; }
 
     Timer startupSearch;        // 1 s after start: the first search
     Timer pollAfterDescription; // 2 s after the description: the first address poll
@@ -193,6 +194,22 @@ signals:
     void fileWritten(const QString& file, const WriteResult& result);
 
 private:
+    // The add under way, from the router's first question to its answer.
+    struct AddUnderWay
+    {
+        enum class Origin
+        {
+            User, // stored once the router takes it
+            Loop, // of the re-apply loop: its line is in the list already
+        };
+        MappingLine::Ports mapping;
+        QString line;
+        Origin origin = Origin::User;
+
+        bool byUser() const { return origin == Origin::User; }
+        bool ofTheLoop() const { return origin == Origin::Loop; }
+    };
+
     void listen(RouterMapper& mapper);
     // The machine's addresses changed: a router may have come into reach.
     void addressesChanged();
@@ -210,7 +227,8 @@ private:
     void onFoundWithAddress(const QString& address);
     // After a move the log says which router answers now.
     void noteRouter();
-    void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line);
+    void addMapping(const MappingLine::Ports& mapping, const QString& internalClient, const QString& line,
+                    AddUnderWay::Origin origin);
     void requestExternalAddress();
     void deleteMapping(const MappingLine::Ports& mapping, const QString& line);
     void onAddEnded(const RouterMapper::AddResult& result);
@@ -227,7 +245,7 @@ private:
     void onExternalAddress(const QString& address);
     void onExternalAddressFailed(bool answered);
     void endAdd();
-    void showAddRefusal(const RouterMapper::AddResult& result);
+    void showAddRefusal(const RouterMapper::AddResult& result, const QString& line);
     void retryUnansweredAdd();
     void routerLost();
     void refreshInternalClient();
@@ -281,7 +299,6 @@ private:
     RouterRecovery m_recovery;
     RouterMapper::Announcement m_announced = RouterMapper::Announcement::Nothing;
     AnnouncementRate m_announcementRate;
-    bool m_reapplyWhenAnswering = false; // the list goes back on the router once its address is read
 
     QStringList m_lines;
     QStringList m_intervalLines{QStringLiteral("60")};
@@ -295,13 +312,6 @@ private:
 
     bool m_pollWaiting = false;     // a poll waits for the running task
     bool m_searchAfterTask = false; // the addresses changed during a task: search right after it
-    // The add under way, from the router's first question to its answer.
-    struct AddUnderWay
-    {
-        MappingLine::Ports mapping;
-        QString internalClient;
-        QString line;
-    };
     std::optional<AddUnderWay> m_add;
     // Ports of the list another host holds ("8080 TCP" -> its address): said
     // once, and not tried again until it lets go or the user asks.
@@ -335,14 +345,41 @@ private:
         bool keepsListOff() const { return state != State::None; }
     };
     Withdrawal m_withdrawal;
-    QString m_runningAdd;                    // the line of the add under way
-    QString m_runningDelete;                 // the line of the delete under way
-    std::optional<QString> m_pendingAdd;     // the user's add: stored once the router takes it
-    bool m_loopAdd = false;                  // the running add is the loop's
-    int m_watchedLine = -1;                  // the line of the loop's last add
-    bool m_lineRetried = false;              // that line was tried a second time
-    std::optional<QList<int>> m_reapplyOnly; // the lines the loop applies; all when empty
-    int m_checkIndex = -1;                   // the line the mapping check asks about
-    QList<int> m_checkMissing;
+    // The loop that applies the stored lines again, one add a tick.
+    struct Reapply
+    {
+        ReapplyState state = ReapplyState::Idle;
+        int next = 0;                   // the list line taken next
+        int watched = -1;               // the line of the loop's last add
+        bool retried = false;           // that line was tried a second time
+        std::optional<QList<int>> only; // the lines the loop applies; all when none
+        bool whenAnswering = false;     // the list goes back on the router once its address is read
+
+        // From the first line, every line.
+        void restart()
+        {
+            state = ReapplyState::Ready;
+            next = 0;
+            watched = -1;
+            only.reset();
+        }
+        bool skips(int index) const { return only && !only->contains(index); }
+        // A line tried anew may be tried once more.
+        void watch(int index)
+        {
+            if (index != watched)
+                retried = false;
+            watched = index;
+        }
+    };
+    Reapply m_reapply;
+    QString m_runningDelete; // the line of the delete under way
+    // The 5-minute check, while it asks the router about the stored lines one by one.
+    struct MappingCheck
+    {
+        int line = 0;       // the list line asked about
+        QList<int> missing; // the lines the router lost, or that lead elsewhere
+    };
+    std::optional<MappingCheck> m_check;
     MappingPinholes m_pinholes;
 };

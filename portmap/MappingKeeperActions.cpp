@@ -31,10 +31,8 @@ void MappingKeeper::execute(const Request& request)
     } else {
         const MappingLine::Ports mapping{request.protocol, *publicPort, *localPort, request.internalClient};
         if (adds) {
-            // Stored once the router has taken it.
-            m_pendingAdd = line;
             m_heldByOthers.remove(MappingLine::key(mapping));
-            addMapping(mapping, request.internalClient, line);
+            addMapping(mapping, request.internalClient, line, AddUnderWay::Origin::User);
         } else if (QStringList lines = m_lines; lines.removeAll(line) > 0) {
             setStoredLines(lines);
             deleteMapping(mapping, line);
@@ -45,18 +43,16 @@ void MappingKeeper::execute(const Request& request)
 }
 
 void MappingKeeper::addMapping(const MappingLine::Ports& mapping, const QString& internalClient,
-                               const QString& line)
+                               const QString& line, AddUnderWay::Origin origin)
 {
     if (m_router && !m_add) {
         // Set first: a router may answer before the call returns.
-        m_add = AddUnderWay{mapping, internalClient, line};
-        m_runningAdd = line;
+        m_add = AddUnderWay{mapping, line, origin};
         if (m_router->add(mapping, internalClient, m_internalClient))
             return;
         m_add.reset();
     }
     log(Text::addNotStarted());
-    m_pendingAdd.reset();
 }
 
 void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QString& line)
@@ -101,13 +97,10 @@ void MappingKeeper::onAddEnded(const RouterMapper::AddResult& result)
     case Kind::NotStarted:
         log(Text::addNotStarted());
         m_add.reset();
-        m_pendingAdd.reset();
         break;
     case Kind::Abandoned:
         // The list goes back once a router answers.
         m_add.reset();
-        m_loopAdd = false;
-        m_pendingAdd.reset();
         reapplyTimer.setInterval(0);
         endAdd();
         break;
@@ -116,23 +109,21 @@ void MappingKeeper::onAddEnded(const RouterMapper::AddResult& result)
 
 void MappingKeeper::endAddAttempt(const RouterMapper::AddResult& result)
 {
-    m_add.reset();
-    const bool ofTheLoop = std::exchange(m_loopAdd, false);
-    const std::optional<QString> pending = std::exchange(m_pendingAdd, std::nullopt);
+    const AddUnderWay add = *std::exchange(m_add, std::nullopt);
     if (result.kind != RouterMapper::AddResult::Kind::Added) {
-        showAddRefusal(result);
+        showAddRefusal(result, add.line);
         endAdd();
-        if (ofTheLoop && !result.answered)
+        if (add.ofTheLoop() && !result.answered)
             retryUnansweredAdd();
         return;
     }
     log(QString());
     log(Text::portAdded());
-    if (pending && !m_lines.contains(*pending)) {
-        setStoredLines(m_lines + QStringList{*pending});
+    if (add.byUser() && !m_lines.contains(add.line)) {
+        setStoredLines(m_lines + QStringList{add.line});
         saveList();
     }
-    emit mappingAdded(m_runningAdd);
+    emit mappingAdded(add.line);
     setOutcome({MappingOutcome::Kind::Added, 0, {}});
     endAdd();
 }
@@ -140,11 +131,11 @@ void MappingKeeper::endAddAttempt(const RouterMapper::AddResult& result)
 void MappingKeeper::endAdd()
 {
     setEnabled(true, true);
-    reapplyState = ReapplyState::Ready;
+    m_reapply.state = ReapplyState::Ready;
 }
 
 // The router's own words on a refused add go where the user looks.
-void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result)
+void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result, const QString& line)
 {
     if (result.kind != RouterMapper::AddResult::Kind::Refused) {
         log(Text::addFailed());
@@ -154,7 +145,7 @@ void MappingKeeper::showAddRefusal(const RouterMapper::AddResult& result)
     log(Text::addRefused(result.code, result.text));
     setOutcome({MappingOutcome::Kind::Refused, result.code, result.text});
     emit addRefused(Text::addRefusedLabel(result.code, result.text).trimmed());
-    emit mappingRefused(m_runningAdd, result.reason);
+    emit mappingRefused(line, result.reason);
 }
 
 void MappingKeeper::onDeleteEnded(bool succeeded)
@@ -190,10 +181,7 @@ void MappingKeeper::startReapply()
         return;
     }
     setOutcome({});
-    m_reapplyOnly.reset();
-    reapplyState = ReapplyState::Ready;
-    reapplyIndex = 0;
-    m_watchedLine = -1;
+    m_reapply.restart();
     setEnabled(false, false);
     reapplyTimer.setInterval(1000);
 }
@@ -203,15 +191,16 @@ void MappingKeeper::startReapply()
 void MappingKeeper::reapplyNext()
 {
     // The previous add, or another task of the router, has not ended yet.
-    if (reapplyState != ReapplyState::Ready || (m_router && m_router->busy()))
+    if (m_reapply.state != ReapplyState::Ready || (m_router && m_router->busy()))
         return;
-    while (m_reapplyOnly && reapplyIndex < m_lines.size() && !m_reapplyOnly->contains(reapplyIndex))
-        ++reapplyIndex;
-    if (reapplyIndex >= m_lines.size()) {
+    while (m_reapply.next < m_lines.size() && m_reapply.skips(m_reapply.next))
+        ++m_reapply.next;
+    if (m_reapply.next >= m_lines.size()) {
         finishReapplyStep();
         return;
     }
-    const QString line = m_lines.at(reapplyIndex);
+    const int index = m_reapply.next;
+    const QString line = m_lines.at(index);
     const auto mapping = MappingLine::ports(line);
     if (!mapping) {
         log(Text::notAMappingLineSkipped(line));
@@ -223,29 +212,25 @@ void MappingKeeper::reapplyNext()
         finishReapplyStep();
         return;
     }
-    reapplyState = ReapplyState::Adding;
+    m_reapply.state = ReapplyState::Adding;
     // The list shows the addresses in use; the file keeps its text until the user's next change.
     QStringList lines = m_lines;
-    lines[reapplyIndex] =
-        MappingLine::make(m_externalAddress, QString::number(mapping->publicPort), mapping->protocol,
-                          m_internalClient, QString::number(mapping->localPort));
+    lines[index] = MappingLine::make(m_externalAddress, QString::number(mapping->publicPort),
+                                     mapping->protocol, m_internalClient, QString::number(mapping->localPort));
     setStoredLines(lines);
     setEnabled(m_executeEnabled, false);
-    if (reapplyIndex != m_watchedLine)
-        m_lineRetried = false;
-    m_watchedLine = reapplyIndex;
-    m_loopAdd = true;
-    addMapping(*mapping, m_internalClient, lines.at(reapplyIndex));
+    m_reapply.watch(index);
+    addMapping(*mapping, m_internalClient, lines.at(index), AddUnderWay::Origin::Loop);
     finishReapplyStep();
 }
 
 void MappingKeeper::finishReapplyStep()
 {
-    ++reapplyIndex;
-    if (reapplyIndex < m_lines.size())
+    ++m_reapply.next;
+    if (m_reapply.next < m_lines.size())
         return;
     reapplyTimer.setInterval(0);
-    m_reapplyOnly.reset();
+    m_reapply.only.reset();
     routerPollTimer.setInterval(1000);
 }
 
@@ -253,14 +238,14 @@ void MappingKeeper::finishReapplyStep()
 // connection in time, or never answered) is tried once more, then skipped.
 void MappingKeeper::retryUnansweredAdd()
 {
-    const QString line = m_lines.value(m_watchedLine);
-    if (m_lineRetried) {
+    const QString line = m_lines.value(m_reapply.watched);
+    if (m_reapply.retried) {
         log(Text::addUnfinishedSkipped(line));
         return;
     }
     log(Text::addUnfinishedRetried(line));
-    m_lineRetried = true;
-    reapplyIndex = m_watchedLine;
+    m_reapply.retried = true;
+    m_reapply.next = m_reapply.watched;
     reapplyTimer.setInterval(1000);
 }
 

@@ -18,14 +18,12 @@ bool MappingKeeper::heldByAnotherHost(const QString& holder, const MappingLine::
 void MappingKeeper::portHeld(const QString& holder, const QString& text)
 {
     const QString key = MappingLine::key(m_add->mapping);
-    if (m_pendingAdd || m_heldByOthers.value(key) != holder) {
+    if (m_add->byUser() || m_heldByOthers.value(key) != holder) {
         log(text);
         emit addRefused(text);
     }
     m_heldByOthers.insert(key, holder);
     m_add.reset();
-    m_loopAdd = false;
-    m_pendingAdd.reset();
     setOutcome({MappingOutcome::Kind::Held, 0, text});
     endAdd();
 }

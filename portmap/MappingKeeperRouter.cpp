@@ -148,7 +148,7 @@ void MappingKeeper::routerLost()
 {
     m_routerState = RouterState::Searching;
     stopAll();
-    m_checkIndex = -1;
+    m_check.reset();
     checkStepTimer.setInterval(0);
     pollAfterDescription.setInterval(0);
     routerPollTimer.setInterval(0);
@@ -236,11 +236,11 @@ void MappingKeeper::onExternalAddress(const QString& address)
     if (m_externalAddress != address) {
         setExternalAddress(address);
         startReapply();
-    } else if ((wasLost || m_reapplyWhenAnswering) && !reapplyTimer.isRunning()) {
+    } else if ((wasLost || m_reapply.whenAnswering) && !reapplyTimer.isRunning()) {
         // Back after an outage or a restart with the same address: it may have forgotten.
         startReapply();
     }
-    m_reapplyWhenAnswering = false;
+    m_reapply.whenAnswering = false;
 }
 
 void MappingKeeper::onExternalAddressFailed(bool answered)
@@ -321,7 +321,7 @@ void MappingKeeper::actOnAnnouncement()
     }
     // It must be found again, or it is back while searched for: find it
     // now, then look at its mappings. A search under way goes on.
-    m_reapplyWhenAnswering = true;
+    m_reapply.whenAnswering = true;
     const bool finding = std::any_of(m_mappers.cbegin(), m_mappers.cend(),
                                      [](const auto& mapper) { return mapper->finding(); });
     if (finding || pollAfterDescription.isRunning())
@@ -341,7 +341,7 @@ void MappingKeeper::checkMappings()
 // elsewhere, are applied again, and only those.
 void MappingKeeper::startMappingCheck()
 {
-    if (!routerKnown() || reapplyTimer.isRunning() || m_checkIndex >= 0 || m_lines.isEmpty() ||
+    if (!routerKnown() || reapplyTimer.isRunning() || m_check || m_lines.isEmpty() ||
         m_withdrawal.keepsListOff())
         return;
     // A router that cannot be asked what it holds renews its mappings anyway.
@@ -349,22 +349,21 @@ void MappingKeeper::startMappingCheck()
         retryTakenPorts();
         return;
     }
-    m_checkIndex = 0;
-    m_checkMissing.clear();
+    m_check = MappingCheck{};
     checkStepTimer.setInterval(100);
 }
 
 void MappingKeeper::checkNextMapping()
 {
-    if (!routerKnown() || m_router->busy() || m_add)
+    if (!m_check || !routerKnown() || m_router->busy() || m_add)
         return; // the next tick asks again
-    while (m_checkIndex < m_lines.size() && !MappingLine::ports(m_lines.at(m_checkIndex)))
-        ++m_checkIndex;
-    if (m_checkIndex >= m_lines.size()) {
+    while (m_check->line < m_lines.size() && !MappingLine::ports(m_lines.at(m_check->line)))
+        ++m_check->line;
+    if (m_check->line >= m_lines.size()) {
         finishMappingCheck();
         return;
     }
-    const auto mapping = MappingLine::ports(m_lines.at(m_checkIndex));
+    const auto mapping = MappingLine::ports(m_lines.at(m_check->line));
     if (m_router->lookUp(*mapping))
         checkStepTimer.setInterval(0);
 }
@@ -376,9 +375,9 @@ void MappingKeeper::onLookedUp(const RouterMapper::Entry& entry)
         withdrawalLookedUp(entry);
         return;
     }
-    if (m_checkIndex < 0)
+    if (!m_check)
         return;
-    const auto mapping = MappingLine::ports(m_lines.value(m_checkIndex));
+    const auto mapping = MappingLine::ports(m_lines.value(m_check->line));
     if (entry.kind == Kind::Held && mapping && heldByAnotherHost(entry.internalClient, *mapping)) {
         // Said once; the line waits until that host lets go.
         if (m_heldByOthers.value(MappingLine::key(*mapping)) != entry.internalClient)
@@ -389,29 +388,29 @@ void MappingKeeper::onLookedUp(const RouterMapper::Entry& entry)
         const bool pointsHere =
             mapping && entry.internalClient == m_internalClient && entry.internalPort == mapping->localPort;
         if (!pointsHere)
-            m_checkMissing << m_checkIndex;
+            m_check->missing << m_check->line;
     } else if (entry.kind == Kind::NoSuchEntry) {
         if (mapping)
             m_heldByOthers.remove(MappingLine::key(*mapping));
-        m_checkMissing << m_checkIndex;
+        m_check->missing << m_check->line;
     } else {
         // No answer, or a router that cannot tell: the address poll watches it.
-        m_checkIndex = -1;
+        m_check.reset();
         return;
     }
-    ++m_checkIndex;
+    ++m_check->line;
     checkStepTimer.setInterval(100);
 }
 
 void MappingKeeper::finishMappingCheck()
 {
     checkStepTimer.setInterval(0);
-    m_checkIndex = -1;
-    if (m_checkMissing.isEmpty())
+    const QList<int> missing = std::exchange(m_check, std::nullopt)->missing;
+    if (missing.isEmpty())
         return;
-    log(Text::mappingsMissing(int(m_checkMissing.size())));
+    log(Text::mappingsMissing(int(missing.size())));
     startReapply();
-    m_reapplyOnly = m_checkMissing;
+    m_reapply.only = missing;
 }
 
 void MappingKeeper::listRouterMappings(std::function<void(const QStringList& lines)> done)

@@ -29,9 +29,9 @@ void MappingKeeper::withdrawAll()
     }
     // The loop, and the check that would put lines back, stop here.
     reapplyTimer.setInterval(0);
-    m_reapplyOnly.reset();
+    m_reapply.only.reset();
     checkStepTimer.setInterval(0);
-    m_checkIndex = -1;
+    m_check.reset();
     // Their IPv6 pinholes close with them, and open again with the next add.
     m_pinholes.keepOnly({});
     setOutcome({});

@@ -61,7 +61,7 @@ struct MappingFixture : WindowFixture
     {
         for (int tick = 0; tick < 10 && keeper->reapplyTimer.isRunning(); ++tick) {
             keeper->reapplyNext();
-            if (!QTest::qWaitFor([&] { return keeper->reapplyState == MappingKeeper::ReapplyState::Ready; },
+            if (!QTest::qWaitFor([&] { return keeper->reapplyState() == MappingKeeper::ReapplyState::Ready; },
                                  5000))
                 return false;
         }

@@ -229,7 +229,7 @@ private:
             return QTest::qWaitFor(
                 [&] {
                     return !keeper->reapplyTimer.isRunning() &&
-                           keeper->reapplyState == MappingKeeper::ReapplyState::Ready;
+                           keeper->reapplyState() == MappingKeeper::ReapplyState::Ready;
                 },
                 timeoutMs);
         }

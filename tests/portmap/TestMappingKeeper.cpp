@@ -86,7 +86,7 @@ struct KeeperFixture
     bool reapplyStep()
     {
         keeper->reapplyNext();
-        return QTest::qWaitFor([&] { return keeper->reapplyState == MappingKeeper::ReapplyState::Ready; },
+        return QTest::qWaitFor([&] { return keeper->reapplyState() == MappingKeeper::ReapplyState::Ready; },
                                5000);
     }
 };
@@ -166,7 +166,7 @@ private slots:
         QCOMPARE(f.keeper->dailyReapplyTimer.interval(), 24 * 60 * 60 * 1000);
         f.keeper->reapplyDaily();
         QCOMPARE(f.keeper->reapplyTimer.interval(), 1000);
-        QCOMPARE(f.keeper->reapplyIndex, 0);
+        QCOMPARE(f.keeper->reapplyIndex(), 0);
     }
 
     void reloadedFilesAreAppliedAndEveryMappingTheRouterTookIsReported()
@@ -208,7 +208,7 @@ private slots:
         for (int tick = 0; tick < 20 && f.keeper->reapplyTimer.isRunning(); ++tick)
             QVERIFY(f.reapplyStep());
         QCOMPARE(f.requestsFor("AddPortMapping"), 1); // line 1; lines 0 and 2 to 19 were skipped
-        QCOMPARE(f.keeper->reapplyIndex, 20);
+        QCOMPARE(f.keeper->reapplyIndex(), 20);
         QCOMPARE(f.read("jilu.txt"), stored);
     }
 
@@ -258,7 +258,7 @@ private slots:
         QVERIFY(f.runStartUpChain());
         f.keeper->reapplyNext(); // the note is skipped
         QCOMPARE(f.log.last(), Text::notAMappingLineSkipped("hand-typed note"));
-        QCOMPARE(f.keeper->reapplyState, MappingKeeper::ReapplyState::Ready);
+        QCOMPARE(f.keeper->reapplyState(), MappingKeeper::ReapplyState::Ready);
         QVERIFY(f.reapplyStep());
         f.keeper->reapplyNext(); // port 99999 is no port
         QCOMPARE(f.log.last(), Text::notAMappingLineSkipped("1.1.1.1:99999  TCP  x:1"));
@@ -285,7 +285,7 @@ private slots:
         };
         QVERIFY(f.reapplyStep());
         QCOMPARE(f.log.last(), Text::addUnfinishedRetried(f.keeper->lines().at(0)));
-        QCOMPARE(f.keeper->reapplyIndex, 0);
+        QCOMPARE(f.keeper->reapplyIndex(), 0);
         QVERIFY(f.reapplyStep());
         QCOMPARE(f.log.last(), Text::addUnfinishedSkipped(f.keeper->lines().at(0)));
         QVERIFY(f.reapplyStep());
@@ -312,6 +312,20 @@ private slots:
         QCOMPARE(MappingLabels::result(f.keeper->outcome()), Text::portAddedLabel());
         QCOMPARE(f.gateway.mappings.keys(), QList<QByteArray>{"8080 TCP"});
         QVERIFY(f.read("jilu.txt").startsWith("11.22.33.2:8080  TCP  "));
+    }
+
+    // A second add while the router still answers the first is not started,
+    // and the first is stored all the same.
+    void anAddDuringAnotherIsNotStartedAndTheFirstIsStillStored()
+    {
+        KeeperFixture f;
+        QVERIFY(f.runStartUpChain());
+        f.execute(MappingKeeper::Action::Add, "TCP", "8080", "80");
+        f.execute(MappingKeeper::Action::Add, "TCP", "9090", "90");
+        QCOMPARE(f.log.last(), Text::addNotStarted());
+        QTRY_VERIFY(f.keeper->executeEnabled());
+        QCOMPARE(f.gateway.mappings.keys(), QList<QByteArray>{"8080 TCP"});
+        QCOMPARE(f.read("jilu.txt"), QByteArray("11.22.33.2:8080  TCP  127.0.0.1:80\r\n"));
     }
 
     void aRefusedAddIsShownAndNotStored()
@@ -646,7 +660,7 @@ private slots:
         f.keeper->reapplyNext();
         QVERIFY(next("0002 0000 0050 1f90 00001c20"));
         answer("0082 0000 00000065 0050 1f90 00001c20");
-        QTRY_COMPARE(f.keeper->reapplyState, MappingKeeper::ReapplyState::Ready);
+        QTRY_COMPARE(f.keeper->reapplyState(), MappingKeeper::ReapplyState::Ready);
         QStringList refused; // what the desktop is told
         connect(f.keeper.get(), &MappingKeeper::addRefused, this,
                 [&refused](const QString& text) { refused << text; });
