@@ -53,6 +53,9 @@ void MappingKeeper::addMapping(const MappingLine::Ports& mapping, const QString&
         m_add.reset();
     }
     log(Text::addNotStarted());
+    // The loop goes on with the next line; this one waits for the 5-minute check.
+    if (origin == AddUnderWay::Origin::Loop)
+        m_reapply.state = ReapplyState::Ready;
 }
 
 void MappingKeeper::deleteMapping(const MappingLine::Ports& mapping, const QString& line)
@@ -96,7 +99,8 @@ void MappingKeeper::onAddEnded(const RouterMapper::AddResult& result)
     }
     case Kind::NotStarted:
         log(Text::addNotStarted());
-        m_add.reset();
+        if (std::exchange(m_add, std::nullopt)->ofTheLoop())
+            m_reapply.state = ReapplyState::Ready;
         break;
     case Kind::Abandoned:
         // The list goes back once a router answers.
@@ -190,8 +194,8 @@ void MappingKeeper::startReapply()
 // machine's address and with the router's current external address.
 void MappingKeeper::reapplyNext()
 {
-    // The previous add, or another task of the router, has not ended yet.
-    if (m_reapply.state != ReapplyState::Ready || (m_router && m_router->busy()))
+    // The previous add, the user's, or another task of the router has not ended yet.
+    if (m_reapply.state != ReapplyState::Ready || m_add || (m_router && m_router->busy()))
         return;
     while (m_reapply.next < m_lines.size() && m_reapply.skips(m_reapply.next))
         ++m_reapply.next;
@@ -238,6 +242,9 @@ void MappingKeeper::finishReapplyStep()
 // connection in time, or never answered) is tried once more, then skipped.
 void MappingKeeper::retryUnansweredAdd()
 {
+    // A run started since (a new external address) takes every line anyway.
+    if (m_reapply.watched < 0)
+        return;
     const QString line = m_lines.value(m_reapply.watched);
     if (m_reapply.retried) {
         log(Text::addUnfinishedSkipped(line));

@@ -91,6 +91,46 @@ struct KeeperFixture
     }
 };
 
+// A NAT-PMP daemon of the test's own on 127.0.0.1. Like miniupnpd it
+// refuses PCP's version 2 as any version but its own.
+struct NatPmpDaemon
+{
+    QUdpSocket socket;
+    QNetworkDatagram request;
+
+    NatPmpDaemon() { socket.bind(QHostAddress::LocalHost, 0); }
+    quint16 port() const { return socket.localPort(); }
+    bool next(const char* expectedHex)
+    {
+        do {
+            if (!QTest::qWaitFor([&] { return socket.hasPendingDatagrams(); }, 5000))
+                return false;
+            request = socket.receiveDatagram();
+            if (request.data().startsWith('\x02'))
+                socket.writeDatagram(QByteArray::fromHex("0081 0001 00000064"), request.senderAddress(),
+                                     request.senderPort());
+        } while (request.data().startsWith('\x02'));
+        return request.data() == QByteArray::fromHex(expectedHex);
+    }
+    void answer(const char* hex)
+    {
+        socket.writeDatagram(QByteArray::fromHex(hex), request.senderAddress(), request.senderPort());
+    }
+    // UPnP finds nothing; the daemon gives its address.
+    bool takenBy(KeeperFixture& f)
+    {
+        f.gateway.ssdpAnswers.clear();
+        f.keeper->startupSearchTick();
+        if (!QTest::qWaitFor([&] { return f.gateway.searches.size() == 1; }, 5000))
+            return false;
+        f.upnp().timeOut();
+        if (!next("0000"))
+            return false;
+        answer("0080 0000 00000064 0b162102");
+        return QTest::qWaitFor([&] { return f.keeper->externalAddress() == "11.22.33.2"; }, 5000);
+    }
+};
+
 class TestMappingKeeper : public QObject
 {
     Q_OBJECT
@@ -626,33 +666,12 @@ private slots:
     // epoch applies the list again; a delete lets the mapping go.
     void aRouterWithUpnpOffIsUsedByNatPmp()
     {
-        QUdpSocket natPmp;
-        QVERIFY(natPmp.bind(QHostAddress::LocalHost, 0));
+        NatPmpDaemon daemon;
         KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n1.1.1.1:9000  UDP  10.0.0.5:9000\r\n",
-                        natPmp.localPort());
-        QNetworkDatagram request;
-        // A NAT-PMP daemon refuses PCP's version 2 as any version but its own.
-        const auto next = [&](const char* expectedHex) {
-            do {
-                if (!QTest::qWaitFor([&] { return natPmp.hasPendingDatagrams(); }, 5000))
-                    return false;
-                request = natPmp.receiveDatagram();
-                if (request.data().startsWith('\x02'))
-                    natPmp.writeDatagram(QByteArray::fromHex("0081 0001 00000064"), request.senderAddress(),
-                                         request.senderPort());
-            } while (request.data().startsWith('\x02'));
-            return request.data() == QByteArray::fromHex(expectedHex);
-        };
-        const auto answer = [&](const char* hex) {
-            natPmp.writeDatagram(QByteArray::fromHex(hex), request.senderAddress(), request.senderPort());
-        };
-        f.gateway.ssdpAnswers.clear();
-        f.keeper->startupSearchTick();
-        QTRY_COMPARE(f.gateway.searches.size(), 1);
-        f.upnp().timeOut();
-        QVERIFY(next("0000"));
-        answer("0080 0000 00000064 0b162102");
-        QTRY_COMPARE(f.keeper->externalAddress(), QString("11.22.33.2"));
+                        daemon.port());
+        const auto next = [&](const char* expectedHex) { return daemon.next(expectedHex); };
+        const auto answer = [&](const char* hex) { daemon.answer(hex); };
+        QVERIFY(daemon.takenBy(f));
         QCOMPARE(f.keeper->routerProtocol(), QString("NAT-PMP"));
         QCOMPARE(routerLabelOf(*f.keeper), Text::routerLabel("NAT-PMP "));
         QVERIFY(f.session.routerAnswering());
@@ -688,6 +707,23 @@ private slots:
         QStringList listed;
         f.keeper->listRouterMappings([&](const QStringList& lines) { listed = lines; });
         QCOMPARE(listed, QStringList{Messages::natPmpCannotList(LanguageCode::Jt, "127.0.0.1")});
+    }
+
+    // A lease router is never busy: the loop's tick waits for the user's add
+    // under way instead of failing to start its own and stopping there.
+    void theLoopWaitsForTheUsersAddOnALeaseRouter()
+    {
+        NatPmpDaemon daemon;
+        KeeperFixture f("1.1.1.1:8080  TCP  10.0.0.5:80\r\n", daemon.port());
+        QVERIFY(daemon.takenBy(f));
+        f.execute(MappingKeeper::Action::Add, "UDP", "9000", "9000");
+        QVERIFY(daemon.next("0001 0000 2328 2328 00001c20"));
+        f.keeper->reapplyNext();
+        daemon.answer("0081 0000 00000065 2328 2328 00001c20");
+        QTRY_COMPARE(f.log.count(Text::portAdded()), 1);
+        QCOMPARE(f.log.count(Text::addNotStarted()), 0);
+        f.keeper->reapplyNext();
+        QVERIFY(daemon.next("0002 0000 0050 1f90 00001c20"));
     }
 
     // A PCP daemon answers NAT-PMP too: once UPnP found nothing, PCP is
