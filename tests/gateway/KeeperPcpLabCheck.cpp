@@ -4,7 +4,7 @@
 // line, keep it renewed, map it again when the restarted router announces
 // itself, and delete it. Prints the times, exits 0 when all held.
 
-#include "LabNamespace.h"
+#include "LabCheck.h"
 #include "LabRouter.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
@@ -22,26 +22,13 @@
 
 #include <cstdio>
 
-namespace {
-
-int failures = 0;
-
-void expect(bool held, const char* what)
-{
-    std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
-    failures += held ? 0 : 1;
-}
-
-} // namespace
+using LabCheck::expect;
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QString why;
-    if (!insideLabNamespace(&why)) {
-        std::printf("FAILED: refusing to search for gateways: %s\n", qPrintable(why));
+    if (!LabCheck::insideLab())
         return 1;
-    }
     expect(LabRouter::makePcpOnly(), "NAT-PMP dropped at the router");
 
     QTemporaryDir folder;
@@ -87,5 +74,5 @@ int main(int argc, char** argv)
     expect(QTest::qWaitFor([&] { return log.contains(Messages::PortMapping::portDeleted()); }, 15000),
            "deleted");
     expect(!LabRouter::forwards(8080), "the router forwards 8080 no more");
-    return failures == 0 ? 0 : 1;
+    return LabCheck::exitCode();
 }

@@ -5,7 +5,7 @@
 // deleted with the line. With PMP_ONLY=yes the daemon is made PCP-only and the
 // pinhole is a PCP MAP over IPv6. Prints the times, exits 0 when all held.
 
-#include "LabNamespace.h"
+#include "LabCheck.h"
 #include "LabRouter.h"
 #include "fakes/FakePlatform.h"
 #include "fakes/TestFiles.h"
@@ -21,15 +21,9 @@
 
 #include <cstdio>
 
+using LabCheck::expect;
+
 namespace {
-
-int failures = 0;
-
-void expect(bool held, const char* what)
-{
-    std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
-    failures += held ? 0 : 1;
-}
 
 // The daemon's pinhole rule in its forward chain: the port, and the address as raw header bits.
 bool pinholeRule()
@@ -43,11 +37,8 @@ bool pinholeRule()
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QString why;
-    if (!insideLabNamespace(&why)) {
-        std::printf("FAILED: refusing to search for gateways: %s\n", qPrintable(why));
+    if (!LabCheck::insideLab())
         return 1;
-    }
     const bool pcp = qgetenv("PMP_ONLY") == "yes";
     if (pcp)
         expect(LabRouter::makePcpOnly(), "NAT-PMP dropped at the router");
@@ -95,5 +86,5 @@ int main(int argc, char** argv)
     took.restart();
     expect(QTest::qWaitFor([] { return !pinholeRule(); }, pcp ? 150000 : 10000), "its rule gone with the line");
     std::printf("pinhole gone: %lld ms after the line was deleted\n", took.elapsed());
-    return failures == 0 ? 0 : 1;
+    return LabCheck::exitCode();
 }

@@ -2,6 +2,7 @@
 // namespace by run-real-gateway-test.sh with PMP_ONLY=yes. Reads the router's
 // rules through `ip netns exec`, prints the add's time, exits 0 when all held.
 
+#include "LabCheck.h"
 #include "platform/DefaultGateway.h"
 #include "portmap/natpmp/NatPmpAnnouncements.h"
 #include "portmap/natpmp/NatPmpClient.h"
@@ -16,16 +17,11 @@
 #include <algorithm>
 #include <cstdio>
 
+using LabCheck::expect;
+
 namespace {
 
 constexpr int waitMs = 5000;
-int failures = 0;
-
-void expect(bool held, const char* what)
-{
-    std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
-    failures += held ? 0 : 1;
-}
 
 bool routerForwards(int externalPort)
 {
@@ -85,5 +81,5 @@ int main(int argc, char** argv)
                                                          sinceRead.elapsed()),
            "the epoch says it restarted");
 
-    return failures == 0 ? 0 : 1;
+    return LabCheck::exitCode();
 }

@@ -4,6 +4,7 @@
 // answered. Reads the router's rules through `ip netns exec`, prints the
 // times, exits 0 when all held.
 
+#include "LabCheck.h"
 #include "LabRouter.h"
 #include "platform/Clock.h"
 #include "platform/DefaultGateway.h"
@@ -15,16 +16,11 @@
 
 #include <cstdio>
 
+using LabCheck::expect;
+
 namespace {
 
 constexpr int waitMs = LabRouter::commandMs;
-int failures = 0;
-
-void expect(bool held, const char* what)
-{
-    std::printf("%s: %s\n", held ? "ok" : "FAILED", what);
-    failures += held ? 0 : 1;
-}
 
 } // namespace
 
@@ -80,5 +76,5 @@ int main(int argc, char** argv)
         std::printf("refused: %s\n", Pcp::resultName(refusal[1].toInt()).constData());
     std::printf("PCP delete: %lld ms\n", took.elapsed());
     expect(!LabRouter::forwards(8080), "the router forwards 8080 no more");
-    return failures == 0 ? 0 : 1;
+    return LabCheck::exitCode();
 }
