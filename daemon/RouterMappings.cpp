@@ -108,8 +108,6 @@ private:
 
     void asked(bool succeeded)
     {
-        // UPnP's NoSuchEntryInArray.
-        constexpr int noSuchEntry = 714;
         const auto& entry = m_nat.mappingEntry();
         const QString holder = entry ? QString::fromLatin1(entry->internalClient) : QString();
         if (succeeded && entry && MappingLine::heldElsewhere(holder, m_nat.LocalIp(), *m_ports)) {
@@ -119,7 +117,7 @@ private:
                                                                     QString::fromUtf8(entry->description))));
         } else if (succeeded && entry) {
             m_confirmed = true;
-        } else if (m_nat.fault() && m_nat.fault()->code == noSuchEntry) {
+        } else if (m_nat.fault() && m_nat.fault()->code == SoapAnswer::Fault::noSuchEntry) {
             printLine(m_current + QStringLiteral(": ") + Messages::PortMapping::notOnRouter());
         } else {
             report(false);

@@ -46,6 +46,9 @@ std::optional<MappingEntry> mappingEntry(const QByteArray& response);
 // A successful answer has no fault, whatever it holds.
 struct Fault
 {
+    // UPnP's "NoSuchEntryInArray": the router holds no such mapping.
+    static constexpr int noSuchEntry = 714;
+
     int code = 0;
     QByteArray description;
 };

@@ -8,13 +8,6 @@
 
 namespace Text = Messages::PortMapping;
 
-namespace {
-
-// UPnP's "NoSuchEntryInArray": the router holds no such mapping.
-constexpr int NoSuchEntry = 714;
-
-} // namespace
-
 UpnpMapper::UpnpMapper(const Platform& platform, LanguageCode language, QObject* parent)
     : RouterMapper(parent), m_language(language),
       m_nat(std::make_unique<TAutoNAT>(platform.resolver, platform.messageBoxes)),
@@ -270,7 +263,7 @@ void UpnpMapper::onMappingEntry(bool found)
         const auto& held = *m_nat->mappingEntry();
         entry = {Entry::Kind::Held, QString::fromLatin1(held.internalClient), held.internalPort,
                  QString::fromUtf8(held.description)};
-    } else if (m_nat->fault() && m_nat->fault()->code == NoSuchEntry) {
+    } else if (m_nat->fault() && m_nat->fault()->code == SoapAnswer::Fault::noSuchEntry) {
         entry.kind = Entry::Kind::NoSuchEntry;
     }
     emit lookedUp(entry);
