@@ -112,9 +112,10 @@ private:
         const QString holder = entry ? QString::fromLatin1(entry->internalClient) : QString();
         if (succeeded && entry && MappingLine::heldElsewhere(holder, m_nat.LocalIp(), *m_ports)) {
             LocaleSystemLanguage language;
-            printLine(withControlsEscaped(Messages::portHeldByOther(languageCodeFor(language.languageId()),
-                                                                    m_ports->publicPort, m_ports->protocol, holder,
-                                                                    QString::fromUtf8(entry->description))));
+            const LanguageCode code = languageCodeFor(language.languageId());
+            const QString description = QString::fromUtf8(entry->description);
+            printLine(withControlsEscaped(Messages::portHeldByOther(code, m_ports->publicPort, m_ports->protocol,
+                                                                    holder, description)));
         } else if (succeeded && entry) {
             m_confirmed = true;
         } else if (m_nat.fault() && m_nat.fault()->code == SoapAnswer::Fault::noSuchEntry) {

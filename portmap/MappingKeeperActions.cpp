@@ -219,8 +219,9 @@ void MappingKeeper::reapplyNext()
     m_reapply.state = ReapplyState::Adding;
     // The list shows the addresses in use; the file keeps its text until the user's next change.
     QStringList lines = m_lines;
-    lines[index] = MappingLine::make(m_externalAddress, QString::number(mapping->publicPort),
-                                     mapping->protocol, m_internalClient, QString::number(mapping->localPort));
+    const QString publicPort = QString::number(mapping->publicPort);
+    lines[index] = MappingLine::make(m_externalAddress, publicPort, mapping->protocol, m_internalClient,
+                                     QString::number(mapping->localPort));
     setStoredLines(lines);
     setEnabled(m_executeEnabled, false);
     m_reapply.watch(index);

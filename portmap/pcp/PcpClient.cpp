@@ -132,8 +132,7 @@ bool PcpClient::take(const Pcp::MapAnswer& answer)
 {
     const Request request = m_queue.first();
     const Mapping& asked = request.mapping;
-    if (answer.protocol != asked.protocol || answer.internalPort != asked.internalPort ||
-        answer.nonce != nonceOf(asked.protocol, asked.internalPort))
+    if (!Pcp::answersTo(answer, asked, nonceOf(asked.protocol, asked.internalPort)))
         return false;
     const QString address = answer.externalAddress.toString();
     if (answer.result != Pcp::Success) {

@@ -139,6 +139,12 @@ std::optional<MapAnswer> readMap(const QByteArray& datagram)
     return answer;
 }
 
+bool answersTo(const MapAnswer& answer, const Mapping& asked, const Nonce& nonce)
+{
+    return answer.protocol == asked.protocol && answer.internalPort == asked.internalPort &&
+           answer.nonce == nonce;
+}
+
 std::optional<quint32> readAnnounce(const QByteArray& datagram)
 {
     if (answerOpcode(datagram) != Opcode::Announce || datagram[3] != Success)

@@ -91,6 +91,10 @@ struct MapAnswer
 // request for TCP or UDP, its options within it.
 std::optional<MapAnswer> readMap(const QByteArray& datagram);
 
+// Whether the answer is to that mapping's request: the gateway names the
+// mapping by its protocol and internal port, and the client by the nonce.
+bool answersTo(const MapAnswer& answer, const Mapping& asked, const Nonce& nonce);
+
 // The epoch of a well-formed, successful ANNOUNCE; nothing for anything else.
 std::optional<quint32> readAnnounce(const QByteArray& datagram);
 

@@ -73,7 +73,8 @@ bool PcpMapper::sendPinhole(PinholeStep step, int id, const QString& address, in
 {
     const std::optional<QString> gateway = defaultGatewayIPv6();
     const auto lease = quint32(std::max(leaseSeconds, 0));
-    return isOpen() && gateway && m_pinholes->send(step, id, QHostAddress(*gateway), QHostAddress(address), lease);
+    return isOpen() && gateway &&
+           m_pinholes->send(step, id, QHostAddress(*gateway), QHostAddress(address), lease);
 }
 
 void PcpMapper::open(const QHostAddress& gateway, quint16 port)

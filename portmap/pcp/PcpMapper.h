@@ -24,7 +24,8 @@ public:
     void list(const QStringList& storedLines, std::function<void(const QStringList& lines)> done) override;
     // A MAP for an IPv6 address is a pinhole: asked of the IPv6 default gateway.
     bool canPinhole() const override { return isOpen(); }
-    bool addPinhole(const QString& protocol, int localPort, const QString& address, int leaseSeconds) override;
+    bool addPinhole(const QString& protocol, int localPort, const QString& address,
+                    int leaseSeconds) override;
     bool renewPinhole(int id, const QString& address, int leaseSeconds) override;
     bool removePinhole(int id, const QString& address) override;
 

@@ -59,8 +59,7 @@ void PcpPinholes::readDatagrams()
             continue;
         const auto answer = Pcp::readMap(datagram.data());
         const Pcp::MapRequest& asked = m_request->map;
-        if (answer && answer->nonce == asked.nonce && answer->protocol == asked.mapping.protocol &&
-            answer->internalPort == asked.mapping.internalPort)
+        if (answer && Pcp::answersTo(*answer, asked.mapping, asked.nonce))
             take(*answer);
         else if (Pcp::refusesVersion(datagram.data()))
             finish(false);

@@ -58,7 +58,8 @@ int main(int argc, char** argv)
                      [&fakes] { fakes.clock.time = QDateTime::currentDateTime(); });
     realTime.start(100);
     int renewals = 0;
-    QObject::connect(keeper.mapperOf(pcp ? QStringLiteral("PCP") : QStringLiteral("UPnP")), &RouterMapper::pinholeEnded,
+    RouterMapper* const mapper = keeper.mapperOf(pcp ? QStringLiteral("PCP") : QStringLiteral("UPnP"));
+    QObject::connect(mapper, &RouterMapper::pinholeEnded,
                      [&renewals](RouterMapper::PinholeStep step, bool succeeded, int) {
                          renewals += step == RouterMapper::PinholeStep::Renew && succeeded ? 1 : 0;
                      });
@@ -84,7 +85,8 @@ int main(int argc, char** argv)
     // miniupnpd 2.3.1 will not delete a PCP pinhole it renewed: it is given the
     // shortest lease instead (120 s there) and lapses.
     took.restart();
-    expect(QTest::qWaitFor([] { return !pinholeRule(); }, pcp ? 150000 : 10000), "its rule gone with the line");
+    const int lapseMs = pcp ? 150000 : 10000;
+    expect(QTest::qWaitFor([] { return !pinholeRule(); }, lapseMs), "its rule gone with the line");
     std::printf("pinhole gone: %lld ms after the line was deleted\n", took.elapsed());
     return LabCheck::exitCode();
 }
