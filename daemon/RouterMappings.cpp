@@ -114,8 +114,8 @@ private:
             LocaleSystemLanguage language;
             const LanguageCode code = languageCodeFor(language.languageId());
             const QString description = QString::fromUtf8(entry->description);
-            printLine(withControlsEscaped(Messages::portHeldByOther(code, m_ports->publicPort, m_ports->protocol,
-                                                                    holder, description)));
+            printLine(withControlsEscaped(
+                Messages::portHeldByOther(code, m_ports->publicPort, m_ports->protocol, holder, description)));
         } else if (succeeded && entry) {
             m_confirmed = true;
         } else if (m_nat.fault() && m_nat.fault()->code == SoapAnswer::Fault::noSuchEntry) {
